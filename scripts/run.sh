@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Quillory and starts the editor, opening the file given, if any.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)"
+if [ -x build/src/shell/quillory ]; then
+  exec build/src/shell/quillory "$@"
+fi
+# Until the editor is built, the command-line tool describes the file.
+if [ $# -gt 0 ]; then
+  exec build/quillory-cli info "$1"
+fi
+exec build/quillory-cli

@@ -1,0 +1,80 @@
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "core/FormatCodes.h"
+#include "core/NyZazo.h"
+
+namespace quillory::cli {
+
+std::string TakeOption(Args& args, const std::string& name, const std::string& fallback) {
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == name) {
+            std::string value = args[i + 1];
+            args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+            return value;
+        }
+    }
+    return fallback;
+}
+
+namespace {
+
+int FailJson(const std::string& text) {
+    std::cout << JsonObject().Add("lastError", text).Str() << "\n";
+    return 1;
+}
+
+}  // namespace
+
+int RunInfo(const Args& input) {
+    Args args = input;
+    std::string frame = TakeOption(args, "--frame", "0");
+    if (args.size() != 1) {
+        std::cerr << "usage: quillory-cli info FILE [--frame N]\n";
+        return 2;
+    }
+    const std::string& path = args[0];
+    NyZazo picture;
+    try {
+        picture.frameIndex = std::stoi(frame);
+    } catch (...) {
+        return FailJson("invalid frame number");
+    }
+    int code = FormatFromExtension(ExtensionOf(path));
+    if (!picture.Load(path, code) || !picture.dib) {
+        return FailJson(picture.lastError[0] ? picture.lastError : "cannot open file");
+    }
+    JsonObject out;
+    out.Add("format", (long long)picture.formatType)
+        .Add("width", (long long)picture.Width())
+        .Add("height", (long long)picture.Height())
+        .Add("bitCount", (long long)picture.BitCount())
+        .Add("clrUsed", (long long)picture.header.biClrUsed)
+        .Add("dpiX", (long long)picture.dpiX)
+        .Add("dpiY", (long long)picture.dpiY)
+        .Add("frameIndex", (long long)picture.frameIndex)
+        .Add("frameCount", (long long)picture.frameCount);
+    std::cout << out.Str() << "\n";
+    return 0;
+}
+
+int RunConvert(const Args& args) {
+    if (args.size() != 2) {
+        std::cerr << "usage: quillory-cli convert IN OUT\n";
+        return 2;
+    }
+    NyZazo picture;
+    if (!picture.Load(args[0], FormatFromExtension(ExtensionOf(args[0]))) || !picture.dib) {
+        std::cerr << (picture.lastError[0] ? picture.lastError : "cannot open file") << "\n";
+        return 1;
+    }
+    picture.lastError[0] = '\0';
+    if (!picture.Save(args[1], FormatFromExtension(ExtensionOf(args[1])))) {
+        std::cerr << (picture.lastError[0] ? picture.lastError : "cannot write file") << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace quillory::cli

@@ -1,0 +1,38 @@
+// quillory-cli: the engine without a window, for scripts and batch work.
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "cli/Commands.h"
+#include "core/Samples.h"
+
+using namespace quillory::cli;
+
+namespace {
+
+void Usage() {
+    std::cerr << "usage: quillory-cli COMMAND ...\n"
+                 "  info FILE [--frame N]   describe a picture as JSON\n"
+                 "  convert IN OUT          convert a picture by the file extensions\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quillory::RegisterBuiltInSamples();
+    if (argc < 2) {
+        Usage();
+        return 2;
+    }
+    const std::map<std::string, int (*)(const Args&)> commands = {
+        {"info", RunInfo},
+        {"convert", RunConvert},
+    };
+    auto it = commands.find(argv[1]);
+    if (it == commands.end()) {
+        Usage();
+        return 2;
+    }
+    Args args(argv + 2, argv + argc);
+    return it->second(args);
+}
