@@ -1,0 +1,176 @@
+#include "processing/ColourDepth.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/NyZazo.h"
+#include "core/SizeMath.h"
+#include "processing/Quantizer.h"
+
+namespace quillory {
+
+namespace {
+
+bool Usable(const PlaneView& plane) {
+    if (!plane.pixels || plane.width <= 0 || plane.height <= 0) return false;
+    int d = plane.bitsPerPixel;
+    if (d != 1 && d != 4 && d != 8 && d != 24 && d != 32) return false;
+    auto row = CheckedRowBytes(plane.width, d);
+    return row && plane.stride >= *row;
+}
+
+// Pictures repeat colours heavily; a small direct-mapped cache spares most of the
+// 256-entry searches without changing any result.
+class NearestCache {
+public:
+    NearestCache(const RGBQUAD* palette, uint32_t count)
+        : m_palette(palette), m_count(count), m_keys(kSize, 0xFFFFFFFFu), m_values(kSize, 0) {}
+    uint8_t Lookup(RGBQUAD c) {
+        uint32_t key = uint32_t(c.blue) | (uint32_t(c.green) << 8) | (uint32_t(c.red) << 16);
+        uint32_t slot = (key ^ (key >> 12) ^ (key >> 20)) & (kSize - 1);
+        if (m_keys[slot] != key) {
+            m_keys[slot] = key;
+            m_values[slot] = NearestPaletteIndex(m_palette, m_count, c);
+        }
+        return m_values[slot];
+    }
+
+private:
+    static constexpr uint32_t kSize = 4096;
+    const RGBQUAD* m_palette;
+    uint32_t m_count;
+    std::vector<uint32_t> m_keys;
+    std::vector<uint8_t> m_values;
+};
+
+}  // namespace
+
+uint8_t NearestPaletteIndex(const RGBQUAD* palette, uint32_t count, RGBQUAD c) {
+    if (!palette) return 0;
+    if (count > 256) count = 256;
+    // 200000 lies above the largest possible distance (3 × 255²).
+    long best = 200000;
+    uint32_t bestIndex = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        long db = long(palette[i].blue) - c.blue;
+        long dg = long(palette[i].green) - c.green;
+        long dr = long(palette[i].red) - c.red;
+        long d = db * db + dg * dg + dr * dr;
+        if (d == 0) return uint8_t(i);
+        if (d < best) {
+            best = d;
+            bestIndex = i;
+        }
+    }
+    return uint8_t(bestIndex);
+}
+
+RGBQUAD PlaneColour(const PlaneView& plane, const uint8_t* row, int x) {
+    uint32_t index;
+    switch (plane.bitsPerPixel) {
+    case 24: return RGBQUAD{row[x * 3], row[x * 3 + 1], row[x * 3 + 2], 0};
+    case 32: return RGBQUAD{row[x * 4], row[x * 4 + 1], row[x * 4 + 2], 0};
+    case 8: index = row[x]; break;
+    case 4: index = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4); break;
+    default: index = (row[x >> 3] >> (7 - (x & 7))) & 1; break;
+    }
+    if (!plane.palette || index >= plane.colourCount) return RGBQUAD{};
+    RGBQUAD c = plane.palette[index];
+    c.reserved = 0;
+    return c;
+}
+
+bool OctreePalette(const PlaneView& plane, RGBQUAD palette[256]) {
+    std::fill(palette, palette + 256, RGBQUAD{});
+    if (!Usable(plane) || plane.bitsPerPixel == 32) return false;
+    BITMAPINFOHEADER description;
+    description.biWidth = plane.width;
+    description.biHeight = plane.height;
+    description.biPlanes = 1;
+    description.biBitCount = uint16_t(plane.bitsPerPixel);
+    description.biClrUsed = plane.palette ? plane.colourCount : 0;
+    CQuantizer quantizer(256, 8);
+    if (plane.stride == *CheckedRowBytes(plane.width, plane.bitsPerPixel)) {
+        if (!quantizer.ProcessBuffer(description, plane.palette, plane.pixels)) return false;
+    } else {
+        // The quantizer walks rows padded to 4 bytes; feed a wider plane row by row.
+        description.biHeight = 1;
+        for (int y = 0; y < plane.height; ++y)
+            if (!quantizer.ProcessBuffer(description, plane.palette, plane.pixels + size_t(y) * plane.stride))
+                return false;
+    }
+    quantizer.GetColorTable(palette);
+    return true;
+}
+
+bool IndexPlane(const PlaneView& plane, const RGBQUAD* palette, uint32_t count, uint8_t* dest, uint32_t destStride) {
+    if (!Usable(plane) || !dest || destStride < uint32_t(plane.width)) return false;
+    NearestCache cache(palette, count);
+    for (int y = 0; y < plane.height; ++y) {
+        const uint8_t* row = plane.pixels + size_t(y) * plane.stride;
+        uint8_t* out = dest + size_t(y) * destStride;
+        for (int x = 0; x < plane.width; ++x) out[x] = cache.Lookup(PlaneColour(plane, row, x));
+    }
+    return true;
+}
+
+bool RgbPlane(const PlaneView& plane, uint8_t* dest, uint32_t destStride) {
+    if (!Usable(plane) || !dest || destStride / 3 < uint32_t(plane.width)) return false;
+    for (int y = 0; y < plane.height; ++y) {
+        const uint8_t* row = plane.pixels + size_t(y) * plane.stride;
+        uint8_t* out = dest + size_t(y) * destStride;
+        if (plane.bitsPerPixel == 24) {
+            std::memcpy(out, row, size_t(plane.width) * 3);
+            continue;
+        }
+        for (int x = 0; x < plane.width; ++x, out += 3) {
+            RGBQUAD c = PlaneColour(plane, row, x);
+            out[0] = c.blue;
+            out[1] = c.green;
+            out[2] = c.red;
+        }
+    }
+    return true;
+}
+
+PlaneView ViewOf(const NyZazo& image) {
+    PlaneView v;
+    v.pixels = image.bits;
+    v.width = image.Width();
+    v.height = image.Height();
+    v.bitsPerPixel = image.BitCount();
+    v.stride = image.rowBytes;
+    v.palette = image.GetPalette();
+    v.colourCount = image.header.biClrUsed;
+    return v;
+}
+
+bool ReduceToEightBits(const NyZazo& source, NyZazo& target) {
+    if (!source.dib || source.BitCount() <= 8) return false;
+    PlaneView view = ViewOf(source);
+    RGBQUAD palette[256];
+    if (!OctreePalette(view, palette)) return false;
+    NyZazo result;
+    result.CopyInfo(source);
+    if (!result.Create(source.Width(), source.Height(), 8, source.formatType)) return false;
+    result.SetDpiX(source.dpiX);
+    result.SetDpiY(source.dpiY);
+    result.SetPaletteQuads(palette, 256);
+    if (!IndexPlane(view, palette, 256, result.bits, result.rowBytes)) return false;
+    target.TakeOver(result);
+    return true;
+}
+
+bool ExpandToRgb(const NyZazo& source, NyZazo& target) {
+    if (!source.dib || source.BitCount() > 24) return false;
+    NyZazo result;
+    result.CopyInfo(source);
+    if (!result.Create(source.Width(), source.Height(), 24, source.formatType)) return false;
+    result.SetDpiX(source.dpiX);
+    result.SetDpiY(source.dpiY);
+    if (!RgbPlane(ViewOf(source), result.bits, result.rowBytes)) return false;
+    target.TakeOver(result);
+    return true;
+}
+
+}  // namespace quillory
