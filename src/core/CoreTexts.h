@@ -16,4 +16,20 @@ inline constexpr const char* kBadPackedDib = "invalid packed bitmap";
 // printf format with the display's bit count.
 inline constexpr const char* kDisplayDepthCheck = "디스플레이 설정이 32비트 True Color 인지 확인 (현재 %d 비트)";
 
+// PSD reader and the open dialog's preview.
+inline constexpr const char* kPsdCannotOpen = "cannot open the PSD file";
+inline constexpr const char* kPsdNotPsd = "not a PSD file";
+inline constexpr const char* kPsdBadHeader = "invalid PSD header";
+inline constexpr const char* kPsdBadModeData = "PSD colour mode data unreadable";
+inline constexpr const char* kPsdBadResources = "PSD image resources are inconsistent";
+inline constexpr const char* kPsdBadImageData = "PSD image data is damaged";
+inline constexpr const char* kPsdDepthOne = "1-bit PSD files are not supported";
+inline constexpr const char* kPsdBadDepth = "PSD bit depth not supported";
+inline constexpr const char* kPsdZip = "ZIP compressed PSD data is not supported";
+inline constexpr const char* kPsdZipPrediction = "ZIP compressed PSD data with prediction is not supported";
+// printf format with the width and the height of a native document.
+inline constexpr const char* kQvxPreviewCaption = "(QVX형식) :폭 %d   너비 %d";
+inline constexpr const char* kPreviewDialogFilter =
+    "Picture Files (*.jpg;*.gif;*.bmp;*.png)|*.jpg;*.gif;*.bmp;*.png|All Files (*.*)|*.*||";
+
 }  // namespace quillory::texts
