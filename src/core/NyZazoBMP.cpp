@@ -110,9 +110,11 @@ bool NyZazoBMP::Decode(ImageStream& stream) {
 
     const long headerStart = stream.Tell();
     uint8_t raw[kLargestHeaderBytes] = {};
-    if (!ReadExact(stream, raw, kInfoHeaderBytes)) return Fail(texts::kTruncatedFile);
+    if (!ReadExact(stream, raw, 4)) return Fail(texts::kTruncatedFile);
+    const uint32_t headerBytes = Le32(raw);
+    const uint32_t firstPart = headerBytes == kCoreHeaderBytes ? kCoreHeaderBytes : kInfoHeaderBytes;
+    if (!ReadExact(stream, raw + 4, firstPart - 4)) return Fail(texts::kTruncatedFile);
     BITMAPINFOHEADER in = ReadInfoHeader(raw);
-    const uint32_t headerBytes = in.biSize;
     const bool core = headerBytes == kCoreHeaderBytes;
     if (core) {
         in = BITMAPINFOHEADER{};
@@ -169,7 +171,11 @@ bool NyZazoBMP::Decode(ImageStream& stream) {
     if (header.biClrUsed) {
         // Read the entries the file has (up to the picture's table); missing ones stay black.
         const uint32_t entryBytes = core ? 3 : 4;
-        const uint32_t readCount = std::min(fileColours, header.biClrUsed);
+        uint32_t readCount = std::min(fileColours, header.biClrUsed);
+        // A data offset right behind a short palette tells how many entries there really are.
+        const long paletteStart = stream.Tell();
+        if (dataOffset != 0 && start + long(dataOffset) > paletteStart)
+            readCount = uint32_t(std::min<long>(readCount, (start + long(dataOffset) - paletteStart) / entryBytes));
         std::vector<uint8_t> entries(size_t(readCount) * entryBytes);
         if (!ReadExact(stream, entries.data(), entries.size())) return Fail(texts::kTruncatedFile);
         RGBQUAD* pal = GetPalette();
@@ -183,7 +189,11 @@ bool NyZazoBMP::Decode(ImageStream& stream) {
     }
     RefreshDibHeader();
 
-    if (dataOffset != 0 && stream.Seek(start + long(dataOffset), SEEK_SET) != 0) return Fail(texts::kTruncatedFile);
+    // An offset that points back into a plausible palette is broken: the pixels follow the palette.
+    const bool offsetInsidePalette = fileColours <= 256 && start + long(dataOffset) < stream.Tell();
+    if (dataOffset != 0 && !offsetInsidePalette &&
+        stream.Seek(start + long(dataOffset), SEEK_SET) != 0)
+        return Fail(texts::kTruncatedFile);
 
     switch (bitCount) {
         case 1:
@@ -216,7 +226,10 @@ bool NyZazoBMP::Decode(ImageStream& stream) {
 }
 
 bool NyZazoBMP::ReadRows(ImageStream& stream) {
-    if (!ReadExact(stream, bits, header.biSizeImage)) return Fail(texts::kTruncatedFile);
+    size_t got = stream.Read(bits, 1, header.biSizeImage);
+    // Files that lack only the padding of the last row are accepted.
+    const size_t usedInLastRow = (size_t(Width()) * BitCount() + 7) / 8;
+    if (got + (rowBytes - usedInLastRow) < header.biSizeImage) return Fail(texts::kTruncatedFile);
     return true;
 }
 
