@@ -32,4 +32,22 @@ inline constexpr const char* kQvxPreviewCaption = "(QVX형식) :폭 %d   너비 
 inline constexpr const char* kPreviewDialogFilter =
     "Picture Files (*.jpg;*.gif;*.bmp;*.png)|*.jpg;*.gif;*.bmp;*.png|All Files (*.*)|*.*||";
 
+// GIF codec.
+inline constexpr const char* kGifWriteError = "Write Error in GIF file";
+inline constexpr const char* kGifFrameMissing = "GIF frame not found";
+
+// PCX reader.
+inline constexpr const char* kPcxCannotRead = "Can't read PCX image";
+inline constexpr const char* kPcxNotPcx = "Error: Not a PCX file";
+inline constexpr const char* kPcxUnknownEncoding = "PCX file has unknown encoding scheme";
+inline constexpr const char* kPcxTooManyImagePlanes = "Can't handle image with more than 4 planes";
+inline constexpr const char* kPcxBadDepth = "Can't handle bits per pixel image with planes.";
+inline constexpr const char* kPcxCorrupted = "corrupted PCX";
+inline constexpr const char* kPcxRunPastEnd = "repeat count spans end of image";
+inline constexpr const char* kPcxBadColourMap = "bad color map signature";
+inline constexpr const char* kPcxTooManyPlanes = "Can't handle more than 4 planes";
+inline constexpr const char* kPcxPlaneBits = "Can't handle more than 1 bit per pixel";
+inline constexpr const char* kPcxPackedPlanes = "Can't handle packed pixels with more than 1 plane.";
+inline constexpr const char* kPcxShortLines = "PCX lines are shorter than the picture width";
+
 }  // namespace quillory::texts
