@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "view/CommandIds.h"
+#include "view/ViewZoom.h"
+
+namespace quillory {
+namespace {
+
+ViewState Client(int width, int height) {
+    ViewState s;
+    s.clientRect = InclusiveRect{0, 0, width - 1, height - 1};
+    return s;
+}
+
+TEST(ViewZoom, ZoomInStopsAtSixteenAndOutAtOneSixteenth) {
+    ViewState s;
+    s.zoom = 8.0f;
+    EXPECT_TRUE(ZoomInEnabled(s));
+    EXPECT_TRUE(ZoomIn(s, -1, -1));
+    EXPECT_EQ(s.zoom, 16.0f);
+    EXPECT_FALSE(ZoomInEnabled(s));
+    EXPECT_FALSE(ZoomIn(s, -1, -1));
+    EXPECT_EQ(s.zoom, 16.0f);
+
+    s.zoom = 0.25f;
+    EXPECT_TRUE(ZoomOut(s, cmd::kNone));
+    EXPECT_EQ(s.zoom, 0.125f);
+    EXPECT_FALSE(ZoomOutEnabled(s));  // the command stops here ...
+    EXPECT_TRUE(ZoomOut(s, cmd::kNone));  // ... but a direct call goes one step further
+    EXPECT_EQ(s.zoom, 0.0625f);
+    EXPECT_FALSE(ZoomOut(s, cmd::kNone));
+
+    s.zoom = 2.0f;
+    EXPECT_FALSE(ZoomOut(s, cmd::kZoomOut));
+    EXPECT_FALSE(ZoomOut(s, cmd::kToolSkew));
+    EXPECT_EQ(s.zoom, 2.0f);
+
+    s.fitToWindow = 1;
+    EXPECT_FALSE(ZoomInEnabled(s));
+    EXPECT_FALSE(ZoomOutEnabled(s));
+    EXPECT_FALSE(ActualSizeEnabled(s));
+    s.fitToWindow = 0;
+    EXPECT_TRUE(ActualSizeEnabled(s));
+    EXPECT_TRUE(ZoomActualSize(s));
+    EXPECT_FALSE(ActualSizeEnabled(s));
+}
+
+TEST(ViewZoom, ToolPointsFollowTheZoomAndTheAnchorIsKeptOrCleared) {
+    ViewState s;
+    s.toolPoints[0] = {10, 7};
+    s.toolPoints[2] = {-1, 5};
+    ASSERT_TRUE(ZoomIn(s, 30, 40));
+    EXPECT_EQ(s.toolPoints[0].x, 20);
+    EXPECT_EQ(s.toolPoints[0].y, 14);
+    EXPECT_EQ(s.toolPoints[2].y, 5);  // unset points stay as they are
+    EXPECT_EQ(s.zoomAnchorX, 30);
+    s.toolPoints[0] = {21, 15};
+    ASSERT_TRUE(ZoomOut(s, cmd::kNone));
+    EXPECT_EQ(s.toolPoints[0].x, 10);
+    EXPECT_EQ(s.toolPoints[0].y, 7);
+    EXPECT_FALSE(s.HasAnchor());
+}
+
+TEST(ViewZoom, ZoomInCommandArmsTheToolOrZoomsAtOnce) {
+    ViewState s;
+    int tool = cmd::kToolBrush;
+    EXPECT_EQ(ZoomInCommand(s, tool, false), ZoomInCommandResult::ToolArmed);
+    EXPECT_EQ(tool, cmd::kZoomIn);
+    EXPECT_EQ(s.zoom, 1.0f);
+    EXPECT_EQ(ZoomInCommand(s, tool, false), ZoomInCommandResult::Ignored);
+
+    tool = cmd::kToolFreeSelect;
+    EXPECT_EQ(ZoomInCommand(s, tool, true), ZoomInCommandResult::Zoomed);
+    EXPECT_EQ(s.zoom, 2.0f);
+    EXPECT_EQ(tool, cmd::kToolFreeSelect);
+
+    tool = cmd::kToolPolygonSelect;
+    EXPECT_EQ(ZoomInCommand(s, tool, false), ZoomInCommandResult::Zoomed);
+    EXPECT_EQ(ZoomInCommand(s, tool, true), ZoomInCommandResult::ToolArmed);
+
+    tool = cmd::kToolPerspective;
+    EXPECT_EQ(ZoomInCommand(s, tool, false), ZoomInCommandResult::Ignored);
+}
+
+TEST(ViewZoom, PictureRectCentresSmallPicturesAndSpansLargeOnes) {
+    ViewState s = Client(400, 300);
+    s.zoom = 2.0f;
+    s.scrollX = 33;
+    InclusiveRect r = GetPictureRect(s, 100, 50);
+    EXPECT_EQ(r, (InclusiveRect{100, 100, 299, 199}));
+    EXPECT_EQ(s.scrollX, 0);
+    ScrollGeometry range = UpdateScrollRange(s, {}, 100, 50, 400, 300);
+    EXPECT_EQ(range.totalWidth, 200);
+    EXPECT_EQ(range.totalHeight, 100);
+
+    s = Client(400, 300);
+    s.scrollX = 50;
+    s.scrollY = 9;
+    r = GetPictureRect(s, 1000, 120);
+    EXPECT_EQ(r, (InclusiveRect{0, 90, 399, 209}));
+    EXPECT_EQ(s.scrollX, 50);  // the scrolled axis keeps its offset
+    EXPECT_EQ(s.scrollY, 0);
+
+    MappedPoint p = WindowToPicture(s, -20, 100);
+    EXPECT_TRUE(p.wasClamped);
+    EXPECT_EQ(p.x, 50);  // left edge plus the scroll offset
+    EXPECT_EQ(p.y, 10);
+    p = WindowToPicture(s, 10, 95);
+    EXPECT_FALSE(p.wasClamped);
+    EXPECT_EQ(p.x, 60);
+    EXPECT_EQ(p.y, 5);
+
+    s = Client(400, 300);
+    s.fitToWindow = 1;
+    EXPECT_EQ(GetPictureRect(s, 50, 20), (InclusiveRect{0, 0, 399, 299}));
+    EXPECT_EQ(UpdateScrollRange(s, {}, 50, 20, 400, 300), ScrollGeometry{});
+}
+
+TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrCentresTheAnchor) {
+    ViewState s = Client(200, 100);
+    // 1000 x 500 picture scrolled to (300, 100) at zoom 1, then zoomed in without anchor.
+    ASSERT_TRUE(ZoomIn(s, -1, -1));
+    ScrollGeometry g = UpdateForZoom(s, {1000, 500, 300, 100}, 1000, 500, 200, 100);
+    EXPECT_EQ(g, (ScrollGeometry{2000, 1000, 600, 200}));
+    EXPECT_EQ(s.scrollX, 600);
+
+    // With an anchor at (500, 250) of a 1000 x 500 range: the anchor lands mid-window.
+    s = Client(200, 100);
+    ASSERT_TRUE(ZoomIn(s, 500, 250));
+    g = UpdateForZoom(s, {1000, 500, 0, 0}, 1000, 500, 200, 100);
+    EXPECT_EQ(g.x, 1000 - 100);
+    EXPECT_EQ(g.y, 500 - 50);
+
+    // Near the end the position is limited, then clamped by the range.
+    s = Client(200, 100);
+    ASSERT_TRUE(ZoomIn(s, 990, 495));
+    g = UpdateForZoom(s, {1000, 500, 0, 0}, 1000, 500, 200, 100);
+    EXPECT_EQ(g.x, 1800);
+    EXPECT_EQ(g.y, 900);
+
+    // Zoomed out below the client size: no scrolling.
+    s = Client(200, 100);
+    s.zoom = 0.125f;
+    g = UpdateForZoom(s, {1000, 500, 800, 400}, 1000, 500, 200, 100);
+    EXPECT_EQ(g, (ScrollGeometry{125, 62, 0, 0}));
+
+    FrameSize f = FrameSizeForZoom(2000, 300, 800, 600, 10, 30);
+    EXPECT_EQ(f.width, 788 + 10 + 4);
+    EXPECT_EQ(f.height, 300 + 30 + 4);
+}
+
+}  // namespace
+}  // namespace quillory
