@@ -1,0 +1,183 @@
+#include "document/CVandDoc.h"
+
+#include "core/Platform.h"
+#include "document/DocumentIO.h"
+#include "document/DocumentTexts.h"
+#include "document/Utf16.h"
+
+namespace quillory {
+
+CVandDoc::CVandDoc() : m_stack(m_state) {}
+
+CVandDoc::~CVandDoc() = default;
+
+void CVandDoc::RecordStep(std::string_view name, int code, int layer) {
+    if (m_stack.currentLayer == -1) return;
+    if (name == texts::kStepOpening || name == "initial state") m_steps.clear();
+    StepRecord step{std::string(name), code, layer == -1 ? m_stack.currentLayer : layer};
+    m_steps.push_back(step);
+    if (m_steps.size() > 1) m_modified = true;
+    if (m_stepSink) m_stepSink->StepRecorded(*this, step);
+    // The deleted layer's content now belongs to the history.
+    if (code == StepCode::LayerDeleted && LayerStack::IsValidIndex(step.layer) && !m_stack.Layer(step.layer).inUse)
+        m_stack.Layer(step.layer).FreePlanes();
+}
+
+bool CVandDoc::DeleteLayer(int index, bool recordUndo) {
+    if (!m_stack.DeleteLayer(index)) return false;
+    if (recordUndo && !m_state.floatingPending) RecordStep(texts::kStepDeleteLayer, StepCode::LayerDeleted, index);
+    if (m_state.floatingPending) m_state.selection.selectionActive = 1;
+    return true;
+}
+
+bool CVandDoc::SelectLayer(int index) {
+    if (!m_stack.SelectLayer(index)) return false;
+    const LayerRecord& layer = m_stack.Layer(index);
+    // Choosing the floating layer while its selection is shown drops it into the layer it was lifted from.
+    if (m_state.selection.selectionActive && m_state.floatingPending && LayerStack::IsValidIndex(layer.linkedLayer) &&
+        layer.prev == layer.linkedLayer)
+        MergePair(layer.linkedLayer, index);
+    return true;
+}
+
+bool CVandDoc::MoveLayer(int dx, int dy, bool record) {
+    (void)record;  // the committed copy and the step's position belong to the history
+    return m_stack.MoveLayer(m_stack.currentLayer, dx, dy);
+}
+
+bool CVandDoc::ReorderLayers(int a, int b) {
+    if (!m_stack.SwapLayers(a, b)) return false;
+    RecordStep(texts::kStepReorder, StepCode::Reordered);
+    return true;
+}
+
+void CVandDoc::SetLayerName(int index, std::string_view utf8Name) { m_stack.SetName(index, Utf8ToUtf16(utf8Name)); }
+
+std::string CVandDoc::LayerName(int index) const {
+    if (!LayerStack::IsValidIndex(index)) return {};
+    return Utf16ToUtf8(FixedName(m_stack.Layer(index).name));
+}
+
+std::string CVandDoc::PictureName() const { return Utf16ToUtf8(FixedName(m_state.header.name)); }
+
+bool CVandDoc::AddLayer() {
+    if (m_stack.InsertLayer(m_stack.currentLayer) < 0) return false;
+    RecordStep(texts::kStepAddLayer, StepCode::LayerAdded);
+    return true;
+}
+
+bool CVandDoc::DeleteCurrentLayer() { return DeleteLayer(m_stack.currentLayer, true); }
+
+bool CVandDoc::MergePair(int lower, int upper) {
+    if (m_stack.Layer(lower).kind == LayerKind::Text || m_stack.Layer(upper).kind == LayerKind::Text) {
+        CurrentPlatform().ShowMessage(texts::kMergeTextLayer, MessageKind::Warning);
+        return false;
+    }
+    if (!Compositor::BlendIntoSlot(m_stack, m_state.header, lower, 2)) return false;
+    m_stack.DeleteLayer(upper);
+    m_stack.FreeSlot(upper);
+    if (!m_stack.SelectLayer(lower)) m_stack.currentLayer = lower;
+    if (m_state.floatingPending) {
+        RecordStep(texts::kStepMoveSelection, StepCode::Pixels, lower);
+        m_state.floatingPending = 0;
+    }
+    RecordStep(texts::kStepMerge, StepCode::Merged, lower);
+    return true;
+}
+
+bool CVandDoc::MergeDown() {
+    const int current = m_stack.currentLayer;
+    if (!m_stack.IsLayerInList(current) || m_stack.Layer(current).next == -1) return false;
+    return MergePair(current, m_stack.Layer(current).next);
+}
+
+bool CVandDoc::MergeUp() {
+    const int current = m_stack.currentLayer;
+    if (!m_stack.IsLayerInList(current) || m_stack.Layer(current).prev == -1) return false;
+    return MergePair(m_stack.Layer(current).prev, current);
+}
+
+bool CVandDoc::Flatten() {
+    const int bottom = m_stack.headLayer;
+    if (!LayerStack::IsValidIndex(bottom)) return false;
+    if (!Compositor::BlendIntoSlot(m_stack, m_state.header, bottom, -1)) return false;
+    int next = m_stack.Layer(bottom).next;
+    for (int steps = 0; LayerStack::IsValidIndex(next) && steps < kMaxLayers; ++steps) {
+        const int above = m_stack.Layer(next).next;
+        m_stack.FreeSlot(next);
+        m_stack.Layer(next).prev = m_stack.Layer(next).next = -1;
+        next = above;
+    }
+    LayerRecord& layer = m_stack.Layer(bottom);
+    layer.next = -1;
+    // The result holds every visible layer; a hidden bottom slot must not hide it.
+    layer.visible = 1;
+    m_stack.currentLayer = bottom;
+    RecordStep(texts::kStepFlatten, StepCode::Flattened, bottom);
+    m_state.selection.selectionActive = 0;
+    m_state.selection.suspended = 0;
+    return true;
+}
+
+bool CVandDoc::DuplicateLayer() {
+    if (m_state.header.colourCount != 0) {
+        CurrentPlatform().ShowMessage(texts::kRgbOnly, MessageKind::Warning);
+        return false;
+    }
+    const int source = m_stack.currentLayer;
+    if (!m_stack.IsLayerInList(source)) return false;
+    const int below = m_state.floatingPending ? source : m_stack.TopLayer();
+    const int slot = m_stack.InsertLayer(below);
+    if (slot < 0) return false;
+    const LayerRecord& from = m_stack.Layer(source);
+    const bool text = from.kind == LayerKind::Text;
+    const DocumentHeader& header = m_state.header;
+    if (!m_stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
+                                   from.width, from.height, kPaletteKeep, header.width, header.height, 0, 1,
+                                   text ? LayerKind::Text : LayerKind::Raster, -1, 0)) {
+        m_stack.DeleteLayer(slot);
+        m_stack.FreeSlot(slot);
+        return false;
+    }
+    LayerRecord& copy = m_stack.Layer(slot);
+    if (copy.pixels.size() == from.pixels.size()) copy.pixels = from.pixels;
+    if (copy.alpha.size() == from.alpha.size()) copy.alpha = from.alpha;
+    if (text) {
+        copy.textColour = from.textColour;
+        copy.textLength = from.textLength;
+        copy.textX = from.textX;
+        copy.textY = from.textY;
+        copy.textSize = from.textSize;
+        std::copy(std::begin(from.textFont), std::end(from.textFont), copy.textFont);
+        std::copy(std::begin(from.textSettings), std::end(from.textSettings), copy.textSettings);
+        copy.text = from.text;
+    }
+    if (!m_state.floatingPending) RecordStep(texts::kStepPaste, StepCode::LayerPasted, slot);
+    return true;
+}
+
+bool CVandDoc::TextToRaster() { return m_stack.TextToRaster(m_stack.currentLayer); }
+
+bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
+    if (!m_stack.IsLayerInList(m_stack.currentLayer)) return false;
+    SetLayerName(m_stack.currentLayer, utf8Name);
+    return true;
+}
+
+void CVandDoc::Render(TargetBuffer& target, const RenderMapping& mapping) const {
+    Compositor::BlendPass(m_state.header, m_stack.Layers(), m_stack.headLayer, -1, target, mapping);
+}
+
+bool CVandDoc::FlattenForSaving(std::vector<uint32_t>& flattenBuffer) const {
+    return Compositor::FlattenForSaving(m_state.header, m_stack, flattenBuffer);
+}
+
+bool CVandDoc::NewDocument(const NewPictureSettings& settings) { return DocumentIO::NewDocument(*this, settings); }
+bool CVandDoc::OpenDocument(const std::string& path) { return DocumentIO::Open(*this, path); }
+bool CVandDoc::SaveDocument(const std::string& path) { return DocumentIO::Save(*this, path); }
+bool CVandDoc::BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill) {
+    return DocumentIO::BuildFromImage(*this, picture, pictureName, alphaFill);
+}
+void CVandDoc::FinishOpening(int layer) { DocumentIO::FinishOpening(*this, layer); }
+
+}  // namespace quillory

@@ -1,0 +1,165 @@
+#pragma once
+// CVandDoc: one open picture. A facade: the layer table lives in LayerStack,
+// blending in the Compositor, opening and saving in DocumentIO. Its own code
+// checks, changes, records the named step and notifies.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/NyZazo.h"
+#include "document/Compositor.h"
+#include "document/DocumentState.h"
+#include "document/LayerStack.h"
+
+namespace quillory {
+
+// Kinds of recorded steps (what the history must keep to undo them).
+namespace StepCode {
+inline constexpr int Pixels = 0;
+inline constexpr int LayerDeleted = 1;
+inline constexpr int LayerAdded = 2;
+inline constexpr int LayerPasted = 3;
+inline constexpr int TextEdited = 4;
+inline constexpr int TextLayerAdded = 5;
+inline constexpr int Reordered = 6;
+inline constexpr int Resized = 7;
+inline constexpr int Flattened = 8;
+inline constexpr int Merged = 9;
+inline constexpr int Flipped = 10;
+}  // namespace StepCode
+
+struct StepRecord {
+    std::string name;
+    int code = 0;
+    int layer = -1;  // the slot the step changed
+};
+
+// Receives every recorded step after the document has changed; the undo history plugs in here.
+class StepSink {
+public:
+    virtual ~StepSink() = default;
+    virtual void StepRecorded(class CVandDoc& document, const StepRecord& step) = 0;
+};
+
+// Application-wide new-picture settings (written by the new-picture dialog).
+struct NewPictureSettings {
+    enum Background : int { White = 0, Transparent = 1, Colour = 2 };
+    int width = 450;
+    int height = 450;
+    std::string name = "이름없음";
+    int background = White;
+    int bitsPerPixel = 24;
+    RGBQUAD backgroundColour{255, 255, 255, 0};
+};
+
+struct VisibleArea {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
+class CVandDoc {
+public:
+    CVandDoc();
+    ~CVandDoc();
+    CVandDoc(const CVandDoc&) = delete;
+    CVandDoc& operator=(const CVandDoc&) = delete;
+
+    // The parts.
+    DocumentState& State() { return m_state; }
+    const DocumentState& State() const { return m_state; }
+    LayerStack& Stack() { return m_stack; }
+    const LayerStack& Stack() const { return m_stack; }
+    DocumentHeader& Header() { return m_state.header; }
+    const DocumentHeader& Header() const { return m_state.header; }
+    LayerRecord& Layer(int index) { return m_stack.Layer(index); }
+    const LayerRecord& Layer(int index) const { return m_stack.Layer(index); }
+    int HeadLayer() const { return m_stack.headLayer; }
+    int CurrentLayer() const { return m_stack.currentLayer; }
+    NyZazo* Composite() { return m_state.composite.get(); }
+
+    // Layer stack.
+    bool CreateLayerPlanes(std::u16string_view name, uint8_t formatType, int bitsPerPixel, int colourCount,
+                           uint8_t alphaFill, int slot, int x, int y, int layerWidth, int layerHeight,
+                           int paletteMode, int documentWidth, int documentHeight, uint8_t resetSelection,
+                           int changed, uint8_t kind, int16_t linkedLayer, uint8_t centre) {
+        return m_stack.CreateLayerPlanes(name, formatType, bitsPerPixel, colourCount, alphaFill, slot, x, y,
+                                         layerWidth, layerHeight, paletteMode, documentWidth, documentHeight,
+                                         resetSelection, changed, kind, linkedLayer, centre);
+    }
+    int InsertLayer(int below) { return m_stack.InsertLayer(below); }
+    bool DeleteLayer(int index, bool recordUndo);
+    bool SelectLayer(int index);
+    int CountLayers() const { return m_stack.CountLayers(); }
+    int LayerAtRow(int start, int steps) const { return m_stack.LayerAtRow(start, steps); }
+    bool IsLayerInList(int index) const { return m_stack.IsLayerInList(index); }
+    int TopLayer() const { return m_stack.TopLayer(); }
+    bool MoveLayer(int dx, int dy, bool record);
+    bool ReorderLayers(int a, int b);
+    void SetLayerName(int index, std::string_view utf8Name);
+    std::string LayerName(int index) const;
+    void SetLayerVisible(int index, bool visible) { m_stack.SetVisible(index, visible); }
+    void SetLayerTransparency(int index, uint8_t value) { m_stack.SetTransparency(index, value); }
+    void SetLayerBlendMode(int index, std::string_view listText) { m_stack.SetBlendModeByText(index, listText); }
+
+    // Commands of the stack.
+    bool AddLayer();          // 1552
+    bool DeleteCurrentLayer(); // 1553
+    bool MergeDown();         // 1557: the current layer with the one above it
+    bool MergeUp();           // 1555: the layer below with the current one
+    bool Flatten();           // 1500
+    bool DuplicateLayer();    // 3500
+    bool TextToRaster();      // 1545
+    bool RenameCurrentLayer(std::string_view utf8Name);  // 3994
+
+    // Display: the visible stack blended at the view's zoom and origin.
+    void Render(TargetBuffer& target, const RenderMapping& mapping) const;
+    // The visible stack at full size, rows top-down; layers unchanged.
+    bool FlattenForSaving(std::vector<uint32_t>& flattenBuffer) const;
+
+    // Lifecycle (see DocumentIO).
+    bool NewDocument(const NewPictureSettings& settings);
+    bool OpenDocument(const std::string& path);
+    bool SaveDocument(const std::string& path);
+    // A one-layer document from a picture; alphaFill is the layer's opacity.
+    bool BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);
+    // After a reader filled the table: number, current layer, 24 bits, kind 1, first step.
+    void FinishOpening(int layer);
+
+    std::string PictureName() const;
+    const std::string& FileName() const { return m_fileName; }
+    void SetFileName(std::string name) { m_fileName = std::move(name); }
+    const std::string& PathName() const { return m_pathName; }
+    void SetPathName(std::string path) { m_pathName = std::move(path); }
+    int32_t DocumentNumber() const { return m_documentNumber; }
+    void SetDocumentNumber(int32_t number) { m_documentNumber = number; }
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified) { m_modified = modified; }
+    // Why the last open or save failed, when the reason is not a message of its own.
+    const std::string& LastError() const { return m_lastError; }
+    void SetLastError(std::string text) { m_lastError = std::move(text); }
+    VisibleArea& Visible() { return m_visible; }
+    const VisibleArea& Visible() const { return m_visible; }
+
+    // The one place a change is recorded: after every change, with its step name,
+    // code and slot (-1 = the current layer).
+    void RecordStep(std::string_view name, int code, int layer = -1);
+    const std::vector<StepRecord>& RecordedSteps() const { return m_steps; }
+    void SetStepSink(StepSink* sink) { m_stepSink = sink; }
+
+private:
+    bool MergePair(int lower, int upper);
+
+    DocumentState m_state;
+    LayerStack m_stack;
+    std::string m_fileName;
+    std::string m_pathName;
+    int32_t m_documentNumber = 0;
+    bool m_modified = false;
+    VisibleArea m_visible;
+    std::string m_lastError;
+    std::vector<StepRecord> m_steps;
+    StepSink* m_stepSink = nullptr;
+};
+
+}  // namespace quillory

@@ -1,0 +1,307 @@
+#include "document/Compositor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "core/Platform.h"
+#include "processing/ColourDepth.h"
+#include "document/DocumentTexts.h"
+#include "document/LayerStack.h"
+
+namespace quillory {
+
+namespace {
+
+// Where the pixels of a layer come from.
+enum class Source { Direct, Indexed, Constant };
+
+inline int BlendChannel(uint8_t mode, int a, int b) {
+    switch (mode) {
+        case BlendMode::Multiply: return (a * b) >> 8;
+        case BlendMode::Screen: return 255 - (((255 - a) * (255 - b)) >> 8);
+        case BlendMode::Darken: return std::min(a, b);
+        case BlendMode::Lighten: return std::max(a, b);
+        case BlendMode::Difference: return std::abs(a - b);
+        case BlendMode::InverseDifference: return 255 - std::abs(255 - a - b);
+        case BlendMode::Exclusion: return a + b - ((a * b) >> 7);
+        case BlendMode::Overlay: return b < 128 ? (a * b) >> 7 : 255 - (((255 - a) * (255 - b)) >> 7);
+        default: return a;
+    }
+}
+
+inline bool IsNormal(uint8_t mode) { return mode < BlendMode::Multiply || mode >= BlendMode::Count; }
+
+inline int PixelIndex(const uint8_t* row, int x, int bitsPerPixel) {
+    switch (bitsPerPixel) {
+        case 8: return row[x];
+        case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
+        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+        default: return 0;
+    }
+}
+
+inline void PutIndex(uint8_t* row, int x, int bitsPerPixel, uint8_t index) {
+    switch (bitsPerPixel) {
+        case 8: row[x] = index; break;
+        case 4: {
+            const int shift = (x & 1) ? 0 : 4;
+            row[x >> 1] = uint8_t((row[x >> 1] & ~(0x0F << shift)) | ((index & 0x0F) << shift));
+            break;
+        }
+        case 1: {
+            const uint8_t bit = uint8_t(0x80 >> (x & 7));
+            row[x >> 3] = (index & 1) ? uint8_t(row[x >> 3] | bit) : uint8_t(row[x >> 3] & ~bit);
+            break;
+        }
+        default: break;
+    }
+}
+
+// Document column c shows layer column c - x, document row d (from the bottom) layer row d + y.
+inline int LayerColumn(const LayerRecord& layer, int documentColumn) {
+    const int64_t c = int64_t(documentColumn) - layer.x;
+    return (c >= 0 && c < layer.width) ? int(c) : -1;
+}
+inline int LayerRow(const LayerRecord& layer, int documentRow) {
+    const int64_t r = int64_t(documentRow) + layer.y;
+    return (r >= 0 && r < layer.height) ? int(r) : -1;
+}
+
+bool PlanesUsable(const DocumentHeader& header, const LayerRecord& layer) {
+    if (header.width <= 0 || header.height <= 0 || layer.width <= 0 || layer.height <= 0) return false;
+    const size_t plane = size_t(layer.width) * size_t(layer.height);
+    if (layer.alpha.size() < plane) return false;
+    if (layer.kind == LayerKind::Text) return true;
+    const int64_t stride = PlaneStride(header.bitsPerPixel, layer.width);
+    return layer.stride >= stride && layer.pixels.size() >= size_t(layer.stride) * size_t(layer.height);
+}
+
+}  // namespace
+
+uint8_t Compositor::NearestIndex(const std::vector<RGBQUAD>& palette, RGBQUAD colour) {
+    return NearestPaletteIndex(palette.data(), uint32_t(palette.size()), colour);
+}
+
+bool Compositor::CopyLayer2vwImage(const DocumentHeader& header, const LayerRecord& layer, WorkPlanes& planes) {
+    const int docW = header.width, docH = header.height;
+    if (docW <= 0 || docH <= 0 || !PlanesUsable(header, layer)) return false;
+    const bool text = layer.kind == LayerKind::Text;
+    const int bpp = text ? 8 : header.bitsPerPixel;
+    planes.stride = int32_t(PlaneStride(bpp, docW));
+    try {
+        planes.trans.assign(size_t(docW) * size_t(docH), 0);
+    } catch (const std::bad_alloc&) {
+        CurrentPlatform().ShowMessage(texts::kTransPlaneAlloc, MessageKind::Error);
+        return false;
+    }
+    try {
+        planes.image.assign(size_t(planes.stride) * size_t(docH), 0);
+    } catch (const std::bad_alloc&) {
+        CurrentPlatform().ShowMessage(texts::kImagePlaneAlloc, MessageKind::Error);
+        return false;
+    }
+    const int c0 = std::max(0, layer.x);
+    const int c1 = int(std::min<int64_t>(docW, int64_t(layer.x) + layer.width));
+    const int bytesPerPixel = bpp / 8;
+    const int layerStride = text ? layer.width : layer.stride;
+    for (int d = 0; d < docH; ++d) {
+        const int r = LayerRow(layer, d);
+        if (r < 0 || c1 <= c0) continue;
+        const uint8_t* alphaRow = layer.AlphaRow(r);
+        const uint8_t* pixelRow = layer.pixels.data() + size_t(r) * size_t(layerStride);
+        uint8_t* transRow = planes.trans.data() + size_t(d) * size_t(docW);
+        uint8_t* imageRow = planes.image.data() + size_t(d) * size_t(planes.stride);
+        std::copy(alphaRow + (c0 - layer.x), alphaRow + (c1 - layer.x), transRow + c0);
+        if (bytesPerPixel > 0) {
+            std::copy(pixelRow + size_t(c0 - layer.x) * bytesPerPixel, pixelRow + size_t(c1 - layer.x) * bytesPerPixel,
+                      imageRow + size_t(c0) * bytesPerPixel);
+        } else {
+            for (int c = c0; c < c1; ++c) PutIndex(imageRow, c, bpp, uint8_t(PixelIndex(pixelRow, c - layer.x, bpp)));
+        }
+    }
+    return true;
+}
+
+void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
+                            const RenderMapping& mapping, bool firstOfPass, bool silhouette) {
+    if (!target.pixels || mapping.zoom <= 0 || !PlanesUsable(header, layer)) return;
+    const int docW = header.width, docH = header.height;
+    const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
+    const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
+    if (right <= left || bottom <= top) return;
+
+    // Column positions are computed once per pass and reused for every row.
+    std::vector<int> columns(size_t(right - left));
+    for (int dx = left; dx < right; ++dx) {
+        const double position = std::floor((double(dx) + mapping.originX) / mapping.zoom);
+        const int c = int(std::clamp(position, 0.0, double(docW - 1)));
+        columns[size_t(dx - left)] = LayerColumn(layer, c);
+    }
+
+    const bool text = layer.kind == LayerKind::Text;
+    const bool indexed = !text && header.bitsPerPixel <= 8;
+    const Source source = (silhouette || text) ? Source::Constant : indexed ? Source::Indexed : Source::Direct;
+    const int bytesPerPixel = header.bitsPerPixel / 8;
+    const int bpp = header.bitsPerPixel;
+    RGBQUAD constant{};
+    if (text && !silhouette) {
+        const uint32_t c = uint32_t(layer.textColour);
+        constant = RGBQUAD{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
+    }
+    const float opacity = float(255 - layer.transparency) / 255.0f;
+    const uint8_t mode = layer.blendMode;
+    const bool normal = firstOfPass || IsNormal(mode);
+    const RGBQUAD* palette = header.palette.data();
+    const int paletteSize = int(header.palette.size());
+
+    for (int dy = top; dy < bottom; ++dy) {
+        const double fromTop = std::floor((double(dy) + mapping.originY) / mapping.zoom);
+        const int d = docH - 1 - int(std::clamp(fromTop, 0.0, double(docH - 1)));
+        const int r = LayerRow(layer, d);
+        if (r < 0) continue;
+        const uint8_t* alphaRow = layer.AlphaRow(r);
+        const uint8_t* pixelRow = text ? nullptr : layer.PixelRow(r);
+        uint8_t* out = reinterpret_cast<uint8_t*>(target.pixels + size_t(dy) * size_t(target.stride));
+        for (int dx = left; dx < right; ++dx) {
+            const int lc = columns[size_t(dx - left)];
+            if (lc < 0) continue;
+            const int R = alphaRow[lc];
+            if (R == 0) continue;
+            int b, g, rr;
+            if (source == Source::Direct) {
+                const uint8_t* p = pixelRow + size_t(lc) * size_t(bytesPerPixel);
+                b = p[0], g = p[1], rr = p[2];
+            } else if (source == Source::Indexed) {
+                const int index = PixelIndex(pixelRow, lc, bpp);
+                const RGBQUAD q = index < paletteSize ? palette[index] : RGBQUAD{};
+                b = q.blue, g = q.green, rr = q.red;
+            } else {
+                b = constant.blue, g = constant.green, rr = constant.red;
+            }
+            uint8_t* px = out + size_t(dx) * 4;
+            if (normal) {
+                const float a = R == 255 ? 1.0f : float(R) / 255.0f;
+                const float W = a * opacity;
+                if (firstOfPass) {
+                    px[0] = uint8_t(W * float(b));
+                    px[1] = uint8_t(W * float(g));
+                    px[2] = uint8_t(W * float(rr));
+                } else {
+                    const float keep = 1.0f - W;
+                    px[0] = uint8_t(W * float(b) + keep * float(px[0]));
+                    px[1] = uint8_t(W * float(g) + keep * float(px[1]));
+                    px[2] = uint8_t(W * float(rr) + keep * float(px[2]));
+                }
+            } else {
+                px[0] = uint8_t(BlendChannel(mode, px[0], b));
+                px[1] = uint8_t(BlendChannel(mode, px[1], g));
+                px[2] = uint8_t(BlendChannel(mode, px[2], rr));
+            }
+            const int A = px[3];
+            px[3] = uint8_t(A == 0 ? R : std::min(255, (R + 1) * A));
+        }
+    }
+}
+
+int Compositor::BlendPass(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                          TargetBuffer& target, const RenderMapping& mapping) {
+    if (!target.pixels) return 0;
+    const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
+    const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
+    for (int dy = top; dy < bottom; ++dy)
+        std::fill(target.pixels + size_t(dy) * target.stride + left, target.pixels + size_t(dy) * target.stride + right,
+                  0u);
+    int blended = 0, walked = 0;
+    for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {
+        if (count > 0 && walked >= count) break;
+        ++walked;
+        if (layers[i].visible != 1) continue;
+        BlendLayer(header, layers[i], target, mapping, blended == 0);
+        ++blended;
+    }
+    return blended;
+}
+
+bool Compositor::FlattenForSaving(const DocumentHeader& header, const LayerStack& stack,
+                                  std::vector<uint32_t>& flattenBuffer) {
+    if (header.width <= 0 || header.height <= 0) return false;
+    try {
+        flattenBuffer.assign(size_t(header.width) * size_t(header.height), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    TargetBuffer target(flattenBuffer.data(), header.width, header.height);
+    BlendPass(header, stack.Layers(), stack.headLayer, -1, target, RenderMapping{});
+    return true;
+}
+
+bool Compositor::BufferToImage(const DocumentHeader& header, const std::vector<uint32_t>& buffer, NyZazo& image) {
+    const int w = header.width, h = header.height;
+    if (w <= 0 || h <= 0 || buffer.size() != size_t(w) * size_t(h) ||
+        !image.Create(w, h, header.bitsPerPixel, header.formatType) || image.BitCount() != header.bitsPerPixel ||
+        int64_t(image.header.biSizeImage) != int64_t(header.imageSize)) {
+        CurrentPlatform().ShowMessage(texts::kConversionFailed, MessageKind::Error);
+        return false;
+    }
+    const int bpp = header.bitsPerPixel;
+    if (bpp <= 8 && !header.palette.empty())
+        image.SetPaletteQuads(header.palette.data(), uint32_t(header.palette.size()));
+    for (int screenY = 0; screenY < h; ++screenY) {
+        const uint8_t* in = reinterpret_cast<const uint8_t*>(buffer.data() + size_t(screenY) * w);
+        uint8_t* row = image.Row(h - 1 - screenY);
+        if (bpp >= 24) {
+            const int step = bpp / 8;
+            for (int x = 0; x < w; ++x) {
+                row[x * step] = in[4 * x];
+                row[x * step + 1] = in[4 * x + 1];
+                row[x * step + 2] = in[4 * x + 2];
+                if (step == 4) row[x * step + 3] = in[4 * x + 3];
+            }
+        } else {
+            for (int x = 0; x < w; ++x)
+                PutIndex(row, x, bpp, NearestIndex(header.palette, RGBQUAD{in[4 * x], in[4 * x + 1], in[4 * x + 2], 0}));
+        }
+    }
+    return true;
+}
+
+bool Compositor::BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, int first, int count) {
+    if (!LayerStack::IsValidIndex(first) || header.width <= 0 || header.height <= 0) return false;
+    const int w = header.width, h = header.height;
+    std::vector<uint32_t> buffer;
+    try {
+        buffer.assign(size_t(w) * size_t(h), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    TargetBuffer target(buffer.data(), w, h);
+    BlendPass(header, stack.Layers(), first, count, target, RenderMapping{});
+
+    LayerRecord& lower = stack.Layer(first);
+    // The result is colour at the document's depth, so a text layer receiving it becomes a raster layer.
+    const uint8_t kind = lower.kind == LayerKind::Text ? LayerKind::Raster : lower.kind;
+    if (!stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, first, 0, 0, w, h,
+                                 kPaletteKeep, w, h, 0, 1, kind, -1, 0))
+        return false;
+    const int bpp = header.bitsPerPixel;
+    for (int screenY = 0; screenY < h; ++screenY) {
+        const uint8_t* in = reinterpret_cast<const uint8_t*>(buffer.data() + size_t(screenY) * w);
+        const int storedY = h - 1 - screenY;
+        uint8_t* row = lower.PixelRow(storedY);
+        uint8_t* alpha = lower.AlphaRow(storedY);
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* px = in + 4 * x;
+            if (bpp >= 24) {
+                uint8_t* p = row + size_t(x) * (bpp / 8);
+                p[0] = px[0], p[1] = px[1], p[2] = px[2];
+            } else {
+                PutIndex(row, x, bpp, NearestIndex(header.palette, RGBQUAD{px[0], px[1], px[2], 0}));
+            }
+            alpha[x] = px[3];
+        }
+    }
+    return true;
+}
+
+}  // namespace quillory

@@ -1,0 +1,67 @@
+#pragma once
+// Blending of layers into a 32-bit buffer (blue, green, red, accumulated
+// opacity), at any zoom and origin for display and at full size for merging,
+// flattening and the flat picture written to image files. Stateless: every call
+// gets what it works on.
+#include <cstdint>
+#include <vector>
+
+#include "core/NyZazo.h"
+#include "document/DocumentHeader.h"
+#include "document/LayerRecord.h"
+
+namespace quillory {
+
+class LayerStack;
+
+// Destination pixel (dx, dy), rows top-down, shows document column
+// floor((dx + originX) / zoom) and the document row floor((dy + originY) / zoom)
+// counted from the top.
+struct RenderMapping {
+    double zoom = 1.0;
+    int originX = 0;
+    int originY = 0;
+};
+
+// A layer placed in document space: opacity (width × height bytes) and pixels
+// (document stride, 8 bits for text layers), both rows bottom-up.
+struct WorkPlanes {
+    std::vector<uint8_t> trans;
+    std::vector<uint8_t> image;
+    int32_t stride = 0;
+};
+
+class Compositor {
+public:
+    // Places a layer into document-sized work planes; uncovered positions get
+    // opacity 0. False, with the allocation message, when the planes cannot be made.
+    static bool CopyLayer2vwImage(const DocumentHeader& header, const LayerRecord& layer, WorkPlanes& planes);
+
+    // Blends one layer into the target inside its clip rectangle. The first
+    // layer of a pass replaces the colour; later ones apply their blend mode.
+    static void BlendLayer(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
+                           const RenderMapping& mapping, bool firstOfPass, bool silhouette = false);
+
+    // Clears the target's clip rectangle and blends the visible layers of the list
+    // from `first` along `next`, stopping after `count` layers when count > 0.
+    // Returns the number of layers blended.
+    static int BlendPass(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                         TargetBuffer& target, const RenderMapping& mapping);
+
+    // The whole visible stack at full size, rows top-down (width × height pixels).
+    static bool FlattenForSaving(const DocumentHeader& header, const LayerStack& stack,
+                                 std::vector<uint32_t>& flattenBuffer);
+
+    // A flat buffer converted into a new picture of the document's size, depth,
+    // format type and palette. False with the conversion message on a size mismatch.
+    static bool BufferToImage(const DocumentHeader& header, const std::vector<uint32_t>& buffer, NyZazo& image);
+
+    // A full-size blend of `count` layers from `first` written back into slot
+    // `first` as a document-sized layer at 0, 0 (merging and flattening).
+    static bool BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, int first, int count);
+
+    // Nearest palette entry (squared distance, lowest index on ties).
+    static uint8_t NearestIndex(const std::vector<RGBQUAD>& palette, RGBQUAD colour);
+};
+
+}  // namespace quillory

@@ -1,0 +1,377 @@
+#include "document/DocumentIO.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "core/FormatCodes.h"
+#include "core/Platform.h"
+#include "core/PsdReader.h"
+#include "core/SizeMath.h"
+#include "document/CVandDoc.h"
+#include "document/Compositor.h"
+#include "document/DocumentTexts.h"
+#include "document/QvxFormat.h"
+#include "document/Utf16.h"
+#include "processing/ColourDepth.h"
+
+namespace quillory {
+
+namespace {
+
+void Show(const char* text) { CurrentPlatform().ShowMessage(text, MessageKind::Warning); }
+
+// Directory part of a path: everything up to and including the last separator.
+size_t FileNameStart(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+bool OpenNative(CVandDoc& document, const std::string& path) {
+    auto file = std::make_unique<QvxDocument>();
+    std::string error;
+    if (!LoadQvx(path, *file, error)) {
+        if (!error.empty()) Show(error.c_str());
+        return false;
+    }
+    if (!LayerStack::IsValidIndex(file->headLayer)) return false;
+    DocumentState& state = document.State();
+    LayerStack& stack = document.Stack();
+    stack.Clear();
+    state.header = std::move(file->header);
+    for (int i = 0; i < kMaxLayers; ++i) stack.Layer(i) = std::move(file->layers[size_t(i)]);
+    stack.headLayer = file->headLayer;
+    state.composite = std::make_unique<NyZazo>(kFormatQvx);
+    // What CreateLayerPlanes would have left: a full selection mask and scratch copies of the bottom layer's size.
+    const LayerRecord& bottom = stack.Layer(stack.headLayer);
+    state.selection = SelectionMask{};
+    try {
+        state.selection.mask.assign(size_t(bottom.planeSize), 1);
+        state.header.scratchPixels.assign(size_t(bottom.pixelSize), 0);
+        state.header.scratchAlpha.assign(size_t(bottom.planeSize), 0);
+    } catch (const std::bad_alloc&) {
+        stack.Clear();
+        return false;
+    }
+    state.selection.width = bottom.width;
+    state.selection.height = bottom.height;
+    state.selection.x = bottom.x;
+    state.selection.y = bottom.y;
+    state.header.scratchSize = bottom.pixelSize;
+    document.SetPathName(path);
+    DocumentIO::FinishOpening(document, stack.headLayer);
+    return true;
+}
+
+bool SaveNative(CVandDoc& document, const std::string& path) {
+    std::vector<uint32_t> flat;
+    const bool haveFlat = document.FlattenForSaving(flat);
+    QvxSource source;
+    source.header = &document.Header();
+    source.layers = document.Stack().Layers();
+    source.headLayer = document.HeadLayer();
+    source.currentLayer = document.CurrentLayer();
+    source.flattenBuffer = haveFlat ? reinterpret_cast<const uint8_t*>(flat.data()) : nullptr;
+    source.flattenTopDown = true;
+    std::string error;
+    if (!SaveQvx(path, source, error)) {
+        document.SetLastError(error);
+        if (!error.empty()) Show(error.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The flat picture reduced to 256 octree colours: the palette the GIF is written with.
+bool GifPalette(const DocumentHeader& header, const std::vector<uint32_t>& flat, std::vector<RGBQUAD>& palette) {
+    const int w = header.width, h = header.height;
+    const int64_t stride = PlaneStride(24, w);
+    std::vector<uint8_t> rows;
+    try {
+        rows.assign(size_t(stride) * size_t(h), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int screenY = 0; screenY < h; ++screenY) {
+        const uint8_t* in = reinterpret_cast<const uint8_t*>(flat.data() + size_t(screenY) * w);
+        uint8_t* out = rows.data() + size_t(h - 1 - screenY) * size_t(stride);
+        for (int x = 0; x < w; ++x) {
+            out[3 * x] = in[4 * x];
+            out[3 * x + 1] = in[4 * x + 1];
+            out[3 * x + 2] = in[4 * x + 2];
+        }
+    }
+    PlaneView view;
+    view.pixels = rows.data();
+    view.width = w;
+    view.height = h;
+    view.bitsPerPixel = 24;
+    view.stride = uint32_t(stride);
+    RGBQUAD table[256] = {};
+    if (!OctreePalette(view, table)) return false;
+    palette.assign(table, table + 256);
+    return true;
+}
+
+bool SaveImage(CVandDoc& document, const std::string& path, int type) {
+    std::vector<uint32_t> flat;
+    if (!document.FlattenForSaving(flat)) {
+        Show(texts::kConversionFailed);
+        return false;
+    }
+    DocumentHeader& header = document.Header();
+    auto picture = std::make_unique<NyZazo>();
+    bool converted;
+    if (type == kFormatGif) {
+        std::vector<RGBQUAD> palette;
+        if (!GifPalette(header, flat, palette)) {
+            Show(texts::kConversionFailed);
+            return false;
+        }
+        // For the duration of the save the document is a 256-colour picture; its
+        // depth, colour count and palette are put back afterwards so its layers
+        // keep meaning what they meant.
+        const int32_t colourCount = header.colourCount, bitsPerPixel = header.bitsPerPixel;
+        const int32_t imageSize = header.imageSize;
+        std::vector<RGBQUAD> previous = std::move(header.palette);
+        header.palette = std::move(palette);
+        header.colourCount = 256;
+        header.bitsPerPixel = 8;
+        header.imageSize = int32_t(int64_t(header.height) * PlaneStride(8, header.width));
+        converted = Compositor::BufferToImage(header, flat, *picture);
+        header.palette = std::move(previous);
+        header.colourCount = colourCount;
+        header.bitsPerPixel = bitsPerPixel;
+        header.imageSize = imageSize;
+    } else {
+        converted = Compositor::BufferToImage(header, flat, *picture);
+    }
+    if (!converted) return false;
+    picture->lastError[0] = '\0';
+    // NyZazo::Save writes next to the target and renames only on success.
+    const bool written = picture->Save(path, type);
+    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
+    document.State().composite = std::move(picture);
+    return written;
+}
+
+}  // namespace
+
+int32_t DocumentIO::NextDocumentNumber() {
+    static std::atomic<int32_t> next{1};
+    int32_t number = next.load();
+    while (number < INT32_MAX && !next.compare_exchange_weak(number, number + 1)) {
+    }
+    return number;
+}
+
+const char* DocumentIO::ExtensionFor(int formatType) {
+    switch (formatType) {
+        case kFormatJpeg: return "jpg";
+        case kFormatBmp: return "bmp";
+        case kFormatGif: return "gif";
+        case kFormatTiff: return "tif";
+        case kFormatPcx: return "pcx";
+        case kFormatQvx: return "qvx";
+        case kFormatMzr: return "mzr";
+        case kFormatPsd: return "psd";
+        default: return "";
+    }
+}
+
+std::string DocumentIO::ProposedSaveName(std::string_view title) {
+    std::string name(title);
+    if (name.find_first_of("#%;/\\") != std::string::npos) name = texts::kUntitledSaveName;
+    return name + ".qvx";
+}
+
+std::string DocumentIO::CompleteSaveName(std::string_view chosen, int formatType) {
+    const std::u16string units = Utf8ToUtf16(chosen);
+    const size_t from = units.size() > 5 ? units.size() - 5 : 0;
+    std::string name(chosen);
+    if (units.find(u'.', from) == std::u16string::npos && ExtensionFor(formatType)[0])
+        name += std::string(".") + ExtensionFor(formatType);
+    return name;
+}
+
+bool DocumentIO::ReadPicture(const std::string& path, int formatType, NyZazo& picture) {
+    NyZazo read;
+    bool ok;
+    if (formatType == kFormatPsd) {
+        ok = ReadPsdFile(path, read);
+    } else {
+        read.frameIndex = picture.frameIndex;
+        ok = read.Load(path, formatType) && read.dib != nullptr;
+    }
+    if (!ok) {
+        picture.SetLastError(read.lastError);
+        return false;
+    }
+    picture.TakeOver(read);
+    return true;
+}
+
+bool DocumentIO::NewDocument(CVandDoc& document, const NewPictureSettings& settings) {
+    const int w = settings.width, h = settings.height;
+    const int bpp = settings.bitsPerPixel == 8 ? 8 : 24;
+    if (w <= 0 || h <= 0 || !FitsPixelCap(w, h, bpp)) return false;
+    NyZazo picture;
+    if (!picture.Create(w, h, bpp, kFormatBmp)) return false;
+    if (bpp == 8) picture.SetGreyPalette();  // index 255, the fill of new pixels, is white
+    if (settings.background == NewPictureSettings::Colour) {
+        const RGBQUAD c = settings.backgroundColour;
+        for (int storedY = 0; storedY < h; ++storedY) {
+            uint8_t* row = picture.Row(storedY);
+            if (bpp == 24) {
+                for (int x = 0; x < w; ++x) row[3 * x] = c.blue, row[3 * x + 1] = c.green, row[3 * x + 2] = c.red;
+            } else {
+                std::memset(row, picture.GetNearestIndex(c), size_t(w));
+            }
+        }
+    }
+    const uint8_t alpha = settings.background == NewPictureSettings::Transparent ? 0 : 255;
+    document.SetPathName({});
+    document.SetFileName(settings.name);
+    return BuildFromImage(document, picture, settings.name, alpha);
+}
+
+bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string_view pictureName,
+                                uint8_t alphaFill) {
+    DocumentState& state = document.State();
+    if (!picture.dib || !picture.bits) {
+        Show(texts::kFileDoesNotExist);
+        state.composite.reset();
+        return false;
+    }
+    auto composite = std::make_unique<NyZazo>();
+    composite->TakeOver(picture);
+    if (!composite->dib) return false;
+    state.composite = std::move(composite);
+    const NyZazo& image = *state.composite;
+
+    LayerStack& stack = document.Stack();
+    stack.Clear();
+    state.header = DocumentHeader{};
+    state.selection = SelectionMask{};
+    stack.headLayer = 0;
+    LayerRecord& layer = stack.Layer(0);
+    layer.inUse = 1;
+    layer.visible = 1;
+    layer.prev = layer.next = -1;
+    layer.transparency = 0;
+    SetFixedName(layer.name, Utf8ToUtf16(texts::kBackgroundLayerName));
+    const int w = image.Width(), h = image.Height();
+    if (!stack.CreateLayerPlanes(Utf8ToUtf16(pictureName), uint8_t(image.formatType), image.BitCount(),
+                                 int(image.header.biClrUsed), alphaFill, 0, 0, 0, w, h, kPaletteFromComposite, w, h,
+                                 1, 1, LayerKind::Raster, -1, 1)) {
+        stack.Clear();
+        state.composite.reset();
+        return false;
+    }
+    const size_t rowBytes = std::min<size_t>(size_t(layer.stride), image.rowBytes);
+    for (int storedY = 0; storedY < h; ++storedY) std::memcpy(layer.PixelRow(storedY), image.Row(storedY), rowBytes);
+    state.header.originX = layer.x;
+    state.header.originY = layer.y;
+    FinishOpening(document, 0);
+    return true;
+}
+
+void DocumentIO::FinishOpening(CVandDoc& document, int layer) {
+    document.SetDocumentNumber(NextDocumentNumber());
+    if (!document.SelectLayer(layer)) document.Stack().currentLayer = layer;
+    const DocumentHeader& header = document.Header();
+    document.Visible() = VisibleArea{0, 0, header.width, header.height};
+    if (header.bitsPerPixel < 24) ConvertToRgb(document);
+    const int current = document.CurrentLayer();
+    if (LayerStack::IsValidIndex(current)) document.Layer(current).kind = LayerKind::Background;
+    document.RecordStep(texts::kStepOpening, StepCode::Pixels, current);
+}
+
+bool DocumentIO::ConvertToRgb(CVandDoc& document) {
+    DocumentHeader& header = document.Header();
+    if (header.bitsPerPixel >= 24) return true;
+    LayerStack& stack = document.Stack();
+    // Every layer is converted (not only the current one) so the table keeps one depth.
+    for (int i = 0; i < kMaxLayers; ++i) {
+        LayerRecord& layer = stack.Layer(i);
+        if (!layer.inUse || layer.kind == LayerKind::Text || layer.pixels.empty()) continue;
+        PlaneView view;
+        view.pixels = layer.pixels.data();
+        view.width = layer.width;
+        view.height = layer.height;
+        view.bitsPerPixel = header.bitsPerPixel;
+        view.stride = uint32_t(layer.stride);
+        view.palette = header.palette.data();
+        view.colourCount = uint32_t(header.palette.size());
+        const int64_t stride = PlaneStride(24, layer.width);
+        if (uint64_t(stride) * uint64_t(layer.height) > kMaxPixelBytes) return false;
+        std::vector<uint8_t> rgb;
+        try {
+            rgb.assign(size_t(stride) * size_t(layer.height), 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!RgbPlane(view, rgb.data(), uint32_t(stride))) return false;
+        layer.pixels = std::move(rgb);
+        layer.stride = int32_t(stride);
+        layer.pixelSize = int32_t(stride * layer.height);
+    }
+    header.bitsPerPixel = 24;
+    header.colourCount = 0;
+    header.palette.clear();
+    header.imageSize = int32_t(int64_t(header.height) * PlaneStride(24, header.width));
+    const int current = document.CurrentLayer();
+    if (LayerStack::IsValidIndex(current)) {
+        header.scratchPixels.resize(size_t(document.Layer(current).pixelSize));
+        header.scratchSize = document.Layer(current).pixelSize;
+    }
+    return true;
+}
+
+bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
+    if (path.empty()) return false;
+    const int type = FormatFromExtension(ExtensionOf(path));
+    if (type == kFormatUndetermined) return false;
+    const size_t nameStart = FileNameStart(path);
+    if (Utf8ToUtf16(std::string_view(path).substr(0, nameStart)).size() >= size_t(kNameUnits)) {
+        Show(texts::kPathTooLong);
+        return false;
+    }
+    document.SetFileName(path.substr(nameStart));
+    if (type == kFormatQvx) return OpenNative(document, path);
+    NyZazo picture;
+    // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
+    if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
+        Show(texts::kCannotOpenFile);
+        document.SetLastError(picture.lastError);
+        document.State().composite.reset();
+        return false;
+    }
+    document.SetPathName(path);
+    return BuildFromImage(document, picture, path, 255);
+}
+
+bool DocumentIO::Save(CVandDoc& document, const std::string& path) {
+    const int type = FormatFromExtension(ExtensionOf(path));
+    document.SetLastError({});
+    bool saved = false;
+    switch (type) {
+        case kFormatQvx: saved = SaveNative(document, path); break;
+        case kFormatBmp:
+        case kFormatJpeg:
+        case kFormatGif:
+        case kFormatTiff: saved = SaveImage(document, path, type); break;
+        default: return false;  // PCX and PSD are read only; measurement files belong to the measuring side
+    }
+    if (saved) {
+        document.SetModified(false);
+        document.SetPathName(path);
+    }
+    return saved;
+}
+
+}  // namespace quillory

@@ -1,0 +1,45 @@
+#pragma once
+// The document's life: a new picture from the new-picture settings, a one-layer
+// document from any picture, opening and saving by file extension, the names a
+// save proposes and the document numbers.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/NyZazo.h"
+
+namespace quillory {
+
+class CVandDoc;
+struct NewPictureSettings;
+
+class DocumentIO {
+public:
+    static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
+    static bool Open(CVandDoc& document, const std::string& path);
+    static bool Save(CVandDoc& document, const std::string& path);
+
+    static bool BuildFromImage(CVandDoc& document, NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);
+    static void FinishOpening(CVandDoc& document, int layer);
+
+    // Reads a picture file of a format type into `picture` (PSD through its own
+    // reader). `picture` changes only on success.
+    static bool ReadPicture(const std::string& path, int formatType, NyZazo& picture);
+
+    // Document numbers come from one per-process counter that only grows, so no
+    // two documents of a run share a number (and undo file names stay apart).
+    static int32_t NextDocumentNumber();
+
+    // The name the save prompt proposes for a document title.
+    static std::string ProposedSaveName(std::string_view title);
+    // The prompt's answer with the chosen type's extension appended when its last
+    // five characters hold no ".".
+    static std::string CompleteSaveName(std::string_view chosen, int formatType);
+    // The extension written for a format type ("" for none).
+    static const char* ExtensionFor(int formatType);
+
+    // Every layer of fewer than 24 bits becomes 24-bit colour of its palette entries.
+    static bool ConvertToRgb(CVandDoc& document);
+};
+
+}  // namespace quillory

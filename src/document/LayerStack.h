@@ -1,0 +1,92 @@
+#pragma once
+// The document's 40-slot layer table and the doubly linked list through it.
+// List order is stacking order: `headLayer` is the bottom layer, `next` goes up.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "document/DocumentState.h"
+#include "document/LayerRecord.h"
+
+namespace quillory {
+
+// How CreateLayerPlanes treats the header palette.
+enum PaletteMode : int {
+    kPaletteFromComposite = 0,  // copy the composite picture's palette
+    kPaletteAllocate = 1,       // colour count entries without content
+    kPaletteKeep = 2,
+};
+
+class LayerStack {
+public:
+    explicit LayerStack(DocumentState& state) : m_state(state) {}
+
+    LayerStack(const LayerStack&) = delete;
+    LayerStack& operator=(const LayerStack&) = delete;
+
+    static bool IsValidIndex(int index) { return index >= 0 && index < kMaxLayers; }
+
+    LayerRecord& Layer(int index) { return m_layers[index]; }
+    const LayerRecord& Layer(int index) const { return m_layers[index]; }
+    LayerRecord* Layers() { return m_layers; }
+    const LayerRecord* Layers() const { return m_layers; }
+
+    int32_t headLayer = -1;
+    int32_t currentLayer = -1;
+
+    // (Re)creates a slot's planes at the given geometry and sets the header's size
+    // and depth; see the arguments' order in the layer-table description. False
+    // for an invalid slot, a non-positive size, or planes that cannot be allocated.
+    bool CreateLayerPlanes(std::u16string_view name, uint8_t formatType, int bitsPerPixel, int colourCount,
+                           uint8_t alphaFill, int slot, int x, int y, int layerWidth, int layerHeight,
+                           int paletteMode, int documentWidth, int documentHeight, uint8_t resetSelection,
+                           int changed, uint8_t kind, int16_t linkedLayer, uint8_t centre);
+
+    // Links a new document-sized transparent raster layer directly above `below`
+    // (at the bottom when `below` is -1) and makes it current. Returns its slot,
+    // or -1 with the too-many-layers message when all slots are used.
+    int InsertLayer(int below);
+    // Re-inserts into a given free slot between given neighbours (undo and redo).
+    bool InsertLayerAt(int slot, int prev, int next);
+
+    // Unlinks a layer; the upper neighbour (or the lower one for the top layer)
+    // becomes current. False, with a message when only one layer is left.
+    bool DeleteLayer(int index);
+
+    // False (and the message) when a text layer is refused while a selection is shown.
+    bool SelectLayer(int index);
+
+    int CountLayers() const;
+    int LayerAtRow(int start, int steps) const;
+    bool IsLayerInList(int index) const;
+    int TopLayer() const;
+
+    // Exchanges the places of two layers in the list (also when they are neighbours).
+    bool SwapLayers(int a, int b);
+    // Moves a layer by (dx, dy); false (nothing changed) past one layer size.
+    bool MoveLayer(int index, int dx, int dy);
+
+    void SetName(int index, std::u16string_view name);
+    void SetVisible(int index, bool visible);
+    void SetTransparency(int index, uint8_t transparency);
+    void SetBlendModeByText(int index, std::string_view listText);
+
+    // A text layer becomes a raster layer of its colour with the text's coverage as opacity.
+    bool TextToRaster(int index);
+
+    // Marks a slot free; its planes are released.
+    void FreeSlot(int index);
+    // Empties the table.
+    void Clear();
+
+private:
+    DocumentState& m_state;
+    LayerRecord m_layers[kMaxLayers];
+};
+
+// The blend mode a blend list entry selects (0 for any text not in the list).
+uint8_t BlendModeFromText(std::string_view listText);
+// The list entry of a blend mode; codes 0, 1 and unknown values give the normal entry.
+const char* BlendModeText(uint8_t blendMode);
+
+}  // namespace quillory
