@@ -13,6 +13,17 @@ inline constexpr const char* kTruncatedFile = "file is truncated";
 inline constexpr const char* kPictureTooLarge = "picture is too large";
 inline constexpr const char* kBadDimensions = "invalid picture size";
 inline constexpr const char* kBadPackedDib = "invalid packed bitmap";
+// JPEG and TIFF adapters.
+inline constexpr const char* kJpegRgbOrGreyOnly = "JPEG can save only RGB or GreyScale images";
+inline constexpr const char* kJpegColourSpace = "unsupported JPEG colour space";
+inline constexpr const char* kTiffOpenFailed = "Error encountered while opening TIFF file";
+inline constexpr const char* kTiffPageMissing = "Error: page not present in TIFF file";
+inline constexpr const char* kTiffNoRaster = "No space for raster buffer";
+inline constexpr const char* kTiffCorrupted = "Corrupted TIFF file!";
+inline constexpr const char* kTiffNoPalette = "Unable to allocate TIFF palette";
+inline constexpr const char* kTiffInvalidStream = "invalid file pointer";
+inline constexpr const char* kTiffInitFailed = "initialization fail";
+inline constexpr const char* kTiffSaveFailed = "Error saving TIFF file";
 // printf format with the display's bit count.
 inline constexpr const char* kDisplayDepthCheck = "디스플레이 설정이 32비트 True Color 인지 확인 (현재 %d 비트)";
 
