@@ -5,6 +5,11 @@
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    quillory::PixelByteLimit() = 16u << 20;  // big enough for real pictures, small enough to stay fast
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quillory::ImageStream stream(data, uint32_t(size));
     quillory::NyZazo picture;

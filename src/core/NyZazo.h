@@ -76,6 +76,11 @@ struct PlatformBitmap {
 
 // Largest pixel block any decoder or Create will allocate.
 inline constexpr uint64_t kMaxPixelBytes = uint64_t(1) << 30;
+// The cap in force: kMaxPixelBytes, lowered only by fuzz targets to keep runs fast.
+inline uint64_t& PixelByteLimit() {
+    static uint64_t limit = kMaxPixelBytes;
+    return limit;
+}
 inline constexpr int kBrushMaskSize = 50;
 
 class NyZazo : public NyZazoInfo {

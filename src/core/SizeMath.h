@@ -21,7 +21,7 @@ inline bool FitsPixelCap(int64_t width, int64_t height, int64_t bitsPerPixel) {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
     auto row = CheckedRowBytes(width, bitsPerPixel);
     if (!row) return false;
-    return uint64_t(*row) * uint64_t(height) <= kMaxPixelBytes;
+    return uint64_t(*row) * uint64_t(height) <= PixelByteLimit();
 }
 
 }  // namespace quillory
