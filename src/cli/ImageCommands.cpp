@@ -42,6 +42,7 @@ int RunInfo(const Args& input) {
         return FailJson("invalid frame number");
     }
     int code = FormatFromExtension(ExtensionOf(path));
+    if (code == kFormatQvx) return RunQvxInfo(path);
     if (!picture.Load(path, code) || !picture.dib) {
         return FailJson(picture.lastError[0] ? picture.lastError : "cannot open file");
     }
@@ -56,24 +57,6 @@ int RunInfo(const Args& input) {
         .Add("frameIndex", (long long)picture.frameIndex)
         .Add("frameCount", (long long)picture.frameCount);
     std::cout << out.Str() << "\n";
-    return 0;
-}
-
-int RunConvert(const Args& args) {
-    if (args.size() != 2) {
-        std::cerr << "usage: quillory-cli convert IN OUT\n";
-        return 2;
-    }
-    NyZazo picture;
-    if (!picture.Load(args[0], FormatFromExtension(ExtensionOf(args[0]))) || !picture.dib) {
-        std::cerr << (picture.lastError[0] ? picture.lastError : "cannot open file") << "\n";
-        return 1;
-    }
-    picture.lastError[0] = '\0';
-    if (!picture.Save(args[1], FormatFromExtension(ExtensionOf(args[1])))) {
-        std::cerr << (picture.lastError[0] ? picture.lastError : "cannot write file") << "\n";
-        return 1;
-    }
     return 0;
 }
 

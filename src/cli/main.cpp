@@ -13,7 +13,9 @@ namespace {
 void Usage() {
     std::cerr << "usage: quillory-cli COMMAND ...\n"
                  "  info FILE [--frame N]   describe a picture as JSON\n"
-                 "  convert IN OUT          convert a picture by the file extensions\n";
+                 "  convert IN OUT          open IN as a document and save it by OUT's extension\n"
+                 "  new --width W --height H [--background white|transparent|colour [--colour RRGGBB]] OUT\n"
+                 "                          create a new one-layer picture and save it\n";
 }
 
 }  // namespace
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
     const std::map<std::string, int (*)(const Args&)> commands = {
         {"info", RunInfo},
         {"convert", RunConvert},
+        {"new", RunNew},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {

@@ -1,0 +1,150 @@
+// Sub-commands that go through the document: convert (open, then save by
+// extension), new, and the layer list of .qvx files for info.
+#include <iostream>
+#include <memory>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "core/FormatCodes.h"
+#include "core/Platform.h"
+#include "document/CVandDoc.h"
+#include "document/QvxFormat.h"
+#include "document/Utf16.h"
+
+namespace quillory::cli {
+
+namespace {
+
+// Messages the document would show in a box go to the error stream.
+class CliPlatform : public HeadlessPlatform {
+public:
+    CliPlatform() { m_previous = InstallPlatform(this); }
+    ~CliPlatform() override { InstallPlatform(m_previous); }
+    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
+        std::cerr << text << "\n";
+        return HeadlessPlatform::ShowMessage(text, kind, buttons);
+    }
+
+private:
+    Platform* m_previous = nullptr;
+};
+
+bool ParseColour(const std::string& text, RGBQUAD& colour) {
+    // "#rrggbb" or "rrggbb"
+    std::string hex = text.rfind('#', 0) == 0 ? text.substr(1) : text;
+    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    const unsigned long value = std::stoul(hex, nullptr, 16);
+    colour = MakeQuad(uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value));
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    value = std::stoi(text);
+    return value > 0;
+}
+
+}  // namespace
+
+int RunConvert(const Args& args) {
+    if (args.size() != 2) {
+        std::cerr << "usage: quillory-cli convert IN OUT\n";
+        return 2;
+    }
+    CliPlatform platform;
+    auto document = std::make_unique<CVandDoc>();
+    if (!document->OpenDocument(args[0])) {
+        std::cerr << (document->LastError().empty() ? "cannot open file" : document->LastError()) << "\n";
+        return 1;
+    }
+    if (!document->SaveDocument(args[1])) {
+        std::cerr << (document->LastError().empty() ? "cannot write file" : document->LastError()) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int RunNew(const Args& input) {
+    Args args = input;
+    NewPictureSettings settings;
+    const std::string width = TakeOption(args, "--width");
+    const std::string height = TakeOption(args, "--height");
+    const std::string background = TakeOption(args, "--background", "white");
+    const std::string colour = TakeOption(args, "--colour", "ffffff");
+    if (args.size() != 1 || !ParseSize(width, settings.width) || !ParseSize(height, settings.height)) {
+        std::cerr << "usage: quillory-cli new --width W --height H [--background white|transparent|colour "
+                     "[--colour RRGGBB]] OUT\n";
+        return 2;
+    }
+    if (background == "white") {
+        settings.background = NewPictureSettings::White;
+    } else if (background == "transparent") {
+        settings.background = NewPictureSettings::Transparent;
+    } else if (background == "colour" || background == "color") {
+        settings.background = NewPictureSettings::Colour;
+        if (!ParseColour(colour, settings.backgroundColour)) {
+            std::cerr << "invalid colour: " << colour << "\n";
+            return 2;
+        }
+    } else {
+        std::cerr << "invalid background: " << background << "\n";
+        return 2;
+    }
+    CliPlatform platform;
+    auto document = std::make_unique<CVandDoc>();
+    if (!document->NewDocument(settings)) {
+        std::cerr << "cannot create a picture of that size\n";
+        return 1;
+    }
+    if (!document->SaveDocument(args[0])) {
+        std::cerr << (document->LastError().empty() ? "cannot write file" : document->LastError()) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int RunQvxInfo(const std::string& path) {
+    auto file = std::make_unique<QvxDocument>();
+    std::string error;
+    if (!LoadQvx(path, *file, error)) {
+        std::cout << JsonObject().Add("lastError", error.empty() ? std::string("cannot open file") : error).Str()
+                  << "\n";
+        return 1;
+    }
+    const DocumentHeader& header = file->header;
+    std::string layers = "[";
+    int steps = 0;
+    for (int i = file->headLayer; i >= 0 && i < kMaxLayers && steps < kMaxLayers; i = file->layers[size_t(i)].next, ++steps) {
+        const LayerRecord& layer = file->layers[size_t(i)];
+        JsonObject entry;
+        entry.Add("slot", (long long)i)
+            .Add("name", Utf16ToUtf8(FixedName(layer.name)))
+            .Add("kind", (long long)layer.kind)
+            .Add("blendMode", (long long)layer.blendMode)
+            .Add("transparency", (long long)layer.transparency)
+            .Add("visible", (long long)layer.visible)
+            .Add("x", (long long)layer.x)
+            .Add("y", (long long)layer.y)
+            .Add("width", (long long)layer.width)
+            .Add("height", (long long)layer.height);
+        layers += (steps ? ", " : "") + entry.Str();
+    }
+    layers += "]";
+    JsonObject out;
+    out.Add("format", (long long)kFormatQvx)
+        .Add("width", (long long)header.width)
+        .Add("height", (long long)header.height)
+        .Add("bitCount", (long long)header.bitsPerPixel)
+        .Add("clrUsed", (long long)header.colourCount)
+        .Add("dpiX", 0LL)
+        .Add("dpiY", 0LL)
+        .Add("frameIndex", 0LL)
+        .Add("frameCount", 1LL)
+        .Add("headLayer", (long long)file->headLayer)
+        .Add("currentLayer", (long long)file->fileCurrentLayer)
+        .Raw("layers", layers);
+    std::cout << out.Str() << "\n";
+    return 0;
+}
+
+}  // namespace quillory::cli

@@ -1,0 +1,106 @@
+#include "document/CommandRegistry.h"
+
+#include <charconv>
+#include <mutex>
+
+#include "core/ImageFields.h"
+#include "core/Samples.h"
+#include "document/CVandDoc.h"
+#include "document/DocumentTexts.h"
+
+namespace quillory {
+
+std::string CommandParameters::Text(const std::string& key, const std::string& fallback) const {
+    auto it = m_values.find(key);
+    return it == m_values.end() ? fallback : it->second;
+}
+
+long long CommandParameters::Number(const std::string& key, long long fallback) const {
+    auto it = m_values.find(key);
+    if (it == m_values.end()) return fallback;
+    long long value = 0;
+    const char* begin = it->second.data();
+    const char* end = begin + it->second.size();
+    auto [ptr, ec] = std::from_chars(begin, end, value);
+    return (ec == std::errc() && ptr == end) ? value : fallback;
+}
+
+CommandRegistry& CommandRegistry::Instance() {
+    static CommandRegistry registry;
+    static std::once_flag once;
+    std::call_once(once, [] { RegisterDocumentCommands(registry); });
+    return registry;
+}
+
+void CommandRegistry::Register(int id, std::string name, CommandHandler handler) {
+    m_entries[id] = CommandEntry{id, std::move(name), std::move(handler)};
+}
+
+const CommandEntry* CommandRegistry::Find(int id) const {
+    auto it = m_entries.find(id);
+    return it == m_entries.end() ? nullptr : &it->second;
+}
+
+bool CommandRegistry::Execute(int id, CVandDoc& document, const CommandParameters& parameters) const {
+    const CommandEntry* entry = Find(id);
+    return entry && entry->handler && entry->handler(document, parameters);
+}
+
+std::vector<int> CommandRegistry::Ids() const {
+    std::vector<int> ids;
+    for (const auto& [id, entry] : m_entries) ids.push_back(id);
+    return ids;
+}
+
+namespace {
+
+bool ImageFieldHandler(int command, CVandDoc& document) {
+    const ImageFieldCommand* info = FindImageFieldCommand(command);
+    NyZazo* picture = document.Composite();
+    if (!info || !picture || !ApplyImageFieldCommand(command, *picture)) return false;
+    document.RecordStep(info->undoLabel, StepCode::Pixels);
+    return true;
+}
+
+bool SampleHandler(int command, CVandDoc& document, const CommandParameters& parameters) {
+    // Each sample command numbers the documents it opens from 0 on.
+    static std::map<int, int> counters;
+    NyZazo picture;
+    if (!LoadSample(command, picture)) return false;
+    int& counter = counters[command];
+    const int number = int(parameters.Number("counter", counter));
+    counter = number + 1;
+    const std::string title = SampleTitle(command, number);
+    if (!document.BuildFromImage(picture, title, 255)) return false;
+    document.SetFileName(title);
+    return true;
+}
+
+}  // namespace
+
+void RegisterDocumentCommands(CommandRegistry& registry) {
+    registry.Register(kCmdAddLayer, texts::kCmdTextAddLayer, [](CVandDoc& d, const CommandParameters&) { return d.AddLayer(); });
+    registry.Register(kCmdDeleteLayer, texts::kCmdTextDeleteLayer,
+                      [](CVandDoc& d, const CommandParameters&) { return d.DeleteCurrentLayer(); });
+    registry.Register(kCmdMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) { return d.MergeDown(); });
+    registry.Register(kCmdMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) { return d.MergeUp(); });
+    registry.Register(kCmdFlatten, texts::kCmdTextFlatten, [](CVandDoc& d, const CommandParameters&) { return d.Flatten(); });
+    registry.Register(kCmdDuplicateLayer, texts::kCmdTextDuplicateLayer,
+                      [](CVandDoc& d, const CommandParameters&) { return d.DuplicateLayer(); });
+    registry.Register(kCmdTextToRaster, texts::kCmdTextTextToRaster,
+                      [](CVandDoc& d, const CommandParameters&) { return d.TextToRaster(); });
+    registry.Register(kCmdRenameLayer, texts::kCmdTextRenameLayer, [](CVandDoc& d, const CommandParameters& p) {
+        return p.Has("name") && d.RenameCurrentLayer(p.Text("name"));
+    });
+    for (int command : {kCmdRemoveTransparency, kCmdRemoveAlphaChannel, kCmdInvertAlphaChannel,
+                        kCmdToggleAlphaPalette, kCmdStripAlpha}) {
+        registry.Register(command, FindImageFieldCommand(command)->menuText,
+                          [command](CVandDoc& d, const CommandParameters&) { return ImageFieldHandler(command, d); });
+    }
+    for (int command : {kCmdLoadJpegResource, kCmdLoadGifResource, kCmdLoadTifResource, kCmdLoadBitmapResource}) {
+        registry.Register(command, FindSampleCommand(command)->menuText,
+                          [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
+    }
+}
+
+}  // namespace quillory
