@@ -583,3 +583,17 @@ TEST(QvxPreview, ReadsHeaderAndFlatPictureOfAnyVersionFrom31) {
     EXPECT_EQ(hgt, 180);
     EXPECT_EQ(QvxPreviewCaption(640, 480), "(QVX형식) :폭 640   너비 480");
 }
+
+TEST(QvxRead, FuzzSeedsRead) {
+    const std::filesystem::path seeds = std::filesystem::path(QUILLORY_SOURCE_DIR) / "fuzz" / "seeds";
+    int found = 0;
+    for (const char* name : {"qvx_31", "qvx_36", "qvx_362"}) {
+        const Bytes bytes = test::ReadFileBytes((seeds / name).string());
+        if (bytes.empty()) continue;
+        ++found;
+        QvxDocument doc;
+        std::string error;
+        EXPECT_TRUE(Read(bytes, doc, error)) << name << ": " << error;
+    }
+    if (found == 0) GTEST_SKIP() << "no qvx seeds in " << seeds;
+}

@@ -1,0 +1,35 @@
+// Feeds arbitrary bytes to the native .qvx reader and to the open dialog's preview reader.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/ImageStream.h"
+#include "document/QvxFormat.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace quillory;
+    std::string error;
+    {
+        ImageStream stream(data, uint32_t(size));
+        QvxDocument doc;
+        if (ReadQvx(stream, doc, error)) {
+            // Walk the list the reader accepted and touch the ends of every plane.
+            volatile uint32_t sum = 0;
+            for (int i = doc.headLayer; i != -1; i = doc.layers[size_t(i)].next) {
+                const LayerRecord& r = doc.layers[size_t(i)];
+                sum += r.pixels.back() + r.alpha.back() + r.effect.back() + uint32_t(r.text.size());
+                sum += r.PixelRow(r.height - 1)[r.stride - 1] + r.AlphaRow(r.height - 1)[r.width - 1];
+            }
+        }
+    }
+    {
+        ImageStream stream(data, uint32_t(size));
+        QvxPreview preview;
+        if (ReadQvxPreview(stream, preview, error)) {
+            volatile uint32_t sum = 0;
+            for (int y = 0; y < preview.picture.Height(); y += 5)
+                for (int x = 0; x < preview.picture.Width(); x += 5) sum += preview.picture.GetPixelColour(x, y).red;
+        }
+    }
+    return 0;
+}
