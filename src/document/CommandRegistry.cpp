@@ -6,6 +6,7 @@
 #include "core/ImageFields.h"
 #include "core/Samples.h"
 #include "document/CVandDoc.h"
+#include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
 
 namespace quillory {
@@ -101,6 +102,7 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
         registry.Register(command, FindSampleCommand(command)->menuText,
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }
+    RegisterColourDepthCommands(registry);
 }
 
 }  // namespace quillory

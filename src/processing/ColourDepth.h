@@ -15,6 +15,11 @@ class NyZazo;
 inline constexpr int kCmdEightBitColour = 2016;
 inline constexpr int kCmdRgbColour = 2093;
 
+namespace texts {
+inline constexpr const char* kMenuEightBitColour = "8 비트 컬러 표현";
+inline constexpr const char* kMenuRgbColour = "RGB컬러 표현";
+}  // namespace texts
+
 // A pixel plane in the layout of the image object: rows bottom-up, `stride`
 // bytes apart; palette depths take their colours from `palette`.
 struct PlaneView {

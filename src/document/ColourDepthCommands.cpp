@@ -1,0 +1,102 @@
+#include "document/ColourDepthCommands.h"
+
+#include <new>
+#include <vector>
+
+#include "document/CVandDoc.h"
+#include "document/CommandRegistry.h"
+#include "document/DocumentIO.h"
+#include "processing/ColourDepth.h"
+
+namespace quillory {
+
+namespace {
+
+PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header) {
+    PlaneView view;
+    view.pixels = layer.pixels.data();
+    view.width = layer.width;
+    view.height = layer.height;
+    view.bitsPerPixel = header.bitsPerPixel;
+    view.stride = uint32_t(layer.stride);
+    view.palette = header.palette.empty() ? nullptr : header.palette.data();
+    view.colourCount = uint32_t(header.palette.size());
+    return view;
+}
+
+bool HasColourPlane(const LayerRecord& layer) {
+    return layer.inUse && layer.kind != LayerKind::Text && !layer.pixels.empty() &&
+           layer.pixels.size() >= size_t(layer.pixelSize) && layer.width > 0 && layer.height > 0;
+}
+
+}  // namespace
+
+bool EightBitColour(CVandDoc& document) {
+    DocumentHeader& header = document.Header();
+    if (header.bitsPerPixel <= 8) return false;
+    LayerStack& stack = document.Stack();
+
+    // The palette comes from the layer in slot 0; when that slot holds no colour
+    // plane (freed or a text layer) the bottom layer stands in for it.
+    int source = 0;
+    if (!HasColourPlane(stack.Layer(source))) source = stack.headLayer;
+    if (!LayerStack::IsValidIndex(source) || !HasColourPlane(stack.Layer(source))) return false;
+    RGBQUAD palette[256];
+    if (!OctreePalette(ViewOfLayer(stack.Layer(source), header), palette)) return false;
+
+    // All new planes are made first, so a failure leaves the document as it was.
+    struct Converted {
+        int slot;
+        std::vector<uint8_t> pixels;
+        int32_t stride;
+    };
+    std::vector<Converted> converted;
+    int guard = 0;
+    for (int i = stack.headLayer; LayerStack::IsValidIndex(i) && guard < kMaxLayers; i = stack.Layer(i).next, ++guard) {
+        const LayerRecord& layer = stack.Layer(i);
+        if (!HasColourPlane(layer)) continue;
+        const int32_t stride = int32_t(PlaneStride(8, layer.width));
+        Converted c{i, {}, stride};
+        try {
+            c.pixels.assign(size_t(stride) * size_t(layer.height), 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!IndexPlane(ViewOfLayer(layer, header), palette, 256, c.pixels.data(), uint32_t(stride))) return false;
+        converted.push_back(std::move(c));
+    }
+
+    for (Converted& c : converted) {
+        LayerRecord& layer = stack.Layer(c.slot);
+        layer.pixels = std::move(c.pixels);
+        layer.stride = c.stride;
+        layer.pixelSize = c.stride * layer.height;
+        layer.changed = 1;
+        if (layer.kind == LayerKind::Background) header.backgroundChanged = 1;
+    }
+    header.bitsPerPixel = 8;
+    header.colourCount = 256;
+    header.palette.assign(palette, palette + 256);
+    header.imageSize = int32_t(int64_t(header.height) * PlaneStride(8, header.width));
+    const int current = document.CurrentLayer();
+    if (LayerStack::IsValidIndex(current)) {
+        header.scratchPixels.resize(size_t(stack.Layer(current).pixelSize));
+        header.scratchSize = stack.Layer(current).pixelSize;
+    }
+    return true;
+}
+
+bool RgbColour(CVandDoc& document) {
+    const int depth = document.Header().bitsPerPixel;
+    if (depth > 24) return false;
+    if (depth == 24) return true;
+    return DocumentIO::ConvertToRgb(document);
+}
+
+void RegisterColourDepthCommands(CommandRegistry& registry) {
+    registry.Register(kCmdEightBitColour, texts::kMenuEightBitColour,
+                      [](CVandDoc& d, const CommandParameters&) { return EightBitColour(d); });
+    registry.Register(kCmdRgbColour, texts::kMenuRgbColour, [](CVandDoc& d, const CommandParameters&) { return RgbColour(d); });
+}
+
+}  // namespace quillory
