@@ -248,7 +248,8 @@ bool NyZazoTIF::ReadStrips(TIFF* tif, uint16_t photometric, uint16_t bitsPerSamp
 }
 
 bool NyZazoTIF::Encode(ImageStream& stream) {
-    if (!stream.hasHandle()) return Fail(texts::kTiffInvalidStream);
+    // An owned memory stream gets its buffer with the first write; a file must be open.
+    if (stream.kind() == ImageStream::kFile && !stream.hasHandle()) return Fail(texts::kTiffInvalidStream);
     if (!dib) return Fail(texts::kUnsupportedOperation);
     TiffHandle handle = OpenTiffStream(stream, "wb", *this);
     if (!handle) return Fail(texts::kTiffInitFailed);

@@ -28,6 +28,8 @@ toff_t SeekProc(thandle_t handle, toff_t offset, int origin) {
     ImageStream& s = StreamOf(handle);
     // Offsets come from the file; one past what a long holds cannot be reached.
     if (offset > toff_t(LONG_MAX) && origin == SEEK_SET) return toff_t(-1);
+    // A fresh memory stream has no buffer before its first write, but its start exists.
+    if (s.kind() == ImageStream::kMemory && !s.hasHandle()) return offset == 0 ? 0 : toff_t(-1);
     if (s.Seek(long(int64_t(offset)), origin) != 0) return toff_t(-1);
     if (origin == SEEK_SET) return offset;
     long here = s.Tell();
