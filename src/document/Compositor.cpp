@@ -149,7 +149,12 @@ void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& lay
         const uint32_t c = uint32_t(layer.textColour);
         constant = RGBQUAD{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
     }
-    const float opacity = float(255 - layer.transparency) / 255.0f;
+    // W depends only on the opacity byte within a layer: one table per call.
+    float weight[256];
+    for (int R = 0; R < 256; ++R) {
+        const float a = R == 255 ? 1.0f : float(R) / 255.0f;
+        weight[R] = a * float(255 - layer.transparency) / 255.0f;
+    }
     const uint8_t mode = layer.blendMode;
     const bool normal = firstOfPass || IsNormal(mode);
     const RGBQUAD* palette = header.palette.data();
@@ -181,8 +186,7 @@ void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& lay
             }
             uint8_t* px = out + size_t(dx) * 4;
             if (normal) {
-                const float a = R == 255 ? 1.0f : float(R) / 255.0f;
-                const float W = a * opacity;
+                const float W = weight[R];
                 if (firstOfPass) {
                     px[0] = uint8_t(W * float(b));
                     px[1] = uint8_t(W * float(g));
