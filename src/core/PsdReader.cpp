@@ -362,11 +362,13 @@ int PsdReader::ReadImageData(ImageStream& s) {
     const uint64_t total = planeBytes * planeCount;
     if (total > kMaxPixelBytes) return Fail(psd::kNoBitmap, texts::kPictureTooLarge);
 
-    // Refuse data that cannot fill the planes before allocating anything for them.
+    // Refuse data that cannot fill the planes before allocating anything for them. Modes
+    // that show no plane still need one in the file, so a few bytes never make a huge picture.
+    const uint64_t present = std::max(total, planeBytes);
     uint64_t available = Remaining(s);
     std::vector<uint8_t> planes;
     if (compression == kRaw) {
-        if (total > available) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
+        if (present > available) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
         planes.resize(size_t(total));
         if (!ReadExact(s, planes.data(), planes.size())) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
     } else {
@@ -374,7 +376,7 @@ int PsdReader::ReadImageData(ImageStream& s) {
         const uint64_t tableBytes = uint64_t(m_header.channels) * m_header.height * 2;
         if (tableBytes > available) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
         available -= tableBytes;
-        if (total > available * kPackBitsMaxExpansion) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
+        if (present > available * kPackBitsMaxExpansion) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
         if (s.Seek(long(tableBytes), SEEK_CUR) != 0) return Fail(psd::kImageDataFailed, texts::kTruncatedFile);
         planes.resize(size_t(total));
         PackBitsReader in(s);

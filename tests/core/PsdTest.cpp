@@ -215,6 +215,10 @@ TEST(PsdHeader, AbsurdSizesFailBeforeAnythingIsAllocated) {
     f.packBits = false;
     f.compression = 1;
     ExpectFailure(f.Build(), psd::kImageDataFailed, texts::kTruncatedFile);
+    // A mode that shows no plane still needs one: no 300 MB white picture from a few bytes.
+    f.mode = 5;
+    f.compression = 0;
+    ExpectFailure(f.Build(), psd::kImageDataFailed, texts::kTruncatedFile);
 }
 
 TEST(PsdSections, ModeDataAndLayerSectionLengthsMustFitTheFile) {
