@@ -19,26 +19,77 @@ bool Usable(const PlaneView& plane) {
     return row && plane.stride >= *row;
 }
 
-// Pictures repeat colours heavily; a small direct-mapped cache spares most of the
-// 256-entry searches without changing any result.
+// The nearest entry (smallest distance, lowest index among equals — the same
+// answer as NearestPaletteIndex) found by walking the entries sorted by red
+// outwards from the colour's red and stopping once red alone is too far.
+class NearestSearch {
+public:
+    NearestSearch(const RGBQUAD* palette, uint32_t count) {
+        if (!palette) count = 0;
+        if (count > 256) count = 256;
+        for (uint32_t i = 0; i < count; ++i) m_entries.push_back(Entry{palette[i], uint8_t(i)});
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+                         [](const Entry& a, const Entry& b) { return a.colour.red < b.colour.red; });
+    }
+
+    uint8_t Find(RGBQUAD c) const {
+        if (m_entries.empty()) return 0;
+        const size_t n = m_entries.size();
+        size_t start = size_t(std::lower_bound(m_entries.begin(), m_entries.end(), c.red,
+                                               [](const Entry& e, uint8_t red) { return e.colour.red < red; }) -
+                              m_entries.begin());
+        long best = 200000;
+        int bestIndex = 256;
+        auto consider = [&](const Entry& e) {
+            long db = long(e.colour.blue) - c.blue;
+            long dg = long(e.colour.green) - c.green;
+            long dr = long(e.colour.red) - c.red;
+            long d = db * db + dg * dg + dr * dr;
+            if (d < best || (d == best && e.index < bestIndex)) {
+                best = d;
+                bestIndex = e.index;
+            }
+        };
+        for (size_t up = start; up < n; ++up) {
+            long dr = long(m_entries[up].colour.red) - c.red;
+            if (dr * dr > best) break;
+            consider(m_entries[up]);
+        }
+        for (size_t down = start; down-- > 0;) {
+            long dr = long(m_entries[down].colour.red) - c.red;
+            if (dr * dr > best) break;
+            consider(m_entries[down]);
+        }
+        return uint8_t(bestIndex);
+    }
+
+private:
+    struct Entry {
+        RGBQUAD colour;
+        uint8_t index;
+    };
+    std::vector<Entry> m_entries;
+};
+
+// Pictures repeat colours heavily; a direct-mapped cache spares most searches.
 class NearestCache {
 public:
     NearestCache(const RGBQUAD* palette, uint32_t count)
-        : m_palette(palette), m_count(count), m_keys(kSize, 0xFFFFFFFFu), m_values(kSize, 0) {}
+        : m_search(palette, count), m_keys(kSize, 0xFFFFFFFFu), m_values(kSize, 0) {}
     uint8_t Lookup(RGBQUAD c) {
         uint32_t key = uint32_t(c.blue) | (uint32_t(c.green) << 8) | (uint32_t(c.red) << 16);
-        uint32_t slot = (key ^ (key >> 12) ^ (key >> 20)) & (kSize - 1);
+        uint32_t slot = (key * 2654435761u) >> (32 - kBits);
         if (m_keys[slot] != key) {
             m_keys[slot] = key;
-            m_values[slot] = NearestPaletteIndex(m_palette, m_count, c);
+            m_values[slot] = m_search.Find(c);
         }
         return m_values[slot];
     }
 
 private:
-    static constexpr uint32_t kSize = 4096;
-    const RGBQUAD* m_palette;
-    uint32_t m_count;
+    static constexpr uint32_t kBits = 14;
+    static constexpr uint32_t kSize = 1u << kBits;
+    NearestSearch m_search;
     std::vector<uint32_t> m_keys;
     std::vector<uint8_t> m_values;
 };

@@ -284,3 +284,21 @@ TEST(ColourDepth, NearestIndexKeepsTheFirstOfEquals) {
     EXPECT_EQ(NearestPaletteIndex(pal, 2, MakeQuad(20, 0, 0)), 0);
     EXPECT_EQ(NearestPaletteIndex(nullptr, 3, MakeQuad(20, 0, 0)), 0);
 }
+
+TEST(ColourDepth, IndexPlaneAgreesWithThePlainSearchOnTiesAndDuplicates) {
+    g_seed = 23;
+    // Few distinct values per channel give many equal distances and duplicate entries.
+    std::vector<RGBQUAD> palette;
+    for (int i = 0; i < 256; ++i)
+        palette.push_back(MakeQuad(uint8_t(Next() % 5 * 60), uint8_t(Next() % 4 * 80), uint8_t(Next() % 3 * 120)));
+    for (uint32_t count : {1u, 7u, 100u, 256u}) {
+        NyZazo p(37, 23, 24, 1);
+        Paint(p, RandomColours(37 * 23, 256));
+        std::vector<uint8_t> out(size_t(40) * 23);
+        ASSERT_TRUE(IndexPlane(ViewOf(p), palette.data(), count, out.data(), 40));
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 37; ++x)
+                ASSERT_EQ(out[size_t(y) * 40 + x], NearestPaletteIndex(palette.data(), count, p.GetPixelColour(x, y)))
+                    << count << " " << x << "," << y;
+    }
+}
