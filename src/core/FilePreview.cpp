@@ -70,6 +70,7 @@ FilePreview::Outcome FilePreview::SelectionChanged(const std::string& folder, co
     m_picture = PreviewPicture{};
     m_psdPicture.Destroy();
     m_psdPath.clear();
+    m_psdResult = psd::kOk;
     m_lastError.clear();
     switch (PreviewKindOf(path)) {
         case PreviewKind::kQvx: return ShowQvx(path);

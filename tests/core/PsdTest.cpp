@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstring>
+#include <array>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -142,13 +143,20 @@ struct Witness {
 };
 
 // Decodes bytes that must fail with the code and the text.
-void ExpectFailure(const Bytes& bytes, int code, const char* text) {
+void ExpectFailureAt(const Bytes& bytes, int code, const char* text) {
     Witness w;
     uint8_t* before = w.picture.dib;
     EXPECT_EQ(Decode(bytes, w.picture), code);
     EXPECT_STREQ(w.picture.lastError, text);
     w.ExpectUntouched(before);
 }
+
+// Failures are reported at the line of the case.
+#define ExpectFailure(...)                 \
+    do {                                   \
+        SCOPED_TRACE("failure case");      \
+        ExpectFailureAt(__VA_ARGS__);      \
+    } while (0)
 
 PsdFile Rgb8(uint32_t width, uint32_t height) {
     PsdFile f;
