@@ -1,0 +1,79 @@
+// Commands as data: the document's commands run headless through their ids.
+#include <gtest/gtest.h>
+
+#include "core/ImageFields.h"
+#include "core/Samples.h"
+#include "document/CommandRegistry.h"
+#include "document/DocumentTexts.h"
+#include "document/DocumentTestSupport.h"
+
+using namespace quillory;
+
+TEST(CommandRegistry, EveryDocumentCommandIsRegistered) {
+    const CommandRegistry& registry = CommandRegistry::Instance();
+    for (int id : {1552, 1553, 1557, 1555, 1500, 3500, 1545, 3994, 1430, 1483, 1485, 1486, 1490, 1416, 1417, 1425, 1407})
+        EXPECT_NE(registry.Find(id), nullptr) << id;
+    EXPECT_EQ(registry.Find(kCmdMergeDown)->name, texts::kCmdTextMergeDown);
+    EXPECT_EQ(registry.Find(kCmdFlatten)->name, texts::kCmdTextFlatten);
+    EXPECT_EQ(registry.Find(9999), nullptr);
+    auto doc = test::MakeDocument(3, 3);
+    EXPECT_FALSE(registry.Execute(9999, *doc));
+}
+
+TEST(CommandRegistry, LayerCommandsRunHeadless) {
+    const CommandRegistry& registry = CommandRegistry::Instance();
+    auto doc = test::MakeDocument(6, 4);
+    ASSERT_TRUE(registry.Execute(kCmdAddLayer, *doc));
+    ASSERT_TRUE(registry.Execute(kCmdAddLayer, *doc));
+    EXPECT_EQ(doc->CountLayers(), 3);
+    EXPECT_FALSE(registry.Execute(kCmdRenameLayer, *doc));  // without a name
+    ASSERT_TRUE(registry.Execute(kCmdRenameLayer, *doc, {{"name", "잎"}}));
+    EXPECT_EQ(doc->LayerName(doc->CurrentLayer()), "잎");
+    ASSERT_TRUE(registry.Execute(kCmdDuplicateLayer, *doc));
+    EXPECT_EQ(doc->CountLayers(), 4);
+    ASSERT_TRUE(registry.Execute(kCmdDeleteLayer, *doc));
+    ASSERT_TRUE(registry.Execute(kCmdMergeUp, *doc));
+    EXPECT_EQ(doc->CountLayers(), 2);
+    ASSERT_TRUE(registry.Execute(kCmdFlatten, *doc));
+    EXPECT_EQ(doc->CountLayers(), 1);
+    EXPECT_FALSE(registry.Execute(kCmdMergeDown, *doc));
+    EXPECT_FALSE(registry.Execute(kCmdTextToRaster, *doc));  // not a text layer
+    std::vector<std::string> names;
+    for (const auto& step : doc->RecordedSteps()) names.push_back(step.name);
+    EXPECT_EQ(names, (std::vector<std::string>{texts::kStepOpening, texts::kStepAddLayer, texts::kStepAddLayer,
+                                                texts::kStepPaste, texts::kStepDeleteLayer, texts::kStepMerge,
+                                                texts::kStepFlatten}));
+}
+
+TEST(CommandRegistry, ImageFieldCommandsChangeTheCompositeAndRecordTheirLabel) {
+    const CommandRegistry& registry = CommandRegistry::Instance();
+    auto doc = test::MakeDocument(2, 2);
+    doc->Composite()->transparentIndex = 4;
+    ASSERT_TRUE(registry.Execute(kCmdRemoveTransparency, *doc));
+    EXPECT_EQ(doc->Composite()->transparentIndex, -1);
+    EXPECT_EQ(doc->RecordedSteps().back().name, "Removetransparency");
+    ASSERT_TRUE(registry.Execute(kCmdToggleAlphaPalette, *doc));
+    EXPECT_EQ(doc->Composite()->alphaPaletteEnabled, 1);
+    ASSERT_TRUE(registry.Execute(kCmdStripAlpha, *doc));
+    EXPECT_EQ(doc->Composite()->backColour, (RGBQUAD{255, 255, 255, 0}));
+    EXPECT_EQ(doc->RecordedSteps().back().name, "Alphastrip");
+    CVandDoc empty;
+    EXPECT_FALSE(registry.Execute(kCmdRemoveAlphaChannel, empty));
+}
+
+TEST(CommandRegistry, SamplesOpenAsNumberedDocuments) {
+    const CommandRegistry& registry = CommandRegistry::Instance();
+    CVandDoc first, second;
+    ASSERT_TRUE(registry.Execute(kCmdLoadBitmapResource, first, {{"counter", "0"}}));
+    ASSERT_TRUE(registry.Execute(kCmdLoadBitmapResource, second));
+    EXPECT_EQ(first.PictureName(), "BITMAP Resource Image 0");
+    EXPECT_EQ(second.PictureName(), "BITMAP Resource Image 1");
+    EXPECT_EQ(first.Header().bitsPerPixel, 24);
+    EXPECT_EQ(first.CountLayers(), 1);
+    EXPECT_EQ(first.Layer(0).kind, LayerKind::Background);
+    RegisterBuiltInSamples();
+    CVandDoc jpeg;
+    ASSERT_TRUE(registry.Execute(kCmdLoadJpegResource, jpeg));
+    EXPECT_EQ(jpeg.PictureName(), "JPEG Resource Image 0");
+    EXPECT_EQ(jpeg.Header().formatType, 0);
+}
