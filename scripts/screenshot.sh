@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Starts the editor under a virtual X server with a picture and saves a
+# screenshot of the whole screen (the maximised main window).
+# Usage: scripts/screenshot.sh [picture] [output.png] [build directory]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+picture="${1:-}"
+output="${2:-screenshot.png}"
+build="${3:-build}"
+program="$build/src/shell/quillory"
+if [ ! -x "$program" ]; then
+  echo "no editor at $program; build it first" >&2
+  exit 1
+fi
+if [ -z "$picture" ]; then
+  picture="$(mktemp -d)/sample.bmp"
+  "$build/quillory-cli" sample 1407 "$picture" >/dev/null 2>&1 || picture=""
+fi
+
+display=":$(( 90 + RANDOM % 400 ))"
+home="$(mktemp -d)"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do
+  xdpyinfo -display "$display" >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+# A private settings home, so the screenshot does not depend on (or change) the user's.
+DISPLAY="$display" QUILLORY_HOME="$home" XDG_CONFIG_HOME="$home/config" "$program" ${picture:+"$picture"} &
+app=$!
+# Past the 700 ms start-up picture, with time for the first paint.
+sleep "${QUILLORY_SCREENSHOT_DELAY:-3}"
+if ! kill -0 "$app" 2>/dev/null; then
+  echo "the editor ended before the screenshot" >&2
+  exit 1
+fi
+if command -v import >/dev/null; then
+  DISPLAY="$display" import -window root "$output"
+else
+  DISPLAY="$display" xwd -root -silent | convert xwd:- "$output"
+fi
+echo "$output"

@@ -1,0 +1,206 @@
+#include "shell/CDlg_Layer.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "document/DocumentTexts.h"
+#include "document/LayerStack.h"
+#include "document/Utf16.h"
+#include "shell/CMainFrame.h"
+#include "shell/DocumentSession.h"
+#include "shell/ShellTexts.h"
+#include "view/CommandIds.h"
+
+namespace quillory {
+
+void LayerListWidget::dropEvent(QDropEvent* event) {
+    QListWidgetItem* target = itemAt(event->position().toPoint());
+    const int from = currentRow();
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    if (target && from >= 0 && row(target) != from) emit swapRequested(from, row(target));
+}
+
+CDlg_Layer::CDlg_Layer(CMainFrame* frame) : QDialog(frame, Qt::Tool), m_frame(frame) {
+    setObjectName("CDlg_Layer");
+    setWindowTitle(QString::fromUtf8(shelltexts::kLayerWindowTitle));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    m_tabs = new QTabWidget(this);
+    layout->addWidget(m_tabs);
+
+    auto* layers = new QWidget(m_tabs);
+    auto* column = new QVBoxLayout(layers);
+    column->setContentsMargins(2, 2, 2, 2);
+    auto* top = new QHBoxLayout;
+    m_blend = new QComboBox(layers);
+    for (int code = 0; code < BlendMode::Count; ++code) m_blend->addItem(QString::fromUtf8(BlendModeText(uint8_t(code))));
+    top->addWidget(m_blend);
+    column->addLayout(top);
+    auto* transparency = new QHBoxLayout;
+    transparency->addWidget(new QLabel(QString::fromUtf8(shelltexts::kLayerTransparency), layers));
+    m_slider = new QSlider(Qt::Horizontal, layers);
+    m_slider->setRange(0, 255);
+    m_number = new QSpinBox(layers);
+    m_number->setRange(0, 255);
+    transparency->addWidget(m_slider, 1);
+    transparency->addWidget(m_number);
+    column->addLayout(transparency);
+    m_list = new LayerListWidget(layers);
+    m_list->setDragDropMode(QAbstractItemView::InternalMove);
+    m_list->setDefaultDropAction(Qt::MoveAction);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    column->addWidget(m_list, 1);
+    m_tabs->addTab(layers, QString::fromUtf8(shelltexts::kLayerTab));
+
+    auto* history = new QWidget(m_tabs);
+    auto* historyColumn = new QVBoxLayout(history);
+    historyColumn->setContentsMargins(2, 2, 2, 2);
+    m_history = new QListWidget(history);
+    historyColumn->addWidget(m_history, 1);
+    auto* buttons = new QHBoxLayout;
+    m_undo = new QPushButton(QString::fromUtf8(shelltexts::kHistoryUndo), history);
+    m_redo = new QPushButton(QString::fromUtf8(shelltexts::kHistoryRedo), history);
+    buttons->addWidget(m_undo);
+    buttons->addWidget(m_redo);
+    historyColumn->addLayout(buttons);
+    m_tabs->addTab(history, QString::fromUtf8(shelltexts::kHistoryTab));
+
+    connect(m_undo, &QPushButton::clicked, this, [this] { m_frame->Dispatch(cmd::kEditUndo); });
+    connect(m_redo, &QPushButton::clicked, this, [this] { m_frame->Dispatch(cmd::kEditRedo); });
+    connect(m_list, &QListWidget::currentRowChanged, this, &CDlg_Layer::OnRowChanged);
+    connect(m_list, &QListWidget::itemChanged, this, &CDlg_Layer::OnItemChanged);
+    connect(m_list, &LayerListWidget::swapRequested, this, &CDlg_Layer::SwapRows);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        bool ok = false;
+        const QString name = QInputDialog::getText(this, QString::fromUtf8(shelltexts::kRenameLayerTitle),
+                                                   QString::fromUtf8(shelltexts::kRenameLayerTitle), QLineEdit::Normal,
+                                                   item->data(Qt::UserRole + 1).toString(), &ok);
+        if (ok) RenameRow(m_list->row(item), name);
+    });
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        std::unique_ptr<QMenu> menu(m_frame->BuildMenu(LayerContextMenu(), this));
+        m_frame->RefreshCommandStates();
+        menu->exec(m_list->viewport()->mapToGlobal(at));
+    });
+    connect(m_slider, &QSlider::valueChanged, this, &CDlg_Layer::ApplyTransparency);
+    connect(m_number, &QSpinBox::valueChanged, this, &CDlg_Layer::ApplyTransparency);
+    connect(m_blend, &QComboBox::textActivated, this, &CDlg_Layer::ApplyBlend);
+    Refresh();
+}
+
+QString CDlg_Layer::RowText(const QString& name, int kind, bool changed) {
+    QString text = changed ? QString::fromUtf8(shelltexts::kLayerChangedMark) + " " + name : name;
+    if (kind == LayerKind::Text) text += " " + QString::fromUtf8(texts::kTextLayerLabel);
+    if (kind == LayerKind::Floating) text += " " + QString::fromUtf8(texts::kFloatingLayerLabel);
+    if (kind == LayerKind::Measure) text += " " + QString::fromUtf8(texts::kMeasureLayerLabel);
+    return text;
+}
+
+void CDlg_Layer::SetDocument(DocumentSession* document) {
+    m_document = document;
+    Refresh();
+}
+
+void CDlg_Layer::Refresh() {
+    // Rebuilding the rows from inside a row's own signal would delete the item under it.
+    if (m_inHandler) {
+        QMetaObject::invokeMethod(this, &CDlg_Layer::Refresh, Qt::QueuedConnection);
+        return;
+    }
+    m_refreshing = true;
+    m_list->clear();
+    m_rowLayers.clear();
+    const bool any = m_document != nullptr;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_slider, m_number, m_blend, m_list}) w->setEnabled(any);
+    if (any) {
+        const LayerStack& stack = m_document->stack();
+        int currentRow = -1;
+        for (int i = stack.headLayer, guard = 0; LayerStack::IsValidIndex(i) && guard < kMaxLayers;
+             i = stack.Layer(i).next, ++guard) {
+            const LayerRecord& layer = stack.Layer(i);
+            const QString name = QString::fromStdU16String(FixedName(layer.name));
+            auto* item = new QListWidgetItem(RowText(name, layer.kind, layer.changed != 0));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled |
+                           Qt::ItemIsDropEnabled);
+            item->setCheckState(layer.visible == 1 ? Qt::Checked : Qt::Unchecked);
+            item->setData(Qt::UserRole, i);
+            item->setData(Qt::UserRole + 1, name);
+            m_list->addItem(item);
+            if (i == stack.currentLayer) currentRow = m_list->count() - 1;
+            m_rowLayers.append(i);
+        }
+        m_list->setCurrentRow(currentRow);
+        if (LayerStack::IsValidIndex(stack.currentLayer)) {
+            const LayerRecord& cur = stack.Layer(stack.currentLayer);
+            m_slider->setValue(cur.transparency);
+            m_number->setValue(cur.transparency);
+            m_blend->setCurrentText(QString::fromUtf8(BlendModeText(cur.blendMode)));
+        }
+    }
+    m_refreshing = false;
+}
+
+void CDlg_Layer::Changed() {
+    if (!m_document) return;
+    ++m_inHandler;
+    m_frame->DocumentChanged(m_document);
+    --m_inHandler;
+}
+
+void CDlg_Layer::OnRowChanged(int row) {
+    if (m_refreshing || !m_document || row < 0 || row >= m_rowLayers.size()) return;
+    m_document->doc().SelectLayer(m_rowLayers[row]);
+    Refresh();
+    m_frame->RefreshCommandStates();
+}
+
+void CDlg_Layer::OnItemChanged(QListWidgetItem* item) {
+    if (m_refreshing || !m_document) return;
+    SetRowVisible(m_list->row(item), item->checkState() == Qt::Checked);
+}
+
+void CDlg_Layer::SetRowVisible(int row, bool visible) {
+    if (!m_document || row < 0 || row >= m_rowLayers.size()) return;
+    m_document->doc().SetLayerVisible(m_rowLayers[row], visible);
+    Changed();
+}
+
+void CDlg_Layer::RenameRow(int row, const QString& name) {
+    if (!m_document || row < 0 || row >= m_rowLayers.size()) return;
+    m_document->doc().SetLayerName(m_rowLayers[row], name.left(kNameUnits).toStdString());
+    Changed();
+}
+
+void CDlg_Layer::SwapRows(int fromRow, int toRow) {
+    if (!m_document || fromRow < 0 || toRow < 0 || fromRow >= m_rowLayers.size() || toRow >= m_rowLayers.size()) return;
+    if (m_document->doc().ReorderLayers(m_rowLayers[fromRow], m_rowLayers[toRow])) Changed();
+}
+
+void CDlg_Layer::ApplyTransparency(int value) {
+    if (m_refreshing || !m_document) return;
+    const int cur = m_document->stack().currentLayer;
+    if (!LayerStack::IsValidIndex(cur)) return;
+    m_document->doc().SetLayerTransparency(cur, uint8_t(value));
+    Changed();
+}
+
+void CDlg_Layer::ApplyBlend(const QString& text) {
+    if (m_refreshing || !m_document) return;
+    const int cur = m_document->stack().currentLayer;
+    if (!LayerStack::IsValidIndex(cur)) return;
+    m_document->doc().SetLayerBlendMode(cur, text.toStdString());
+    Changed();
+}
+
+}  // namespace quillory

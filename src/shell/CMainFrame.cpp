@@ -1,0 +1,696 @@
+#include "shell/CMainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "core/FormatCodes.h"
+#include "core/Platform.h"
+#include "document/DocumentIO.h"
+#include "document/Utf16.h"
+#include "shell/CDlg_Layer.h"
+#include "shell/CDlg_NewImage.h"
+#include "shell/CVandView.h"
+#include "shell/Dlg_QvxFile.h"
+#include "document/DocumentTexts.h"
+#include "shell/ShellTexts.h"
+#include "view/CommandIds.h"
+
+namespace quillory {
+
+namespace {
+
+constexpr int kRecentFileCount = 9;
+const char* const kRecentSection = "Recent File List";
+
+// The main tool bar: file and edit buttons, then the tools.
+const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd::kFileSave,       0,
+                               cmd::kEditCut,        cmd::kEditCopy,         cmd::kEditPaste,      0,
+                               cmd::kEditUndo,       cmd::kEditRedo,         0,                    cmd::kToolMove,
+                               cmd::kToolRectSelect, cmd::kToolPolygonSelect, cmd::kToolFreeSelect, cmd::kToolMagicWand,
+                               0,                    cmd::kToolDrop,         cmd::kToolBrush,      cmd::kToolLine,
+                               cmd::kToolCircle,     cmd::kToolPolyline,     cmd::kToolSpray,      cmd::kToolEraser,
+                               cmd::kToolFill,       0,                      cmd::kZoomIn,         cmd::kZoomOut,
+                               cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
+                               cmd::kLayerWindow};
+
+bool IsExclusiveTool(int id) { return id >= cmd::kExclusiveToolFirst && id <= cmd::kExclusiveToolLast; }
+
+QString Label(const char* text) { return QString::fromUtf8(text); }
+
+// Tool-bar pictures: a short glyph of each command on a tile; menus show them beside the labels.
+struct ToolGlyph {
+    int id;
+    const char* glyph;
+};
+const ToolGlyph kToolGlyphs[] = {
+    {cmd::kFileNew, "새"},         {cmd::kFileOpen, "열"},        {cmd::kFileSave, "저"},
+    {cmd::kEditCut, "잘"},         {cmd::kEditCopy, "복"},        {cmd::kEditPaste, "붙"},
+    {cmd::kEditUndo, "↶"},         {cmd::kEditRedo, "↷"},         {cmd::kToolMove, "✥"},
+    {cmd::kToolRectSelect, "▭"},   {cmd::kToolPolygonSelect, "⬠"}, {cmd::kToolFreeSelect, "자"},
+    {cmd::kToolMagicWand, "동"},   {cmd::kToolDrop, "물"},        {cmd::kToolBrush, "붓"},
+    {cmd::kToolLine, "╱"},         {cmd::kToolCircle, "○"},       {cmd::kToolPolyline, "⌇"},
+    {cmd::kToolSpray, "뿌"},       {cmd::kToolEraser, "지"},      {cmd::kToolFill, "채"},
+    {cmd::kZoomIn, "+"},           {cmd::kZoomOut, "−"},          {cmd::kActualSize, "1:1"},
+    {cmd::kFitToWindow, "⤢"},      {cmd::kGrid, "#"},             {cmd::kLayerWindow, "층"},
+};
+
+QIcon GlyphIcon(const char* glyph) {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(90, 100, 120));
+    painter.setBrush(QColor(236, 240, 246));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
+    QFont font = painter.font();
+    const QString text = QString::fromUtf8(glyph);
+    font.setPixelSize(text.size() > 2 ? 9 : 14);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(30, 40, 70));
+    painter.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, text);
+    return QIcon(pixmap);
+}
+
+QColor FromPlatformColour(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+int32_t ToPlatformColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+
+}  // namespace
+
+// The active document's commands: saving, closing, printing, and every command
+// of the engine's registry (the layer stack and the rest as they arrive).
+class DocumentTarget : public CommandTarget {
+public:
+    explicit DocumentTarget(CMainFrame& frame) : m_frame(frame) {}
+
+    bool OnCommand(int id) override {
+        CVandView* view = m_frame.ActiveView();
+        if (!view) return false;
+        DocumentSession& doc = view->document();
+        switch (id) {
+            case cmd::kFileSave: m_frame.SaveDocument(doc, false); return true;
+            case cmd::kFileSaveAs: m_frame.SaveDocument(doc, true); return true;
+            case cmd::kFileClose:
+                if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget())) child->close();
+                return true;
+            case cmd::kFilePrint: {
+                QPrinter printer;
+                printer.setFromTo(1, 1);
+                QPrintDialog dialog(&printer, &m_frame);
+                if (dialog.exec() == QDialog::Accepted) view->Print(printer);
+                return true;
+            }
+            case cmd::kLayerRename: {
+                const int cur = doc.doc().CurrentLayer();
+                if (!LayerStack::IsValidIndex(cur)) return true;
+                bool ok = false;
+                const QString old = QString::fromStdString(doc.doc().LayerName(cur));
+                const QString name =
+                    QInputDialog::getText(&m_frame, Label(shelltexts::kRenameLayerTitle),
+                                          Label(shelltexts::kRenameLayerTitle), QLineEdit::Normal, old, &ok);
+                if (ok && doc.Execute(id, "name", name.toStdString())) m_frame.DocumentChanged(&doc);
+                return true;
+            }
+            default: break;
+        }
+        if (!DocumentSession::HasCommand(id)) return false;
+        if (doc.Execute(id)) m_frame.DocumentChanged(&doc);
+        return true;
+    }
+
+    bool OnUpdateCommand(int id, CommandState& state) override {
+        CVandView* view = m_frame.ActiveView();
+        if (!view) return false;
+        DocumentSession& doc = view->document();
+        switch (id) {
+            case cmd::kFileSave:
+            case cmd::kFileSaveAs:
+            case cmd::kFileClose:
+            case cmd::kFilePrint: return true;
+            case cmd::kLayerDelete:
+                state.enabled = doc.doc().CountLayers() > 1;
+                return true;
+            default: return DocumentSession::HasCommand(id);
+        }
+    }
+
+private:
+    CMainFrame& m_frame;
+};
+
+CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
+    : QMainWindow(parent), m_programDir(std::move(programDir)), m_documentTarget(std::make_unique<DocumentTarget>(*this)) {
+    setObjectName("CMainFrame");
+    m_mdi = new QMdiArea(this);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setBackground(QColor(128, 128, 128));
+    setCentralWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+    m_router.SetChain([this] {
+        std::vector<CommandTarget*> chain;
+        if (CVandView* view = ActiveView()) chain.push_back(view);
+        chain.push_back(m_documentTarget.get());
+        chain.push_back(this);
+        if (m_appTarget) chain.push_back(m_appTarget);
+        return chain;
+    });
+
+    // The transparency display starts at 3 before the stored settings are read.
+    m_env.transparencyDisplay = kTransparencyDisplayAtStart;
+    LoadEnvironment(m_programDir, m_env);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+
+    m_status = new QLabel(Label(shelltexts::kStatusReady), this);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setMaximumWidth(200);
+    m_progress->setTextVisible(false);
+    statusBar()->addWidget(m_status, 1);
+    statusBar()->addPermanentWidget(m_progress);
+
+    // The grid starts hidden.
+    m_env.gridSpacing = -std::abs(m_env.gridSpacing);
+
+    setAcceptDrops(true);
+    qApp->installEventFilter(this);
+    RefreshCommandStates();
+}
+
+CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+
+void CMainFrame::CreateActions() {
+    std::function<void(const MenuItem&)> add = [&](const MenuItem& item) {
+        if (item.id > 0 && !item.recentFiles && !m_actions.contains(item.id)) {
+            auto* action = new QAction(Label(item.label), this);
+            action->setData(item.id);
+            action->setObjectName(QString("cmd%1").arg(item.id));
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+            m_actions.insert(id, action);
+        }
+        for (const MenuItem& child : item.children) add(child);
+    };
+    for (const MenuItem& menu : MainMenu().menus) add(menu);
+    for (const MenuItem* menu : {&CanvasContextMenu(), &MeasureContextMenu(), &LayerContextMenu()}) add(*menu);
+
+    // Both accelerator tables are the same; one shortcut list per command.
+    QMap<int, QList<QKeySequence>> keys;
+    for (const Accelerator& a : Accelerators()) keys[a.id].append(QKeySequence(QString::fromLatin1(a.keys)));
+    for (auto it = keys.begin(); it != keys.end(); ++it) {
+        QAction* action = m_actions.value(it.key());
+        if (!action) {
+            action = new QAction(this);
+            action->setData(it.key());
+            const int id = it.key();
+            connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+            m_actions.insert(id, action);
+        }
+        action->setShortcuts(it.value());
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+
+    for (const ToolGlyph& g : kToolGlyphs)
+        if (QAction* action = m_actions.value(g.id)) action->setIcon(GlyphIcon(g.glyph));
+
+    m_toolGroup = new QActionGroup(this);
+    m_toolGroup->setExclusive(true);
+    for (QAction* action : std::as_const(m_actions)) {
+        const int id = action->data().toInt();
+        if (IsExclusiveTool(id)) {
+            action->setCheckable(true);
+            m_toolGroup->addAction(action);
+        }
+    }
+    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow})
+        if (QAction* action = m_actions.value(id)) action->setCheckable(true);
+}
+
+QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
+    auto* menu = new QMenu(Label(item.label), parent);
+    for (const MenuItem& child : item.children) {
+        if (child.recentFiles) {
+            m_recentMenu = menu->addMenu(Label(child.label));
+            continue;
+        }
+        if (child.id == 0) {
+            menu->addSeparator();
+        } else if (child.id == -1) {
+            menu->addMenu(BuildMenu(child, menu));
+        } else if (QAction* action = m_actions.value(child.id)) {
+            menu->addAction(action);
+        }
+    }
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshCommandStates);
+    return menu;
+}
+
+void CMainFrame::CreateMenus() {
+    for (const MenuItem& item : MainMenu().menus) menuBar()->addMenu(BuildMenu(item, menuBar()));
+    UpdateRecentMenu();
+}
+
+void CMainFrame::CreateToolBars() {
+    auto* tools = new QToolBar(Label(shelltexts::kMainToolBar), this);
+    tools->setObjectName("MainToolBar");
+    tools->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tools->setIconSize(QSize(24, 24));
+    for (int id : kMainToolBarIds) {
+        if (id == 0) {
+            tools->addSeparator();
+            continue;
+        }
+        QAction* action = m_actions.value(id);
+        if (!action) continue;
+        tools->addAction(action);
+    }
+    tools->setAllowedAreas(Qt::AllToolBarAreas);
+    addToolBar(Qt::TopToolBarArea, tools);
+
+    // The first dialog bar: colours and brush size; docked at the top only.
+    auto* colours = new QToolBar(Label(shelltexts::kColourBar), this);
+    colours->setObjectName("ColourBar");
+    colours->setAllowedAreas(Qt::TopToolBarArea);
+    auto colourButton = [&](const char* label, int32_t* field) {
+        auto* button = new QToolButton(colours);
+        button->setText(Label(label));
+        button->setObjectName(QString::fromUtf8(label));
+        auto paint = [button, field] {
+            button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
+                                      .arg(FromPlatformColour(*field).name(),
+                                           FromPlatformColour(*field).lightness() > 128 ? "black" : "white"));
+        };
+        paint();
+        connect(button, &QToolButton::clicked, this, [this, field, paint, label] {
+            QColor c = QColorDialog::getColor(FromPlatformColour(*field), this, Label(label));
+            if (c.isValid()) *field = ToPlatformColour(c);
+            paint();
+        });
+        colours->addWidget(button);
+    };
+    colourButton(shelltexts::kForeground, &m_env.foreground);
+    colourButton(shelltexts::kBackground, &m_env.background);
+    colours->addSeparator();
+    colours->addWidget(new QLabel(Label(shelltexts::kBrushSize), colours));
+    auto* brush = new QSpinBox(colours);
+    brush->setRange(1, 100);
+    brush->setValue(m_env.brushSize);
+    connect(brush, &QSpinBox::valueChanged, this, [this](int v) { m_env.brushSize = v; });
+    colours->addWidget(brush);
+    addToolBar(Qt::TopToolBarArea, colours);
+
+    // The second dialog bar: the filter list; the filters themselves arrive with the processing commands.
+    auto* filters = new QToolBar(Label(shelltexts::kFilterBar), this);
+    filters->setObjectName("FilterBar");
+    filters->setAllowedAreas(Qt::AllToolBarAreas);
+    auto* list = new QComboBox(filters);
+    for (const MenuItem& menu : MainMenu().menus)
+        if (QString::fromUtf8(menu.label).startsWith(QString::fromUtf8("필터링")))
+            for (const MenuItem& item : menu.children)
+                if (item.id > 0) list->addItem(Label(item.label), item.id);
+    list->setEnabled(false);
+    filters->addWidget(list);
+    addToolBar(Qt::TopToolBarArea, filters);
+    m_toolBars = {tools, colours, filters};
+
+    QSettings settings;
+    restoreState(settings.value(QString("%1/ToolBars").arg(shelltexts::kProfileSection)).toByteArray());
+}
+
+bool CMainFrame::Dispatch(int id) {
+    const bool handled = m_router.Dispatch(id);
+    RefreshCommandStates();
+    return handled;
+}
+
+void CMainFrame::RefreshCommandStates() {
+    for (QAction* action : std::as_const(m_actions)) {
+        const CommandState state = m_router.Update(action->data().toInt());
+        action->setEnabled(state.enabled);
+        if (action->isCheckable()) action->setChecked(state.checked);
+    }
+}
+
+CVandView* CMainFrame::ActiveView() const {
+    QMdiSubWindow* child = m_mdi->activeSubWindow();
+    if (!child && !m_mdi->subWindowList().isEmpty()) child = m_mdi->currentSubWindow();
+    return child ? qobject_cast<CVandView*>(child->widget()) : nullptr;
+}
+
+DocumentSession* CMainFrame::ActiveDocument() const {
+    CVandView* view = ActiveView();
+    return view ? &view->document() : nullptr;
+}
+
+QList<CVandView*> CMainFrame::Views() const {
+    QList<CVandView*> views;
+    for (QMdiSubWindow* child : m_mdi->subWindowList())
+        if (auto* view = qobject_cast<CVandView*>(child->widget())) views.append(view);
+    return views;
+}
+
+CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
+    auto* view = new CVandView(std::move(document), this);
+    QMdiSubWindow* child = m_mdi->addSubWindow(view);
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    child->setWindowTitle(QString::fromStdString(view->document().title()));
+    child->installEventFilter(this);
+    // The first window of a picture fits it (up to the free space); later ones keep their size.
+    child->resize(600, 450);
+    child->show();
+    view->OnUpdate(kUpdateHintZoom);
+    view->setFocus();
+    RefreshLayerWindow();
+    RefreshCommandStates();
+    return view;
+}
+
+bool CMainFrame::NewDocument() {
+    auto document = std::make_shared<DocumentSession>();
+    const int32_t c = m_env.background;
+    m_newPicture.backgroundColour = MakeQuad(uint8_t(c & 0xFF), uint8_t((c >> 8) & 0xFF), uint8_t((c >> 16) & 0xFF));
+    if (!document->doc().NewDocument(m_newPicture)) return false;
+    AddView(document);
+    return true;
+}
+
+bool CMainFrame::OpenDocument(const QString& path) {
+    auto document = std::make_shared<DocumentSession>();
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
+    AddView(document);
+    AddRecentFile(QFileInfo(path).absoluteFilePath());
+    return true;
+}
+
+QString CMainFrame::PromptSavePath(DocumentSession& document) {
+    const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(document.title()));
+    if (savePathPrompt) return savePathPrompt(proposed);
+    int formatType = kFormatUndetermined;
+    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, QString::fromStdString(m_env.defaultFolder), &formatType);
+    if (chosen.isEmpty()) return {};
+    return QString::fromStdString(DocumentIO::CompleteSaveName(chosen.toStdString(), formatType));
+}
+
+bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
+    QString path = QString::fromStdString(document.path());
+    const bool writable = !path.isEmpty() && FormatFromExtension(ExtensionOf(path.toStdString())) >= 0 &&
+                          FormatFromExtension(ExtensionOf(path.toStdString())) != kFormatPcx &&
+                          FormatFromExtension(ExtensionOf(path.toStdString())) != kFormatPsd;
+    if (saveAs || !writable) {
+        path = PromptSavePath(document);
+        if (path.isEmpty()) return false;
+    }
+    const bool existed = QFile::exists(path);
+    if (!document.doc().SaveDocument(path.toStdString())) {
+        // A failed save under a new name leaves no partial file behind.
+        if (!existed) QFile::remove(path);
+        return false;
+    }
+    statusLabel()->setText(QString::asprintf(texts::kSaveStatusFormat, document.Width(), document.Height(),
+                                             document.header().bitsPerPixel));
+    m_progress->setValue(0);
+    AddRecentFile(path);
+    for (CVandView* view : Views())
+        if (&view->document() == &document)
+            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+                child->setWindowTitle(QString::fromStdString(document.title()));
+    return true;
+}
+
+void CMainFrame::UpdateAllViews(DocumentSession* document, int hint) {
+    for (CVandView* view : Views())
+        if (&view->document() == document) view->OnUpdate(hint);
+}
+
+void CMainFrame::DocumentChanged(DocumentSession* document) {
+    document->MarkChanged();
+    for (CVandView* view : Views())
+        if (&view->document() == document)
+            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+                child->setWindowTitle(QString::fromStdString(document->title()));
+    UpdateAllViews(document, 0);
+    RefreshLayerWindow();
+    RefreshCommandStates();
+}
+
+void CMainFrame::SetCurrentTool(int id) {
+    if (id != m_currentTool) m_previousTool = m_currentTool;
+    m_currentTool = id;
+}
+
+void CMainFrame::CreateToolWindows() {
+    if (!m_layerWindow) {
+        m_layerWindow = new CDlg_Layer(this);
+        const int top = menuBar()->height() + (m_toolBars.isEmpty() ? 0 : m_toolBars.first()->height());
+        m_layerWindow->setGeometry(geometry().right() - 263, geometry().top() + top, 260, 280);
+        m_layerWindow->hide();
+    }
+}
+
+void CMainFrame::RefreshLayerWindow() {
+    if (m_layerWindow) m_layerWindow->SetDocument(ActiveDocument());
+}
+
+void CMainFrame::ToggleLayerWindow() {
+    CreateToolWindows();
+    if (m_layerWindow->isVisible()) {
+        m_layerWindow->hide();
+    } else {
+        m_layerWindow->show();
+        m_layerWindow->raise();
+        RefreshLayerWindow();
+    }
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
+    RefreshLayerWindow();
+    RefreshCommandStates();
+}
+
+bool CMainFrame::OnCommand(int id) {
+    switch (id) {
+        case cmd::kFileNew: {
+            CDlg_NewImage dialog(m_newPicture, this);
+            if (dialog.exec() == QDialog::Accepted) {
+                m_newPicture = dialog.settings();
+                NewDocument();
+            }
+            return true;
+        }
+        case cmd::kFileOpen: {
+            Dlg_QvxFile dialog(this, QString::fromStdString(m_env.defaultFolder));
+            if (dialog.exec() == QDialog::Accepted)
+                for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
+            return true;
+        }
+        case cmd::kAppExit: close(); return true;
+        case cmd::kLayerWindow: ToggleLayerWindow(); return true;
+        case cmd::kWindowCascade: m_mdi->cascadeSubWindows(); return true;
+        case cmd::kWindowTile: m_mdi->tileSubWindows(); return true;
+        case cmd::kWindowNew:
+            if (CVandView* view = ActiveView()) AddView(view->sharedDocument());
+            return true;
+        case cmd::kCloseAll: CloseAllDocuments(); return true;
+        case cmd::kToolMove:
+        case cmd::kZoomIn: SetCurrentTool(id); return true;
+        case cmd::kAppAbout:
+            QMessageBox::about(this, Label(shelltexts::kAppTitle), Label(shelltexts::kAboutText));
+            return true;
+        default: break;
+    }
+    if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + kRecentFileCount) {
+        const QStringList files = RecentFiles();
+        const int index = id - cmd::kFileMru1;
+        if (index < files.size()) OpenDocument(files[index]);
+        return true;
+    }
+    return false;
+}
+
+bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
+    switch (id) {
+        case cmd::kFileNew:
+        case cmd::kFileOpen:
+        case cmd::kAppExit:
+        case cmd::kAppAbout: return true;
+        case cmd::kLayerWindow: state.checked = m_layerWindow && m_layerWindow->isVisible(); return true;
+        case cmd::kWindowCascade:
+        case cmd::kWindowTile:
+        case cmd::kWindowNew:
+        case cmd::kCloseAll: state.enabled = !m_mdi->subWindowList().isEmpty(); return true;
+        case cmd::kToolMove: state.enabled = ActiveView() != nullptr; state.checked = m_currentTool == id; return true;
+        default: return false;
+    }
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+    QSettings settings;
+    QStringList files = RecentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > kRecentFileCount) files.removeLast();
+    settings.beginGroup(kRecentSection);
+    settings.remove("");
+    for (int i = 0; i < files.size(); ++i) settings.setValue(QString("File%1").arg(i + 1), files[i]);
+    settings.endGroup();
+    UpdateRecentMenu();
+}
+
+QStringList CMainFrame::RecentFiles() const {
+    QSettings settings;
+    QStringList files;
+    settings.beginGroup(kRecentSection);
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        const QString f = settings.value(QString("File%1").arg(i)).toString();
+        if (!f.isEmpty()) files.append(f);
+    }
+    return files;
+}
+
+void CMainFrame::UpdateRecentMenu() {
+    if (!m_recentMenu) return;
+    m_recentMenu->clear();
+    const QStringList files = RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        QAction* action = m_recentMenu->addAction(QString("&%1 %2").arg(i + 1).arg(files[i]));
+        const int id = cmd::kFileMru1 + i;
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+bool CMainFrame::CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled) {
+    *cancelled = false;
+    if (ask && (document->modified() || document->HasMeasureObjects())) {
+        const std::string question = QString::asprintf(texts::kAskSaveFormat, document->title().c_str()).toStdString();
+        switch (CurrentPlatform().ShowMessage(question, MessageKind::Question, MessageButtons::YesNoCancel)) {
+            case MessageAnswer::Cancel: *cancelled = true; return false;
+            case MessageAnswer::Yes:
+                if (!SaveDocument(*document, true)) {
+                    *cancelled = true;
+                    return false;
+                }
+                break;
+            default: break;
+        }
+    }
+    for (CVandView* view : Views())
+        if (&view->document() == document)
+            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+                child->removeEventFilter(this);
+                child->close();
+            }
+    return true;
+}
+
+bool CMainFrame::CloseAllDocuments() {
+    QList<DocumentSession*> documents;
+    for (CVandView* view : Views())
+        if (!documents.contains(&view->document())) documents.append(&view->document());
+    bool all = true;
+    for (DocumentSession* document : documents) {
+        bool cancelled = false;
+        if (!CloseDocumentWindows(document, true, &cancelled)) all = false;
+    }
+    RefreshLayerWindow();
+    RefreshCommandStates();
+    return all && Views().isEmpty();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveEnvironment(m_programDir, m_env);
+    QSettings settings;
+    settings.setValue(QString("%1/ToolBars").arg(shelltexts::kProfileSection), saveState());
+    if (!CloseAllDocuments()) {
+        event->ignore();
+        return;
+    }
+    if (m_layerWindow) m_layerWindow->close();
+    event->accept();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The windows made before the frame was shown fit their pictures now that there is room.
+    QMetaObject::invokeMethod(this, [this] {
+        for (CVandView* view : Views()) view->FitChildFrame();
+    }, Qt::QueuedConnection);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) OpenDocument(url.toLocalFile());
+    event->acceptProposedAction();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        // Closing one child window of a modified picture asks first, unless another window shows it.
+        if (auto* child = qobject_cast<QMdiSubWindow*>(watched)) {
+            if (auto* view = qobject_cast<CVandView*>(child->widget())) {
+                int windows = 0;
+                for (CVandView* v : Views())
+                    if (&v->document() == &view->document()) ++windows;
+                DocumentSession& doc = view->document();
+                if (windows == 1 && (doc.modified() || doc.HasMeasureObjects())) {
+                    const std::string question = QString::asprintf(texts::kAskSaveFormat, doc.title().c_str()).toStdString();
+                    const MessageAnswer a =
+                        CurrentPlatform().ShowMessage(question, MessageKind::Question, MessageButtons::YesNoCancel);
+                    if (a == MessageAnswer::Cancel || (a == MessageAnswer::Yes && !SaveDocument(doc, true))) {
+                        event->ignore();
+                        return true;
+                    }
+                }
+                QMetaObject::invokeMethod(this, [this] {
+                    RefreshLayerWindow();
+                    RefreshCommandStates();
+                }, Qt::QueuedConnection);
+            }
+        }
+    } else if (event->type() == QEvent::MouseMove && ActiveView()) {
+        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this) {
+            const QPoint p = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            m_status->setText(QString::asprintf(shelltexts::kStatusMouse, p.x(), p.y()));
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace quillory

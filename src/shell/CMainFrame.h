@@ -1,0 +1,122 @@
+#pragma once
+// The editor's multiple-document main frame: the menus, accelerators, tool bars
+// and dialog bars, the status line and progress bar, the environment settings,
+// the current tool and the tool windows. Commands go from every QAction through
+// one router: active view, its document, this frame, the application.
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "shell/CommandRouter.h"
+#include "shell/DocumentSession.h"
+#include "shell/EnvSettings.h"
+#include "shell/MenuTable.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+namespace quillory {
+
+class CDlg_Layer;
+class CVandView;
+class DocumentTarget;
+
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    CMainFrame(std::filesystem::path programDir, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Commands.
+    CommandRouter& router() { return m_router; }
+    void SetApplicationTarget(CommandTarget* target) { m_appTarget = target; }
+    QAction* Action(int id) const { return m_actions.value(id, nullptr); }
+    bool Dispatch(int id);
+    void RefreshCommandStates();
+    QMenu* BuildMenu(const MenuItem& item, QWidget* parent);
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    // Documents and views.
+    CVandView* ActiveView() const;
+    DocumentSession* ActiveDocument() const;
+    QList<CVandView*> Views() const;
+    QMdiArea* mdiArea() const { return m_mdi; }
+    CVandView* AddView(std::shared_ptr<DocumentSession> document);
+    bool NewDocument();
+    bool OpenDocument(const QString& path);
+    bool SaveDocument(DocumentSession& document, bool saveAs);
+    void UpdateAllViews(DocumentSession* document, int hint);
+    void DocumentChanged(DocumentSession* document);
+
+    // State kept for the whole run.
+    EnvSettings& env() { return m_env; }
+    const std::filesystem::path& programDir() const { return m_programDir; }
+    int currentTool() const { return m_currentTool; }
+    int previousTool() const { return m_previousTool; }
+    void SetCurrentTool(int id);
+    NewPictureSettings& newPicture() { return m_newPicture; }
+
+    // Tool windows.
+    CDlg_Layer* layerWindow() const { return m_layerWindow; }
+    void CreateToolWindows();
+    void RefreshLayerWindow();
+    void ToggleLayerWindow();
+
+    QProgressBar* progressBar() const { return m_progress; }
+    QLabel* statusLabel() const { return m_status; }
+    void AddRecentFile(const QString& path);
+    QStringList RecentFiles() const;
+
+    // The closing sequence: saves the settings, asks about each modified document.
+    // True when every document closed.
+    bool CloseAllDocuments();
+    // Hooks for tests: the save-as prompt and the dialogs can be answered without showing.
+    std::function<QString(const QString& proposed)> savePathPrompt;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void UpdateRecentMenu();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    bool CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled);
+    QString PromptSavePath(DocumentSession& document);
+
+    std::filesystem::path m_programDir;
+    EnvSettings m_env;
+    NewPictureSettings m_newPicture;
+    CommandRouter m_router;
+    CommandTarget* m_appTarget = nullptr;
+    std::unique_ptr<DocumentTarget> m_documentTarget;
+    QMdiArea* m_mdi = nullptr;
+    QMap<int, QAction*> m_actions;
+    QActionGroup* m_toolGroup = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QList<QToolBar*> m_toolBars;
+    QLabel* m_status = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QPointer<CDlg_Layer> m_layerWindow;
+    int m_currentTool = -1;
+    int m_previousTool = -1;
+    bool m_closing = false;
+};
+
+}  // namespace quillory

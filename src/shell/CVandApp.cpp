@@ -1,0 +1,76 @@
+#include "shell/CVandApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include "core/Samples.h"
+#include "shell/CDlg_Layer.h"
+#include "shell/CInitDlg.h"
+#include "shell/CDlg_Layer.h"
+#include "shell/CMainFrame.h"
+#include "document/TempFolder.h"
+#include "shell/ShellTexts.h"
+#include "view/CommandIds.h"
+
+namespace quillory {
+
+CVandApp::CVandApp() { m_previousPlatform = InstallPlatform(&m_platform); }
+
+CVandApp::~CVandApp() {
+    delete m_frame;
+    InstallPlatform(m_previousPlatform);
+}
+
+bool CVandApp::InitInstance(const StartOptions& options) {
+    // The per-user settings store, with the recent-file list and the tool-bar layout.
+    QCoreApplication::setOrganizationName(QString::fromUtf8(shelltexts::kSettingsKey));
+    QCoreApplication::setApplicationName("Quillory");
+    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(shelltexts::kAppTitle));
+    RegisterBuiltInSamples();
+
+    // The per-user program directory: QUILLORY_HOME, else the user's data directory.
+    const std::filesystem::path programDir = TempFolder::UserDataDirectory();
+    std::error_code ec;
+    std::filesystem::create_directories(programDir, ec);
+
+    m_frame = new CMainFrame(programDir);
+    m_frame->SetApplicationTarget(this);
+    m_frame->setWindowTitle(QString::fromUtf8(shelltexts::kUpdateCheckTitle));
+    m_platform.SetProgressBar(m_frame->progressBar());
+
+    const bool namedFile = !options.arguments.isEmpty() && !options.arguments.first().isEmpty();
+    if (namedFile ? !m_frame->OpenDocument(options.arguments.first()) : !m_frame->NewDocument()) return false;
+
+    if (options.maximised) {
+        // Without a window manager a maximised window keeps its size; start it at the screen's size.
+        if (QScreen* screen = QGuiApplication::primaryScreen()) m_frame->setGeometry(screen->availableGeometry());
+        m_frame->showMaximized();
+    }
+    else
+        m_frame->show();
+    m_frame->setAcceptDrops(true);
+
+    // The undo files of this run live in a folder of this process below "tmp";
+    // opening it removes what ended runs left behind.
+    TempFolder::ForProcess();
+    QDir::setCurrent(QString::fromStdString(programDir.string()));
+
+    if (options.showSplash) {
+        CInitDlg splash(m_frame);
+        splash.exec();
+    }
+
+    m_frame->CreateToolWindows();
+    m_frame->setWindowTitle(QString::fromUtf8(shelltexts::kAppTitle));
+
+    if (!namedFile && m_frame->env().openDialogAtStart) m_frame->Dispatch(cmd::kFileOpen);
+    return true;
+}
+
+bool CVandApp::OnCommand(int) { return false; }
+
+bool CVandApp::OnUpdateCommand(int, CommandState&) { return false; }
+
+}  // namespace quillory

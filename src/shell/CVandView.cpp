@@ -1,0 +1,295 @@
+#include "shell/CVandView.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+
+#include "shell/CDlg_Layer.h"
+#include "shell/CMainFrame.h"
+#include "shell/MenuTable.h"
+#include "view/CommandIds.h"
+#include "view/StackComposer.h"
+
+namespace quillory {
+
+CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* frame, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(std::move(document)), m_mainFrame(frame) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    setFrameShape(QFrame::NoFrame);
+    m_timer.setInterval(kSelectionTimerPeriodMs);
+    connect(&m_timer, &QTimer::timeout, this, &CVandView::OnTimerTick);
+    OnUpdate(0);
+}
+
+CVandView::~CVandView() { m_timer.stop(); }
+
+ScrollGeometry CVandView::CurrentScroll() const {
+    return ScrollGeometry{m_totalWidth, m_totalHeight, horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void CVandView::ApplyScroll(const ScrollGeometry& g) {
+    m_totalWidth = g.totalWidth;
+    m_totalHeight = g.totalHeight;
+    const QSize client = viewport()->size();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    QSignalBlocker blockH(h), blockV(v);
+    h->setRange(0, std::max(0, g.totalWidth - client.width()));
+    h->setPageStep(std::max(1, client.width()));
+    h->setSingleStep(std::max(1, client.width() / 10));
+    v->setRange(0, std::max(0, g.totalHeight - client.height()));
+    v->setPageStep(std::max(1, client.height()));
+    v->setSingleStep(std::max(1, client.height() / 10));
+    h->setValue(g.x);
+    v->setValue(g.y);
+    SyncState();
+}
+
+void CVandView::SyncState() {
+    ViewState& s = m_document->view();
+    s.clientRect = InclusiveRect{0, 0, viewport()->width() - 1, viewport()->height() - 1};
+    s.scrollX = horizontalScrollBar()->value();
+    s.scrollY = verticalScrollBar()->value();
+}
+
+void CVandView::OnUpdate(int hint) {
+    ViewState& s = m_document->view();
+    const QSize client = viewport()->size();
+    if (hint == kUpdateHintZoom) {
+        const ScrollGeometry old = CurrentScroll();
+        ApplyScroll(UpdateForZoom(s, old, m_document->Width(), m_document->Height(), client.width(), client.height()));
+        FitChildFrame();
+    } else {
+        ApplyScroll(UpdateScrollRange(s, CurrentScroll(), m_document->Width(), m_document->Height(), client.width(),
+                                      client.height()));
+    }
+    s.needsRedraw = 1;
+    GetPictureRect(s, m_document->Width(), m_document->Height());
+    viewport()->update();
+}
+
+void CVandView::UpdateAllViews(int hint) {
+    if (m_mainFrame)
+        m_mainFrame->UpdateAllViews(m_document.get(), hint);
+    else
+        OnUpdate(hint);
+}
+
+void CVandView::FitChildFrame() {
+    ViewState& s = m_document->view();
+    auto* child = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!child || s.fitToWindow || child->isMinimized() || child->isMaximized() || s.keepFrameSize) {
+        s.keepFrameSize = 0;
+        return;
+    }
+    QWidget* area = child->parentWidget();
+    // Before the frame is laid out there is no free space to measure; the frame fits its views when shown.
+    if (!area || !area->isVisible()) return;
+    const int borderW = child->width() - viewport()->width();
+    const int borderH = child->height() - viewport()->height();
+    const FrameSize size = FrameSizeForZoom(ZoomedSize(m_document->Width(), s.zoom),
+                                            ZoomedSize(m_document->Height(), s.zoom), area->width() - child->x(),
+                                            area->height() - child->y(), borderW, borderH);
+    child->resize(size.width, size.height);
+    s.keepFrameSize = 0;
+}
+
+void CVandView::paintEvent(QPaintEvent* event) {
+    const QSize client = viewport()->size();
+    if (client.isEmpty()) return;
+    if (m_frame.size() != client) m_frame = QImage(client, QImage::Format_RGB32);
+    SyncState();
+    ViewState& s = m_document->view();
+    GetPictureRect(s, m_document->Width(), m_document->Height());
+    TargetBuffer target(reinterpret_cast<uint32_t*>(m_frame.bits()), m_frame.width(), m_frame.height(),
+                        int(m_frame.bytesPerLine() / 4));
+    const QRect r = event->rect();
+    const IntRect clip{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    StackComposer layers(m_document->header(), m_document->stack());
+    ViewPaintSettings settings;
+    if (m_mainFrame) {
+        settings.gridSpacing = m_mainFrame->env().gridSpacing;
+        settings.gridColour = uint32_t(m_mainFrame->env().gridColour);
+    }
+    OverlayInputs overlay;
+    overlay.outlineShown = m_timerRules.outlineShown();
+    overlay.currentTool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
+    const int cur = m_document->stack().currentLayer;
+    if (LayerStack::IsValidIndex(cur)) overlay.currentLayerKind = m_document->stack().Layer(cur).kind;
+    m_lastPaint = m_renderer.Paint(target, clip, s, layers, settings, ChooseOverlayKind(overlay));
+    QPainter painter(viewport());
+    painter.drawImage(r, m_frame, r);
+}
+
+void CVandView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    OnUpdate(0);
+}
+
+void CVandView::scrollContentsBy(int, int) {
+    ViewState& s = m_document->view();
+    s.needsRedraw = 1;
+    SyncState();
+    viewport()->update();
+}
+
+void CVandView::wheelEvent(QWheelEvent* event) { event->accept(); }
+
+void CVandView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_mainFrame) return;
+    std::unique_ptr<QMenu> menu(m_mainFrame->BuildMenu(CanvasContextMenu(), this));
+    menu->exec(event->globalPos());
+}
+
+void CVandView::keyPressEvent(QKeyEvent* event) {
+    ViewState& s = m_document->view();
+    // Held left Shift repeats; only then do the tools constrain their shapes.
+    s.shiftHeld = (event->key() == Qt::Key_Shift && event->isAutoRepeat()) ? 1 : 0;
+    if (m_mainFrame && m_mainFrame->currentTool() == cmd::kToolMove) {
+        int dx = 0, dy = 0;
+        switch (event->key()) {
+            case Qt::Key_Left: dx = -1; break;
+            case Qt::Key_Up: dy = -1; break;
+            case Qt::Key_Right: dx = 1; break;
+            case Qt::Key_Down: dy = 1; break;
+            default: break;
+        }
+        if (dx || dy) {
+            if (m_document->MoveCurrentLayer(dx, dy)) {
+                UpdateAllViews(0);
+                m_mainFrame->RefreshLayerWindow();
+            }
+            event->accept();
+            return;
+        }
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CVandView::keyReleaseEvent(QKeyEvent* event) {
+    m_document->view().shiftHeld = 0;
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void CVandView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if (m_timerRules.OnFocusGained()) {
+        m_document->view().needsRedraw = 1;
+        m_timer.start();
+        viewport()->update();
+    }
+}
+
+void CVandView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    m_timerRules.OnFocusLost();
+    m_timer.stop();
+}
+
+void CVandView::OnTimerTick() {
+    switch (m_timerRules.OnTick(m_document->doc().State().busy != 0)) {
+        case SelectionTimer::TickAction::RedrawOutline: viewport()->update(); break;
+        case SelectionTimer::TickAction::Rested: m_timer.stop(); break;
+        case SelectionTimer::TickAction::None: break;
+    }
+}
+
+void CVandView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_mainFrame && m_mainFrame->currentTool() == cmd::kZoomIn) {
+        const QPoint p = event->position().toPoint();
+        ZoomInAt(p.x(), p.y());
+        return;
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CVandView::ZoomInAt(int x, int y) {
+    ViewState& s = m_document->view();
+    SyncState();
+    GetPictureRect(s, m_document->Width(), m_document->Height());
+    // The anchor is the clicked point of the zoomed picture, so it is relative to the scroll range.
+    const MappedPoint p = WindowToPicture(s, x, y);
+    if (ZoomIn(s, p.x, p.y)) UpdateAllViews(kUpdateHintZoom);
+}
+
+bool CVandView::OnCommand(int id) {
+    ViewState& s = m_document->view();
+    switch (id) {
+        case cmd::kZoomIn: {
+            if (!ZoomInEnabled(s)) return true;
+            int tool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
+            if (ZoomInCommand(s, tool, m_timerRules.outlineShown()) == ZoomInCommandResult::Zoomed)
+                UpdateAllViews(kUpdateHintZoom);
+            if (m_mainFrame) m_mainFrame->SetCurrentTool(tool);
+            return true;
+        }
+        case cmd::kZoomOut: {
+            if (!ZoomOutEnabled(s)) return true;
+            const int tool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
+            if (ZoomOut(s, tool)) {
+                // The update runs with no tool current.
+                if (m_mainFrame) m_mainFrame->SetCurrentTool(cmd::kNone);
+                UpdateAllViews(kUpdateHintZoom);
+                if (m_mainFrame) m_mainFrame->SetCurrentTool(tool);
+                setFocus();
+            }
+            return true;
+        }
+        case cmd::kActualSize:
+            if (ActualSizeEnabled(s) && ZoomActualSize(s)) {
+                s.zoomAnchorX = s.zoomAnchorY = -1;
+                UpdateAllViews(kUpdateHintZoom);
+            }
+            return true;
+        case cmd::kFitToWindow:
+            ToggleFitToWindow(s);
+            UpdateAllViews(0);
+            return true;
+        case cmd::kGrid:
+            if (m_mainFrame) m_mainFrame->env().gridSpacing = -m_mainFrame->env().gridSpacing;
+            s.needsRedraw = 1;
+            viewport()->update();
+            return true;
+        default: return false;
+    }
+}
+
+bool CVandView::OnUpdateCommand(int id, CommandState& state) {
+    const ViewState& s = m_document->view();
+    switch (id) {
+        case cmd::kZoomIn: state.enabled = ZoomInEnabled(s); return true;
+        case cmd::kZoomOut: state.enabled = ZoomOutEnabled(s); return true;
+        case cmd::kActualSize: state.enabled = ActualSizeEnabled(s); return true;
+        case cmd::kFitToWindow: state.checked = s.fitToWindow != 0; return true;
+        case cmd::kGrid: state.checked = m_mainFrame && m_mainFrame->env().gridSpacing > 0; return true;
+        default: return false;
+    }
+}
+
+void CVandView::Print(QPrinter& printer) {
+    std::unique_ptr<NyZazo> picture = m_document->FlatPicture();
+    if (!picture) return;
+    const int w = picture->Width(), h = picture->Height();
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int screenY = 0; screenY < h; ++screenY) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(screenY));
+        const uint8_t* src = picture->Row(h - 1 - screenY);
+        for (int x = 0; x < w; ++x) row[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+    }
+    // A picture without resolution prints at the screen's 96 dots per inch.
+    const int dpiX = picture->dpiX > 0 ? picture->dpiX : 96;
+    const int dpiY = picture->dpiY > 0 ? picture->dpiY : 96;
+    const int width = printer.logicalDpiX() * w / dpiX - 100;
+    const int height = printer.logicalDpiY() * h / dpiY - 100;
+    QPainter painter(&printer);
+    if (width > 0 && height > 0) painter.drawImage(QRect(100, 100, width, height), image);
+}
+
+}  // namespace quillory

@@ -1,0 +1,78 @@
+#pragma once
+// The canvas view: a scrolling window that blits what the view pipeline painted.
+// Zoom, fit-to-window, the grid, the move tool's arrow keys, the selection timer
+// and printing; the mouse tools act through the current tool id.
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QTimer>
+#include <memory>
+
+#include "shell/CommandRouter.h"
+#include "shell/DocumentSession.h"
+#include "view/SelectionTimer.h"
+#include "view/ViewRender.h"
+#include "view/ViewZoom.h"
+
+class QPrinter;
+
+namespace quillory {
+
+class CMainFrame;
+
+class CVandView : public QAbstractScrollArea, public CommandTarget {
+    Q_OBJECT
+public:
+    CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* frame, QWidget* parent = nullptr);
+    ~CVandView() override;
+
+    DocumentSession& document() { return *m_document; }
+    std::shared_ptr<DocumentSession> sharedDocument() { return m_document; }
+
+    // The update of the document's views: hint 1025 after a zoom change.
+    void OnUpdate(int hint);
+    // A zoom change seen by every view of the document.
+    void UpdateAllViews(int hint);
+    // Resizes the child frame so its client fits the zoomed picture (not when minimised or maximised).
+    void FitChildFrame();
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    // Draws the picture on a printer page at (100, 100), sized by the device's resolution.
+    void Print(QPrinter& printer);
+
+    // The last paint's result, for tests and the benchmark of the blit.
+    const PaintResult& lastPaint() const { return m_lastPaint; }
+    const SelectionTimer& selectionTimer() const { return m_timerRules; }
+    QImage RenderedImage() const { return m_frame; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void ApplyScroll(const ScrollGeometry& geometry);
+    ScrollGeometry CurrentScroll() const;
+    void SyncState();
+    void OnTimerTick();
+    void ZoomInAt(int x, int y);
+
+    std::shared_ptr<DocumentSession> m_document;
+    CMainFrame* m_mainFrame;
+    ViewRenderer m_renderer;
+    QImage m_frame;
+    PaintResult m_lastPaint;
+    QTimer m_timer;
+    SelectionTimer m_timerRules;
+    int m_totalWidth = 0, m_totalHeight = 0;
+};
+
+}  // namespace quillory

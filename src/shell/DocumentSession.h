@@ -1,0 +1,50 @@
+#pragma once
+// What the editor's windows hold for one open picture: the engine's document
+// and the view state that every view of it shares. Document commands run
+// through the engine's command registry.
+#include <memory>
+#include <string>
+
+#include "document/CVandDoc.h"
+#include "view/ViewState.h"
+
+namespace quillory {
+
+class DocumentSession {
+public:
+    DocumentSession() = default;
+    DocumentSession(const DocumentSession&) = delete;
+    DocumentSession& operator=(const DocumentSession&) = delete;
+
+    CVandDoc& doc() { return m_doc; }
+    const CVandDoc& doc() const { return m_doc; }
+
+    // The title shown in the frame: the file name, or the new picture's name.
+    std::string title() const { return m_doc.FileName(); }
+    const std::string& path() const { return m_doc.PathName(); }
+    bool modified() const { return m_doc.IsModified(); }
+    bool HasMeasureObjects() const { return false; }
+
+    const DocumentHeader& header() const { return m_doc.Header(); }
+    LayerStack& stack() { return m_doc.Stack(); }
+    const LayerStack& stack() const { return m_doc.Stack(); }
+    ViewState& view() { return m_view; }
+    int Width() const { return m_doc.Header().width; }
+    int Height() const { return m_doc.Header().height; }
+
+    // A command of the engine's registry on this document; false when unknown or refused.
+    bool Execute(int id, const std::string& parameterName = {}, const std::string& parameterValue = {});
+    static bool HasCommand(int id);
+
+    bool MoveCurrentLayer(int dx, int dy);
+    void MarkChanged() { m_view.needsRedraw = 1; }
+
+    // The visible layers at full size as a 24-bit picture (printing).
+    std::unique_ptr<NyZazo> FlatPicture() const;
+
+private:
+    CVandDoc m_doc;
+    ViewState m_view;
+};
+
+}  // namespace quillory

@@ -1,0 +1,58 @@
+#pragma once
+// The engine's platform on Qt: message boxes, the clipboard of packed DIBs, the
+// wait cursor, timers, the font list and text rasterising.
+#include <QImage>
+#include <QObject>
+#include <QProgressBar>
+#include <QPointer>
+#include <map>
+
+#include "core/Platform.h"
+
+class QTimer;
+
+namespace quillory {
+
+class QtPlatform : public QObject, public Platform {
+    Q_OBJECT
+public:
+    explicit QtPlatform(QObject* parent = nullptr);
+    ~QtPlatform() override;
+
+    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override;
+    bool SetClipboardDib(const std::vector<uint8_t>& packedDib) override;
+    std::optional<std::vector<uint8_t>> ClipboardDib() override;
+    void SetProgress(int percent) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    int StartTimer(int milliseconds, std::function<void()> callback) override;
+    void StopTimer(int timerId) override;
+    std::vector<std::string> FontFamilies() override;
+    TextRaster RasteriseText(const std::string& utf8Text, const TextStyle& style) override;
+
+    void SetProgressBar(QProgressBar* bar) { m_progress = bar; }
+
+    // Tests answer message boxes without showing them: each question takes the next
+    // answer (Cancel, Yes, No, Ok); the texts are recorded.
+    void SetScriptedAnswers(std::vector<MessageAnswer> answers) {
+        m_scripted = true;
+        m_answers = std::move(answers);
+    }
+    const std::vector<std::string>& shownMessages() const { return m_messages; }
+
+private:
+    QPointer<QProgressBar> m_progress;
+    std::map<int, QTimer*> m_timers;
+    int m_nextTimer = 1;
+    int m_waitDepth = 0;
+    bool m_scripted = false;
+    std::vector<MessageAnswer> m_answers;
+    std::vector<std::string> m_messages;
+};
+
+// Packed DIB (info header, palette, bottom-up rows) to a Qt image and back.
+
+QImage PackedDibToImage(const std::vector<uint8_t>& packedDib);
+std::vector<uint8_t> ImageToPackedDib(const QImage& image);
+
+}  // namespace quillory

@@ -1,0 +1,41 @@
+#pragma once
+// Texts of the editor's windows, menus and dialogs, shared by code and tests. The
+// document's own texts (save question, new-picture dialog lists) are in document/DocumentTexts.h.
+namespace quillory::shelltexts {
+
+inline constexpr const char* kAppTitle = "Quillory 3.72";
+inline constexpr const char* kUpdateCheckTitle = "[인터넷] 연결하여 업데이트 여부 확인...";
+inline constexpr const char* kSettingsKey = "Quillory Applications";
+inline constexpr const char* kProfileSection = "General";
+inline constexpr const char* kStatusMouse = "mainframe (%d %d)";
+inline constexpr const char* kStatusReady = "준비";
+
+// The new-picture dialog.
+inline constexpr const char* kNewImageWidth = "가로";
+inline constexpr const char* kNewImageHeight = "세로";
+inline constexpr const char* kNewImageName = "이름";
+
+// The layer window.
+inline constexpr const char* kLayerWindowTitle = "레이어.작업내역";
+inline constexpr const char* kLayerTab = "레이어";
+inline constexpr const char* kHistoryTab = "작업내역";
+inline constexpr const char* kHistoryUndo = "(Undo) 뒤로 회복";
+inline constexpr const char* kHistoryRedo = "(Redo) 앞으로 회복";
+inline constexpr const char* kLayerChangedMark = "*";
+inline constexpr const char* kLayerTransparency = "투명도";
+inline constexpr const char* kRenameLayerTitle = "레이어 이름 변경";
+inline constexpr const char* kQuickEditTitle = "포토 간편 편집 창";
+inline constexpr const char* kMeasureToolsTitle = "測定道具";
+
+// Tool bars.
+inline constexpr const char* kMainToolBar = "도구";
+inline constexpr const char* kColourBar = "색상";
+inline constexpr const char* kFilterBar = "필터";
+inline constexpr const char* kForeground = "전경색";
+inline constexpr const char* kBackground = "배경색";
+inline constexpr const char* kBrushSize = "붓 크기";
+
+inline constexpr const char* kAboutText = "Quillory 3.72";
+inline constexpr const char* kPreviewTitle = "미리보기";
+
+}  // namespace quillory::shelltexts
