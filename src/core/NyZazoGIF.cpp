@@ -515,6 +515,8 @@ bool NyZazoGIF::FinishImageData(ImageStream& stream, bool complete) {
 
 bool NyZazoGIF::Encode(ImageStream& stream) {
     if (!dib || BitCount() > 8) return false;
+    // Sizes are 16-bit fields in the file.
+    if (Width() > 0xFFFF || Height() > 0xFFFF) return Fail(texts::kPictureTooLarge);
     m_out = &stream;
     m_writeFailed = false;
     if (!WriteHeader(stream) || !WriteControlBlock(stream) || !WriteImage(stream) || !WriteComment(stream) ||

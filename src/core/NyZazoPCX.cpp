@@ -153,7 +153,9 @@ bool NyZazoPCX::Decode(ImageStream& stream) {
     const int height = int(Le16(h + 10)) - int(Le16(h + 6)) + 1;
 
     int depth;
-    if (bits == 1) {
+    if (planes == 0) {
+        return Fail(texts::kPcxBadDepth);
+    } else if (bits == 1) {
         if (planes >= 5) return Fail(texts::kPcxTooManyImagePlanes);
         depth = planes == 3 ? 24 : planes == 4 ? 4 : 1;
     } else if (bits == 2 || bits == 4 || bits == 8) {
@@ -167,7 +169,7 @@ bool NyZazoPCX::Decode(ImageStream& stream) {
     } else {
         return Fail(texts::kPcxBadDepth);
     }
-    if (planes == 0 || width <= 0 || height <= 0) return Fail(texts::kBadDimensions);
+    if (width <= 0 || height <= 0) return Fail(texts::kBadDimensions);
     // Every plane line must hold the whole width, or pixels would come from the next line.
     if (uint64_t(bytesPerLine) * 8 < uint64_t(width) * uint64_t(bits)) return Fail(texts::kPcxShortLines);
     if (!FitsPixelCap(width, height, depth)) return Fail(texts::kPictureTooLarge);

@@ -272,6 +272,14 @@ TEST(GifEncode, TransparencyIsWrittenIntoTheControlBlock) {
     ExpectSameIndicesAndPalette(p, back);
 }
 
+TEST(GifEncode, PicturesPastTheSixteenBitSizeFieldsAreRefused) {
+    NyZazo wide(65536, 1, 1, 1);
+    ASSERT_NE(wide.dib, nullptr);
+    ImageStream stream(ImageStream::kMemory);
+    EXPECT_FALSE(wide.Encode(stream, kGif));
+    EXPECT_STREQ(wide.lastError, texts::kPictureTooLarge);
+}
+
 TEST(GifEncode, DirectColourPicturesAreRefused) {
     for (int depth : {24, 32}) {
         NyZazo p(5, 3, depth, 1);

@@ -206,6 +206,7 @@ TEST(PcxMalformed, EveryRefusalHasItsText) {
     raw.encoding = 0;
     PcxSpec fivePlanes{.bits = 1, .planes = 5, .width = 8, .height = 1, .bytesPerLine = 1};
     PcxSpec twoPlanes8{.bits = 8, .planes = 2, .width = 2, .height = 1, .bytesPerLine = 2};
+    PcxSpec noPlanes{.bits = 1, .planes = 0, .width = 8, .height = 1, .bytesPerLine = 1};
     PcxSpec threeBits{.bits = 3, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
     PcxSpec fourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 1, .bytesPerLine = 1};
     PcxSpec shortLines{.bits = 8, .planes = 1, .width = 10, .height = 1, .bytesPerLine = 9};
@@ -224,6 +225,7 @@ TEST(PcxMalformed, EveryRefusalHasItsText) {
         {"encoding 0", PcxFile(raw, {1, 2}), texts::kPcxUnknownEncoding},
         {"five 1-bit planes", PcxFile(fivePlanes, {0, 0, 0, 0, 0}), texts::kPcxTooManyImagePlanes},
         {"two 8-bit planes", PcxFile(twoPlanes8, {1, 2, 3, 4}), texts::kPcxBadDepth},
+        {"no planes", PcxFile(noPlanes, {0}), texts::kPcxBadDepth},
         {"3 bits a pixel", PcxFile(threeBits, {1, 2}), texts::kPcxBadDepth},
         {"three 4-bit planes", PcxFile(fourBitPlanes, {1, 2, 3}), texts::kPcxPlaneBits},
         {"data ends early", PcxFile(grey, {1}), texts::kPcxCorrupted},
