@@ -3,11 +3,16 @@
 #include "core/Platform.h"
 #include "document/DocumentIO.h"
 #include "document/DocumentTexts.h"
+#include "document/SnapshotSlots.h"
+#include "document/UndoHistory.h"
 #include "document/Utf16.h"
 
 namespace quillory {
 
-CVandDoc::CVandDoc() : m_stack(m_state) {}
+CVandDoc::CVandDoc()
+    : m_stack(m_state),
+      m_snapshots(std::make_unique<SnapshotSlots>()),
+      m_history(std::make_unique<UndoHistory>(*this, *m_snapshots)) {}
 
 CVandDoc::~CVandDoc() = default;
 
@@ -41,8 +46,13 @@ bool CVandDoc::SelectLayer(int index) {
 }
 
 bool CVandDoc::MoveLayer(int dx, int dy, bool record) {
-    (void)record;  // the committed copy and the step's position belong to the history
-    return m_stack.MoveLayer(m_stack.currentLayer, dx, dy);
+    if (!m_stack.MoveLayer(m_stack.currentLayer, dx, dy)) return false;
+    // A recorded move also moves the committed copy and the current step's position.
+    if (record) {
+        const LayerRecord& layer = m_stack.Layer(m_stack.currentLayer);
+        m_history->UpdateStepPosition(m_stack.currentLayer, layer.x, layer.y);
+    }
+    return true;
 }
 
 bool CVandDoc::ReorderLayers(int a, int b) {
@@ -61,6 +71,9 @@ std::string CVandDoc::LayerName(int index) const {
 std::string CVandDoc::PictureName() const { return Utf16ToUtf8(FixedName(m_state.header.name)); }
 
 bool CVandDoc::AddLayer() {
+    // A preview left on the current layer is dropped before the stack changes.
+    if (LayerStack::IsValidIndex(m_stack.currentLayer))
+        m_snapshots->RestoreCommitted(m_stack.Layer(m_stack.currentLayer), m_stack.currentLayer);
     if (m_stack.InsertLayer(m_stack.currentLayer) < 0) return false;
     RecordStep(texts::kStepAddLayer, StepCode::LayerAdded);
     return true;

@@ -4,6 +4,7 @@
 // checks, changes, records the named step and notifies.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,9 @@ struct NewPictureSettings {
 struct VisibleArea {
     int32_t x = 0, y = 0, width = 0, height = 0;
 };
+
+class SnapshotSlots;
+class UndoHistory;
 
 class CVandDoc {
 public:
@@ -146,6 +150,9 @@ public:
     void RecordStep(std::string_view name, int code, int layer = -1);
     const std::vector<StepRecord>& RecordedSteps() const { return m_steps; }
     void SetStepSink(StepSink* sink) { m_stepSink = sink; }
+    // The committed copy and preview slots, and the undo history that listens to RecordStep.
+    SnapshotSlots& Snapshots() { return *m_snapshots; }
+    UndoHistory& History() { return *m_history; }
 
 private:
     bool MergePair(int lower, int upper);
@@ -160,6 +167,8 @@ private:
     std::string m_lastError;
     std::vector<StepRecord> m_steps;
     StepSink* m_stepSink = nullptr;
+    std::unique_ptr<SnapshotSlots> m_snapshots;
+    std::unique_ptr<UndoHistory> m_history;
 };
 
 }  // namespace quillory

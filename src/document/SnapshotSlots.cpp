@@ -1,0 +1,65 @@
+#include "document/SnapshotSlots.h"
+
+#include "document/LayerStack.h"
+
+namespace quillory {
+
+void SnapshotSlots::Save(SnapshotSlot slot, const DocumentHeader& header, const LayerRecord& layer, int index) {
+    if (!LayerStack::IsValidIndex(index)) return;
+    Area& area = AreaOf(slot);
+    area.picture.width = header.width;
+    area.picture.height = header.height;
+    area.picture.bitsPerPixel = header.bitsPerPixel;
+    area.picture.colourCount = header.colourCount;
+    area.picture.palette = header.palette;
+    // Plain assignment reuses the copy's plane buffers when the sizes stay.
+    area.layers[index] = layer;
+    area.saved[index] = true;
+}
+
+bool SnapshotSlots::Restore(SnapshotSlot slot, LayerRecord& layer, int index) const {
+    if (!Has(slot, index)) return false;
+    const LayerRecord& saved = AreaOf(slot).layers[index];
+    const int32_t inUse = layer.inUse;
+    const int16_t prev = layer.prev, next = layer.next, linked = layer.linkedLayer;
+    const uint8_t kind = layer.kind, transparency = layer.transparency;
+    const int32_t visible = layer.visible == 1 ? 1 : 0;
+    layer = saved;
+    layer.inUse = inUse;
+    layer.prev = prev;
+    layer.next = next;
+    layer.linkedLayer = linked;
+    layer.kind = kind;
+    layer.transparency = transparency;
+    layer.visible = visible;
+    return true;
+}
+
+bool SnapshotSlots::Has(SnapshotSlot slot, int index) const {
+    return LayerStack::IsValidIndex(index) && AreaOf(slot).saved[index];
+}
+
+void SnapshotSlots::SaveAll(SnapshotSlot slot, const DocumentHeader& header, const LayerStack& stack) {
+    for (int i = 0; i < kMaxLayers; ++i)
+        if (stack.Layer(i).inUse) Save(slot, header, stack.Layer(i), i);
+}
+
+void SnapshotSlots::Forget(SnapshotSlot slot, int index) {
+    if (!LayerStack::IsValidIndex(index)) return;
+    Area& area = AreaOf(slot);
+    area.layers[index] = LayerRecord{};
+    area.saved[index] = false;
+}
+
+void SnapshotSlots::MovePosition(SnapshotSlot slot, int index, int32_t x, int32_t y) {
+    if (!Has(slot, index)) return;
+    AreaOf(slot).layers[index].x = x;
+    AreaOf(slot).layers[index].y = y;
+}
+
+void SnapshotSlots::Clear() {
+    for (int s = 0; s < 2; ++s)
+        for (int i = 0; i < kMaxLayers; ++i) Forget(SnapshotSlot(s), i);
+}
+
+}  // namespace quillory
