@@ -104,11 +104,7 @@ bool NyZazoTIF::Decode(ImageStream& stream) {
     if (width == 0 || height == 0) return Fail(texts::kBadDimensions);
     if (!FitsPixelCap(width, height, indexed ? depth : 32)) return Fail(texts::kPictureTooLarge);
     transparentIndex = -1;
-    const int32_t dpiXRead = dpiX, dpiYRead = dpiY;
     if (!Create(int(width), int(height), depth, 3)) return Fail(texts::kCannotAllocate);
-    SetDpiX(dpiXRead);
-    SetDpiY(dpiYRead);
-    RefreshDibHeader();
 
     const bool read = indexed ? ReadStrips(tif, photometric, bitsPerSample, samplesPerPixel, planar, rowsPerStrip)
                               : ReadRaster(tif);
