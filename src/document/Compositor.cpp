@@ -68,6 +68,87 @@ inline int LayerRow(const LayerRecord& layer, int documentRow) {
     return (r >= 0 && r < layer.height) ? int(r) : -1;
 }
 
+struct RowContext {
+    const int* columns = nullptr;  // indexed by destination column: layer column or -1
+    int left = 0, right = 0;
+    int bytesPerPixel = 3;
+    int bitsPerPixel = 24;
+    const RGBQUAD* palette = nullptr;
+    int paletteSize = 0;
+    RGBQUAD constant{};
+    float weight[256] = {};
+};
+
+constexpr int kOpFirst = -2;
+constexpr int kOpNormal = -1;
+
+using RowBlender = void (*)(const RowContext&, const uint8_t*, const uint8_t*, uint8_t*);
+
+// One destination row for one source kind and one operation, so the hot loop carries no switches.
+template <Source S, int Op>
+void BlendRow(const RowContext& ctx, const uint8_t* alphaRow, const uint8_t* pixelRow, uint8_t* out) {
+    for (int dx = ctx.left; dx < ctx.right; ++dx) {
+        const int lc = ctx.columns[dx];
+        if (lc < 0) continue;
+        const int R = alphaRow[lc];
+        if (R == 0) continue;
+        int b, g, r;
+        if constexpr (S == Source::Direct) {
+            const uint8_t* p = pixelRow + size_t(lc) * size_t(ctx.bytesPerPixel);
+            b = p[0], g = p[1], r = p[2];
+        } else if constexpr (S == Source::Indexed) {
+            const int index = PixelIndex(pixelRow, lc, ctx.bitsPerPixel);
+            const RGBQUAD q = index < ctx.paletteSize ? ctx.palette[index] : RGBQUAD{};
+            b = q.blue, g = q.green, r = q.red;
+        } else {
+            b = ctx.constant.blue, g = ctx.constant.green, r = ctx.constant.red;
+        }
+        uint8_t* px = out + size_t(dx) * 4;
+        if constexpr (Op == kOpFirst) {
+            const float W = ctx.weight[R];
+            px[0] = uint8_t(W * float(b));
+            px[1] = uint8_t(W * float(g));
+            px[2] = uint8_t(W * float(r));
+        } else if constexpr (Op == kOpNormal) {
+            const float W = ctx.weight[R];
+            const float keep = 1.0f - W;
+            px[0] = uint8_t(W * float(b) + keep * float(px[0]));
+            px[1] = uint8_t(W * float(g) + keep * float(px[1]));
+            px[2] = uint8_t(W * float(r) + keep * float(px[2]));
+        } else {
+            px[0] = uint8_t(BlendChannel(uint8_t(Op), px[0], b));
+            px[1] = uint8_t(BlendChannel(uint8_t(Op), px[1], g));
+            px[2] = uint8_t(BlendChannel(uint8_t(Op), px[2], r));
+        }
+        const int A = px[3];
+        px[3] = uint8_t(A == 0 ? R : std::min(255, (R + 1) * A));
+    }
+}
+
+template <Source S>
+RowBlender PickForSource(int op) {
+    switch (op) {
+        case kOpFirst: return BlendRow<S, kOpFirst>;
+        case 2: return BlendRow<S, 2>;
+        case 3: return BlendRow<S, 3>;
+        case 4: return BlendRow<S, 4>;
+        case 5: return BlendRow<S, 5>;
+        case 6: return BlendRow<S, 6>;
+        case 7: return BlendRow<S, 7>;
+        case 8: return BlendRow<S, 8>;
+        case 9: return BlendRow<S, 9>;
+        default: return BlendRow<S, kOpNormal>;
+    }
+}
+
+RowBlender PickBlender(Source source, int op) {
+    switch (source) {
+        case Source::Direct: return PickForSource<Source::Direct>(op);
+        case Source::Indexed: return PickForSource<Source::Indexed>(op);
+        default: return PickForSource<Source::Constant>(op);
+    }
+}
+
 bool PlanesUsable(const DocumentHeader& header, const LayerRecord& layer) {
     if (header.width <= 0 || header.height <= 0 || layer.width <= 0 || layer.height <= 0) return false;
     const size_t plane = size_t(layer.width) * size_t(layer.height);
@@ -132,79 +213,43 @@ void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& lay
     if (right <= left || bottom <= top) return;
 
     // Column positions are computed once per pass and reused for every row.
-    std::vector<int> columns(size_t(right - left));
+    std::vector<int> columns(size_t(right), -1);
     for (int dx = left; dx < right; ++dx) {
         const double position = std::floor((double(dx) + mapping.originX) / mapping.zoom);
         const int c = int(std::clamp(position, 0.0, double(docW - 1)));
-        columns[size_t(dx - left)] = LayerColumn(layer, c);
+        columns[size_t(dx)] = LayerColumn(layer, c);
     }
 
     const bool text = layer.kind == LayerKind::Text;
     const bool indexed = !text && header.bitsPerPixel <= 8;
-    const Source source = (silhouette || text) ? Source::Constant : indexed ? Source::Indexed : Source::Direct;
-    const int bytesPerPixel = header.bitsPerPixel / 8;
-    const int bpp = header.bitsPerPixel;
-    RGBQUAD constant{};
+    RowContext row;
+    row.columns = columns.data();
+    row.left = left;
+    row.right = right;
+    row.bytesPerPixel = header.bitsPerPixel / 8;
+    row.bitsPerPixel = header.bitsPerPixel;
+    row.palette = header.palette.data();
+    row.paletteSize = int(header.palette.size());
     if (text && !silhouette) {
         const uint32_t c = uint32_t(layer.textColour);
-        constant = RGBQUAD{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
+        row.constant = RGBQUAD{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
     }
     // W depends only on the opacity byte within a layer: one table per call.
-    float weight[256];
     for (int R = 0; R < 256; ++R) {
         const float a = R == 255 ? 1.0f : float(R) / 255.0f;
-        weight[R] = a * float(255 - layer.transparency) / 255.0f;
+        row.weight[R] = a * float(255 - layer.transparency) / 255.0f;
     }
-    const uint8_t mode = layer.blendMode;
-    const bool normal = firstOfPass || IsNormal(mode);
-    const RGBQUAD* palette = header.palette.data();
-    const int paletteSize = int(header.palette.size());
+    const Source source = (silhouette || text) ? Source::Constant : indexed ? Source::Indexed : Source::Direct;
+    const int op = firstOfPass ? kOpFirst : IsNormal(layer.blendMode) ? kOpNormal : layer.blendMode;
+    const RowBlender blend = PickBlender(source, op);
 
     for (int dy = top; dy < bottom; ++dy) {
         const double fromTop = std::floor((double(dy) + mapping.originY) / mapping.zoom);
         const int d = docH - 1 - int(std::clamp(fromTop, 0.0, double(docH - 1)));
         const int r = LayerRow(layer, d);
         if (r < 0) continue;
-        const uint8_t* alphaRow = layer.AlphaRow(r);
-        const uint8_t* pixelRow = text ? nullptr : layer.PixelRow(r);
-        uint8_t* out = reinterpret_cast<uint8_t*>(target.pixels + size_t(dy) * size_t(target.stride));
-        for (int dx = left; dx < right; ++dx) {
-            const int lc = columns[size_t(dx - left)];
-            if (lc < 0) continue;
-            const int R = alphaRow[lc];
-            if (R == 0) continue;
-            int b, g, rr;
-            if (source == Source::Direct) {
-                const uint8_t* p = pixelRow + size_t(lc) * size_t(bytesPerPixel);
-                b = p[0], g = p[1], rr = p[2];
-            } else if (source == Source::Indexed) {
-                const int index = PixelIndex(pixelRow, lc, bpp);
-                const RGBQUAD q = index < paletteSize ? palette[index] : RGBQUAD{};
-                b = q.blue, g = q.green, rr = q.red;
-            } else {
-                b = constant.blue, g = constant.green, rr = constant.red;
-            }
-            uint8_t* px = out + size_t(dx) * 4;
-            if (normal) {
-                const float W = weight[R];
-                if (firstOfPass) {
-                    px[0] = uint8_t(W * float(b));
-                    px[1] = uint8_t(W * float(g));
-                    px[2] = uint8_t(W * float(rr));
-                } else {
-                    const float keep = 1.0f - W;
-                    px[0] = uint8_t(W * float(b) + keep * float(px[0]));
-                    px[1] = uint8_t(W * float(g) + keep * float(px[1]));
-                    px[2] = uint8_t(W * float(rr) + keep * float(px[2]));
-                }
-            } else {
-                px[0] = uint8_t(BlendChannel(mode, px[0], b));
-                px[1] = uint8_t(BlendChannel(mode, px[1], g));
-                px[2] = uint8_t(BlendChannel(mode, px[2], rr));
-            }
-            const int A = px[3];
-            px[3] = uint8_t(A == 0 ? R : std::min(255, (R + 1) * A));
-        }
+        blend(row, layer.AlphaRow(r), text ? nullptr : layer.PixelRow(r),
+              reinterpret_cast<uint8_t*>(target.pixels + size_t(dy) * size_t(target.stride)));
     }
 }
 

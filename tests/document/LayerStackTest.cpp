@@ -170,7 +170,9 @@ TEST(LayerStack, PaletteSettingsAndNames) {
         doc->Layer(0).blendMode = 77;
         doc->SetLayerBlendMode(0, text);
         EXPECT_EQ(doc->Layer(0).blendMode, code) << text;
-        if (code) EXPECT_STREQ(BlendModeText(uint8_t(code)), text);
+        if (code) {
+            EXPECT_STREQ(BlendModeText(uint8_t(code)), text);
+        }
     }
     EXPECT_STREQ(BlendModeText(1), texts::kBlendNormal);
     doc->SetLayerVisible(0, false);
