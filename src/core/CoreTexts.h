@@ -20,7 +20,6 @@ inline constexpr const char* kTiffOpenFailed = "Error encountered while opening 
 inline constexpr const char* kTiffPageMissing = "Error: page not present in TIFF file";
 inline constexpr const char* kTiffNoRaster = "No space for raster buffer";
 inline constexpr const char* kTiffCorrupted = "Corrupted TIFF file!";
-inline constexpr const char* kTiffNoPalette = "Unable to allocate TIFF palette";
 inline constexpr const char* kTiffInvalidStream = "invalid file pointer";
 inline constexpr const char* kTiffInitFailed = "initialization fail";
 inline constexpr const char* kTiffSaveFailed = "Error saving TIFF file";

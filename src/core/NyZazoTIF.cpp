@@ -90,10 +90,11 @@ bool NyZazoTIF::Decode(ImageStream& stream) {
     if (TIFFGetField(tif, TIFFTAG_YPOSITION, &yPosition)) offsetY = ClampToInt(yPosition);
     (void)compression;
 
-    // Bilevel, grey and palette pictures keep their indices; everything else goes
-    // through the library's colour conversion.
-    const bool indexed = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK ||
-                         photometric == PHOTOMETRIC_PALETTE;
+    // Bilevel, grey and palette pictures in strips keep their indices; everything else
+    // (tiles included) goes through the library's colour conversion.
+    const bool indexed = (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK ||
+                          photometric == PHOTOMETRIC_PALETTE) &&
+                         !TIFFIsTiled(tif);
     int depth = 24;
     if (indexed) {
         if (photometric != PHOTOMETRIC_PALETTE && bitsPerSample == 1)

@@ -125,6 +125,23 @@ TEST(JpegRoundTrip, GreyStaysOneComponentWithTheIdentityPalette) {
     EXPECT_EQ(CompareRgb(pillow, ToRgba(back)).maxDiff, 0);
 }
 
+TEST(JpegRoundTrip, PackedGreyPicturesAreWrittenIndexByIndex) {
+    // At 1 and 4 bits the identity grey palette is nearly black; each index is its grey value.
+    for (int depth : {1, 4}) {
+        SCOPED_TRACE(depth);
+        NyZazo grey(33, 9, depth, 1);
+        for (uint32_t i = 0; i < grey.header.biClrUsed; ++i) grey.SetPaletteColour(int(i), uint8_t(i), uint8_t(i), uint8_t(i));
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 33; ++x) grey.SetPixelIndex(x, y, uint8_t(x < 16 ? 0 : grey.header.biClrUsed - 1));
+        ASSERT_TRUE(grey.IsGreyScale());
+        const auto bytes = EncodeJpeg(grey);
+        EXPECT_EQ(FrameComponents(bytes), 1);
+        NyZazo back;
+        ASSERT_TRUE(DecodeJpeg(bytes, back)) << back.lastError;
+        EXPECT_LE(CompareRgb(ToRgba(back), ToRgba(grey)).maxDiff, 2);
+    }
+}
+
 TEST(JpegRoundTrip, ColourAtTwentyFourAndThirtyTwoBits) {
     NyZazo rgb(37, 21, 24, 1);
     FillGradient(rgb);

@@ -403,6 +403,38 @@ TEST(TiffDecode, PhotometricRulesForBilevelAndGrey) {
     EXPECT_EQ(p.GetPixelIndex(2, 0), 0x00);
 }
 
+TEST(TiffDecode, TiledGreyGoesThroughTheRaster) {
+    ImageStream s(ImageStream::kMemory);
+    {
+        NyZazo messages;
+        TiffHandle tif = OpenTiffStream(s, "w", messages);
+        ASSERT_TRUE(tif);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, uint32_t(20));
+        TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, uint32_t(18));
+        TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+        TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, uint16_t(1));
+        TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tif.get(), TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(tif.get(), TIFFTAG_TILEWIDTH, uint32_t(16));
+        TIFFSetField(tif.get(), TIFFTAG_TILELENGTH, uint32_t(16));
+        std::vector<uint8_t> tile(16 * 16);
+        for (uint32_t ty = 0; ty < 18; ty += 16)
+            for (uint32_t tx = 0; tx < 20; tx += 16) {
+                for (uint32_t y = 0; y < 16; ++y)
+                    for (uint32_t x = 0; x < 16; ++x) tile[y * 16 + x] = uint8_t((tx + x) * 10 + (ty + y));
+                ASSERT_GT(TIFFWriteTile(tif.get(), tile.data(), tx, ty, 0, 0), 0);
+            }
+    }
+    NyZazo p;
+    ASSERT_TRUE(DecodeTiff(Bytes(s), p)) << p.lastError;
+    EXPECT_EQ(p.BitCount(), 24);
+    for (int sy : {0, 5, 17})
+        for (int x : {0, 15, 19}) {
+            const uint8_t v = uint8_t(x * 10 + sy);
+            EXPECT_EQ(p.GetPixelColour(x, 17 - sy), MakeQuad(v, v, v)) << x << "," << sy;
+        }
+}
+
 TEST(TiffDecode, ColourMapsWideNarrowAndShort) {
     // Values above 255 anywhere: every entry is scaled by 255 / 65535.
     TiffSpec wide;
