@@ -68,6 +68,30 @@ inline int LayerRow(const LayerRecord& layer, int documentRow) {
     return (r >= 0 && r < layer.height) ? int(r) : -1;
 }
 
+// Pictures repeat colours heavily: a direct-mapped cache spares most of the
+// palette searches without changing any result.
+class NearestCache {
+public:
+    explicit NearestCache(const std::vector<RGBQUAD>& palette)
+        : m_palette(palette), m_keys(kSize, 0xFFFFFFFFu), m_values(kSize, 0) {}
+    uint8_t Lookup(const uint8_t* bgr) {
+        const uint32_t key = uint32_t(bgr[0]) | (uint32_t(bgr[1]) << 8) | (uint32_t(bgr[2]) << 16);
+        const uint32_t slot = (key ^ (key >> 11) ^ (key >> 19)) & (kSize - 1);
+        if (m_keys[slot] != key) {
+            m_keys[slot] = key;
+            m_values[slot] = NearestPaletteIndex(m_palette.data(), uint32_t(m_palette.size()),
+                                                 RGBQUAD{bgr[0], bgr[1], bgr[2], 0});
+        }
+        return m_values[slot];
+    }
+
+private:
+    static constexpr uint32_t kSize = 4096;
+    const std::vector<RGBQUAD>& m_palette;
+    std::vector<uint32_t> m_keys;
+    std::vector<uint8_t> m_values;
+};
+
 struct RowContext {
     const int* columns = nullptr;  // indexed by destination column: layer column or -1
     int left = 0, right = 0;
@@ -296,6 +320,7 @@ bool Compositor::BufferToImage(const DocumentHeader& header, const std::vector<u
     const int bpp = header.bitsPerPixel;
     if (bpp <= 8 && !header.palette.empty())
         image.SetPaletteQuads(header.palette.data(), uint32_t(header.palette.size()));
+    NearestCache nearest(header.palette);
     for (int screenY = 0; screenY < h; ++screenY) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(buffer.data() + size_t(screenY) * w);
         uint8_t* row = image.Row(h - 1 - screenY);
@@ -308,8 +333,7 @@ bool Compositor::BufferToImage(const DocumentHeader& header, const std::vector<u
                 if (step == 4) row[x * step + 3] = in[4 * x + 3];
             }
         } else {
-            for (int x = 0; x < w; ++x)
-                PutIndex(row, x, bpp, NearestIndex(header.palette, RGBQUAD{in[4 * x], in[4 * x + 1], in[4 * x + 2], 0}));
+            for (int x = 0; x < w; ++x) PutIndex(row, x, bpp, nearest.Lookup(in + 4 * x));
         }
     }
     return true;
@@ -334,6 +358,7 @@ bool Compositor::BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, 
                                  kPaletteKeep, w, h, 0, 1, kind, -1, 0))
         return false;
     const int bpp = header.bitsPerPixel;
+    NearestCache nearest(header.palette);
     for (int screenY = 0; screenY < h; ++screenY) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(buffer.data() + size_t(screenY) * w);
         const int storedY = h - 1 - screenY;
@@ -345,7 +370,7 @@ bool Compositor::BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, 
                 uint8_t* p = row + size_t(x) * (bpp / 8);
                 p[0] = px[0], p[1] = px[1], p[2] = px[2];
             } else {
-                PutIndex(row, x, bpp, NearestIndex(header.palette, RGBQUAD{px[0], px[1], px[2], 0}));
+                PutIndex(row, x, bpp, nearest.Lookup(px));
             }
             alpha[x] = px[3];
         }

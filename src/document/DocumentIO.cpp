@@ -183,6 +183,20 @@ const char* DocumentIO::ExtensionFor(int formatType) {
     }
 }
 
+bool DocumentIO::NeedsSaveAs(const CVandDoc& document) {
+    const NyZazo* composite = document.State().composite.get();
+    if (document.PathName().empty() || !composite) return true;
+    switch (composite->formatType) {
+        case kFormatJpeg:
+        case kFormatBmp:
+        case kFormatGif:
+        case kFormatTiff:
+        case kFormatQvx:
+        case kFormatMzr: return false;
+        default: return true;
+    }
+}
+
 std::string DocumentIO::ProposedSaveName(std::string_view title) {
     std::string name(title);
     if (name.find_first_of("#%;/\\") != std::string::npos) name = texts::kUntitledSaveName;

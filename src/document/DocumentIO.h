@@ -30,6 +30,8 @@ public:
     // two documents of a run share a number (and undo file names stay apart).
     static int32_t NextDocumentNumber();
 
+    // True when saving must ask for a name: no path yet, or a picture of a format without a writer.
+    static bool NeedsSaveAs(const CVandDoc& document);
     // The name the save prompt proposes for a document title.
     static std::string ProposedSaveName(std::string_view title);
     // The prompt's answer with the chosen type's extension appended when its last

@@ -276,3 +276,43 @@ TEST(Compositor, FlattenedBufferBecomesAPictureOfTheDocumentDepth) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], texts::kConversionFailed);
 }
+
+TEST(Compositor, PaletteDocumentsBlendThroughTheirPalette) {
+    for (int bpp : {1, 4, 8}) {
+        auto doc = test::MakeDocument(5, 3);
+        const int colours = bpp == 1 ? 2 : 4;
+        // Both layers re-created at the palette depth; the header takes the depth and a palette.
+        ASSERT_TRUE(doc->CreateLayerPlanes(u"", 1, bpp, colours, 255, 0, 0, 0, 5, 3, kPaletteAllocate, 5, 3, 0, 0, 1, -1, 0));
+        const int top = doc->InsertLayer(0);
+        ASSERT_EQ(doc->Layer(top).stride, int(PlaneStride(bpp, 5)));
+        auto& palette = doc->Header().palette;
+        palette[0] = MakeQuad(0, 0, 0);
+        palette[1] = MakeQuad(250, 250, 250);
+        if (colours == 4) palette[2] = MakeQuad(200, 0, 0), palette[3] = MakeQuad(100, 0, 0);
+        // Bottom: index 1 everywhere; top: its last index, half opaque, over the left half.
+        std::fill(doc->Layer(0).pixels.begin(), doc->Layer(0).pixels.end(), uint8_t(bpp == 8 ? 1 : bpp == 4 ? 0x11 : 0xFF));
+        const uint8_t last = uint8_t(colours - 1);
+        std::fill(doc->Layer(top).pixels.begin(), doc->Layer(top).pixels.end(),
+                  uint8_t(bpp == 8 ? last : bpp == 4 ? last * 0x11 : 0xFF));
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 2; ++x) doc->Layer(top).AlphaRow(y)[x] = 255;
+        doc->Layer(top).transparency = 128;
+        const auto buffer = RenderFull(*doc);
+        const RGBQUAD lastColour = palette[last];
+        const float W = 1.0f * float(255 - 128) / 255.0f;
+        const uint8_t expectedRed = uint8_t(W * float(lastColour.red) + (1.0f - W) * 250.0f);
+        EXPECT_EQ(test::PixelAt(buffer, 5, 0, 0).r, expectedRed) << bpp;
+        EXPECT_EQ(test::PixelAt(buffer, 5, 4, 0).r, 250) << bpp;
+        // Merged, each pixel takes the nearest palette entry of the blend.
+        ASSERT_TRUE(doc->SelectLayer(0));
+        ASSERT_TRUE(doc->MergeDown());
+        NyZazo probe(5, 3, bpp, 1);
+        probe.SetPaletteQuads(palette.data(), uint32_t(palette.size()));
+        const Pixel blended = test::PixelAt(buffer, 5, 0, 0);
+        const uint8_t nearest = probe.GetNearestIndex(MakeQuad(blended.r, blended.g, blended.b));
+        std::memcpy(probe.bits, doc->Layer(0).pixels.data(), doc->Layer(0).pixels.size());
+        EXPECT_EQ(probe.GetPixelIndex(0, 2), nearest) << bpp;
+        EXPECT_EQ(probe.GetPixelIndex(4, 2), 1) << bpp;
+        EXPECT_EQ(doc->Layer(0).AlphaRow(0)[4], 255);
+    }
+}

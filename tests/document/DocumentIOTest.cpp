@@ -392,4 +392,15 @@ TEST(DocumentSave, NamesTheSavePromptProposes) {
     EXPECT_EQ(DocumentIO::CompleteSaveName("a.b/longname", kFormatTiff), "a.b/longname.tif");
     EXPECT_EQ(DocumentIO::CompleteSaveName("my.jpeg", kFormatBmp), "my.jpeg");  // "." within the last five
     EXPECT_EQ(DocumentIO::CompleteSaveName("사진.q", kFormatQvx), "사진.q");
+
+    // New pictures and read-only formats ask for a name; an opened BMP does not.
+    test::TempDir dir;
+    auto fresh = test::MakeDocument(2, 2);
+    EXPECT_TRUE(DocumentIO::NeedsSaveAs(*fresh));
+    ASSERT_TRUE(fresh->SaveDocument(dir.File("a.bmp")));
+    CVandDoc opened;
+    ASSERT_TRUE(opened.OpenDocument(dir.File("a.bmp")));
+    EXPECT_FALSE(DocumentIO::NeedsSaveAs(opened));
+    opened.Composite()->formatType = kFormatPcx;
+    EXPECT_TRUE(DocumentIO::NeedsSaveAs(opened));
 }
