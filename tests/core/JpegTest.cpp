@@ -89,7 +89,9 @@ TEST(JpegCorpus, EveryFileDecodesLikeTheReference) {
         ASSERT_TRUE(picture.Decode(s, 0)) << picture.lastError;
         EXPECT_EQ(picture.formatType, 0);
         EXPECT_TRUE(picture.BitCount() == 8 || picture.BitCount() == 24);
-        if (picture.BitCount() == 8) EXPECT_TRUE(picture.IsGreyScale());
+        if (picture.BitCount() == 8) {
+            EXPECT_TRUE(picture.IsGreyScale());
+        }
         if (e.bestRef.empty()) continue;
         int tolerance = 0;
         for (const auto& t : tolerances)
@@ -239,7 +241,9 @@ TEST(JpegDecode, MalformedInputFailsWithTextAndLeavesTheTarget) {
         ImageStream s(c.bytes.empty() ? &none : c.bytes.data(), uint32_t(c.bytes.size()));
         EXPECT_FALSE(target.Decode(s, 0));
         EXPECT_NE(target.lastError[0], 0);
-        if (c.text) EXPECT_STREQ(target.lastError, c.text);
+        if (c.text) {
+            EXPECT_STREQ(target.lastError, c.text);
+        }
         ExpectUntouched(target);
     }
 }

@@ -220,7 +220,9 @@ TEST(TiffCorpus, EveryFileDecodesLikeTheReference) {
             }
             // Damaged files without a reference may go either way, but cleanly.
             if (ref.empty()) {
-                if (!ok) EXPECT_NE(picture.lastError[0], 0);
+                if (!ok) {
+                    EXPECT_NE(picture.lastError[0], 0);
+                }
                 break;
             }
             ASSERT_TRUE(ok) << picture.lastError;
@@ -279,7 +281,9 @@ TEST(TiffRoundTrip, EveryDepthWithOddWidths) {
         EXPECT_EQ(back.frameCount, 1);
         const RgbaImage original = ToRgba(picture);
         EXPECT_LE(CompareRgb(ToRgba(back), original).maxDiff, c.tolerance);
-        if (c.depth <= 8) EXPECT_TRUE(SameIndices(back, picture));
+        if (c.depth <= 8) {
+            EXPECT_TRUE(SameIndices(back, picture));
+        }
 
         const std::string path = dir.File("depth" + std::to_string(c.depth) + ".tif");
         ASSERT_TRUE(WriteFileBytes(path, bytes));
