@@ -1,5 +1,6 @@
 #include "document/SnapshotSlots.h"
 
+#include "document/CVandDoc.h"
 #include "document/LayerStack.h"
 
 namespace quillory {
@@ -61,5 +62,29 @@ void SnapshotSlots::Clear() {
     for (int s = 0; s < 2; ++s)
         for (int i = 0; i < kMaxLayers; ++i) Forget(SnapshotSlot(s), i);
 }
+
+PreviewSession::PreviewSession(CVandDoc& document) : m_document(document), m_layer(document.CurrentLayer()) {
+    Restart();
+    KeepResult();
+}
+
+LayerRecord& PreviewSession::CurrentLayer() { return m_document.Layer(m_layer); }
+
+void PreviewSession::Restart() {
+    if (LayerStack::IsValidIndex(m_layer)) m_document.Snapshots().Restore(SnapshotSlot::A, CurrentLayer(), m_layer);
+}
+
+void PreviewSession::KeepResult() {
+    if (LayerStack::IsValidIndex(m_layer))
+        m_document.Snapshots().Save(SnapshotSlot::B, m_document.Header(), CurrentLayer(), m_layer);
+}
+
+void PreviewSession::Ok(const char* stepName) {
+    if (!LayerStack::IsValidIndex(m_layer)) return;
+    m_document.Snapshots().Restore(SnapshotSlot::B, CurrentLayer(), m_layer);
+    m_document.RecordStep(stepName, StepCode::Pixels, m_layer);
+}
+
+void PreviewSession::Cancel() { Restart(); }
 
 }  // namespace quillory

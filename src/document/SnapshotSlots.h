@@ -57,4 +57,34 @@ private:
     Area m_areas[2];
 };
 
+// The preview protocol of the adjustment dialogs: every preview starts from the
+// committed copy (slot A), the last result waits in slot B; OK keeps it and
+// records one step, cancel goes back to slot A.
+class CVandDoc;
+class PreviewSession {
+public:
+    // Restores the current layer from slot A and copies it into slot B.
+    explicit PreviewSession(CVandDoc& document);
+    // Restores from slot A, runs the operation on the layer, keeps the result in slot B.
+    template <typename Operation>
+    void Preview(Operation&& operation) {
+        if (m_layer < 0 || m_layer >= kMaxLayers) return;
+        Restart();
+        operation(CurrentLayer());
+        KeepResult();
+    }
+    // Restores from slot B and records the step.
+    void Ok(const char* stepName);
+    // Restores from slot A; no step.
+    void Cancel();
+    int Layer() const { return m_layer; }
+
+private:
+    void Restart();
+    void KeepResult();
+    LayerRecord& CurrentLayer();
+    CVandDoc& m_document;
+    int m_layer;
+};
+
 }  // namespace quillory

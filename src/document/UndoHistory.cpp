@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "core/Platform.h"
+#include "document/CommandRegistry.h"
+#include "document/ShadowEffect.h"
+#include "processing/ColourDepth.h"
 #include "document/DocumentIO.h"
 #include "document/DocumentTexts.h"
 #include "document/HistoryTexts.h"
@@ -749,6 +752,26 @@ std::vector<std::string> UndoHistory::HistoryRows() const {
     for (int i = m_stepPosition; i >= 0; --i)
         rows.push_back(FormatRow(i, m_entries[size_t(i)].colourCount, m_entries[size_t(i)].name));
     return rows;
+}
+
+void RegisterHistoryCommands(CommandRegistry& registry) {
+    registry.Register(kCmdUndo, texts::kCmdTextUndo,
+                      [](CVandDoc& d, const CommandParameters&) { return d.History().Undo(); });
+    registry.Register(kCmdRedo, texts::kCmdTextRedo,
+                      [](CVandDoc& d, const CommandParameters&) { return d.History().Redo(); });
+    RegisterShadowCommand(registry);
+    for (int command : {kCmdEightBitColour, kCmdRgbColour}) {
+        const CommandEntry* entry = registry.Find(command);
+        if (!entry || !entry->handler) continue;
+        CommandHandler change = entry->handler;
+        const std::string name = entry->name;
+        registry.Register(command, name, [change, name](CVandDoc& d, const CommandParameters& p) {
+            const int depth = d.Header().bitsPerPixel;
+            if (!change(d, p)) return false;
+            if (d.Header().bitsPerPixel != depth) d.RecordStep(name, StepCode::Resized);
+            return true;
+        });
+    }
 }
 
 }  // namespace quillory

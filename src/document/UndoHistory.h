@@ -21,7 +21,11 @@
 
 namespace quillory {
 
+class CommandRegistry;
+
 inline constexpr int kMaxSteps = 20;
+inline constexpr int kCmdUndo = 57643;
+inline constexpr int kCmdRedo = 57644;
 inline constexpr int kViewStateValues = 26;
 
 // What the view keeps about a step: the visible area, its height's absolute
@@ -171,5 +175,10 @@ private:
     int64_t m_pendingDocumentValue = 0;
     std::string m_lastError;
 };
+
+// Registers undo (57643), redo (57644) and the shadow effect (1558), and makes
+// the colour-depth commands (2016, 2093) record their step: they change every
+// layer, so the step keeps all of them.
+void RegisterHistoryCommands(CommandRegistry& registry);
 
 }  // namespace quillory
