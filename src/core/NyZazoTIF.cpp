@@ -28,9 +28,12 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
-int ClampToInt(float value) {
+// Largest resolution taken from a file; pixels per metre of anything above it overflow.
+constexpr double kMaxDpi = 1000000;
+
+int ClampToInt(float value, double low = INT32_MIN, double high = INT32_MAX) {
     if (!(value == value)) return 0;  // NaN
-    return int(std::clamp(double(value), double(INT32_MIN), double(INT32_MAX)));
+    return int(std::clamp(double(value), low, high));
 }
 
 inline void PutIndexAt(uint8_t* row, uint32_t x, int depth, uint32_t index) {
@@ -84,8 +87,8 @@ bool NyZazoTIF::Decode(ImageStream& stream) {
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
     TIFFGetField(tif, TIFFTAG_ORIENTATION, &orientation);
     TIFFGetField(tif, TIFFTAG_PLANARCONFIG, &planar);
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xResolution)) SetDpiX(ClampToInt(xResolution));
-    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yResolution)) SetDpiY(ClampToInt(yResolution));
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xResolution)) SetDpiX(ClampToInt(xResolution, 0, kMaxDpi));
+    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yResolution)) SetDpiY(ClampToInt(yResolution, 0, kMaxDpi));
     if (TIFFGetField(tif, TIFFTAG_XPOSITION, &xPosition)) offsetX = ClampToInt(xPosition);
     if (TIFFGetField(tif, TIFFTAG_YPOSITION, &yPosition)) offsetY = ClampToInt(yPosition);
     (void)compression;

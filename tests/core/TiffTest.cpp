@@ -582,6 +582,21 @@ TEST(TiffDecode, MalformedInputFailsWithTextAndLeavesTheTarget) {
     }
 }
 
+TEST(TiffDecode, FuzzerFindingsStayFixed) {
+    // Kept inputs of the fuzz target: each must decode or fail cleanly.
+    const auto seeds = std::filesystem::path(QUILLORY_SOURCE_DIR) / "fuzz" / "seeds";
+    const auto resolution = ReadFileBytes((seeds / "tiff_huge_resolution").string());
+    ASSERT_FALSE(resolution.empty());
+    NyZazo p;
+    if (DecodeTiff(resolution, p)) {
+        // An XResolution of about 8e10: clamped before it becomes pixels per metre.
+        EXPECT_LE(p.dpiX, 1000000);
+        EXPECT_GT(p.header.biXPelsPerMeter, 0);
+    } else {
+        EXPECT_NE(p.lastError[0], 0);
+    }
+}
+
 TEST(TiffDecode, LibraryMessagesStayOffStderr) {
     testing::internal::CaptureStderr();
     NyZazo p;
