@@ -157,8 +157,9 @@ bool LayerEffectCommand(CVandDoc& document, const ShadowDialog& dialog, int32_t&
         CurrentPlatform().ShowMessage(texts::kTextLayerIsCurrent, MessageKind::Warning);
         return false;
     }
-    layer.effectSize = kEffectSizeOnOpen;
     document.Snapshots().RestoreCommitted(layer, current);
+    // After the restore, which would otherwise bring the old size back.
+    layer.effectSize = kEffectSizeOnOpen;
 
     ShadowSettings initial;
     initial.size = layer.effectSize != 0 ? layer.effectSize : 1;
