@@ -306,7 +306,7 @@ bool NyZazoGIF::DecodeFrame(ImageStream& stream, const FrameDescriptor& frame, b
         const int depth = DepthForColours(frame.colourCount);
         if (frame.width == 0 || frame.height == 0) return Fail(texts::kBadDimensions);
         if (!FitsPixelCap(frame.width, frame.height, depth)) return Fail(texts::kPictureTooLarge);
-        if (!Create(frame.width, frame.height, depth, 0)) return Fail(texts::kCannotAllocate);
+        if (!Create(frame.width, frame.height, depth, 2)) return Fail(texts::kCannotAllocate);
         if (hasTable) SetPaletteQuads(colours, transparentIndex == -1 ? uint32_t(frame.colourCount) : 256u);
         offsetX = frame.left;
         offsetY = frame.top;

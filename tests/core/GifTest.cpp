@@ -257,21 +257,6 @@ TEST(GifEncode, HeaderControlBlockAndImageBlockBytes) {
     }
 }
 
-TEST(GifEncode, TransparencyIsWrittenIntoTheControlBlock) {
-    NyZazo p(4, 4, 4, 1);
-    FillPalette(p, 0);
-    FillIndices(p, 3);
-    p.transparentIndex = 3;
-    const std::vector<uint8_t> b = EncodeGif(p);
-    const size_t gce = 13 + 48;
-    EXPECT_EQ(b[gce + 3], 1);
-    EXPECT_EQ(b[gce + 6], 3);
-    NyZazo back;
-    ASSERT_TRUE(DecodeGif(b, back));
-    EXPECT_EQ(back.transparentIndex, 3);
-    ExpectSameIndicesAndPalette(p, back);
-}
-
 TEST(GifEncode, PicturesPastTheSixteenBitSizeFieldsAreRefused) {
     NyZazo wide(65536, 1, 1, 1);
     ASSERT_NE(wide.dib, nullptr);
