@@ -390,7 +390,6 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
     int filled = 0;
     int oldCode = -1;
     uint8_t firstChar = 0;
-    int badCodes = 0;
 
     // Moves the stacked string into the line, storing every full row.
     auto emit = [&](int depth) -> bool {
@@ -428,8 +427,7 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
         const int incoming = code;
         int depth = 0;
         if (code >= nextFree) {
-            // Not in the table yet: the previous string and its own first character.
-            if (code > nextFree) ++badCodes;
+            // Not in the table yet (or past it): the previous string and its own first character.
             m_stack[depth++] = firstChar;
             code = oldCode;
         }
@@ -455,7 +453,6 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
         oldCode = incoming >= added && added < nextFree ? added : std::min(incoming, nextFree - 1);
         if (!emit(depth)) return DataEnd::kBroken;
     }
-    (void)badCodes;
     if (filled > 0) {
         // The rest of a short last row keeps the white of a new picture.
         std::fill(line.begin() + filled, line.end(), uint8_t(0xFF));
