@@ -15,7 +15,10 @@ void Usage() {
                  "  info FILE [--frame N]   describe a picture as JSON\n"
                  "  convert IN OUT          open IN as a document and save it by OUT's extension\n"
                  "  new --width W --height H [--background white|transparent|colour [--colour RRGGBB]] OUT\n"
-                 "                          create a new one-layer picture and save it\n";
+                 "                          create a new one-layer picture and save it\n"
+                 "  run SCRIPT              replay document commands, one a line (new, open, save, command\n"
+                 "                          id or name with key=value parameters, select, layers, undo,\n"
+                 "                          redo, history)\n";
 }
 
 }  // namespace
@@ -30,6 +33,7 @@ int main(int argc, char** argv) {
         {"info", RunInfo},
         {"convert", RunConvert},
         {"new", RunNew},
+        {"run", RunScript},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {

@@ -1,0 +1,205 @@
+// quillory-cli run SCRIPT: replays a series of document edits headless, one
+// command a line:
+//   new W H [white|transparent|colour RRGGBB]   open PATH   save PATH
+//   ID-or-NAME [key=value ...]                  a registered document command
+//   select SLOT   layers   undo   redo   history
+// Blank lines and lines starting with "#" are skipped; a token may be quoted
+// with "..." to hold spaces. The first failing line ends the run with status 1.
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "core/DibTypes.h"
+#include "core/Platform.h"
+#include "document/CVandDoc.h"
+#include "document/CommandRegistry.h"
+#include "document/UndoHistory.h"
+
+namespace quillory::cli {
+
+namespace {
+
+// Messages the document would show in a box go to the error stream.
+class ScriptPlatform : public HeadlessPlatform {
+public:
+    ScriptPlatform() { m_previous = InstallPlatform(this); }
+    ~ScriptPlatform() override { InstallPlatform(m_previous); }
+    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
+        std::cerr << text << "\n";
+        return HeadlessPlatform::ShowMessage(text, kind, buttons);
+    }
+
+private:
+    Platform* m_previous = nullptr;
+};
+
+bool SplitLine(const std::string& line, std::vector<std::string>& tokens) {
+    tokens.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        if (i >= line.size()) break;
+        std::string token;
+        if (line[i] == '"') {
+            const size_t end = line.find('"', i + 1);
+            if (end == std::string::npos) return false;
+            token = line.substr(i + 1, end - i - 1);
+            i = end + 1;
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') token += line[i++];
+        }
+        tokens.push_back(token);
+    }
+    return true;
+}
+
+bool ParseWhole(const std::string& text, long long& value) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    value = std::stoll(text);
+    return true;
+}
+
+bool ParseHex(const std::string& text, RGBQUAD& colour) {
+    const std::string hex = text.rfind('#', 0) == 0 ? text.substr(1) : text;
+    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    const unsigned long value = std::stoul(hex, nullptr, 16);
+    colour = RGBQUAD{uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), 0};
+    return true;
+}
+
+const CommandEntry* FindCommand(const CommandRegistry& registry, const std::string& token) {
+    long long id = 0;
+    if (ParseWhole(token, id)) return registry.Find(int(id));
+    for (int candidate : registry.Ids()) {
+        const CommandEntry* entry = registry.Find(candidate);
+        if (entry && entry->name == token) return entry;
+    }
+    return nullptr;
+}
+
+class ScriptRunner {
+public:
+    // An empty text when the line ran, else what went wrong.
+    std::string Run(const std::vector<std::string>& t) {
+        const std::string& verb = t[0];
+        if (verb == "new") return New(t);
+        if (verb == "open") {
+            if (t.size() != 2) return "usage: open PATH";
+            auto document = std::make_unique<CVandDoc>();
+            if (!document->OpenDocument(t[1]))
+                return document->LastError().empty() ? "cannot open " + t[1] : document->LastError();
+            m_document = std::move(document);
+            return {};
+        }
+        if (!m_document) return "no document: start with new or open";
+        if (verb == "save") {
+            if (t.size() != 2) return "usage: save PATH";
+            if (!m_document->SaveDocument(t[1]))
+                return m_document->LastError().empty() ? "cannot write " + t[1] : m_document->LastError();
+            return {};
+        }
+        if (verb == "undo" || verb == "redo") {
+            if (t.size() != 1) return "usage: " + verb;
+            UndoHistory& history = m_document->History();
+            // Nothing to undo or redo is no failure; an undo that could not read its files is.
+            const bool possible = verb == "undo" ? history.CanUndo() : history.CanRedo();
+            const bool done = verb == "undo" ? history.Undo() : history.Redo();
+            return possible && !done ? verb + " failed: " + history.LastError() : std::string();
+        }
+        if (verb == "history") {
+            for (const std::string& row : m_document->History().HistoryRows()) std::cout << row << "\n";
+            return {};
+        }
+        if (verb == "layers") {
+            int guard = 0;
+            for (int i = m_document->HeadLayer(); i >= 0 && i < kMaxLayers && guard < kMaxLayers;
+                 i = m_document->Layer(i).next, ++guard)
+                std::cout << i << " " << m_document->LayerName(i) << (i == m_document->CurrentLayer() ? " *" : "")
+                          << "\n";
+            return {};
+        }
+        if (verb == "select") {
+            long long slot = 0;
+            if (t.size() != 2 || !ParseWhole(t[1], slot)) return "usage: select SLOT";
+            if (!m_document->IsLayerInList(int(slot)) || !m_document->SelectLayer(int(slot)))
+                return "cannot select layer " + t[1];
+            return {};
+        }
+        const CommandRegistry& registry = CommandRegistry::Instance();
+        const CommandEntry* entry = FindCommand(registry, verb);
+        if (!entry) return "unknown command " + verb;
+        CommandParameters parameters;
+        for (size_t k = 1; k < t.size(); ++k) {
+            const size_t eq = t[k].find('=');
+            if (eq == std::string::npos || eq == 0) return "parameter without key=value: " + t[k];
+            parameters.Set(t[k].substr(0, eq), t[k].substr(eq + 1));
+        }
+        if (!registry.Execute(entry->id, *m_document, parameters)) return entry->name + " failed";
+        return {};
+    }
+
+private:
+    std::string New(const std::vector<std::string>& t) {
+        NewPictureSettings settings;
+        long long w = 0, h = 0;
+        if (t.size() < 3 || t.size() > 5 || !ParseWhole(t[1], w) || !ParseWhole(t[2], h) || w <= 0 || h <= 0)
+            return "usage: new W H [white|transparent|colour RRGGBB]";
+        settings.width = int(w);
+        settings.height = int(h);
+        const std::string background = t.size() > 3 ? t[3] : "white";
+        if (background == "white" && t.size() <= 4) {
+            settings.background = NewPictureSettings::White;
+        } else if (background == "transparent" && t.size() <= 4) {
+            settings.background = NewPictureSettings::Transparent;
+        } else if ((background == "colour" || background == "color") && t.size() == 5 &&
+                   ParseHex(t[4], settings.backgroundColour)) {
+            settings.background = NewPictureSettings::Colour;
+        } else {
+            return "usage: new W H [white|transparent|colour RRGGBB]";
+        }
+        auto document = std::make_unique<CVandDoc>();
+        if (!document->NewDocument(settings)) return "cannot create a picture of that size";
+        m_document = std::move(document);
+        return {};
+    }
+
+    std::unique_ptr<CVandDoc> m_document;
+};
+
+}  // namespace
+
+int RunScript(const Args& args) {
+    if (args.size() != 1) {
+        std::cerr << "usage: quillory-cli run SCRIPT\n";
+        return 2;
+    }
+    std::ifstream in(args[0], std::ios::binary);
+    if (!in) {
+        std::cerr << "cannot read " << args[0] << "\n";
+        return 1;
+    }
+    ScriptPlatform platform;
+    ScriptRunner runner;
+    std::string line;
+    std::vector<std::string> tokens;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!SplitLine(line, tokens)) {
+            std::cerr << "line " << number << ": unclosed quote\n";
+            return 1;
+        }
+        if (tokens.empty() || tokens[0].rfind('#', 0) == 0) continue;
+        const std::string problem = runner.Run(tokens);
+        if (!problem.empty()) {
+            std::cerr << "line " << number << ": " << problem << "\n";
+            return 1;
+        }
+    }
+    std::cout.flush();
+    return 0;
+}
+
+}  // namespace quillory::cli

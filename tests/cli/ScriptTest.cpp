@@ -1,0 +1,108 @@
+// quillory-cli run: scripts of document commands replayed by the real binary.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
+
+using namespace quillory;
+using test::QuotePath;
+using test::RunCli;
+
+namespace {
+
+const bool kPrivateHome = [] {
+    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
+    setenv("QUILLORY_HOME", home.c_str(), 1);
+    return true;
+}();
+
+std::string WriteScript(const test::TempDir& dir, const std::string& text) {
+    const std::string path = dir.File("script.txt");
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+}  // namespace
+
+TEST(CliScript, ReplaysEditsWithUndoRedoAndPrintsTheHistoryNewestFirst) {
+    test::TempDir dir;
+    const std::string out = dir.File("out.qvx");
+    const std::string script = WriteScript(dir, "# three layers, one undone and redone\n"
+                                                "new 9 5\n"
+                                                "\n"
+                                                "1552\n"
+                                                "레이어추가\n"
+                                                "history\n"
+                                                "undo\n"
+                                                "history\n"
+                                                "redo\n"
+                                                "1558 size=2 colour=ff0000\n"
+                                                "layers\n"
+                                                "history\n"
+                                                "save \"" + out + "\"\n");
+    const test::CliResult r = RunCli("run " + QuotePath(script), true);
+    ASSERT_EQ(r.status, 0) << r.out;
+    // "%3d %4s %13s" with an empty colour text; Hangul counts two columns.
+    const std::string pad(9, ' ');
+    const std::string add = pad + "레이어추가\n", opening = "  0" + pad + "(처음영상)\n";
+    const std::string expected = "  2" + add + "  1" + add + opening +  //
+                                 "  1" + add + opening +                 //
+                                 "0 배경영상\n1 레이어 1\n2 레이어 2 *\n" +  //
+                                 "  3      레이어효과(그림자)\n" + "  2" + add + "  1" + add + opening;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_TRUE(std::filesystem::exists(out));
+    const test::CliResult info = RunCli("info " + QuotePath(out));
+    EXPECT_NE(info.out.find("\"slot\": 2"), std::string::npos) << info.out;
+}
+
+TEST(CliScript, UndoOfADeletionIsSavedWithTheLayerBack) {
+    test::TempDir dir;
+    const std::string out = dir.File("back.qvx");
+    const std::string script = WriteScript(dir, "new 4 4 colour 00ff00\n1552\n1552\nselect 1\n1553\nlayers\nundo\n"
+                                                "layers\nsave \"" + out + "\"\n");
+    const test::CliResult r = RunCli("run " + QuotePath(script), true);
+    ASSERT_EQ(r.status, 0) << r.out;
+    // The layer of the step undone to becomes current again.
+    EXPECT_EQ(r.out, "0 배경영상\n2 레이어 2 *\n0 배경영상\n1 레이어 1\n2 레이어 2 *\n");
+    const test::CliResult info = RunCli("info " + QuotePath(out));
+    EXPECT_NE(info.out.find("\"slot\": 1"), std::string::npos) << info.out;
+}
+
+TEST(CliScript, TheFirstFailingLineEndsTheRunWithItsNumber) {
+    test::TempDir dir;
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1552\n", "line 1: no document: start with new or open"},
+        {"new 3 3\n# fine\nfrobnicate\n", "line 3: unknown command frobnicate"},
+        {"new 3 3\n1557\n", "line 2: 아래쪽 레이어로  합치기 failed"},
+        {"new 3 3\n1558 size\n", "line 2: parameter without key=value: size"},
+        {"new 3 3\n\"레이어추가\n", "line 2: unclosed quote"},
+        {"new 0 3\n", "line 1: usage: new W H [white|transparent|colour RRGGBB]"},
+        {"open /nonexistent/a.bmp\n", "line 1: "},
+        {"new 3 3\n1553\n", "레이어가 1개 밖에 없습니다\nline 2: 레이어삭제 failed"},
+    };
+    for (const Case& c : cases) {
+        const test::CliResult r = RunCli("run " + QuotePath(WriteScript(dir, c.script)), true);
+        EXPECT_EQ(r.status, 1) << c.script;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.script << " gave " << r.out;
+    }
+    EXPECT_EQ(RunCli("run " + QuotePath(dir.File("missing.txt"))).status, 1);
+    EXPECT_EQ(RunCli("run").status, 2);
+}
+
+TEST(CliScript, UndoAndRedoWithNothingToDoAreNoFailure) {
+    test::TempDir dir;
+    const test::CliResult r = RunCli("run " + QuotePath(WriteScript(dir, "new 2 2\nundo\nredo\nhistory\n")), true);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, "  0         (처음영상)\n");
+}
