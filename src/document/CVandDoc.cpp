@@ -18,14 +18,19 @@ CVandDoc::~CVandDoc() = default;
 
 void CVandDoc::RecordStep(std::string_view name, int code, int layer) {
     if (m_stack.currentLayer == -1) return;
-    if (name == texts::kStepOpening || name == "initial state") m_steps.clear();
+    if (name == texts::kStepOpening || name == "initial state") {
+        m_steps.clear();
+        m_stepsSinceOpening = 0;
+    }
     StepRecord step{std::string(name), code, layer == -1 ? m_stack.currentLayer : layer};
+    if (m_steps.size() == kMaxStepRecords) m_steps.erase(m_steps.begin());
     m_steps.push_back(step);
-    if (m_steps.size() > 1) m_modified = true;
+    if (++m_stepsSinceOpening > 1) m_modified = true;
     if (m_stepSink) m_stepSink->StepRecorded(*this, step);
     // The deleted layer's content now belongs to the history.
     if (code == StepCode::LayerDeleted && LayerStack::IsValidIndex(step.layer) && !m_stack.Layer(step.layer).inUse)
         m_stack.Layer(step.layer).FreePlanes();
+    NotifyChanged();
 }
 
 bool CVandDoc::DeleteLayer(int index, bool recordUndo) {
@@ -52,6 +57,7 @@ bool CVandDoc::MoveLayer(int dx, int dy, bool record) {
         const LayerRecord& layer = m_stack.Layer(m_stack.currentLayer);
         m_history->UpdateStepPosition(m_stack.currentLayer, layer.x, layer.y);
     }
+    NotifyChanged();
     return true;
 }
 
@@ -169,11 +175,16 @@ bool CVandDoc::DuplicateLayer() {
     return true;
 }
 
-bool CVandDoc::TextToRaster() { return m_stack.TextToRaster(m_stack.currentLayer); }
+bool CVandDoc::TextToRaster() {
+    if (!m_stack.TextToRaster(m_stack.currentLayer)) return false;
+    NotifyChanged();
+    return true;
+}
 
 bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
     if (!m_stack.IsLayerInList(m_stack.currentLayer)) return false;
     SetLayerName(m_stack.currentLayer, utf8Name);
+    NotifyChanged();
     return true;
 }
 

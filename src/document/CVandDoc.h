@@ -31,6 +31,8 @@ inline constexpr int Merged = 9;
 inline constexpr int Flipped = 10;
 }  // namespace StepCode
 
+inline constexpr size_t kMaxStepRecords = 100;
+
 struct StepRecord {
     std::string name;
     int code = 0;
@@ -102,9 +104,18 @@ public:
     bool ReorderLayers(int a, int b);
     void SetLayerName(int index, std::string_view utf8Name);
     std::string LayerName(int index) const;
-    void SetLayerVisible(int index, bool visible) { m_stack.SetVisible(index, visible); }
-    void SetLayerTransparency(int index, uint8_t value) { m_stack.SetTransparency(index, value); }
-    void SetLayerBlendMode(int index, std::string_view listText) { m_stack.SetBlendModeByText(index, listText); }
+    void SetLayerVisible(int index, bool visible) {
+        m_stack.SetVisible(index, visible);
+        NotifyChanged();
+    }
+    void SetLayerTransparency(int index, uint8_t value) {
+        m_stack.SetTransparency(index, value);
+        NotifyChanged();
+    }
+    void SetLayerBlendMode(int index, std::string_view listText) {
+        m_stack.SetBlendModeByText(index, listText);
+        NotifyChanged();
+    }
 
     // Commands of the stack.
     bool AddLayer();          // 1552
@@ -150,6 +161,12 @@ public:
     void RecordStep(std::string_view name, int code, int layer = -1);
     const std::vector<StepRecord>& RecordedSteps() const { return m_steps; }
     void SetStepSink(StepSink* sink) { m_stepSink = sink; }
+
+    // Called after every change that should be shown (views repaint, palettes refresh).
+    void SetChangeListener(std::function<void(CVandDoc&)> listener) { m_changeListener = std::move(listener); }
+    void NotifyChanged() {
+        if (m_changeListener) m_changeListener(*this);
+    }
     // The committed copy and preview slots, and the undo history that listens to RecordStep.
     SnapshotSlots& Snapshots() { return *m_snapshots; }
     UndoHistory& History() { return *m_history; }
@@ -165,7 +182,9 @@ private:
     bool m_modified = false;
     VisibleArea m_visible;
     std::string m_lastError;
-    std::vector<StepRecord> m_steps;
+    std::vector<StepRecord> m_steps;  // the newest kMaxStepRecords steps
+    int64_t m_stepsSinceOpening = 0;
+    std::function<void(CVandDoc&)> m_changeListener;
     StepSink* m_stepSink = nullptr;
     std::unique_ptr<SnapshotSlots> m_snapshots;
     std::unique_ptr<UndoHistory> m_history;

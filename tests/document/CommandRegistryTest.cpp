@@ -77,3 +77,17 @@ TEST(CommandRegistry, SamplesOpenAsNumberedDocuments) {
     EXPECT_EQ(jpeg.PictureName(), "JPEG Resource Image 0");
     EXPECT_EQ(jpeg.Header().formatType, 0);
 }
+
+TEST(CommandRegistry, ChangesNotifyTheListenerAndStepsStayBounded) {
+    auto doc = test::MakeDocument(3, 3);
+    int notified = 0;
+    doc->SetChangeListener([&](CVandDoc&) { ++notified; });
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdAddLayer, *doc));
+    doc->SetLayerVisible(0, false);
+    doc->SetLayerBlendMode(0, texts::kBlendScreen);
+    EXPECT_EQ(notified, 3);
+    for (int i = 0; i < 150; ++i) doc->RecordStep("붓그리기", StepCode::Pixels);
+    EXPECT_EQ(doc->RecordedSteps().size(), kMaxStepRecords);
+    EXPECT_EQ(doc->RecordedSteps().back().name, "붓그리기");
+    EXPECT_TRUE(doc->IsModified());
+}
