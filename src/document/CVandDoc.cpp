@@ -1,8 +1,11 @@
 #include "document/CVandDoc.h"
 
+#include <new>
+
 #include "core/Platform.h"
 #include "document/DocumentIO.h"
 #include "document/DocumentTexts.h"
+#include "document/ShadowEffect.h"
 #include "document/SnapshotSlots.h"
 #include "document/UndoHistory.h"
 #include "document/Utf16.h"
@@ -189,11 +192,24 @@ bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
 }
 
 void CVandDoc::Render(TargetBuffer& target, const RenderMapping& mapping) const {
-    Compositor::BlendPass(m_state.header, m_stack.Layers(), m_stack.headLayer, -1, target, mapping);
+    // Layers with the shadow effect on are shown with their shadow.
+    BlendPassWithEffects(m_state.header, m_stack.Layers(), m_stack.headLayer, -1, m_state.selection.selectionActive,
+                         target, mapping);
 }
 
 bool CVandDoc::FlattenForSaving(std::vector<uint32_t>& flattenBuffer) const {
-    return Compositor::FlattenForSaving(m_state.header, m_stack, flattenBuffer);
+    const DocumentHeader& header = m_state.header;
+    if (header.width <= 0 || header.height <= 0) return false;
+    try {
+        flattenBuffer.assign(size_t(header.width) * size_t(header.height), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // The flat picture shows what the view shows, shadows included.
+    TargetBuffer target(flattenBuffer.data(), header.width, header.height);
+    BlendPassWithEffects(header, m_stack.Layers(), m_stack.headLayer, -1, m_state.selection.selectionActive, target,
+                         RenderMapping{});
+    return true;
 }
 
 bool CVandDoc::NewDocument(const NewPictureSettings& settings) { return DocumentIO::NewDocument(*this, settings); }

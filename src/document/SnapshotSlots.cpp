@@ -2,8 +2,42 @@
 
 #include "document/CVandDoc.h"
 #include "document/LayerStack.h"
+#include "document/QvxFormat.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace quillory {
+
+namespace {
+
+// Copies a plane into a saved plane of the same size chunk by chunk, writing only
+// the chunks that differ: after a step most of a large layer is unchanged, and
+// comparing costs less than rewriting the copy.
+void CopyChanged(const std::vector<uint8_t>& from, std::vector<uint8_t>& to) {
+    if (from.size() != to.size()) {
+        to = from;
+        return;
+    }
+    constexpr size_t kChunk = 1 << 14;
+    for (size_t at = 0; at < from.size(); at += kChunk) {
+        const size_t n = std::min(kChunk, from.size() - at);
+        if (std::memcmp(from.data() + at, to.data() + at, n) != 0) std::memcpy(to.data() + at, from.data() + at, n);
+    }
+}
+
+// Every stored field (through the record's stored form), then the planes.
+void CopyLayer(const LayerRecord& from, LayerRecord& to) {
+    uint8_t fields[kLayerRecordFileBytes];
+    StoreLayerRecord(from, fields);
+    LoadLayerRecord(fields, kLayerRecordFileBytes, to);
+    CopyChanged(from.pixels, to.pixels);
+    CopyChanged(from.alpha, to.alpha);
+    CopyChanged(from.effect, to.effect);
+    to.text = from.text;
+}
+
+}  // namespace
 
 void SnapshotSlots::Save(SnapshotSlot slot, const DocumentHeader& header, const LayerRecord& layer, int index) {
     if (!LayerStack::IsValidIndex(index)) return;
@@ -13,8 +47,7 @@ void SnapshotSlots::Save(SnapshotSlot slot, const DocumentHeader& header, const 
     area.picture.bitsPerPixel = header.bitsPerPixel;
     area.picture.colourCount = header.colourCount;
     area.picture.palette = header.palette;
-    // Plain assignment reuses the copy's plane buffers when the sizes stay.
-    area.layers[index] = layer;
+    CopyLayer(layer, area.layers[index]);
     area.saved[index] = true;
 }
 

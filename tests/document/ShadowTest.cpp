@@ -214,6 +214,13 @@ TEST(ShadowCommand, ConfirmRecordsTheStepAndDisplayLeavesThePlanesAlone) {
     EXPECT_EQ(inside >> 24, 0u);
     EXPECT_GT(beside >> 24, 0u);
     EXPECT_GT(beside & 0xFF, (beside >> 16) & 0xFF);  // blue 0x60 over red 0x40
+    // The document's display and its flat picture for saving show the same.
+    std::vector<uint32_t> shown(16 * 12), flat;
+    TargetBuffer view(shown.data(), 16, 12);
+    doc->Render(view, RenderMapping{});
+    ASSERT_TRUE(doc->FlattenForSaving(flat));
+    EXPECT_EQ(shown, pixels);
+    EXPECT_EQ(flat, pixels);
     // While a selection is shown the effect is not drawn.
     BlendPassWithEffects(doc->Header(), doc->Stack().Layers(), doc->HeadLayer(), -1, true, target, RenderMapping{});
     EXPECT_EQ(pixels[size_t(12 - 1 - 5) * 16 + 9] >> 24, 0u);
