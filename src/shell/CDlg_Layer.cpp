@@ -24,10 +24,15 @@
 namespace quillory {
 
 void LayerListWidget::dropEvent(QDropEvent* event) {
-    QListWidgetItem* target = itemAt(event->position().toPoint());
-    const int from = currentRow();
+    // The list itself does not move the row: the document exchanges the layers and the rows are rebuilt.
     event->setDropAction(Qt::IgnoreAction);
     event->accept();
+    DropAt(event->position().toPoint());
+}
+
+void LayerListWidget::DropAt(const QPoint& position) {
+    QListWidgetItem* target = itemAt(position);
+    const int from = currentRow();
     if (target && from >= 0 && row(target) != from) emit swapRequested(from, row(target));
 }
 
@@ -59,6 +64,7 @@ CDlg_Layer::CDlg_Layer(CMainFrame* frame) : QDialog(frame, Qt::Tool), m_frame(fr
     m_list = new LayerListWidget(layers);
     m_list->setDragDropMode(QAbstractItemView::InternalMove);
     m_list->setDefaultDropAction(Qt::MoveAction);
+    m_list->viewport()->setAcceptDrops(true);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     column->addWidget(m_list, 1);
     m_tabs->addTab(layers, QString::fromUtf8(shelltexts::kLayerTab));

@@ -21,6 +21,8 @@ class LayerListWidget : public QListWidget {
     Q_OBJECT
 public:
     using QListWidget::QListWidget;
+    // The current row dropped at a point of the viewport.
+    void DropAt(const QPoint& position);
 signals:
     void swapRequested(int fromRow, int toRow);
 

@@ -46,6 +46,7 @@ namespace quillory {
 namespace {
 
 constexpr int kRecentFileCount = 9;
+constexpr const char* kAnsweredProperty = "quilloryCloseAnswered";
 const char* const kRecentSection = "Recent File List";
 
 // The main tool bar: file and edit buttons, then the tools.
@@ -376,8 +377,9 @@ DocumentSession* CMainFrame::ActiveDocument() const {
 
 QList<CVandView*> CMainFrame::Views() const {
     QList<CVandView*> views;
+    // A closed window lingers until its deferred deletion; it no longer counts.
     for (QMdiSubWindow* child : m_mdi->subWindowList())
-        if (auto* view = qobject_cast<CVandView*>(child->widget())) views.append(view);
+        if (auto* view = qobject_cast<CVandView*>(child->widget()); view && !child->isHidden()) views.append(view);
     return views;
 }
 
@@ -386,7 +388,6 @@ CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     QMdiSubWindow* child = m_mdi->addSubWindow(view);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(QString::fromStdString(view->document().title()));
-    child->installEventFilter(this);
     // The first window of a picture fits it (up to the free space); later ones keep their size.
     child->resize(600, 450);
     child->show();
@@ -610,7 +611,8 @@ bool CMainFrame::CloseDocumentWindows(DocumentSession* document, bool ask, bool*
     for (CVandView* view : Views())
         if (&view->document() == document)
             if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
-                child->removeEventFilter(this);
+                // Already answered: the window's own close must not ask again.
+                child->setProperty(kAnsweredProperty, true);
                 child->close();
             }
     return true;
@@ -663,7 +665,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Close) {
         // Closing one child window of a modified picture asks first, unless another window shows it.
-        if (auto* child = qobject_cast<QMdiSubWindow*>(watched)) {
+        auto* child = qobject_cast<QMdiSubWindow*>(watched);
+        if (child && !child->property(kAnsweredProperty).toBool()) {
             if (auto* view = qobject_cast<CVandView*>(child->widget())) {
                 int windows = 0;
                 for (CVandView* v : Views())

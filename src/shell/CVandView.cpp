@@ -217,6 +217,7 @@ void CVandView::ZoomInAt(int x, int y) {
     // The anchor is the clicked point of the zoomed picture, so it is relative to the scroll range.
     const MappedPoint p = WindowToPicture(s, x, y);
     if (ZoomIn(s, p.x, p.y)) UpdateAllViews(kUpdateHintZoom);
+    if (m_mainFrame) m_mainFrame->RefreshCommandStates();
 }
 
 bool CVandView::OnCommand(int id) {

@@ -45,6 +45,8 @@ public:
     const PaintResult& lastPaint() const { return m_lastPaint; }
     const SelectionTimer& selectionTimer() const { return m_timerRules; }
     QImage RenderedImage() const { return m_frame; }
+    // The scroll range (the zoomed picture) and position.
+    ScrollGeometry scrollGeometry() const { return CurrentScroll(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,389 @@
+// The real editor window driven through its actions, keys, mouse and tool windows.
+#include <QActionGroup>
+#include <QComboBox>
+#include <QPushButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+#include <memory>
+
+#include "core/FormatCodes.h"
+#include "core/NyZazo.h"
+#include "document/DocumentTexts.h"
+#include "document/QvxFormat.h"
+#include "shell/CDlg_Layer.h"
+#include "shell/CDlg_NewImage.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVandApp.h"
+#include "shell/CVandView.h"
+#include "shell/Dlg_QvxFile.h"
+#include "shell/EnvSettings.h"
+#include "shell/MenuTable.h"
+#include "shell/ShellTexts.h"
+#include "view/CommandIds.h"
+#include "view/ViewRender.h"
+#include "ShellTestMain.h"
+
+using namespace quillory;
+
+namespace {
+
+// The test picture: every pixel differs from its neighbours.
+QRgb PictureColour(int x, int y) { return qRgb(200 - x, 2 * x + 20, 4 * y + 10); }
+
+bool WritePicture(const QString& path, int width, int height) {
+    NyZazo picture(width, height, 24, kFormatBmp);
+    for (int screenY = 0; screenY < height; ++screenY) {
+        uint8_t* row = picture.Row(height - 1 - screenY);
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = PictureColour(x, screenY);
+            row[3 * x] = uint8_t(qBlue(c)), row[3 * x + 1] = uint8_t(qGreen(c)), row[3 * x + 2] = uint8_t(qRed(c));
+        }
+    }
+    return picture.Save(path.toStdString(), kFormatBmp);
+}
+
+QRgb Grey() { return kViewBackground & 0xFFFFFF | 0xFF000000u; }
+
+}  // namespace
+
+class EditorWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_picture;
+    std::unique_ptr<CVandApp> m_app;
+
+    CMainFrame* Frame() { return m_app->mainFrame(); }
+    CVandView* View() { return Frame()->ActiveView(); }
+    QImage Grab() { return View()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    void Start(const QStringList& arguments) {
+        m_app = std::make_unique<CVandApp>();
+        m_app->platform().SetScriptedAnswers({});
+        StartOptions options;
+        options.arguments = arguments;
+        options.showSplash = false;
+        options.maximised = false;
+        QVERIFY(m_app->InitInstance(options));
+        // No test ever waits on a file dialog.
+        Frame()->savePathPrompt = [](const QString&) { return QString(); };
+        Frame()->resize(1000, 760);
+        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
+        QCoreApplication::processEvents();
+    }
+
+    // Makes the active view's client exactly the given size; the next zoom keeps the frame size.
+    void SetClientSize(int width, int height) {
+        auto* child = qobject_cast<QMdiSubWindow*>(View()->parentWidget());
+        child->showNormal();
+        child->resize(child->size() + (QSize(width, height) - View()->viewport()->size()));
+        QCoreApplication::processEvents();
+        QCOMPARE(View()->viewport()->size(), QSize(width, height));
+    }
+
+    void Trigger(int id) {
+        QAction* action = Frame()->Action(id);
+        QVERIFY2(action, qPrintable(QString("no action %1").arg(id)));
+        Frame()->RefreshCommandStates();
+        action->trigger();
+        QCoreApplication::processEvents();
+    }
+
+    bool Enabled(int id) {
+        Frame()->RefreshCommandStates();
+        return Frame()->Action(id)->isEnabled();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_picture = m_dir.filePath("pic.bmp");
+        QVERIFY(WritePicture(m_picture, 100, 50));
+    }
+
+    void cleanup() {
+        if (m_app && Frame()) {
+            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
+            Frame()->close();
+        }
+        m_app.reset();
+    }
+
+    void commandLineFileIsShownWithItsPixels() {
+        Start({m_picture});
+        QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(shelltexts::kAppTitle));
+        QCOMPARE(Frame()->Views().size(), 1);
+        QCOMPARE(QString::fromStdString(View()->document().title()), QString("pic.bmp"));
+        const QImage shot = Grab();
+        const InclusiveRect r = View()->document().view().pictureRect;
+        QCOMPARE(r.Width(), 100);
+        QCOMPARE(r.Height(), 50);
+        for (auto [x, y] : {std::pair{0, 0}, {99, 0}, {0, 49}, {99, 49}, {37, 21}})
+            QCOMPARE(shot.pixel(r.left + x, r.top + y), PictureColour(x, y));
+    }
+
+    void zoomRunsToItsLimitsWithTheCommandStates() {
+        Start({m_picture});
+        DocumentSession& doc = View()->document();
+        QVERIFY(Enabled(cmd::kZoomIn));
+        QVERIFY(!Enabled(cmd::kActualSize));
+        Trigger(cmd::kZoomIn);  // arms the zoom tool; clicks zoom
+        QCOMPARE(Frame()->currentTool(), cmd::kZoomIn);
+        QCOMPARE(doc.view().zoom, 1.0f);
+        for (int i = 0; i < 5; ++i) {
+            const QPoint centre = View()->viewport()->rect().center();
+            QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, centre);
+        }
+        QCOMPARE(doc.view().zoom, 16.0f);
+        QVERIFY(!Enabled(cmd::kZoomIn));
+        QVERIFY(Enabled(cmd::kActualSize));
+        QCOMPARE(View()->scrollGeometry().totalWidth, 1600);
+        QCOMPARE(View()->scrollGeometry().totalHeight, 800);
+
+        int steps = 0;
+        while (Enabled(cmd::kZoomOut) && steps < 20) Trigger(cmd::kZoomOut), ++steps;
+        QCOMPARE(steps, 7);
+        QCOMPARE(doc.view().zoom, 0.125f);
+        QVERIFY(Enabled(cmd::kZoomIn));
+        Trigger(cmd::kActualSize);
+        QCOMPARE(doc.view().zoom, 1.0f);
+        QVERIFY(!Enabled(cmd::kActualSize));
+    }
+
+    void pictureAtZoomTwoIsCentredInTheClient() {
+        Start({m_picture});
+        SetClientSize(400, 300);
+        DocumentSession& doc = View()->document();
+        doc.view().keepFrameSize = 1;
+        // The free selection zooms at once, without an anchor.
+        Frame()->SetCurrentTool(cmd::kToolFreeSelect);
+        Trigger(cmd::kZoomIn);
+        QCOMPARE(doc.view().zoom, 2.0f);
+        QCOMPARE(View()->viewport()->size(), QSize(400, 300));
+        const QImage shot = Grab();
+        QVERIFY(doc.view().pictureRect == (InclusiveRect{100, 100, 299, 199}));
+        QCOMPARE(View()->scrollGeometry().totalWidth, 200);
+        QCOMPARE(View()->scrollGeometry().totalHeight, 100);
+        QCOMPARE(shot.pixel(100, 100), PictureColour(0, 0));
+        QCOMPARE(shot.pixel(101, 101), PictureColour(0, 0));
+        QCOMPARE(shot.pixel(299, 199), PictureColour(99, 49));
+        QCOMPARE(shot.pixel(102, 100), PictureColour(1, 0));
+        for (auto [x, y] : {std::pair{99, 150}, {300, 150}, {200, 99}, {200, 200}}) QCOMPARE(shot.pixel(x, y), Grey());
+
+        // The wheel neither scrolls nor zooms.
+        QWheelEvent wheel(QPointF(200, 150), View()->viewport()->mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(View()->viewport(), &wheel);
+        QCOMPARE(doc.view().zoom, 2.0f);
+        QCOMPARE(View()->verticalScrollBar()->value(), 0);
+    }
+
+    void fitToWindowStretchesThePicture() {
+        Start({m_picture});
+        SetClientSize(300, 200);
+        Trigger(cmd::kFitToWindow);
+        QVERIFY(Frame()->Action(cmd::kFitToWindow)->isChecked());
+        for (int id : {cmd::kZoomIn, cmd::kZoomOut, cmd::kActualSize}) QVERIFY(!Enabled(id));
+        const QImage shot = Grab();
+        QCOMPARE(shot.pixel(0, 0), PictureColour(0, 0));
+        QCOMPARE(shot.pixel(299, 199), PictureColour(99, 49));
+        QCOMPARE(shot.pixel(150, 100), PictureColour(50, 25));
+        QCOMPARE(View()->scrollGeometry().totalWidth, 0);
+        Trigger(cmd::kFitToWindow);
+        QVERIFY(Enabled(cmd::kZoomIn));
+    }
+
+    void gridIsToggledByItsCommand() {
+        Start({m_picture});
+        SetClientSize(300, 200);
+        EnvSettings& env = Frame()->env();
+        QVERIFY(env.gridSpacing < 0);  // hidden at start
+        const int spacing = -env.gridSpacing;
+        const InclusiveRect r = View()->document().view().pictureRect;
+        const int gridRow = r.top % spacing;  // picture rows congruent to the picture's offset
+        const QRgb gridColour = qRgb(env.gridColour & 0xFF, (env.gridColour >> 8) & 0xFF, (env.gridColour >> 16) & 0xFF);
+        QCOMPARE(Grab().pixel(r.left + 3, r.top + gridRow), PictureColour(3, gridRow));
+        Trigger(cmd::kGrid);
+        QCOMPARE(env.gridSpacing, spacing);
+        QVERIFY(Frame()->Action(cmd::kGrid)->isChecked());
+        QImage shot = Grab();
+        QCOMPARE(shot.pixel(r.left + 3, r.top + gridRow), gridColour);
+        QCOMPARE(shot.pixel(r.left + r.left % spacing, r.top + 40), gridColour);
+        QCOMPARE(shot.pixel(r.left + 3, r.top + gridRow + 1), PictureColour(3, gridRow + 1));
+        Trigger(cmd::kGrid);
+        QCOMPARE(env.gridSpacing, -spacing);
+        QCOMPARE(Grab().pixel(r.left + 3, r.top + gridRow), PictureColour(3, gridRow));
+    }
+
+    void layersAreAddedHiddenAndReorderedInTheLayerWindow() {
+        Start({m_picture});
+        Trigger(cmd::kLayerWindow);
+        CDlg_Layer* window = Frame()->layerWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QString::fromUtf8(shelltexts::kLayerWindowTitle));
+        QCOMPARE(window->layerList()->count(), 1);
+        QVERIFY(window->layerList()->item(0)->text().contains(QString::fromUtf8(texts::kBackgroundLayerName)));
+        QCOMPARE(window->blendList()->count(), 10);
+        QCOMPARE(window->undoButton()->text(), QString::fromUtf8(shelltexts::kHistoryUndo));
+        QCOMPARE(window->redoButton()->text(), QString::fromUtf8(shelltexts::kHistoryRedo));
+
+        Trigger(cmd::kLayerAdd);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->layerList()->count(), 2);
+        const QList<int> rows = window->RowLayers();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(View()->document().doc().HeadLayer(), rows[0]);  // the bottom layer is the first row
+        QCOMPARE(window->layerList()->currentRow(), 1);         // the new layer is current
+        QVERIFY(window->layerList()->item(1)->text().contains(QString::fromUtf8("레이어 1")));
+        QVERIFY(View()->document().modified());
+
+        // Hiding the background through its row's button shows the hatch behind the picture.
+        const InclusiveRect r = View()->document().view().pictureRect;
+        QCOMPARE(Grab().pixel(r.left + 10, r.top + 10), PictureColour(10, 10));
+        window->layerList()->item(0)->setCheckState(Qt::Unchecked);
+        QCoreApplication::processEvents();
+        QCOMPARE(View()->document().doc().Layer(rows[0]).visible, 0);
+        const QRgb hidden = Grab().pixel(r.left + 10, r.top + 10);
+        QVERIFY(hidden == (kHatchGround | 0xFF000000u) || hidden == (kHatchLine | 0xFF000000u));
+        window->layerList()->item(0)->setCheckState(Qt::Checked);
+        QCoreApplication::processEvents();
+
+        // The transparency field writes the current layer.
+        window->transparencyField()->setValue(77);
+        QCOMPARE(int(View()->document().doc().Layer(rows[1]).transparency), 77);
+
+        // Dropping the top row onto the bottom row exchanges the two layers.
+        QListWidget* list = window->layerList();
+        list->setCurrentRow(1);
+        const QPoint target = list->visualItemRect(list->item(0)).center();
+        static_cast<LayerListWidget*>(list)->DropAt(target);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->RowLayers(), (QList<int>{rows[1], rows[0]}));
+        QCOMPARE(View()->document().doc().HeadLayer(), rows[1]);
+        // The transparent layer is now at the bottom; the picture still shows.
+        QCOMPARE(Grab().pixel(r.left + 10, r.top + 10), PictureColour(10, 10));
+
+        Trigger(cmd::kLayerDelete);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->layerList()->count(), 1);
+        QVERIFY(!Enabled(cmd::kLayerDelete));
+    }
+
+    void closingAsksAboutModifiedDocumentsAndCancelKeepsRunning() {
+        Start({m_picture});
+        QVERIFY(Frame()->OpenDocument(m_picture));
+        QCOMPARE(Frame()->Views().size(), 2);
+        for (CVandView* view : Frame()->Views()) QVERIFY(view->document().doc().AddLayer());
+        for (CVandView* view : Frame()->Views()) QVERIFY(view->document().modified());
+
+        // The first is closed without saving, the second question is cancelled.
+        m_app->platform().SetScriptedAnswers({MessageAnswer::No, MessageAnswer::Cancel});
+        const size_t before = m_app->platform().shownMessages().size();
+        QVERIFY(!Frame()->close());
+        QCoreApplication::processEvents();
+        QVERIFY(Frame()->isVisible());
+        QCOMPARE(Frame()->Views().size(), 1);
+        const auto& messages = m_app->platform().shownMessages();
+        QCOMPARE(int(messages.size() - before), 2);
+        QCOMPARE(QString::fromStdString(messages[0]), QString::fromUtf8("[pic.bmp] 파일을 저장하시겠습니까?"));
+
+        // Yes saves through the save-as prompt, then the frame closes.
+        const QString saved = m_dir.filePath("saved.qvx");
+        QString proposed;
+        Frame()->savePathPrompt = [&](const QString& name) {
+            proposed = name;
+            return saved;
+        };
+        m_app->platform().SetScriptedAnswers({MessageAnswer::Yes});
+        QVERIFY(Frame()->close());
+        QCOMPARE(proposed, QString("pic.bmp.qvx"));
+        QVERIFY(QFileInfo::exists(saved));
+        QVERIFY(Frame()->Views().isEmpty());
+
+        // The settings were written on closing.
+        const std::filesystem::path home = qEnvironmentVariable("QUILLORY_HOME").toStdString();
+        QVERIFY(std::filesystem::exists(home / kSettingsFileName));
+        std::ifstream first(home / kFirstShowFileName);
+        std::string line;
+        std::getline(first, line);
+        QCOMPARE(QString::fromStdString(line), QString("0 update 0"));
+    }
+
+    void moveToolArrowsStatusLineAndMenus() {
+        Start({m_picture});
+        Trigger(cmd::kToolMove);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolMove);
+        View()->setFocus();
+        const int layer = View()->document().doc().CurrentLayer();
+        const int x = View()->document().doc().Layer(layer).x, y = View()->document().doc().Layer(layer).y;
+        QTest::keyClick(View(), Qt::Key_Right);
+        QTest::keyClick(View(), Qt::Key_Up);
+        QCOMPARE(View()->document().doc().Layer(layer).x, x + 1);
+        QCOMPARE(View()->document().doc().Layer(layer).y, y - 1);
+
+        QMouseEvent move(QEvent::MouseMove, QPointF(20, 30), View()->viewport()->mapToGlobal(QPointF(20, 30)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(View()->viewport(), &move);
+        const QPoint p = Frame()->mapFromGlobal(View()->viewport()->mapToGlobal(QPoint(20, 30)));
+        QCOMPARE(Frame()->statusLabel()->text(), QString("mainframe (%1 %2)").arg(p.x()).arg(p.y()));
+
+        // Every menu item is an action with its command id; features not built yet are disabled.
+        for (int id : MainMenuCommands()) {
+            QAction* action = Frame()->Action(id);
+            QVERIFY2(action && action->data().toInt() == id, qPrintable(QString::number(id)));
+            QCOMPARE(action->text(), QString::fromStdString(CommandLabel(id)));
+        }
+        QVERIFY(!Enabled(cmd::kEmboss));
+        QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));
+        QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
+        QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));
+        QVERIFY(Frame()->Action(cmd::kToolBrush)->actionGroup()->isExclusive());
+    }
+
+    void newPictureDialogAndOpenPreview() {
+        Start({});
+        QCOMPARE(Frame()->Views().size(), 1);  // an empty command line makes a new picture
+        QCOMPARE(View()->document().Width(), 450);
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<CDlg_NewImage*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString::fromUtf8(texts::kNewPictureTitle));
+            QCOMPARE(dialog->nameField()->text(), QString::fromUtf8(texts::kUntitledPicture));
+            dialog->widthField()->setValue(120);
+            dialog->heightField()->setValue(9000);  // limited to 5000
+            dialog->backgroundList()->setCurrentIndex(1);  // transparent
+            dialog->accept();
+        });
+        Trigger(cmd::kFileNew);
+        QCOMPARE(Frame()->Views().size(), 2);
+        QCOMPARE(View()->document().Width(), 120);
+        QCOMPARE(View()->document().Height(), 5000);
+        const CVandDoc& doc = View()->document().doc();
+        QCOMPARE(int(doc.Layer(doc.HeadLayer()).alpha[0]), 0);
+
+        // The open dialog previews a native document with its caption, reduced to 225 × 180.
+        const QString qvx = m_dir.filePath("tall.qvx");
+        QVERIFY(View()->document().doc().SaveDocument(qvx.toStdString()));
+        Dlg_QvxFile dialog(Frame(), m_dir.path());
+        QCOMPARE(dialog.Preview(qvx), FilePreview::Outcome::kShown);
+        QCOMPARE(dialog.captionLabel()->text(), QString::fromStdString(QvxPreviewCaption(120, 5000)));
+        const QSize shown = dialog.previewLabel()->pixmap().size();
+        QVERIFY(shown.height() == 180 && shown.width() <= 5);
+        QCOMPARE(dialog.Preview(qvx), FilePreview::Outcome::kUnchanged);
+        QCOMPARE(dialog.Preview(m_picture), FilePreview::Outcome::kNoPreview);
+        QVERIFY(dialog.previewLabel()->pixmap().isNull());
+    }
+};
+
+QUILLORY_SHELL_TEST(EditorWindowTest)
+#include "EditorWindowTest.moc"
