@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <climits>
 #include <cstring>
 
 #include "core/CoreTexts.h"
@@ -347,14 +348,22 @@ void NyZazo::SwapRedBlue(uint8_t* row, uint32_t length) const {
 
 RGBQUAD NyZazo::SwapColourOrder(RGBQUAD c) { return RGBQUAD{c.red, c.green, c.blue, 0}; }
 
+namespace {
+// Pixels per metre for a resolution, saturated to the 32-bit header field.
+int32_t DpiToPelsPerMeter(int dpi) {
+    double pels = std::floor(double(dpi) * 10000.0 / 254.0 + 0.5);
+    return int32_t(std::clamp(pels, double(INT32_MIN), double(INT32_MAX)));
+}
+}  // namespace
+
 void NyZazo::SetDpiX(int dpi) {
     dpiX = dpi;
-    header.biXPelsPerMeter = int32_t(std::floor(double(dpi) * 10000.0 / 254.0 + 0.5));
+    header.biXPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
 
 void NyZazo::SetDpiY(int dpi) {
     dpiY = dpi;
-    header.biYPelsPerMeter = int32_t(std::floor(double(dpi) * 10000.0 / 254.0 + 0.5));
+    header.biYPelsPerMeter = DpiToPelsPerMeter(dpi);
 }
 
 // Exchange with the platform.

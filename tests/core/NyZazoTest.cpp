@@ -166,6 +166,8 @@ TEST(NyZazoDpi, PelsPerMeterFollowDpi) {
     EXPECT_EQ(p.header.biXPelsPerMeter, 11811);
     p.SetDpiY(96);
     EXPECT_EQ(p.header.biYPelsPerMeter, 3780);
+    p.SetDpiX(INT32_MAX);  // saturates instead of overflowing the header field
+    EXPECT_EQ(p.header.biXPelsPerMeter, INT32_MAX);
 }
 
 TEST(NyZazoSwap, SwapRedBlueStaysInsideTheRow) {
