@@ -230,7 +230,7 @@ bool Compositor::CopyLayer2vwImage(const DocumentHeader& header, const LayerReco
 
 void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
                             const RenderMapping& mapping, bool firstOfPass, bool silhouette) {
-    if (!target.pixels || mapping.zoom <= 0 || !PlanesUsable(header, layer)) return;
+    if (!target.pixels || !(mapping.zoom > 0) || !std::isfinite(mapping.zoom) || !PlanesUsable(header, layer)) return;
     const int docW = header.width, docH = header.height;
     const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
     const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);

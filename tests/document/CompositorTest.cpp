@@ -119,6 +119,16 @@ TEST(Compositor, DisplayMappingAtAnyZoomAndOrigin) {
     }
 }
 
+TEST(Compositor, UnusableZoomDrawsNothing) {
+    auto doc = RandomStack(5, 4, 8);
+    for (double zoom : {0.0, -1.0, std::nan(""), INFINITY}) {
+        std::vector<uint32_t> buffer(20, 0x01020304);
+        TargetBuffer target(buffer.data(), 5, 4);
+        doc->Render(target, RenderMapping{zoom, 0, 0});
+        EXPECT_EQ(buffer, std::vector<uint32_t>(20, 0)) << zoom;
+    }
+}
+
 TEST(Compositor, ClipRectangleLimitsTheBlend) {
     auto doc = RandomStack(8, 6, 3);
     std::vector<uint32_t> buffer(48, 0xAABBCCDD);
