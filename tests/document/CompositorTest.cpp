@@ -121,7 +121,7 @@ TEST(Compositor, DisplayMappingAtAnyZoomAndOrigin) {
 
 TEST(Compositor, UnusableZoomDrawsNothing) {
     auto doc = RandomStack(5, 4, 8);
-    for (double zoom : {0.0, -1.0, std::nan(""), INFINITY}) {
+    for (double zoom : {0.0, -1.0, std::nan(""), double(INFINITY)}) {
         std::vector<uint32_t> buffer(20, 0x01020304);
         TargetBuffer target(buffer.data(), 5, 4);
         doc->Render(target, RenderMapping{zoom, 0, 0});
