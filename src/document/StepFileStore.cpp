@@ -55,6 +55,7 @@ public:
     }
     bool IsOpen() const { return m_fd >= 0; }
     bool Write(const void* data, size_t n) {
+        if (n == 0) return true;
         const auto* p = static_cast<const uint8_t*>(data);
         if (n >= kDirect) return Flush() && WriteAll(p, n);
         if (m_buffer.size() + n > kBuffer && !Flush()) return false;
@@ -104,7 +105,7 @@ public:
     bool Read(void* data, size_t n) {
         auto* p = static_cast<uint8_t*>(data);
         const size_t buffered = std::min(n, m_end - m_pos);
-        std::memcpy(p, m_buffer.data() + m_pos, buffered);
+        if (buffered > 0) std::memcpy(p, m_buffer.data() + m_pos, buffered);
         m_pos += buffered;
         p += buffered;
         n -= buffered;

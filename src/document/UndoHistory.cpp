@@ -402,9 +402,21 @@ bool UndoHistory::InstallLoad(Load& load, bool restoreLook) {
     const LayerRecord& r = load.record;
     const int16_t linked = layer.linkedLayer;
     const int32_t changedFlag = layer.changed;
-    if (!stack.CreateLayerPlanes({}, load.formatType, load.bitsPerPixel, load.colourCount, 0, load.slot, r.x, r.y,
-                                 r.width, r.height, kPaletteKeep, load.width, load.height, 0, changedFlag, r.kind,
-                                 linked, 0)) {
+    const DocumentHeader& header = state.header;
+    // A layer that keeps its shape only takes the planes; anything else is made anew.
+    const bool sameShape = layer.inUse && layer.width == r.width && layer.height == r.height && layer.kind == r.kind &&
+                           header.bitsPerPixel == load.bitsPerPixel && header.colourCount == load.colourCount &&
+                           header.width == load.width && header.height == load.height &&
+                           header.formatType == load.formatType &&
+                           layer.alpha.size() == load.record.alpha.size() &&
+                           layer.effect.size() == load.record.effect.size() &&
+                           (load.text || layer.pixels.size() == load.record.pixels.size());
+    if (sameShape) {
+        layer.x = r.x;
+        layer.y = r.y;
+    } else if (!stack.CreateLayerPlanes({}, load.formatType, load.bitsPerPixel, load.colourCount, 0, load.slot, r.x,
+                                        r.y, r.width, r.height, kPaletteKeep, load.width, load.height, 0, changedFlag,
+                                        r.kind, linked, 0)) {
         m_lastError = "cannot make the planes of layer " + std::to_string(load.slot);
         return false;
     }
@@ -676,9 +688,16 @@ bool UndoHistory::Redo() {
             (above != -1 && !stack.IsLayerInList(above)))
             return Fail("the added layer's place is taken");
     }
+    std::unique_ptr<ListContents> initial;
     std::vector<Load> loads(restore.size());
-    for (size_t k = 0; k < restore.size(); ++k)
-        if (!PrepareLoad(restore[k], P, nullptr, loads[k])) return false;
+    for (size_t k = 0; k < restore.size(); ++k) {
+        if (NewestRecording(restore[k], P) < 0 && !initial) {
+            initial = std::make_unique<ListContents>();
+            std::string error;
+            if (!StepFileStore::ReadList(m_store->InitialListPath(), *initial, error)) return Fail(error);
+        }
+        if (!PrepareLoad(restore[k], P, initial.get(), loads[k])) return false;
+    }
 
     state.busy = 1;
     if (second) InstallList(*second);

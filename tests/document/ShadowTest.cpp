@@ -60,7 +60,7 @@ uint8_t& At(std::vector<uint8_t>& plane, const LayerRecord& layer, int x, int y)
 
 TEST(ShadowCompute, MatchesThePlainWindowScanForEverySizeAndShape) {
     test::TestRandom random{42};
-    for (const auto [w, h] : {std::pair{1, 1}, {3, 2}, {17, 9}, {40, 23}, {5, 41}}) {
+    for (const auto& [w, h] : {std::pair{1, 1}, {3, 2}, {17, 9}, {40, 23}, {5, 41}}) {
         for (int s = 0; s <= kMaxEffectSize; ++s) {
             LayerRecord layer = Plane(w, h);
             for (auto& a : layer.alpha) a = random.Next() % 3 == 0 ? 0 : random.Byte();
