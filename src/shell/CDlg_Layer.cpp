@@ -15,6 +15,7 @@
 
 #include "document/DocumentTexts.h"
 #include "document/LayerStack.h"
+#include "document/UndoHistory.h"
 #include "document/Utf16.h"
 #include "shell/CMainFrame.h"
 #include "shell/DocumentSession.h"
@@ -33,7 +34,7 @@ void LayerListWidget::dropEvent(QDropEvent* event) {
 void LayerListWidget::DropAt(const QPoint& position) {
     QListWidgetItem* target = itemAt(position);
     const int from = currentRow();
-    if (target && from >= 0 && row(target) != from) emit swapRequested(from, row(target));
+    if (target && from >= 0 && row(target) != from) Q_EMIT swapRequested(from, row(target));
 }
 
 CDlg_Layer::CDlg_Layer(CMainFrame* frame) : QDialog(frame, Qt::Tool), m_frame(frame) {
@@ -154,6 +155,12 @@ void CDlg_Layer::Refresh() {
             m_blend->setCurrentText(QString::fromUtf8(BlendModeText(cur.blendMode)));
         }
     }
+    m_history->clear();
+    if (any)
+        for (const std::string& row : m_document->doc().History().HistoryRows())
+            m_history->addItem(QString::fromStdString(row));
+    m_undo->setEnabled(any && m_document->doc().History().CanUndo());
+    m_redo->setEnabled(any && m_document->doc().History().CanRedo());
     m_refreshing = false;
 }
 

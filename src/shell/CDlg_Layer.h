@@ -23,7 +23,7 @@ public:
     using QListWidget::QListWidget;
     // The current row dropped at a point of the viewport.
     void DropAt(const QPoint& position);
-signals:
+Q_SIGNALS:
     void swapRequested(int fromRow, int toRow);
 
 protected:

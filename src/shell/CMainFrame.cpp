@@ -28,10 +28,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <cstring>
 
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "document/DocumentIO.h"
+#include "document/UndoHistory.h"
 #include "document/Utf16.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
@@ -156,6 +158,13 @@ public:
             case cmd::kFilePrint: return true;
             case cmd::kLayerDelete:
                 state.enabled = doc.doc().CountLayers() > 1;
+                return true;
+            case cmd::kEditUndo: state.enabled = DocumentSession::HasCommand(id) && doc.doc().History().CanUndo(); return true;
+            case cmd::kEditRedo: state.enabled = DocumentSession::HasCommand(id) && doc.doc().History().CanRedo(); return true;
+            case cmd::kEditPaste:
+                // Paste needs a picture on the clipboard.
+                state.enabled = DocumentSession::HasCommand(id) && QApplication::clipboard()->mimeData() &&
+                                QApplication::clipboard()->mimeData()->hasImage();
                 return true;
             default: return DocumentSession::HasCommand(id);
         }
@@ -383,6 +392,41 @@ QList<CVandView*> CMainFrame::Views() const {
     return views;
 }
 
+void CMainFrame::AttachDocument(DocumentSession* document) {
+    CVandDoc& doc = document->doc();
+    doc.SetChangeListener([this, document](CVandDoc&) {
+        document->MarkChanged();
+        UpdateAllViews(document, 0);
+        RefreshLayerWindow();
+    });
+    UndoHistory& history = doc.History();
+    history.currentCommand = [this] { return m_currentTool; };
+    // A step keeps the zoom, the fit mode and the scroll position of the views.
+    history.captureView = [document] {
+        ViewValues values;
+        const ViewState& s = document->view();
+        std::memcpy(&values.state[0], &s.zoom, sizeof(float));
+        values.state[1] = s.fitToWindow;
+        values.state[2] = s.scrollX;
+        values.state[3] = s.scrollY;
+        return values;
+    };
+    history.restoreView = [this, document](const ViewValues& values) {
+        ViewState& s = document->view();
+        float zoom = 1.0f;
+        std::memcpy(&zoom, &values.state[0], sizeof(float));
+        if (zoom >= kMinZoom && zoom <= kMaxZoom) s.zoom = zoom;
+        s.fitToWindow = values.state[1] ? 1 : 0;
+        s.keepFrameSize = 1;
+        UpdateAllViews(document, kUpdateHintZoom);
+    };
+    history.changed = [this, document] {
+        document->MarkChanged();
+        UpdateAllViews(document, 0);
+        RefreshLayerWindow();
+    };
+}
+
 CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     auto* view = new CVandView(std::move(document), this);
     QMdiSubWindow* child = m_mdi->addSubWindow(view);
@@ -400,6 +444,7 @@ CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
 
 bool CMainFrame::NewDocument() {
     auto document = std::make_shared<DocumentSession>();
+    AttachDocument(document.get());
     const int32_t c = m_env.background;
     m_newPicture.backgroundColour = MakeQuad(uint8_t(c & 0xFF), uint8_t((c >> 8) & 0xFF), uint8_t((c >> 16) & 0xFF));
     if (!document->doc().NewDocument(m_newPicture)) return false;
@@ -409,6 +454,7 @@ bool CMainFrame::NewDocument() {
 
 bool CMainFrame::OpenDocument(const QString& path) {
     auto document = std::make_shared<DocumentSession>();
+    AttachDocument(document.get());
     if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
     AddView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());

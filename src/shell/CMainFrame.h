@@ -52,6 +52,8 @@ public:
     DocumentSession* ActiveDocument() const;
     QList<CVandView*> Views() const;
     QMdiArea* mdiArea() const { return m_mdi; }
+    // Connects a new document's change and history hooks to the windows.
+    void AttachDocument(DocumentSession* document);
     CVandView* AddView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
     bool OpenDocument(const QString& path);

@@ -104,7 +104,7 @@ class EditorWindowTest : public QObject {
         return Frame()->Action(id)->isEnabled();
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_picture = m_dir.filePath("pic.bmp");
@@ -277,6 +277,29 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(window->layerList()->count(), 1);
         QVERIFY(!Enabled(cmd::kLayerDelete));
+    }
+
+    void historyButtonsUndoAndRedoThroughTheCommands() {
+        Start({m_picture});
+        Trigger(cmd::kLayerWindow);
+        CDlg_Layer* window = Frame()->layerWindow();
+        QVERIFY(!Enabled(cmd::kEditUndo));
+        QVERIFY(!window->undoButton()->isEnabled());
+        Trigger(cmd::kLayerAdd);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->layerList()->count(), 2);
+        QCOMPARE(window->historyList()->count(), 2);
+        QVERIFY(window->historyList()->item(0)->text().contains(QString::fromUtf8(texts::kStepAddLayer)));
+        QVERIFY(Enabled(cmd::kEditUndo));
+        QTest::mouseClick(window->undoButton(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(View()->document().doc().CountLayers(), 1);
+        QCOMPARE(window->layerList()->count(), 1);
+        QVERIFY(Enabled(cmd::kEditRedo));
+        QTest::mouseClick(window->redoButton(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(View()->document().doc().CountLayers(), 2);
+        QCOMPARE(window->layerList()->count(), 2);
     }
 
     void closingAsksAboutModifiedDocumentsAndCancelKeepsRunning() {

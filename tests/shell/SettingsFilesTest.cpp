@@ -39,7 +39,7 @@ std::string StoredFile(const std::string& fontLine, const std::string& names) {
 
 class SettingsFilesTest : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void everyFieldRoundTripsInTheStoredOrder() {
         EnvSettings env;
         env.foreground = 0x123456;
