@@ -4,11 +4,7 @@
 
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    quillory::PixelByteLimit() = 1u << 20;  // small pictures keep the runs fast
-    return 0;
-}
+#include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quillory::ImageStream stream(data, uint32_t(size));

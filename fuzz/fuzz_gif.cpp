@@ -6,14 +6,9 @@
 
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
-
-void TouchPixels(const quillory::NyZazo& picture) {
-    volatile uint32_t sum = 0;
-    for (int y = 0; y < picture.Height(); y += 7)
-        for (int x = 0; x < picture.Width(); x += 7) sum += picture.GetPixelColour(x, y).red;
-}
 
 void RoundTrip(quillory::NyZazo& picture) {
     quillory::ImageStream out(quillory::ImageStream::kMemory);
@@ -28,23 +23,18 @@ void RoundTrip(quillory::NyZazo& picture) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    quillory::PixelByteLimit() = 1u << 20;  // small pictures keep the runs fast
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quillory::ImageStream stream(data, uint32_t(size));
     quillory::NyZazo picture;
     if (!picture.Decode(stream, 2)) return 0;
-    TouchPixels(picture);
+    quillory::fuzz::TouchPixels(picture);
     // Small pictures only: the pixel-by-pixel comparison is slow under the sanitizers.
     if (uint64_t(picture.Width()) * uint64_t(picture.Height()) <= 65536) RoundTrip(picture);
     if (picture.frameCount > 1) {
         quillory::ImageStream again(data, uint32_t(size));
         quillory::NyZazo last;
         last.frameIndex = picture.frameCount - 1;
-        if (last.Decode(again, 2)) TouchPixels(last);
+        if (last.Decode(again, 2)) quillory::fuzz::TouchPixels(last);
     }
     return 0;
 }

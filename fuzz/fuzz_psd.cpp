@@ -5,6 +5,7 @@
 #include "core/FormatCodes.h"
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
+#include "fuzz/FuzzSupport.h"
 #include "core/PsdReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

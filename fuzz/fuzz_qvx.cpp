@@ -5,12 +5,8 @@
 
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
+#include "fuzz/FuzzSupport.h"
 #include "document/QvxFormat.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    quillory::PixelByteLimit() = 1u << 20;  // small pictures keep the runs fast
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quillory;

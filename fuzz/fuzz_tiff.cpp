@@ -5,17 +5,14 @@
 
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
+#include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quillory::ImageStream stream(data, uint32_t(size));
     quillory::NyZazo picture;
     picture.frameIndex = size > 0 && (data[size - 1] & 1) ? 1 : 0;
     if (picture.Decode(stream, 3)) {
-        uint32_t sum = 0;
-        for (int y = 0; y < picture.Height(); y += 7)
-            for (int x = 0; x < picture.Width(); x += 7) sum += picture.GetPixelColour(x, y).red;
-        volatile uint32_t sink = sum;
-        (void)sink;
+        quillory::fuzz::TouchPixels(picture);
         if (uint64_t(picture.Width()) * uint64_t(picture.Height()) <= 1u << 16) {
             quillory::ImageStream out(quillory::ImageStream::kMemory);
             (void)picture.Encode(out, 3);

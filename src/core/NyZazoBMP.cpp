@@ -40,27 +40,6 @@ uint8_t MaskChannel(uint32_t pixel, uint32_t mask) {
     return uint8_t(v * 255 / ((1u << width) - 1));
 }
 
-// Byte source for run-length data, read from the stream in blocks.
-class RunReader {
-public:
-    explicit RunReader(ImageStream& s) : m_stream(s) {}
-    bool Next(uint8_t& b) {
-        if (m_pos == m_count) {
-            m_count = m_stream.Read(m_buffer, 1, sizeof m_buffer);
-            m_pos = 0;
-            if (m_count == 0) return false;
-        }
-        b = m_buffer[m_pos++];
-        return true;
-    }
-
-private:
-    ImageStream& m_stream;
-    uint8_t m_buffer[16384];
-    size_t m_pos = 0;
-    size_t m_count = 0;
-};
-
 // Writes run-length pixels, dropping everything outside the picture.
 class RunTarget {
 public:
@@ -291,7 +270,7 @@ bool NyZazoBMP::ReadBitFieldRows(ImageStream& stream, const uint32_t masks[4]) {
 // RLE8 and RLE4. Runs, deltas and absolute runs that leave the picture are clipped;
 // decoding goes on with what fits.
 bool NyZazoBMP::DecodeRle(ImageStream& stream, bool nibbles) {
-    RunReader in(stream);
+    BlockReader in(stream);
     RunTarget out(*this, nibbles);
     const int height = Height();
     int64_t x = 0, row = 0;

@@ -19,24 +19,10 @@ constexpr uint8_t kRunLengthEncoding = 1;
 constexpr uint8_t kPaletteSignature = 12;
 constexpr uint8_t kRunMarker = 0xC0;
 
-// Bytes of the file in 16384-byte blocks, and the run state of the line decoder.
-class RunReader {
+// The bytes of the file and the run state of the line decoder.
+class RunReader : public BlockReader {
 public:
-    explicit RunReader(ImageStream& s) : m_stream(s) {}
-    bool Next(uint8_t& b) {
-        if (m_pos == m_count) {
-            m_count = m_stream.Read(m_buffer, 1, sizeof m_buffer);
-            m_pos = 0;
-            if (m_count == 0) return false;
-        }
-        b = m_buffer[m_pos++];
-        return true;
-    }
-    bool NextBlock(uint8_t* out, size_t n) {
-        for (size_t i = 0; i < n; ++i)
-            if (!Next(out[i])) return false;
-        return true;
-    }
+    explicit RunReader(ImageStream& s) : BlockReader(s) {}
 
     // Fills one scan line of `n` bytes. Runs may continue into the next line, but
     // never past `remaining`, the bytes left in the whole picture.
@@ -67,10 +53,6 @@ public:
     }
 
 private:
-    ImageStream& m_stream;
-    uint8_t m_buffer[16384];
-    size_t m_pos = 0;
-    size_t m_count = 0;
     uint32_t m_runLeft = 0;
     uint8_t m_runValue = 0;
 };

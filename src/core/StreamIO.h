@@ -43,4 +43,30 @@ inline bool WriteLe32(ImageStream& s, uint32_t v) {
     return WriteBytes(s, b, 4);
 }
 
+// Bytes of a stream in 16384-byte blocks, for decoders that consume one byte at a time.
+class BlockReader {
+public:
+    explicit BlockReader(ImageStream& s) : m_stream(s) {}
+    [[nodiscard]] bool Next(uint8_t& b) {
+        if (m_pos == m_count) {
+            m_count = m_stream.Read(m_buffer, 1, sizeof m_buffer);
+            m_pos = 0;
+            if (m_count == 0) return false;
+        }
+        b = m_buffer[m_pos++];
+        return true;
+    }
+    [[nodiscard]] bool NextBlock(uint8_t* out, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            if (!Next(out[i])) return false;
+        return true;
+    }
+
+private:
+    ImageStream& m_stream;
+    uint8_t m_buffer[16384];
+    size_t m_pos = 0;
+    size_t m_count = 0;
+};
+
 }  // namespace quillory

@@ -1,0 +1,27 @@
+#pragma once
+// Shared pieces of the fuzz targets.
+#include <cstdint>
+
+#include "core/NyZazo.h"
+
+namespace quillory::fuzz {
+
+// Small pictures keep the runs fast; larger sizes only repeat the same code paths.
+inline void LimitPictureSize() { PixelByteLimit() = 1u << 20; }
+
+// Reads pixels through the accessors to catch a header that lies about the block.
+inline void TouchPixels(const NyZazo& picture) {
+    uint32_t sum = 0;
+    for (int y = 0; y < picture.Height(); y += 7)
+        for (int x = 0; x < picture.Width(); x += 7) sum += picture.GetPixelColour(x, y).red;
+    volatile uint32_t sink = sum;
+    (void)sink;
+}
+
+}  // namespace quillory::fuzz
+
+// Every target lowers the picture size limit before its first input.
+extern "C" inline int LLVMFuzzerInitialize(int*, char***) {
+    quillory::fuzz::LimitPictureSize();
+    return 0;
+}
