@@ -1,12 +1,11 @@
 // Decodes every BMP of the shared corpus and compares with the reference decodes.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "core/NyZazo.h"
+#include "support/CorpusManifest.h"
 #include "support/TestFiles.h"
 
 using namespace quillory;
@@ -53,26 +52,11 @@ const std::map<std::string, std::string> kToleratedDifferences = {
     {"q_pal8os2v2.bmp", "64-byte OS/2 2.x header"},
 };
 
-std::map<std::string, std::string> BestReferences() {
-    std::map<std::string, std::string> refs;
-    std::ifstream in(test::CorpusDir() / "MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t')) cols.push_back(col);
-        if (cols.size() > 10 && cols[0].rfind("bmp/", 0) == 0) refs[cols[0].substr(4)] = cols[10];
-    }
-    return refs;
-}
-
 }  // namespace
 
 TEST(BmpCorpus, EveryFileDecodesOrFailsAsIntended) {
     if (!test::HaveCorpus()) GTEST_SKIP() << "shared corpus not found at " << test::CorpusDir();
-    auto refs = BestReferences();
+    auto refs = test::BestReferences("bmp");
     ASSERT_GT(refs.size(), 50u);
     int compared = 0;
     for (const auto& [name, ref] : refs) {

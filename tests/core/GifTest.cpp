@@ -18,6 +18,7 @@
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
 #include "core/NyZazoGIF.h"
+#include "support/CorpusManifest.h"
 #include "support/TestFiles.h"
 
 using namespace quillory;
@@ -630,28 +631,6 @@ TEST(GifPillow, WeReadWhatPillowWrites) {
 
 namespace {
 
-struct GifCorpusRow {
-    std::string name;
-    int frames = 0;
-    std::string bestRef;
-};
-
-std::vector<GifCorpusRow> GifCorpusRows() {
-    std::vector<GifCorpusRow> rows;
-    std::ifstream in(test::CorpusDir() / "MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t')) cols.push_back(col);
-        if (cols.size() > 10 && cols[0].rfind("gif/", 0) == 0)
-            rows.push_back({cols[0].substr(4), std::atoi(cols[6].c_str()), cols[10]});
-    }
-    return rows;
-}
-
 // Frames whose pixels differ from the reference because of our rules.
 const std::map<std::pair<std::string, int>, const char*> kIntendedDifferences = {
     {{"issue_2811.gif", 0}, "minimum code size 11 is outside 2..9: the rows keep the white fill"},
@@ -679,28 +658,29 @@ const std::map<std::string, const char*> kRefused = {
 // transparent here are not compared (the reference shows what lies below).
 TEST(GifCorpus, EveryFrameMatchesTheReferenceWhereTheRulesAgree) {
     if (!test::HaveCorpus()) GTEST_SKIP() << "shared corpus not found at " << test::CorpusDir();
-    const auto rows = GifCorpusRows();
+    const auto rows = test::CorpusEntries("gif");
     ASSERT_GE(rows.size(), 30u);
     int compared = 0;
-    for (const auto& row : rows) {
-        const std::string path = (test::CorpusDir() / "gif" / row.name).string();
-        if (auto refused = kRefused.find(row.name); refused != kRefused.end()) {
+    for (const auto& entry : rows) {
+        const std::string name = test::CorpusFileName(entry.path);
+        const std::string path = (test::CorpusDir() / entry.path).string();
+        if (auto refused = kRefused.find(name); refused != kRefused.end()) {
             NyZazo p;
             p.SetLastError("");
-            EXPECT_FALSE(p.Load(path, kGif)) << row.name << ": " << refused->second;
-            EXPECT_STRNE(p.lastError, "") << row.name;
+            EXPECT_FALSE(p.Load(path, kGif)) << name << ": " << refused->second;
+            EXPECT_STRNE(p.lastError, "") << name;
             continue;
         }
-        for (int frame = 0; frame < std::min(row.frames, 4); ++frame) {
-            SCOPED_TRACE(row.name + " frame " + std::to_string(frame));
+        for (int frame = 0; frame < std::min(entry.frames, 4); ++frame) {
+            SCOPED_TRACE(name + " frame " + std::to_string(frame));
             NyZazo p;
             p.frameIndex = frame;
             ImageStream stream(ImageStream::kFile);
             ASSERT_TRUE(stream.OpenFile(path, "rb"));
             ASSERT_TRUE(p.Decode(stream, kGif)) << p.lastError;
-            EXPECT_EQ(p.frameCount, row.frames);
+            EXPECT_EQ(p.frameCount, entry.frames);
             const std::string refName =
-                frame == 0 ? row.bestRef : "ref/" + row.name + ".f" + std::to_string(frame) + ".png";
+                frame == 0 ? entry.bestRef : "ref/" + name + ".f" + std::to_string(frame) + ".png";
             if (refName == "-" || !std::filesystem::exists(test::CorpusDir() / refName)) continue;
             const test::RgbaImage ref = test::LoadPng((test::CorpusDir() / refName).string());
             ASSERT_TRUE(ref.Valid());
@@ -717,7 +697,7 @@ TEST(GifCorpus, EveryFrameMatchesTheReferenceWhereTheRulesAgree) {
                     const uint8_t* got = &ours.rgba[(size_t(y) * ours.width + x) * 4];
                     if (want[3] == 0 || std::memcmp(want, got, 3) != 0) ++differing;
                 }
-            if (kIntendedDifferences.count({row.name, frame}) == 0) {
+            if (kIntendedDifferences.count({name, frame}) == 0) {
                 EXPECT_EQ(differing, 0);
                 ++compared;
             } else {

@@ -29,4 +29,15 @@ std::vector<CorpusEntry> CorpusEntries(const std::string& format) {
     return out;
 }
 
+std::map<std::string, std::string> BestReferences(const std::string& format) {
+    std::map<std::string, std::string> refs;
+    for (const CorpusEntry& e : CorpusEntries(format)) refs[CorpusFileName(e.path)] = e.bestRef;
+    return refs;
+}
+
+std::string CorpusFileName(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace quillory::test

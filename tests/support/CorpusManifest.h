@@ -1,5 +1,6 @@
 #pragma once
 // Rows of the corpus MANIFEST.tsv.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,11 @@ struct CorpusEntry {
 
 // The rows of one format folder, in manifest order; empty without a corpus.
 std::vector<CorpusEntry> CorpusEntries(const std::string& format);
+
+// File name (without folder) -> best reference path of one format folder; empty when there is none.
+std::map<std::string, std::string> BestReferences(const std::string& format);
+
+// The file name part of a corpus path ("gif/a.gif" -> "a.gif").
+std::string CorpusFileName(const std::string& path);
 
 }  // namespace quillory::test
