@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -33,10 +36,12 @@
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "document/DocumentIO.h"
+#include "document/HistoryTexts.h"
 #include "document/UndoHistory.h"
 #include "document/Utf16.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
+#include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
 #include "shell/Dlg_QvxFile.h"
 #include "document/DocumentTexts.h"
@@ -61,6 +66,12 @@ const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd
                                cmd::kToolFill,       0,                      cmd::kZoomIn,         cmd::kZoomOut,
                                cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
                                cmd::kLayerWindow};
+
+// Registered with the document's commands, but each opens a new document, so the frame runs them.
+bool IsSampleCommand(int id) {
+    return id == cmd::kLoadJpegSample || id == cmd::kLoadGifSample || id == cmd::kLoadTifSample ||
+           id == cmd::kLoadBitmapSample;
+}
 
 bool IsExclusiveTool(int id) { return id >= cmd::kExclusiveToolFirst && id <= cmd::kExclusiveToolLast; }
 
@@ -114,7 +125,7 @@ public:
 
     bool OnCommand(int id) override {
         CVandView* view = m_frame.ActiveView();
-        if (!view) return false;
+        if (!view || IsSampleCommand(id)) return false;
         DocumentSession& doc = view->document();
         switch (id) {
             case cmd::kFileSave: m_frame.SaveDocument(doc, false); return true;
@@ -140,6 +151,13 @@ public:
                 if (ok && doc.Execute(id, "name", name.toStdString())) m_frame.DocumentChanged(&doc);
                 return true;
             }
+            case cmd::kLayerEffect: {
+                if (!DocumentSession::HasCommand(id)) return false;
+                CommandParameters parameters;
+                if (!AskLayerEffect(parameters)) return true;
+                if (doc.Execute(id, parameters)) m_frame.DocumentChanged(&doc);
+                return true;
+            }
             default: break;
         }
         if (!DocumentSession::HasCommand(id)) return false;
@@ -149,7 +167,7 @@ public:
 
     bool OnUpdateCommand(int id, CommandState& state) override {
         CVandView* view = m_frame.ActiveView();
-        if (!view) return false;
+        if (!view || IsSampleCommand(id)) return false;
         DocumentSession& doc = view->document();
         switch (id) {
             case cmd::kFileSave:
@@ -171,6 +189,39 @@ public:
     }
 
 private:
+    // The shadow's size (3 each time the dialog opens), colour and the two choices.
+    bool AskLayerEffect(CommandParameters& parameters) {
+        QDialog dialog(&m_frame);
+        dialog.setWindowTitle(Label(texts::kCmdTextLayerEffect));
+        auto* form = new QFormLayout(&dialog);
+        auto* size = new QSpinBox(&dialog);
+        size->setRange(0, 17);
+        size->setValue(3);
+        QColor colour = Qt::black;
+        auto* colourButton = new QToolButton(&dialog);
+        colourButton->setText(Label(shelltexts::kEffectColour));
+        QObject::connect(colourButton, &QToolButton::clicked, &dialog, [&] {
+            const QColor c = QColorDialog::getColor(colour, &dialog);
+            if (c.isValid()) colour = c;
+        });
+        auto* shadowOnly = new QCheckBox(Label(texts::kShadowOnlyLabel), &dialog);
+        auto* remove = new QCheckBox(Label(texts::kRemoveEffectLabel), &dialog);
+        form->addRow(Label(shelltexts::kEffectSize), size);
+        form->addRow(colourButton);
+        form->addRow(shadowOnly);
+        form->addRow(remove);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        form->addRow(buttons);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        parameters.Set("size", std::to_string(size->value()));
+        parameters.Set("colour", QString::asprintf("%02x%02x%02x", colour.red(), colour.green(), colour.blue()).toStdString());
+        parameters.Set("shadowOnly", shadowOnly->isChecked() ? "1" : "0");
+        parameters.Set("remove", remove->isChecked() ? "1" : "0");
+        return true;
+    }
+
     CMainFrame& m_frame;
 };
 
@@ -429,6 +480,7 @@ void CMainFrame::AttachDocument(DocumentSession* document) {
 
 CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     auto* view = new CVandView(std::move(document), this);
+    view->ApplyCursor(m_env.cursorKind);
     QMdiSubWindow* child = m_mdi->addSubWindow(view);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(QString::fromStdString(view->document().title()));
@@ -563,6 +615,30 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kAppExit: close(); return true;
+        case cmd::kEnvironment: {
+            CVandView* view = ActiveView();
+            if (view) view->PauseSelectionTimer();
+            CDlg_SetEnvironment dialog(m_env, this);
+            if (dialog.exec() == QDialog::Accepted) {
+                m_env = dialog.Apply(m_env);
+                for (CVandView* v : Views()) {
+                    v->ApplyCursor(m_env.cursorKind);
+                    v->document().MarkChanged();
+                    v->viewport()->update();
+                }
+            }
+            if (view) view->ResumeSelectionTimer();
+            return true;
+        }
+        case cmd::kLoadJpegSample:
+        case cmd::kLoadGifSample:
+        case cmd::kLoadTifSample:
+        case cmd::kLoadBitmapSample: {
+            auto document = std::make_shared<DocumentSession>();
+            AttachDocument(document.get());
+            if (document->Execute(id)) AddView(document);
+            return true;
+        }
         case cmd::kLayerWindow: ToggleLayerWindow(); return true;
         case cmd::kWindowCascade: m_mdi->cascadeSubWindows(); return true;
         case cmd::kWindowTile: m_mdi->tileSubWindows(); return true;
@@ -591,7 +667,12 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kFileNew:
         case cmd::kFileOpen:
         case cmd::kAppExit:
-        case cmd::kAppAbout: return true;
+        case cmd::kAppAbout:
+        case cmd::kEnvironment: return true;
+        case cmd::kLoadJpegSample:
+        case cmd::kLoadGifSample:
+        case cmd::kLoadTifSample:
+        case cmd::kLoadBitmapSample: state.enabled = DocumentSession::HasCommand(id); return true;
         case cmd::kLayerWindow: state.checked = m_layerWindow && m_layerWindow->isVisible(); return true;
         case cmd::kWindowCascade:
         case cmd::kWindowTile:

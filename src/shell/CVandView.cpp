@@ -30,6 +30,16 @@ CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* fram
 
 CVandView::~CVandView() { m_timer.stop(); }
 
+void CVandView::ApplyCursor(int cursorKind) {
+    switch (cursorKind) {
+        case 1: viewport()->setCursor(Qt::ArrowCursor); break;
+        case 2: viewport()->setCursor(Qt::UpArrowCursor); break;
+        case 3: viewport()->setCursor(Qt::PointingHandCursor); break;  // the program's own cursor
+        case 4: viewport()->setCursor(Qt::IBeamCursor); break;
+        default: viewport()->setCursor(Qt::CrossCursor); break;
+    }
+}
+
 ScrollGeometry CVandView::CurrentScroll() const {
     return ScrollGeometry{m_totalWidth, m_totalHeight, horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }

@@ -35,6 +35,14 @@ public:
     // Resizes the child frame so its client fits the zoomed picture (not when minimised or maximised).
     void FitChildFrame();
 
+    // The selection timer pauses while a modal dialog of the frame is open.
+    void PauseSelectionTimer() { m_timer.stop(); }
+    void ResumeSelectionTimer() {
+        if (m_timerRules.running()) m_timer.start();
+    }
+    // The cursor of the environment's cursor kind.
+    void ApplyCursor(int cursorKind);
+
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
 

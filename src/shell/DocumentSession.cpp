@@ -12,6 +12,12 @@ bool DocumentSession::Execute(int id, const std::string& parameterName, const st
     return done;
 }
 
+bool DocumentSession::Execute(int id, const CommandParameters& parameters) {
+    const bool done = CommandRegistry::Instance().Execute(id, m_doc, parameters);
+    m_view.needsRedraw = 1;
+    return done;
+}
+
 bool DocumentSession::HasCommand(int id) { return CommandRegistry::Instance().Find(id) != nullptr; }
 
 bool DocumentSession::MoveCurrentLayer(int dx, int dy) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/CVandDoc.h"
+#include "document/CommandRegistry.h"
 #include "view/ViewState.h"
 
 namespace quillory {
@@ -34,6 +35,7 @@ public:
 
     // A command of the engine's registry on this document; false when unknown or refused.
     bool Execute(int id, const std::string& parameterName = {}, const std::string& parameterValue = {});
+    bool Execute(int id, const CommandParameters& parameters);
     static bool HasCommand(int id);
 
     bool MoveCurrentLayer(int dx, int dy);

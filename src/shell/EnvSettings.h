@@ -19,6 +19,8 @@ inline constexpr int kMinFontSize = 2;
 inline constexpr int kTextTableRows = 200;
 inline constexpr int kTextTableColumnChars = 80;
 inline constexpr int kTransparencyDisplayAtStart = 3;
+inline constexpr int kMinGridSpacingSetting = 4;
+inline constexpr int kMaxGridSpacingSetting = 200;
 
 struct ColourSpot {
     int32_t index = 0, x = 0, y = 0;  // place of a colour in the colour chooser

@@ -35,6 +35,22 @@ inline constexpr const char* kForeground = "전경색";
 inline constexpr const char* kBackground = "배경색";
 inline constexpr const char* kBrushSize = "붓 크기";
 
+// The environment dialog.
+inline constexpr const char* kEnvironmentTitle = "환경설정";
+inline constexpr const char* kEnvGridSpacing = "격자 간격";
+inline constexpr const char* kEnvGridColour = "격자 색";
+inline constexpr const char* kEnvCursor = "커서 모양";
+inline constexpr const char* kEnvPointStyle = "점 표시 모양";
+inline constexpr const char* kEnvTransparency = "투명 부분 표시";
+inline constexpr const char* kEnvOpenAtStart = "시작할 때 열기 창";
+inline constexpr const char* kEnvCheckUpdates = "시작할 때 업데이트 확인";
+// Cursor kinds 0 to 4 (0 and any other value: cross-hair).
+inline constexpr const char* kCursorNames[] = {"십자", "화살표", "위쪽 화살표", "프로그램 커서", "글자 커서"};
+
+// The layer effect dialog.
+inline constexpr const char* kEffectSize = "그림자 크기";
+inline constexpr const char* kEffectColour = "그림자 색";
+
 inline constexpr const char* kAboutText = "Quillory 3.72";
 inline constexpr const char* kPreviewTitle = "미리보기";
 

@@ -1,6 +1,7 @@
 // The real editor window driven through its actions, keys, mouse and tool windows.
 #include <QActionGroup>
 #include <QComboBox>
+#include <QPrinter>
 #include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,10 +19,13 @@
 
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
+#include "core/Platform.h"
+#include "core/Samples.h"
 #include "document/DocumentTexts.h"
 #include "document/QvxFormat.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
+#include "shell/CDlg_SetEnvironment.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVandApp.h"
 #include "shell/CVandView.h"
@@ -371,6 +375,34 @@ private Q_SLOTS:
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
         QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));
         QVERIFY(Frame()->Action(cmd::kToolBrush)->actionGroup()->isExclusive());
+    }
+
+    void environmentSamplesPrintingAndProgress() {
+        Start({m_picture});
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<CDlg_SetEnvironment*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->gridSpacingField()->setValue(24);
+            dialog->accept();
+        });
+        Trigger(cmd::kEnvironment);
+        QCOMPARE(Frame()->env().gridSpacing, -24);  // still hidden
+
+        Frame()->Dispatch(cmd::kLoadBitmapSample);
+        QCOMPARE(Frame()->Views().size(), 2);
+        QCOMPARE(View()->document().title(), SampleTitle(cmd::kLoadBitmapSample, 0));
+
+        const QString pdf = m_dir.filePath("print.pdf");
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            View()->Print(printer);
+        }
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+
+        CurrentPlatform().SetProgress(42);
+        QCOMPARE(Frame()->progressBar()->value(), 42);
     }
 
     void newPictureDialogAndOpenPreview() {
