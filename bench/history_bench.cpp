@@ -2,7 +2,6 @@
 // disk 20 steps take; and the shadow computation on the same layer.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "document/CVandDoc.h"
@@ -45,14 +44,6 @@ void Stroke(CVandDoc& doc, int seed) {
         layer.PixelRow(y)[3 * x] = uint8_t(seed + k);
     }
     doc.RecordStep("붓그리기", StepCode::Pixels);
-}
-
-uint64_t FolderBytes(const std::string& folder, int documentNumber) {
-    uint64_t bytes = 0;
-    const std::string mark = "_" + std::to_string(documentNumber);
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().filename().string().find(mark) != std::string::npos) bytes += entry.file_size();
-    return bytes;
 }
 
 void BM_RecordStep(benchmark::State& state) {
@@ -99,8 +90,7 @@ void BM_TwentyStepsOnDisk(benchmark::State& state) {
     auto doc = MakeDocument(state.range(0) == 1);
     for (auto _ : state)
         for (int s = 1; s <= 20; ++s) Stroke(*doc, s);
-    const StepFileStore* store = doc->History().Store();
-    state.counters["MiB"] = double(FolderBytes(store->Folder(), store->DocumentNumber())) / (1 << 20);
+    state.counters["MiB"] = double(doc->History().Store()->DiskBytes()) / (1 << 20);
     state.SetLabel(state.range(0) == 1 ? "photo" : "blank");
 }
 BENCHMARK(BM_TwentyStepsOnDisk)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -14,27 +14,34 @@ namespace {
 // Copies a plane into a saved plane of the same size chunk by chunk, writing only
 // the chunks that differ: after a step most of a large layer is unchanged, and
 // comparing costs less than rewriting the copy.
-void CopyChanged(const std::vector<uint8_t>& from, std::vector<uint8_t>& to) {
+bool CopyChanged(const std::vector<uint8_t>& from, std::vector<uint8_t>& to) {
     if (from.size() != to.size()) {
         to = from;
-        return;
+        return true;
     }
     constexpr size_t kChunk = 1 << 14;
+    bool changed = false;
     for (size_t at = 0; at < from.size(); at += kChunk) {
         const size_t n = std::min(kChunk, from.size() - at);
-        if (std::memcmp(from.data() + at, to.data() + at, n) != 0) std::memcpy(to.data() + at, from.data() + at, n);
+        if (std::memcmp(from.data() + at, to.data() + at, n) != 0) {
+            std::memcpy(to.data() + at, from.data() + at, n);
+            changed = true;
+        }
     }
+    return changed;
 }
 
 // Every stored field (through the record's stored form), then the planes.
-void CopyLayer(const LayerRecord& from, LayerRecord& to) {
+// True when a plane changed.
+bool CopyLayer(const LayerRecord& from, LayerRecord& to) {
     uint8_t fields[kLayerRecordFileBytes];
     StoreLayerRecord(from, fields);
     LoadLayerRecord(fields, kLayerRecordFileBytes, to);
-    CopyChanged(from.pixels, to.pixels);
-    CopyChanged(from.alpha, to.alpha);
-    CopyChanged(from.effect, to.effect);
+    bool changed = CopyChanged(from.pixels, to.pixels);
+    changed = CopyChanged(from.alpha, to.alpha) || changed;
+    changed = CopyChanged(from.effect, to.effect) || changed;
     to.text = from.text;
+    return changed;
 }
 
 }  // namespace
@@ -47,7 +54,7 @@ void SnapshotSlots::Save(SnapshotSlot slot, const DocumentHeader& header, const 
     area.picture.bitsPerPixel = header.bitsPerPixel;
     area.picture.colourCount = header.colourCount;
     area.picture.palette = header.palette;
-    CopyLayer(layer, area.layers[index]);
+    if (CopyLayer(layer, area.layers[index]) || !area.saved[index]) ++area.generation[index];
     area.saved[index] = true;
 }
 
@@ -83,6 +90,7 @@ void SnapshotSlots::Forget(SnapshotSlot slot, int index) {
     Area& area = AreaOf(slot);
     area.layers[index] = LayerRecord{};
     area.saved[index] = false;
+    ++area.generation[index];
 }
 
 void SnapshotSlots::MovePosition(SnapshotSlot slot, int index, int32_t x, int32_t y) {

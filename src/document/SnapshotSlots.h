@@ -26,6 +26,8 @@ public:
     // layer unchanged, when nothing was saved for that index.
     bool Restore(SnapshotSlot slot, LayerRecord& layer, int index) const;
     bool Has(SnapshotSlot slot, int index) const;
+    // Changes whenever the saved planes of an index change.
+    uint64_t Generation(SnapshotSlot slot, int index) const { return AreaOf(slot).generation[index]; }
     const LayerRecord& Saved(SnapshotSlot slot, int index) const { return AreaOf(slot).layers[index]; }
     // Saves every layer in use.
     void SaveAll(SnapshotSlot slot, const DocumentHeader& header, const LayerStack& stack);
@@ -51,6 +53,7 @@ private:
         PictureValues picture;
         LayerRecord layers[kMaxLayers];
         bool saved[kMaxLayers] = {};
+        uint64_t generation[kMaxLayers] = {};
     };
     Area& AreaOf(SnapshotSlot slot) { return m_areas[int(slot)]; }
     const Area& AreaOf(SnapshotSlot slot) const { return m_areas[int(slot)]; }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 
@@ -19,7 +20,7 @@ namespace quillory {
 namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'L', 'U', 'D'};
-constexpr uint32_t kStepFormat = 1;
+constexpr uint32_t kStepFormat = 2;
 constexpr int kSections = 5;  // pixels, opacity, shadow, selection mask, text
 constexpr int kHeaderBytes = 16 + kSections * 16;
 // A multiple of 3 and of 8, so a plane of one repeated 24-bit colour repeats
@@ -157,24 +158,35 @@ private:
     size_t m_end = 0;
 };
 
+constexpr int kRefBytes = 12;  // pack number (u32) and offset (u64) of a stored block
+
 struct Section {
     const uint8_t* data = nullptr;
     uint64_t length = 0;
+    const uint8_t* base = nullptr;  // the same plane as last written, or null
+    const std::vector<StepFileStore::BlockRef>* baseRefs = nullptr;
     std::vector<uint8_t> codes;
     std::vector<uint8_t> values;
-    uint64_t rawBlockBytes = 0;
+    std::vector<StepFileStore::BlockRef> refs;  // one per block; pack 0 for blocks without data
 
     uint64_t Blocks() const { return (length + kBlockBytes - 1) / kBlockBytes; }
-    uint64_t StoredLength() const { return 2 * Blocks() + rawBlockBytes; }
+    uint64_t StoredLength() const {
+        uint64_t stored = 2 * Blocks();
+        for (uint8_t code : codes) stored += code == kRaw ? kRefBytes : 0;
+        return stored;
+    }
 };
 
 bool Uniform(const uint8_t* p, size_t n) { return n == 0 || std::memcmp(p, p + 1, n - 1) == 0; }
 
-void Encode(Section& s) {
+// Blocks that are uniform or repeat the block before take no data; a block equal
+// to the same block of the base reuses the data stored for it; the rest go to the
+// new pack at `packSize`, recorded in `fresh` as (plane offset, bytes).
+void Encode(Section& s, uint32_t pack, uint64_t& packSize, std::vector<std::pair<const uint8_t*, size_t>>& fresh) {
     const uint64_t blocks = s.Blocks();
     s.codes.assign(blocks, kRaw);
     s.values.assign(blocks, 0);
-    s.rawBlockBytes = 0;
+    s.refs.assign(blocks, StepFileStore::BlockRef{});
     for (uint64_t b = 0; b < blocks; ++b) {
         const uint8_t* p = s.data + b * kBlockBytes;
         const size_t n = size_t(std::min<uint64_t>(kBlockBytes, s.length - b * kBlockBytes));
@@ -183,46 +195,82 @@ void Encode(Section& s) {
             s.values[b] = p[0];
         } else if (b > 0 && n == kBlockBytes && std::memcmp(p, p - kBlockBytes, n) == 0) {
             s.codes[b] = kRepeat;
+        } else if (s.base && (*s.baseRefs)[b].pack != 0 && std::memcmp(p, s.base + b * kBlockBytes, n) == 0) {
+            s.refs[b] = (*s.baseRefs)[b];
         } else {
-            s.rawBlockBytes += n;
+            s.refs[b] = StepFileStore::BlockRef{pack, packSize};
+            if (!fresh.empty() && fresh.back().first + fresh.back().second == p) fresh.back().second += n;
+            else fresh.emplace_back(p, n);
+            packSize += n;
         }
     }
 }
 
 bool WriteSection(FileWriter& out, const Section& s) {
     if (!out.Write(s.codes.data(), s.codes.size()) || !out.Write(s.values.data(), s.values.size())) return false;
-    // Runs of raw blocks go out in one write straight from the plane.
-    const uint64_t blocks = s.Blocks();
-    uint64_t b = 0;
-    while (b < blocks) {
-        if (s.codes[b] != kRaw) {
-            ++b;
-            continue;
-        }
-        uint64_t end = b;
-        while (end < blocks && s.codes[end] == kRaw) ++end;
-        const uint64_t from = b * kBlockBytes;
-        const uint64_t to = std::min<uint64_t>(end * kBlockBytes, s.length);
-        if (!out.Write(s.data + from, size_t(to - from))) return false;
-        b = end;
+    std::vector<uint8_t> refs;
+    refs.reserve(s.codes.size() * kRefBytes);
+    for (size_t b = 0; b < s.codes.size(); ++b) {
+        if (s.codes[b] != kRaw) continue;
+        uint8_t ref[kRefBytes];
+        PutU32(ref, s.refs[b].pack);
+        PutU64(ref + 4, s.refs[b].offset);
+        refs.insert(refs.end(), ref, ref + kRefBytes);
     }
-    return true;
+    return out.Write(refs.data(), refs.size());
 }
 
-bool ReadSection(FileReader& in, uint64_t length, uint64_t stored, std::vector<uint8_t>& out) {
+// Open pack files of one read, each checked for the bytes asked of it.
+class PackReader {
+public:
+    explicit PackReader(const StepFileStore& store) : m_store(store) {}
+    ~PackReader() {
+        for (auto& [pack, fd] : m_open)
+            if (fd >= 0) ::close(fd);
+    }
+    bool Read(uint32_t pack, uint64_t offset, uint8_t* to, size_t n) {
+        auto it = m_open.find(pack);
+        if (it == m_open.end())
+            it = m_open.emplace(pack, ::open(m_store.PackPath(pack).c_str(), O_RDONLY | O_CLOEXEC)).first;
+        if (it->second < 0) return false;
+        while (n > 0) {
+            const ssize_t got = ::pread(it->second, to, n, off_t(offset));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            to += got;
+            offset += uint64_t(got);
+            n -= size_t(got);
+        }
+        return true;
+    }
+    std::vector<uint32_t> Packs() const {
+        std::vector<uint32_t> packs;
+        for (const auto& entry : m_open) packs.push_back(entry.first);
+        return packs;
+    }
+
+private:
+    const StepFileStore& m_store;
+    std::map<uint32_t, int> m_open;
+};
+
+bool ReadSection(FileReader& in, PackReader& packs, uint64_t length, uint64_t stored, std::vector<uint8_t>& out) {
     const uint64_t blocks = (length + kBlockBytes - 1) / kBlockBytes;
     if (stored < 2 * blocks) return false;
     std::vector<uint8_t> codes(blocks), values(blocks);
     if (!in.Read(codes.data(), codes.size()) || !in.Read(values.data(), values.size())) return false;
-    uint64_t raw = 0;
+    uint64_t stored2 = 2 * blocks;
     for (uint64_t b = 0; b < blocks; ++b) {
         const uint64_t n = std::min<uint64_t>(kBlockBytes, length - b * kBlockBytes);
-        if (codes[b] == kRaw) raw += n;
+        if (codes[b] == kRaw) stored2 += kRefBytes;
         else if (codes[b] == kRepeat && (b == 0 || n != kBlockBytes)) return false;
         else if (codes[b] > kRepeat) return false;
     }
-    if (2 * blocks + raw != stored) return false;
+    if (stored2 != stored) return false;
+    std::vector<uint8_t> refBytes(size_t(stored - 2 * blocks));
+    if (!in.Read(refBytes.data(), refBytes.size())) return false;
     out.resize(size_t(length));
+    const uint8_t* ref = refBytes.data();
     uint64_t b = 0;
     while (b < blocks) {
         uint8_t* p = out.data() + b * kBlockBytes;
@@ -234,10 +282,18 @@ bool ReadSection(FileReader& in, uint64_t length, uint64_t stored, std::vector<u
             std::memcpy(p, p - kBlockBytes, n);
             ++b;
         } else {
-            uint64_t end = b;
-            while (end < blocks && codes[end] == kRaw) ++end;
-            const uint64_t to = std::min<uint64_t>(end * kBlockBytes, length);
-            if (!in.Read(p, size_t(to - b * kBlockBytes))) return false;
+            // A run of blocks stored one after another in one pack is one read.
+            const uint32_t pack = GetU32(ref);
+            const uint64_t offset = GetU64(ref + 4);
+            if (pack == 0 || offset > (uint64_t(1) << 40)) return false;
+            uint64_t end = b + 1, bytes = n;
+            ref += kRefBytes;
+            while (end < blocks && codes[end] == kRaw && GetU32(ref) == pack && GetU64(ref + 4) == offset + bytes) {
+                bytes += std::min<uint64_t>(kBlockBytes, length - end * kBlockBytes);
+                ref += kRefBytes;
+                ++end;
+            }
+            if (!packs.Read(pack, offset, p, size_t(bytes))) return false;
             b = end;
         }
     }
@@ -273,8 +329,31 @@ std::string StepFileStore::SecondListPath() const {
     return m_folder + "/" + Name("RedIniLrList_Head_%d.qvxtmp", m_documentNumber);
 }
 
+std::string StepFileStore::PackPath(uint32_t pack) const {
+    return m_folder + "/" + Name("UP_%d_%d.qvxtmp", m_documentNumber, int(pack));
+}
+
+void StepFileStore::Hold(const std::vector<uint32_t>& packs) {
+    for (uint32_t pack : packs) ++m_packUsers[pack];
+}
+
+void StepFileStore::Release(const std::vector<uint32_t>& packs) {
+    for (uint32_t pack : packs) {
+        auto it = m_packUsers.find(pack);
+        if (it == m_packUsers.end()) continue;
+        if (--it->second <= 0) {
+            ::unlink(PackPath(pack).c_str());
+            m_packUsers.erase(it);
+        }
+    }
+}
+
 bool StepFileStore::WriteStep(int step, int slot, const LayerRecord& layer, const SelectionMask& selection,
-                              std::string& error) const {
+                              std::string& error, const LayerRecord* base) {
+    if (slot < 0 || slot >= kMaxLayers) {
+        error = "no such slot";
+        return false;
+    }
     const std::string path = StepPath(step, slot);
     const bool text = layer.kind == LayerKind::Text;
     const uint64_t maskBytes = uint64_t(std::max(0, selection.width)) * uint64_t(std::max(0, selection.height));
@@ -298,30 +377,81 @@ bool StepFileStore::WriteStep(int step, int slot, const LayerRecord& layer, cons
                                       selection.mask.data(), textBytes.data()};
     const uint64_t lengths[kSections] = {text ? 0 : uint64_t(layer.pixelSize), uint64_t(layer.planeSize),
                                          uint64_t(layer.planeSize), maskBytes, textBytes.size()};
+    SlotBase& last = m_base[slot];
+    const std::vector<uint8_t>* basePlanes[3] = {};
+    if (base) basePlanes[0] = &base->pixels, basePlanes[1] = &base->alpha, basePlanes[2] = &base->effect;
     for (int i = 0; i < kSections; ++i) {
         sections[i].data = data[i];
         sections[i].length = lengths[i];
+        if (i < 3 && base && last.valid && last.lengths[i] == lengths[i] && basePlanes[i]->size() >= lengths[i] &&
+            last.refs[i].size() == sections[i].Blocks()) {
+            sections[i].base = basePlanes[i]->data();
+            sections[i].baseRefs = &last.refs[i];
+        }
     }
+    const uint32_t pack = m_nextPack++;
+    uint64_t packSize = 0;
+    std::vector<std::pair<const uint8_t*, size_t>> fresh;
     uint8_t header[kHeaderBytes] = {};
     std::memcpy(header, kMagic, 4);
     PutU32(header + 4, kStepFormat);
     PutU32(header + 8, kBlockBytes);
     PutU32(header + 12, kSections);
     for (int i = 0; i < kSections; ++i) {
-        Encode(sections[i]);
+        Encode(sections[i], pack, packSize, fresh);
         PutU64(header + 16 + 16 * i, sections[i].length);
         PutU64(header + 24 + 16 * i, sections[i].StoredLength());
     }
 
-    FileWriter out(path);
-    bool ok = out.IsOpen() && out.Write(header, sizeof header);
-    for (int i = 0; ok && i < kSections; ++i) ok = WriteSection(out, sections[i]);
-    ok = out.Close() && ok;
+    bool ok = true;
+    if (packSize > 0) {
+        FileWriter out(PackPath(pack));
+        ok = out.IsOpen();
+        for (const auto& [from, bytes] : fresh) ok = ok && out.Write(from, bytes);
+        ok = out.Close() && ok;
+    }
+    // Step files may be rewritten in place: the old one's packs go only after the new one is written.
+    if (ok) {
+        FileWriter out(path);
+        ok = out.IsOpen() && out.Write(header, sizeof header);
+        for (int i = 0; ok && i < kSections; ++i) ok = WriteSection(out, sections[i]);
+        ok = out.Close() && ok;
+    }
+    const auto key = std::make_pair(step, slot);
+    std::vector<uint32_t> previous;
+    if (auto it = m_stepPacks.find(key); it != m_stepPacks.end()) {
+        previous = std::move(it->second);
+        m_stepPacks.erase(it);
+    }
     if (!ok) {
         ::unlink(path.c_str());
+        ::unlink(PackPath(pack).c_str());
+        Release(previous);
         error = "cannot write " + path;
+        return false;
     }
-    return ok;
+    std::vector<uint32_t> used;
+    for (int i = 0; i < kSections; ++i)
+        for (size_t b = 0; b < sections[i].codes.size(); ++b)
+            if (sections[i].codes[b] == kRaw) used.push_back(sections[i].refs[b].pack);
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    Hold(used);
+    m_stepPacks[key] = used;
+    Release(previous);
+
+    // This file is the base of the slot's next one.
+    SlotBase next;
+    next.valid = true;
+    for (int i = 0; i < 3; ++i) {
+        next.lengths[i] = sections[i].length;
+        next.refs[i] = std::move(sections[i].refs);
+    }
+    next.packs = used;
+    Hold(next.packs);
+    Release(last.packs);
+    last = std::move(next);
+    return true;
 }
 
 bool StepFileStore::ReadStep(int step, int slot, const StepSizes& expected, StepPlanes& out,
@@ -357,10 +487,11 @@ bool StepFileStore::ReadStep(int step, int slot, const StepSizes& expected, Step
     std::vector<uint8_t> textBytes;
     std::vector<uint8_t>* targets[kSections] = {&planes.pixels, &planes.alpha, &planes.effect, &planes.mask,
                                                 &textBytes};
+    PackReader packs(*this);
     try {
         for (int i = 0; i < kSections; ++i)
-            if (!ReadSection(in, wanted[i], GetU64(header + 24 + 16 * i), *targets[i])) {
-                error = "damaged " + path;
+            if (!ReadSection(in, packs, wanted[i], GetU64(header + 24 + 16 * i), *targets[i])) {
+                error = "damaged or missing data of " + path;
                 return false;
             }
     } catch (const std::bad_alloc&) {
@@ -376,25 +507,54 @@ bool StepFileStore::ReadStep(int step, int slot, const StepSizes& expected, Step
 
 bool StepFileStore::HasStep(int step, int slot) const { return ::access(StepPath(step, slot).c_str(), F_OK) == 0; }
 
-void StepFileStore::RemoveStep(int step, int slot) const { ::unlink(StepPath(step, slot).c_str()); }
+void StepFileStore::RemoveStep(int step, int slot) {
+    ::unlink(StepPath(step, slot).c_str());
+    if (auto it = m_stepPacks.find({step, slot}); it != m_stepPacks.end()) {
+        std::vector<uint32_t> packs = std::move(it->second);
+        m_stepPacks.erase(it);
+        Release(packs);
+    }
+}
 
-void StepFileStore::RemoveStepAllSlots(int step) const {
+void StepFileStore::RemoveStepAllSlots(int step) {
     for (int slot = 0; slot < kMaxLayers; ++slot) RemoveStep(step, slot);
 }
 
-void StepFileStore::RenameStep(int fromStep, int toStep, int slot) const {
+void StepFileStore::RenameStep(int fromStep, int toStep, int slot) {
+    RemoveStep(toStep, slot);
     const std::string from = StepPath(fromStep, slot);
     if (::access(from.c_str(), F_OK) != 0) {
-        RemoveStep(toStep, slot);
+        RemoveStep(fromStep, slot);
         return;
     }
     ::rename(from.c_str(), StepPath(toStep, slot).c_str());
+    if (auto it = m_stepPacks.find({fromStep, slot}); it != m_stepPacks.end()) {
+        m_stepPacks[{toStep, slot}] = std::move(it->second);
+        m_stepPacks.erase({fromStep, slot});
+    }
 }
 
-void StepFileStore::RemoveAll() const {
+void StepFileStore::RemoveAll() {
     ::unlink(InitialListPath().c_str());
     ::unlink(SecondListPath().c_str());
-    for (int step = 0; step < 20; ++step) RemoveStepAllSlots(step);
+    for (int step = 0; step < 20; ++step)
+        for (int slot = 0; slot < kMaxLayers; ++slot) ::unlink(StepPath(step, slot).c_str());
+    for (const auto& [pack, users] : m_packUsers) ::unlink(PackPath(pack).c_str());
+    m_packUsers.clear();
+    m_stepPacks.clear();
+    for (SlotBase& base : m_base) base = SlotBase{};
+}
+
+uint64_t StepFileStore::DiskBytes() const {
+    uint64_t bytes = 0;
+    struct stat st {};
+    for (const std::string& path : {InitialListPath(), SecondListPath()})
+        if (::stat(path.c_str(), &st) == 0) bytes += uint64_t(st.st_size);
+    for (const auto& [key, packs] : m_stepPacks)
+        if (::stat(StepPath(key.first, key.second).c_str(), &st) == 0) bytes += uint64_t(st.st_size);
+    for (const auto& [pack, users] : m_packUsers)
+        if (::stat(PackPath(pack).c_str(), &st) == 0) bytes += uint64_t(st.st_size);
+    return bytes;
 }
 
 bool StepFileStore::WriteList(const std::string& path, const DocumentHeader& header, const LayerRecord* layers,

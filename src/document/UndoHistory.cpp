@@ -230,10 +230,14 @@ bool UndoHistory::WriteLayer(int step, int slot) {
     meta.maskHeight = state.selection.height;
     meta.selectionActive = state.selection.selectionActive;
     std::string error;
-    if (!m_store->WriteStep(step, slot, m_document.Layer(slot), state.selection, error)) {
+    const bool haveBase = m_baseGeneration[size_t(slot)] != 0 && m_snapshots.Has(SnapshotSlot::A, slot) &&
+                          m_snapshots.Generation(SnapshotSlot::A, slot) == m_baseGeneration[size_t(slot)];
+    const LayerRecord* base = haveBase ? &m_snapshots.Saved(SnapshotSlot::A, slot) : nullptr;
+    if (!m_store->WriteStep(step, slot, m_document.Layer(slot), state.selection, error, base)) {
         m_lastError = error;
         return false;
     }
+    m_writtenNow |= Bit(slot);
     return true;
 }
 
@@ -276,6 +280,7 @@ void UndoHistory::StepRecorded(CVandDoc& document, const StepRecord& step) {
 
     StepEntry& entry = m_entries[size_t(m_stepPosition)];
     FillEntry(entry, step);
+    m_writtenNow = 0;
     if (step.code == StepCode::Resized || step.code == StepCode::Flipped) {
         for (int i = 0; i < kMaxLayers; ++i)
             if (stack.Layer(i).inUse && i != step.layer) written = WriteLayer(m_stepPosition, i) && written;
@@ -284,6 +289,8 @@ void UndoHistory::StepRecorded(CVandDoc& document, const StepRecord& step) {
     if (!written) CurrentPlatform().ShowMessage(texts::kUndoWriteFailed, MessageKind::Error);
 
     m_snapshots.SaveAll(SnapshotSlot::A, m_document.Header(), stack);
+    for (int slot = 0; slot < kMaxLayers; ++slot)
+        if (m_writtenNow & Bit(slot)) m_baseGeneration[size_t(slot)] = m_snapshots.Generation(SnapshotSlot::A, slot);
     state.busy = 0;
     if (changed) changed();
 }

@@ -171,6 +171,10 @@ private:
     int m_redoLimit = -1;
     std::vector<StepEntry> m_entries;
     std::array<std::array<FileMeta, kMaxLayers>, kMaxSteps> m_fileMeta{};
+    // The committed copy's generation of each slot right after its last step file
+    // was written: while it stays, that copy is the base of the slot's next file.
+    std::array<uint64_t, kMaxLayers> m_baseGeneration{};
+    uint64_t m_writtenNow = 0;  // slots written by the step being recorded
     int32_t m_pendingFrame[2] = {0, 0};
     int64_t m_pendingDocumentValue = 0;
     std::string m_lastError;

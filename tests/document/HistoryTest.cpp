@@ -141,8 +141,8 @@ TEST(History, TwentyFiveStrokesKeepStepsZeroAndOneAndRollOffTheRest) {
     // Six roll-offs (strokes 20 to 25) took strokes 2 to 7.
     EXPECT_EQ(h.Entry(2).name, "stroke 8");
     EXPECT_EQ(h.Entry(19).name, "stroke 25");
-    // Steps 0..19 of one layer plus the initial list: the folder stays bounded.
-    EXPECT_LE(CountFiles(h.Store()->Folder()), 21 + 2);
+    // Steps 0..19 of one layer, their packs and the initial list: the folder stays bounded.
+    EXPECT_LE(CountFiles(h.Store()->Folder()), 2 * 20 + 1);
 
     // Step k (k >= 2) now holds stroke k + 6.
     for (int k = 18; k >= 2; --k) {
@@ -287,7 +287,7 @@ TEST(History, RecordingAfterUndoDiscardsTheRedoBranchAndItsFiles) {
 }
 
 TEST(History, AMissingOrShortStepFileFailsTheUndoWithAMessageAndChangesNothing) {
-    for (const bool truncate : {false, true}) {
+    for (const int damage : {0, 1, 2}) {
         test::RecordingPlatform platform;
         auto doc = test::MakeDocument(10, 3);
         Stroke(*doc, 1);
@@ -295,8 +295,11 @@ TEST(History, AMissingOrShortStepFileFailsTheUndoWithAMessageAndChangesNothing) 
         Stroke(*doc, 3);
         UndoHistory& h = doc->History();
         const std::string path = h.Store()->StepPath(2, 0);
-        if (truncate) fs::resize_file(path, fs::file_size(path) - 1);
-        else fs::remove(path);
+        if (damage == 0) fs::remove(path);
+        if (damage == 1) fs::resize_file(path, fs::file_size(path) - 1);
+        if (damage == 2)  // the block data the step file points to
+            for (const auto& entry : fs::directory_iterator(h.Store()->Folder()))
+                if (entry.path().filename().string().rfind("UP_", 0) == 0) fs::remove(entry.path());
         const DocPrint before = Print(*doc);
         EXPECT_FALSE(h.Undo());
         EXPECT_EQ(h.StepPosition(), 3);
@@ -364,6 +367,55 @@ TEST(StepFiles, PlanesRoundTripAtOddSizesAndEveryBlockKind) {
         EXPECT_FALSE(store.ReadStep(3, 5, sizes, planes, error));
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(StepFiles, UnchangedBlocksAreStoredOnceAndCountedUntilNoFileNeedsThem) {
+    test::TempDir dir;
+    StepFileStore store(dir.path().string(), 3);
+    LayerRecord layer;
+    layer.width = 300, layer.height = 40, layer.stride = int32_t(PlaneStride(24, 300));
+    layer.planeSize = 300 * 40, layer.pixelSize = layer.stride * 40;
+    layer.pixels.resize(size_t(layer.pixelSize));
+    test::TestRandom random{5};
+    for (auto& b : layer.pixels) b = random.Byte();
+    layer.alpha.assign(size_t(layer.planeSize), 255);
+    layer.effect.assign(size_t(layer.planeSize), 0);
+    std::string error;
+    ASSERT_TRUE(store.WriteStep(1, 0, layer, SelectionMask{}, error));
+    const uint64_t first = store.DiskBytes();
+    const LayerRecord committed = layer;
+    layer.pixels[5000] ^= 0xFF;  // one block changes
+    ASSERT_TRUE(store.WriteStep(2, 0, layer, SelectionMask{}, error, &committed));
+    EXPECT_LT(store.DiskBytes() - first, uint64_t(layer.pixelSize) / 8);
+    const StepSizes sizes{uint64_t(layer.pixelSize), uint64_t(layer.planeSize), 0, 0};
+    StepPlanes planes;
+    ASSERT_TRUE(store.ReadStep(2, 0, sizes, planes, error)) << error;
+    EXPECT_EQ(planes.pixels, layer.pixels);
+    // Step 1's file goes; its data stays for step 2.
+    store.RemoveStep(1, 0);
+    ASSERT_TRUE(store.ReadStep(2, 0, sizes, planes, error)) << error;
+    EXPECT_EQ(planes.pixels, layer.pixels);
+    store.RemoveAll();
+    EXPECT_EQ(store.DiskBytes(), 0u);
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST(StepFiles, AMissingPackFailsTheRead) {
+    test::TempDir dir;
+    StepFileStore store(dir.path().string(), 3);
+    LayerRecord layer;
+    layer.kind = LayerKind::Text;
+    layer.width = 4000, layer.height = 2, layer.stride = 4000, layer.planeSize = 8000, layer.pixelSize = 8000;
+    layer.alpha.resize(8000);
+    for (size_t i = 0; i < layer.alpha.size(); ++i) layer.alpha[i] = uint8_t(i * 7);
+    layer.effect.assign(8000, 0);
+    std::string error;
+    ASSERT_TRUE(store.WriteStep(0, 0, layer, SelectionMask{}, error));
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (entry.path().filename().string().rfind("UP_", 0) == 0) fs::remove(entry.path());
+    StepPlanes planes;
+    EXPECT_FALSE(store.ReadStep(0, 0, StepSizes{0, 8000, 0, 0}, planes, error));
+    EXPECT_NE(error.find("missing data"), std::string::npos) << error;
 }
 
 TEST(StepFiles, ATextLayerKeepsItsTextAndNoPixelPlane) {
