@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -271,10 +272,19 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
 
 CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
 
+QString CMainFrame::MenuText(const char* label) const {
+    QString text = Label(label);
+    // On a Japanese desktop the menus take the replacements of "KrStr2JpStr.txt".
+    if (QLocale().language() != QLocale::Japanese) return text;
+    for (const auto& [korean, japanese] : m_env.textTable)
+        if (!korean.empty()) text.replace(QString::fromStdString(korean), QString::fromStdString(japanese));
+    return text;
+}
+
 void CMainFrame::CreateActions() {
     std::function<void(const MenuItem&)> add = [&](const MenuItem& item) {
         if (item.id > 0 && !item.recentFiles && !m_actions.contains(item.id)) {
-            auto* action = new QAction(Label(item.label), this);
+            auto* action = new QAction(MenuText(item.label), this);
             action->setData(item.id);
             action->setObjectName(QString("cmd%1").arg(item.id));
             const int id = item.id;
@@ -320,10 +330,10 @@ void CMainFrame::CreateActions() {
 }
 
 QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
-    auto* menu = new QMenu(Label(item.label), parent);
+    auto* menu = new QMenu(MenuText(item.label), parent);
     for (const MenuItem& child : item.children) {
         if (child.recentFiles) {
-            m_recentMenu = menu->addMenu(Label(child.label));
+            m_recentMenu = menu->addMenu(MenuText(child.label));
             continue;
         }
         if (child.id == 0) {

@@ -43,6 +43,8 @@ public:
     bool Dispatch(int id);
     void RefreshCommandStates();
     QMenu* BuildMenu(const MenuItem& item, QWidget* parent);
+    // A menu label as shown: with the text table's replacements on a Japanese desktop.
+    QString MenuText(const char* label) const;
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;

@@ -47,7 +47,10 @@ ScrollGeometry CVandView::CurrentScroll() const {
 void CVandView::ApplyScroll(const ScrollGeometry& g) {
     m_totalWidth = g.totalWidth;
     m_totalHeight = g.totalHeight;
-    const QSize client = viewport()->size();
+    // Without scroll bars when the whole range fits the area they would leave.
+    QSize client = viewport()->size();
+    const QSize room = maximumViewportSize();
+    if (g.totalWidth <= room.width() && g.totalHeight <= room.height()) client = room;
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
     QSignalBlocker blockH(h), blockV(v);
@@ -102,8 +105,9 @@ void CVandView::FitChildFrame() {
     QWidget* area = child->parentWidget();
     // Before the frame is laid out there is no free space to measure; the frame fits its views when shown.
     if (!area || !area->isVisible()) return;
-    const int borderW = child->width() - viewport()->width();
-    const int borderH = child->height() - viewport()->height();
+    const QSize room = maximumViewportSize();  // the client without scroll bars
+    const int borderW = child->width() - room.width();
+    const int borderH = child->height() - room.height();
     const FrameSize size = FrameSizeForZoom(ZoomedSize(m_document->Width(), s.zoom),
                                             ZoomedSize(m_document->Height(), s.zoom), area->width() - child->x(),
                                             area->height() - child->y(), borderW, borderH);

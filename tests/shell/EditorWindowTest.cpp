@@ -134,6 +134,7 @@ private Q_SLOTS:
         QCOMPARE(r.Height(), 50);
         for (auto [x, y] : {std::pair{0, 0}, {99, 0}, {0, 49}, {99, 49}, {37, 21}})
             QCOMPARE(shot.pixel(r.left + x, r.top + y), PictureColour(x, y));
+        QCOMPARE(Frame()->RecentFiles().value(0), QFileInfo(m_picture).absoluteFilePath());
     }
 
     void zoomRunsToItsLimitsWithTheCommandStates() {
@@ -144,7 +145,12 @@ private Q_SLOTS:
         Trigger(cmd::kZoomIn);  // arms the zoom tool; clicks zoom
         QCOMPARE(Frame()->currentTool(), cmd::kZoomIn);
         QCOMPARE(doc.view().zoom, 1.0f);
-        for (int i = 0; i < 5; ++i) {
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, View()->viewport()->rect().center());
+        QCOMPARE(doc.view().zoom, 2.0f);
+        // The child frame fits the zoomed picture: its client is the picture plus 4 pixels.
+        QCoreApplication::processEvents();
+        QCOMPARE(View()->viewport()->size(), QSize(204, 104));
+        for (int i = 0; i < 4; ++i) {
             const QPoint centre = View()->viewport()->rect().center();
             QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, centre);
         }
