@@ -560,3 +560,59 @@ TEST(History, RecordedMovesTravelWithTheCurrentStep) {
     EXPECT_EQ(doc->Layer(0).x, 2);
     EXPECT_EQ(doc->Layer(0).y, 1);
 }
+
+TEST(History, TextEditsComeBackWithTheirText) {
+    auto doc = test::MakeDocument(8, 4);
+    ASSERT_TRUE(doc->AddLayer());
+    const int slot = doc->CurrentLayer();
+    const DocumentHeader& header = doc->Header();
+    ASSERT_TRUE(doc->CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
+                                       8, 4, kPaletteKeep, 8, 4, 0, 1, LayerKind::Text, -1, 0));
+    LayerRecord& layer = doc->Layer(slot);
+    layer.text = u"첫 글자";
+    layer.textLength = int32_t(layer.text.size());
+    layer.textColour = 0x00FF00;
+    std::fill(layer.alpha.begin(), layer.alpha.begin() + 8, 200);
+    doc->RecordStep("글자입력", StepCode::TextLayerAdded);
+    const DocPrint first = Print(*doc);
+    layer.text = u"고친 글자입니다";
+    layer.textLength = int32_t(layer.text.size());
+    std::fill(layer.alpha.begin(), layer.alpha.end(), 90);
+    doc->RecordStep("글자수정", StepCode::TextEdited);
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_EQ(Print(*doc), first);
+    EXPECT_EQ(doc->Layer(slot).text, u"첫 글자");
+    EXPECT_EQ(doc->Layer(slot).textLength, 4);
+    ASSERT_TRUE(doc->History().Redo());
+    EXPECT_EQ(doc->Layer(slot).text, u"고친 글자입니다");
+    ASSERT_TRUE(doc->History().Undo());
+    ASSERT_TRUE(doc->History().Undo());  // the text layer's addition
+    EXPECT_FALSE(doc->IsLayerInList(slot));
+    ASSERT_TRUE(doc->History().Redo());
+    EXPECT_EQ(doc->Layer(slot).kind, LayerKind::Text);
+    EXPECT_EQ(doc->Layer(slot).text, u"첫 글자");
+    EXPECT_EQ(Print(*doc), first);
+}
+
+TEST(History, AResizedPictureComesBackAtItsOldSize) {
+    auto doc = test::MakeDocument(8, 5);
+    ASSERT_TRUE(doc->AddLayer());
+    test::FillRandom(doc->Layer(1), 4);
+    doc->RecordStep("스프레이", StepCode::Pixels);
+    const DocPrint before = Print(*doc);
+    const DocumentHeader& header = doc->Header();
+    for (int slot : {0, 1})
+        ASSERT_TRUE(doc->CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 255, slot, 0,
+                                           0, 13, 3, kPaletteKeep, 13, 3, 1, 1, doc->Layer(slot).kind, -1, 0));
+    doc->History().SetExtraValues(13, 3, 0);
+    doc->RecordStep("이미지크기", StepCode::Resized);
+    const DocPrint resized = Print(*doc);
+    EXPECT_EQ(doc->History().Entry(3).frameValues[0], 13);
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_EQ(Print(*doc), before);
+    EXPECT_EQ(doc->Header().width, 8);
+    EXPECT_EQ(doc->State().selection.mask.size(), size_t(8 * 5));
+    ASSERT_TRUE(doc->History().Redo());
+    EXPECT_EQ(Print(*doc), resized);
+    EXPECT_EQ(doc->Header().imageSize, 3 * int32_t(PlaneStride(24, 13)));
+}
