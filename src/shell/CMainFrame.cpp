@@ -40,6 +40,7 @@
 #include "document/HistoryTexts.h"
 #include "document/UndoHistory.h"
 #include "document/Utf16.h"
+#include "shell/CChildFrame.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
@@ -54,7 +55,6 @@ namespace quillory {
 namespace {
 
 constexpr int kRecentFileCount = 9;
-constexpr const char* kAnsweredProperty = "quilloryCloseAnswered";
 const char* const kRecentSection = "Recent File List";
 
 // The main tool bar: file and edit buttons, then the tools.
@@ -400,6 +400,8 @@ void CMainFrame::CreateToolBars() {
     brush->setValue(m_env.brushSize);
     connect(brush, &QSpinBox::valueChanged, this, [this](int v) { m_env.brushSize = v; });
     colours->addWidget(brush);
+    // The dialog bars sit on their own row below the tool bar.
+    addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, colours);
 
     // The second dialog bar: the filter list; the filters themselves arrive with the processing commands.
@@ -491,7 +493,9 @@ void CMainFrame::AttachDocument(DocumentSession* document) {
 CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     auto* view = new CVandView(std::move(document), this);
     view->ApplyCursor(m_env.cursorKind);
-    QMdiSubWindow* child = m_mdi->addSubWindow(view);
+    auto* child = new CChildFrame(this);
+    child->setWidget(view);
+    m_mdi->addSubWindow(child);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(QString::fromStdString(view->document().title()));
     // The first window of a picture fits it (up to the free space); later ones keep their size.
@@ -749,7 +753,7 @@ bool CMainFrame::CloseDocumentWindows(DocumentSession* document, bool ask, bool*
         if (&view->document() == document)
             if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
                 // Already answered: the window's own close must not ask again.
-                child->setProperty(kAnsweredProperty, true);
+                if (auto* frame = qobject_cast<CChildFrame*>(child)) frame->SetAnswered();
                 child->close();
             }
     return true;
@@ -799,32 +803,27 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
+bool CMainFrame::AskBeforeClosingWindow(CVandView* view) {
+    int windows = 0;
+    for (CVandView* v : Views())
+        if (&v->document() == &view->document()) ++windows;
+    DocumentSession& doc = view->document();
+    // Another window still shows the picture, or nothing would be lost.
+    if (windows > 1 || !(doc.modified() || doc.HasMeasureObjects())) return true;
+    const std::string question = QString::asprintf(texts::kAskSaveFormat, doc.title().c_str()).toStdString();
+    const MessageAnswer a = CurrentPlatform().ShowMessage(question, MessageKind::Question, MessageButtons::YesNoCancel);
+    return a == MessageAnswer::No || (a == MessageAnswer::Yes && SaveDocument(doc, true));
+}
+
+void CMainFrame::ChildClosed() {
+    QMetaObject::invokeMethod(this, [this] {
+        RefreshLayerWindow();
+        RefreshCommandStates();
+    }, Qt::QueuedConnection);
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Close) {
-        // Closing one child window of a modified picture asks first, unless another window shows it.
-        auto* child = qobject_cast<QMdiSubWindow*>(watched);
-        if (child && !child->property(kAnsweredProperty).toBool()) {
-            if (auto* view = qobject_cast<CVandView*>(child->widget())) {
-                int windows = 0;
-                for (CVandView* v : Views())
-                    if (&v->document() == &view->document()) ++windows;
-                DocumentSession& doc = view->document();
-                if (windows == 1 && (doc.modified() || doc.HasMeasureObjects())) {
-                    const std::string question = QString::asprintf(texts::kAskSaveFormat, doc.title().c_str()).toStdString();
-                    const MessageAnswer a =
-                        CurrentPlatform().ShowMessage(question, MessageKind::Question, MessageButtons::YesNoCancel);
-                    if (a == MessageAnswer::Cancel || (a == MessageAnswer::Yes && !SaveDocument(doc, true))) {
-                        event->ignore();
-                        return true;
-                    }
-                }
-                QMetaObject::invokeMethod(this, [this] {
-                    RefreshLayerWindow();
-                    RefreshCommandStates();
-                }, Qt::QueuedConnection);
-            }
-        }
-    } else if (event->type() == QEvent::MouseMove && ActiveView()) {
+    if (event->type() == QEvent::MouseMove && ActiveView()) {
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this) {
             const QPoint p = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
             m_status->setText(QString::asprintf(shelltexts::kStatusMouse, p.x(), p.y()));

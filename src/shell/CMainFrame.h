@@ -61,6 +61,9 @@ public:
     bool OpenDocument(const QString& path);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     void UpdateAllViews(DocumentSession* document, int hint);
+    // Asked by a child frame that closes on its own: true when it may close.
+    bool AskBeforeClosingWindow(CVandView* view);
+    void ChildClosed();
     void DocumentChanged(DocumentSession* document);
 
     // State kept for the whole run.
@@ -117,7 +120,7 @@ private:
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
-    QPointer<CDlg_Layer> m_layerWindow;
+    CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;
     bool m_closing = false;

@@ -48,8 +48,10 @@ bool CVandApp::InitInstance(const StartOptions& options) {
         if (QScreen* screen = QGuiApplication::primaryScreen()) m_frame->setGeometry(screen->availableGeometry());
         m_frame->showMaximized();
     }
-    else
+    else {
+        m_frame->resize(options.size);
         m_frame->show();
+    }
     m_frame->setAcceptDrops(true);
 
     // The undo files of this run live in a folder of this process below "tmp";

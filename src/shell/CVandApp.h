@@ -3,6 +3,7 @@
 // and the application's own commands.
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QStringList>
 #include <memory>
 
@@ -17,6 +18,7 @@ struct StartOptions {
     QStringList arguments;   // the command line after the program name
     bool showSplash = true;  // the start-up picture for 700 ms
     bool maximised = true;
+    QSize size{1000, 760};   // the frame's size when not maximised
 };
 
 class CVandApp : public QObject, public CommandTarget {

@@ -105,6 +105,8 @@ void CVandView::FitChildFrame() {
     QWidget* area = child->parentWidget();
     // Before the frame is laid out there is no free space to measure; the frame fits its views when shown.
     if (!area || !area->isVisible()) return;
+    // A window outside the free space (or no free space yet) keeps its size.
+    if (area->width() - child->x() < 64 || area->height() - child->y() < 64) return;
     const QSize room = maximumViewportSize();  // the client without scroll bars
     const int borderW = child->width() - room.width();
     const int borderH = child->height() - room.height();

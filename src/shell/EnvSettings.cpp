@@ -185,7 +185,8 @@ std::string FormatSettings(const EnvSettings& e) {
     out += Printf("\nFontStrikeOut %d", e.fontStrikeOut);
     out += Printf("\nFontUnderLine %d", e.fontUnderLine);
     out += Printf("\n%d %d", e.brushSize, e.brushSize2);
-    out += Printf("\nGGap%d GClr%d Cur%d Pnt%d %d %d", std::abs(e.gridSpacing), e.gridColour, e.cursorKind,
+    const int gap = int(std::min<int64_t>(std::llabs(int64_t(e.gridSpacing)), std::numeric_limits<int32_t>::max()));
+    out += Printf("\nGGap%d GClr%d Cur%d Pnt%d %d %d", gap, e.gridColour, e.cursorKind,
                   e.pointStyle, e.pointExtra1, e.pointExtra2);
     out += Printf("\nFog %d", e.fog);
     out += Printf("\nTranspRep %d", e.transparencyDisplay);

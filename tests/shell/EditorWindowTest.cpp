@@ -81,7 +81,6 @@ class EditorWindowTest : public QObject {
         QVERIFY(m_app->InitInstance(options));
         // No test ever waits on a file dialog.
         Frame()->savePathPrompt = [](const QString&) { return QString(); };
-        Frame()->resize(1000, 760);
         QVERIFY(QTest::qWaitForWindowExposed(Frame()));
         QCoreApplication::processEvents();
     }
@@ -283,6 +282,12 @@ private Q_SLOTS:
         // The transparent layer is now at the bottom; the picture still shows.
         QCOMPARE(Grab().pixel(r.left + 10, r.top + 10), PictureColour(10, 10));
 
+        // For looking at the windows: QUILLORY_TEST_GRABS names a folder for pictures of them.
+        if (const QString grabs = qEnvironmentVariable("QUILLORY_TEST_GRABS"); !grabs.isEmpty()) {
+            window->grab().save(grabs + "/layer_window.png");
+            Frame()->grab().save(grabs + "/main_frame.png");
+        }
+
         Trigger(cmd::kLayerDelete);
         QCoreApplication::processEvents();
         QCOMPARE(window->layerList()->count(), 1);
@@ -319,6 +324,12 @@ private Q_SLOTS:
         for (CVandView* view : Frame()->Views()) QVERIFY(view->document().doc().AddLayer());
         for (CVandView* view : Frame()->Views()) QVERIFY(view->document().modified());
 
+        // Closing the active window asks too; cancel keeps it.
+        m_app->platform().SetScriptedAnswers({MessageAnswer::Cancel});
+        Trigger(cmd::kFileClose);
+        QCOMPARE(Frame()->Views().size(), 2);
+        QCOMPARE(int(m_app->platform().shownMessages().size()), 1);
+
         // The first is closed without saving, the second question is cancelled.
         m_app->platform().SetScriptedAnswers({MessageAnswer::No, MessageAnswer::Cancel});
         const size_t before = m_app->platform().shownMessages().size();
@@ -328,7 +339,7 @@ private Q_SLOTS:
         QCOMPARE(Frame()->Views().size(), 1);
         const auto& messages = m_app->platform().shownMessages();
         QCOMPARE(int(messages.size() - before), 2);
-        QCOMPARE(QString::fromStdString(messages[0]), QString::fromUtf8("[pic.bmp] 파일을 저장하시겠습니까?"));
+        QCOMPARE(QString::fromStdString(messages[before]), QString::fromUtf8("[pic.bmp] 파일을 저장하시겠습니까?"));
 
         // Yes saves through the save-as prompt, then the frame closes.
         const QString saved = m_dir.filePath("saved.qvx");
