@@ -123,6 +123,11 @@ void CVandView::paintEvent(QPaintEvent* event) {
     if (m_frame.size() != client) m_frame = QImage(client, QImage::Format_RGB32);
     SyncState();
     ViewState& s = m_document->view();
+    // Another view's paint may have cleared the flag for a change this view has not drawn yet.
+    if (m_seenGeneration != m_document->generation()) {
+        s.needsRedraw = 1;
+        m_seenGeneration = m_document->generation();
+    }
     GetPictureRect(s, m_document->Width(), m_document->Height());
     TargetBuffer target(reinterpret_cast<uint32_t*>(m_frame.bits()), m_frame.width(), m_frame.height(),
                         int(m_frame.bytesPerLine() / 4));

@@ -83,6 +83,7 @@ private:
     QTimer m_timer;
     SelectionTimer m_timerRules;
     int m_totalWidth = 0, m_totalHeight = 0;
+    uint64_t m_seenGeneration = ~uint64_t(0);
 };
 
 }  // namespace quillory

@@ -8,13 +8,13 @@ bool DocumentSession::Execute(int id, const std::string& parameterName, const st
     CommandParameters parameters;
     if (!parameterName.empty()) parameters.Set(parameterName, parameterValue);
     const bool done = CommandRegistry::Instance().Execute(id, m_doc, parameters);
-    m_view.needsRedraw = 1;
+    MarkChanged();
     return done;
 }
 
 bool DocumentSession::Execute(int id, const CommandParameters& parameters) {
     const bool done = CommandRegistry::Instance().Execute(id, m_doc, parameters);
-    m_view.needsRedraw = 1;
+    MarkChanged();
     return done;
 }
 
@@ -24,7 +24,7 @@ bool DocumentSession::MoveCurrentLayer(int dx, int dy) {
     if (!m_doc.MoveLayer(dx, dy, true)) return false;
     const int cur = m_doc.CurrentLayer();
     if (LayerStack::IsValidIndex(cur)) m_doc.Layer(cur).changed = 1;
-    m_view.needsRedraw = 1;
+    MarkChanged();
     return true;
 }
 

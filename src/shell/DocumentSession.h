@@ -39,7 +39,12 @@ public:
     static bool HasCommand(int id);
 
     bool MoveCurrentLayer(int dx, int dy);
-    void MarkChanged() { m_view.needsRedraw = 1; }
+    void MarkChanged() {
+        m_view.needsRedraw = 1;
+        ++m_generation;
+    }
+    // Counts the changes, so that each view of the picture knows its cached composite is stale.
+    uint64_t generation() const { return m_generation; }
 
     // The visible layers at full size as a 24-bit picture (printing).
     std::unique_ptr<NyZazo> FlatPicture() const;
@@ -47,6 +52,7 @@ public:
 private:
     CVandDoc m_doc;
     ViewState m_view;
+    uint64_t m_generation = 0;
 };
 
 }  // namespace quillory
