@@ -454,6 +454,15 @@ private Q_SLOTS:
         QCOMPARE(dialog.Preview(qvx), FilePreview::Outcome::kUnchanged);
         QCOMPARE(dialog.Preview(m_picture), FilePreview::Outcome::kNoPreview);
         QVERIFY(dialog.previewLabel()->pixmap().isNull());
+
+        // A PSD file of the shared corpus, when present, and the same picture opened as a document.
+        const QString psd = QString(QUILLORY_CORPUS_DIR) + "/psd/hopper.psd";
+        if (QFileInfo::exists(psd)) {
+            QCOMPARE(dialog.Preview(psd), FilePreview::Outcome::kShown);
+            QCOMPARE(dialog.previewLabel()->pixmap().size(), QSize(128, 128));
+            QVERIFY(Frame()->OpenDocument(psd));
+            QCOMPARE(View()->document().Width(), 128);
+        }
     }
 };
 
