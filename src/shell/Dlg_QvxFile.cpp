@@ -45,6 +45,16 @@ bool ReadQvxFlat(const std::string& path, NyZazo& flat) {
     return flat.bits != nullptr;
 }
 
+// A new file type replaces the extension of the typed name.
+void ReplaceExtensionOnTypeChange(QFileDialog& dialog) {
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+        if (!edit || edit->text().isEmpty()) return;
+        const std::string ext = PatternExtension(PatternsOfFilter(filter).toStdString());
+        edit->setText(QString::fromStdString(ReplaceTypedExtension(edit->text().toStdString(), ext)));
+    });
+}
+
 }  // namespace
 
 Dlg_QvxFile::Dlg_QvxFile(QWidget* parent, const QString& folder) : QFileDialog(parent) {
@@ -72,6 +82,7 @@ Dlg_QvxFile::Dlg_QvxFile(QWidget* parent, const QString& folder) : QFileDialog(p
     column->addStretch();
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) { Preview(path); });
+    ReplaceExtensionOnTypeChange(*this);
 }
 
 FilePreview::Outcome Dlg_QvxFile::Preview(const QString& path) {
@@ -102,13 +113,7 @@ QString Dlg_QvxFile::GetSavePath(QWidget* parent, const QString& proposed, const
     for (const QString& f : filters)
         if (f.startsWith("qvx")) dialog.selectNameFilter(f);
     dialog.selectFile(proposed);
-    // A new file type replaces the typed name's extension.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
-        if (!edit) return;
-        const std::string ext = PatternExtension(PatternsOfFilter(filter).toStdString());
-        edit->setText(QString::fromStdString(ReplaceTypedExtension(edit->text().toStdString(), ext)));
-    });
+    ReplaceExtensionOnTypeChange(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     const int index = filters.indexOf(dialog.selectedNameFilter());
     if (formatType) *formatType = index >= 0 ? formats[index] : -1;

@@ -282,6 +282,14 @@ private Q_SLOTS:
         // The transparent layer is now at the bottom; the picture still shows.
         QCOMPARE(Grab().pixel(r.left + 10, r.top + 10), PictureColour(10, 10));
 
+        // Renaming a row, and the marks of changed layers and layer kinds.
+        window->RenameRow(0, QString::fromUtf8("아래층"));
+        QCoreApplication::processEvents();
+        QVERIFY(window->layerList()->item(0)->text().endsWith(QString::fromUtf8("아래층")));
+        QCOMPARE(CDlg_Layer::RowText("T", LayerKind::Text, true), QString::fromUtf8("* T [글]"));
+        QCOMPARE(CDlg_Layer::RowText("F", LayerKind::Floating, false), QString::fromUtf8("F [영역 이동 표시]"));
+        QCOMPARE(CDlg_Layer::RowText("M", LayerKind::Measure, false), QString::fromUtf8("M [측정벡터표시]"));
+
         // For looking at the windows: QUILLORY_TEST_GRABS names a folder for pictures of them.
         if (const QString grabs = qEnvironmentVariable("QUILLORY_TEST_GRABS"); !grabs.isEmpty()) {
             window->grab().save(grabs + "/layer_window.png");
@@ -454,6 +462,17 @@ private Q_SLOTS:
         QCOMPARE(dialog.Preview(qvx), FilePreview::Outcome::kUnchanged);
         QCOMPARE(dialog.Preview(m_picture), FilePreview::Outcome::kNoPreview);
         QVERIFY(dialog.previewLabel()->pixmap().isNull());
+
+        // Choosing another file type replaces the typed name's extension.
+        auto* nameEdit = dialog.findChild<QLineEdit*>("fileNameEdit");
+        auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+        QVERIFY(nameEdit && types);
+        nameEdit->setText("holiday.photo.bmp");
+        const int jpg = types->findText("jpg", Qt::MatchStartsWith);
+        QVERIFY(jpg >= 0);
+        types->setCurrentIndex(jpg);
+        types->textActivated(types->itemText(jpg));  // what choosing the entry emits
+        QCOMPARE(nameEdit->text(), QString("holiday.jpg"));
 
         // A PSD file of the shared corpus, when present, and the same picture opened as a document.
         const QString psd = QString(QUILLORY_CORPUS_DIR) + "/psd/hopper.psd";
