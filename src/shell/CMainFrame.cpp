@@ -49,6 +49,7 @@
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
 #include "view/CommandIds.h"
+#include "view/ViewTool.h"
 
 namespace quillory {
 
@@ -667,6 +668,11 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         default: break;
     }
+    // Tool commands only choose the tool; the view's mouse handlers act by it.
+    if (ToolRegistry::Instance().Has(id)) {
+        SetCurrentTool(id);
+        return true;
+    }
     if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + kRecentFileCount) {
         const QStringList files = RecentFiles();
         const int index = id - cmd::kFileMru1;
@@ -693,8 +699,14 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kWindowNew:
         case cmd::kCloseAll: state.enabled = !m_mdi->subWindowList().isEmpty(); return true;
         case cmd::kToolMove: state.enabled = ActiveView() != nullptr; state.checked = m_currentTool == id; return true;
-        default: return false;
+        default: break;
     }
+    if (ToolRegistry::Instance().Has(id)) {
+        state.enabled = ActiveView() != nullptr;
+        state.checked = m_currentTool == id;
+        return true;
+    }
+    return false;
 }
 
 void CMainFrame::AddRecentFile(const QString& path) {

@@ -23,6 +23,7 @@ CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* fram
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     setFrameShape(QFrame::NoFrame);
+    viewport()->setMouseTracking(true);  // the tools see moves without a button too
     m_timer.setInterval(kSelectionTimerPeriodMs);
     connect(&m_timer, &QTimer::timeout, this, &CVandView::OnTimerTick);
     OnUpdate(0);
@@ -228,7 +229,56 @@ void CVandView::mousePressEvent(QMouseEvent* event) {
         ZoomInAt(p.x(), p.y());
         return;
     }
-    QAbstractScrollArea::mousePressEvent(event);
+    if (!ForwardToTool(ToolStep::Press, event)) QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CVandView::mouseMoveEvent(QMouseEvent* event) {
+    if (!ForwardToTool(ToolStep::Move, event)) QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void CVandView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!ForwardToTool(ToolStep::Release, event)) QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void CVandView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!ForwardToTool(ToolStep::DoubleClick, event)) QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
+bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
+    if (!m_mainFrame) return false;
+    const int id = m_mainFrame->currentTool();
+    if (!ToolRegistry::Instance().Has(id)) {
+        m_tool.reset();
+        return false;
+    }
+    if (!m_tool || m_toolId != id) {
+        m_tool = ToolRegistry::Instance().Create(id);
+        m_toolId = id;
+    }
+    if (!m_tool) return false;
+    ViewState& s = m_document->view();
+    SyncState();
+    GetPictureRect(s, m_document->Width(), m_document->Height());
+    const QPoint p = event->position().toPoint();
+    ToolEvent e = MakeToolEvent(s, m_document->Width(), m_document->Height(), p.x(), p.y());
+    e.shift = event->modifiers() & Qt::ShiftModifier;
+    e.control = event->modifiers() & Qt::ControlModifier;
+    const EnvSettings& env = m_mainFrame->env();
+    ToolContext context{m_document->doc(), s, id, uint32_t(env.foreground), uint32_t(env.background), env.brushSize};
+    bool changed = false;
+    switch (step) {
+        case ToolStep::Press: changed = m_tool->Press(context, e); break;
+        case ToolStep::Move: changed = m_tool->Move(context, e); break;
+        case ToolStep::Release: changed = m_tool->Release(context, e); break;
+        case ToolStep::DoubleClick: changed = m_tool->DoubleClick(context, e); break;
+    }
+    if (changed) {
+        m_document->MarkChanged();
+        UpdateAllViews(0);
+        m_mainFrame->RefreshLayerWindow();
+        m_mainFrame->RefreshCommandStates();
+    }
+    return true;
 }
 
 void CVandView::ZoomInAt(int x, int y) {

@@ -11,6 +11,7 @@
 #include "shell/DocumentSession.h"
 #include "view/SelectionTimer.h"
 #include "view/ViewRender.h"
+#include "view/ViewTool.h"
 #include "view/ViewZoom.h"
 
 class QPrinter;
@@ -67,6 +68,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void ApplyScroll(const ScrollGeometry& geometry);
@@ -74,6 +78,9 @@ private:
     void SyncState();
     void OnTimerTick();
     void ZoomInAt(int x, int y);
+    // Hands a mouse event to the current tool; repaints when the picture changed.
+    enum class ToolStep { Press, Move, Release, DoubleClick };
+    bool ForwardToTool(ToolStep step, QMouseEvent* event);
 
     std::shared_ptr<DocumentSession> m_document;
     CMainFrame* m_mainFrame;
@@ -84,6 +91,8 @@ private:
     SelectionTimer m_timerRules;
     int m_totalWidth = 0, m_totalHeight = 0;
     uint64_t m_seenGeneration = ~uint64_t(0);
+    std::unique_ptr<ViewTool> m_tool;
+    int m_toolId = -1;
 };
 
 }  // namespace quillory

@@ -35,6 +35,7 @@
 #include "shell/ShellTexts.h"
 #include "view/CommandIds.h"
 #include "view/ViewRender.h"
+#include "view/ViewTool.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
@@ -400,6 +401,34 @@ private Q_SLOTS:
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
         QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));
         QVERIFY(Frame()->Action(cmd::kToolBrush)->actionGroup()->isExclusive());
+    }
+
+    void mouseToolsGetPictureCoordinatesAndRepaint() {
+        // A tool that paints the pressed pixel of the current layer red.
+        struct RedDot : ViewTool {
+            bool Press(ToolContext& c, const ToolEvent& e) override {
+                LayerRecord& layer = c.document.Layer(c.document.CurrentLayer());
+                uint8_t* p = layer.PixelRow(layer.height - 1 - e.pictureY) + 3 * e.pictureX;
+                p[0] = 0, p[1] = 0, p[2] = 255;
+                return true;
+            }
+        };
+        ToolRegistry::Instance().Register(cmd::kToolBrush, [] { return std::make_unique<RedDot>(); });
+        Start({m_picture});
+        SetClientSize(400, 300);
+        View()->document().view().keepFrameSize = 1;
+        Frame()->SetCurrentTool(cmd::kToolFreeSelect);
+        Trigger(cmd::kZoomIn);  // zoom 2: the picture at (100, 100) .. (299, 199)
+        QVERIFY(Enabled(cmd::kToolBrush));
+        Trigger(cmd::kToolBrush);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolBrush);
+        QVERIFY(Frame()->Action(cmd::kToolBrush)->isChecked());
+        QCOMPARE(Grab().pixel(100 + 2 * 30, 100 + 2 * 20), PictureColour(30, 20));
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(100 + 2 * 30 + 1, 100 + 2 * 20));
+        const QImage shot = Grab();
+        QCOMPARE(shot.pixel(100 + 2 * 30, 100 + 2 * 20), qRgb(255, 0, 0));
+        QCOMPARE(shot.pixel(100 + 2 * 30 + 1, 100 + 2 * 20 + 1), qRgb(255, 0, 0));
+        QCOMPARE(shot.pixel(100 + 2 * 31, 100 + 2 * 20), PictureColour(31, 20));
     }
 
     void environmentSamplesPrintingAndProgress() {

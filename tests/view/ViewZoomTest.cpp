@@ -151,3 +151,50 @@ TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrCentresTheAnchor) {
 
 }  // namespace
 }  // namespace quillory
+
+#include "view/ViewTool.h"
+
+namespace quillory {
+namespace {
+
+TEST(ViewTool, EventsCarryWindowZoomedAndPicturePoints) {
+    ViewState s;
+    s.clientRect = InclusiveRect{0, 0, 399, 299};
+    s.zoom = 2.0f;
+    GetPictureRect(s, 100, 50);  // drawn at (100, 100) .. (299, 199)
+    ToolEvent e = MakeToolEvent(s, 100, 50, 151, 120);
+    EXPECT_EQ(e.zoomedX, 51);
+    EXPECT_EQ(e.zoomedY, 20);
+    EXPECT_EQ(e.pictureX, 25);
+    EXPECT_EQ(e.pictureY, 10);
+    EXPECT_FALSE(e.wasClamped);
+    e = MakeToolEvent(s, 100, 50, 390, 5);
+    EXPECT_TRUE(e.wasClamped);
+    EXPECT_EQ(e.pictureX, 99);
+    EXPECT_EQ(e.pictureY, 0);
+
+    s.fitToWindow = 1;
+    GetPictureRect(s, 100, 50);  // the whole client: 4 across, 6 down per pixel
+    e = MakeToolEvent(s, 100, 50, 399, 299);
+    EXPECT_EQ(e.pictureX, 99);
+    EXPECT_EQ(e.pictureY, 49);
+    e = MakeToolEvent(s, 100, 50, 7, 11);
+    EXPECT_EQ(e.pictureX, 1);
+    EXPECT_EQ(e.pictureY, 1);
+
+    int made = 0;
+    struct Nothing : ViewTool {
+        bool Press(ToolContext&, const ToolEvent&) override { return false; }
+    };
+    ToolRegistry::Instance().Register(-77, [&] {
+        ++made;
+        return std::make_unique<Nothing>();
+    });
+    EXPECT_TRUE(ToolRegistry::Instance().Has(-77));
+    EXPECT_NE(ToolRegistry::Instance().Create(-77), nullptr);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(ToolRegistry::Instance().Create(-78), nullptr);
+}
+
+}  // namespace
+}  // namespace quillory

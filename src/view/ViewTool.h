@@ -1,0 +1,64 @@
+#pragma once
+// Mouse tools of the view: one class per tool with Press, Move, Release (and
+// DoubleClick, Key where needed), chosen by the current tool id through a
+// registry. The view maps each mouse event to window, zoomed-picture and
+// picture coordinates before a tool sees it.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "view/ViewState.h"
+
+namespace quillory {
+
+class CVandDoc;
+
+struct ToolEvent {
+    int windowX = 0, windowY = 0;   // client coordinates
+    int zoomedX = 0, zoomedY = 0;   // WindowToPicture: scroll added, picture origin removed
+    bool wasClamped = false;        // the point lay outside the picture
+    int pictureX = 0, pictureY = 0; // picture pixel (zoomed point divided by the zoom), rows top-down
+    bool shift = false, control = false;
+};
+
+// What a tool works with: the document, the view state and the frame's settings.
+struct ToolContext {
+    CVandDoc& document;
+    ViewState& view;
+    int currentTool = -1;
+    uint32_t foreground = 0;  // platform colours: red in the low byte
+    uint32_t background = 0xFFFFFF;
+    int brushSize = 1;
+};
+
+class ViewTool {
+public:
+    virtual ~ViewTool() = default;
+    // Each returns true when the picture changed and the view must repaint.
+    virtual bool Press(ToolContext& context, const ToolEvent& event) = 0;
+    virtual bool Move(ToolContext&, const ToolEvent&) { return false; }
+    virtual bool Release(ToolContext&, const ToolEvent&) { return false; }
+    virtual bool DoubleClick(ToolContext&, const ToolEvent&) { return false; }
+    virtual bool Key(ToolContext&, int /*key*/) { return false; }
+};
+
+// Maps a tool's command id to its maker.
+class ToolRegistry {
+public:
+    using Factory = std::function<std::unique_ptr<ViewTool>()>;
+    static ToolRegistry& Instance();
+
+    void Register(int id, Factory factory) { m_factories[id] = std::move(factory); }
+    bool Has(int id) const { return m_factories.count(id) != 0; }
+    std::unique_ptr<ViewTool> Create(int id) const;
+
+private:
+    std::map<int, Factory> m_factories;
+};
+
+// The mapping of a client point for the tools (pictureRect must be current). In
+// fit-to-window mode the picture pixel follows each axis' own scale.
+ToolEvent MakeToolEvent(const ViewState& view, int pictureWidth, int pictureHeight, int windowX, int windowY);
+
+}  // namespace quillory
