@@ -13,6 +13,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
 #include "view/CommandIds.h"
+#include "view/SelectionOutline.h"
 #include "view/StackComposer.h"
 
 namespace quillory {
@@ -140,12 +141,20 @@ void CVandView::paintEvent(QPaintEvent* event) {
         settings.gridSpacing = m_mainFrame->env().gridSpacing;
         settings.gridColour = uint32_t(m_mainFrame->env().gridColour);
     }
+    SyncSelection();
     OverlayInputs overlay;
     overlay.outlineShown = m_timerRules.outlineShown();
     overlay.currentTool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
     const int cur = m_document->stack().currentLayer;
     if (LayerStack::IsValidIndex(cur)) overlay.currentLayerKind = m_document->stack().Layer(cur).kind;
-    m_lastPaint = m_renderer.Paint(target, clip, s, layers, settings, ChooseOverlayKind(overlay));
+    const DisplayGeometry g = ComputeDisplay(s, m_document->Width(), m_document->Height(), m_frame.width(), m_frame.height());
+    const SelectionMask& selection = m_document->doc().State().selection;
+    const int pictureW = m_document->Width(), pictureH = m_document->Height();
+    const OverlayPainter outline = [&](TargetBuffer& part, int originX, int originY, int kind, uint8_t phase) {
+        if (kind == kOverlayOutline)
+            DrawSelectionOutline(part, originX, originY, g.scaleX, g.scaleY, selection, pictureW, pictureH, phase);
+    };
+    m_lastPaint = m_renderer.Paint(target, clip, s, layers, settings, ChooseOverlayKind(overlay), outline);
     QPainter painter(viewport());
     painter.drawImage(r, m_frame, r);
 }
@@ -200,9 +209,22 @@ void CVandView::keyReleaseEvent(QKeyEvent* event) {
     QAbstractScrollArea::keyReleaseEvent(event);
 }
 
+void CVandView::SyncSelection() {
+    const SelectionMask& selection = m_document->doc().State().selection;
+    if (selection.selectionActive && !m_timerRules.outlineShown() && !m_timerRules.resumePending()) {
+        m_timerRules.Start();
+        m_timer.start();
+    } else if (!selection.ActiveOrSuspended() && (m_timerRules.outlineShown() || m_timerRules.resumePending())) {
+        m_timerRules.Clear();
+        m_timer.stop();
+    }
+}
+
 void CVandView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     if (m_timerRules.OnFocusGained()) {
+        SelectionMask& selection = m_document->doc().State().selection;
+        if (selection.suspended) selection.selectionActive = 1, selection.suspended = 0;
         m_document->view().needsRedraw = 1;
         m_timer.start();
         viewport()->update();
@@ -211,8 +233,12 @@ void CVandView::focusInEvent(QFocusEvent* event) {
 
 void CVandView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
+    const bool shown = m_timerRules.outlineShown();
     m_timerRules.OnFocusLost();
     m_timer.stop();
+    // The outline is switched off until the view has the focus again.
+    SelectionMask& selection = m_document->doc().State().selection;
+    if (shown && selection.selectionActive) selection.selectionActive = 0, selection.suspended = 1;
 }
 
 void CVandView::OnTimerTick() {

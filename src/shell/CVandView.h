@@ -78,6 +78,8 @@ private:
     void SyncState();
     void OnTimerTick();
     void ZoomInAt(int x, int y);
+    // Starts or clears the outline animation when the document's selection appeared or went.
+    void SyncSelection();
     // Hands a mouse event to the current tool; repaints when the picture changed.
     enum class ToolStep { Press, Move, Release, DoubleClick };
     bool ForwardToTool(ToolStep step, QMouseEvent* event);

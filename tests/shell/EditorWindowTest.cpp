@@ -36,6 +36,7 @@
 #include "view/CommandIds.h"
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
+#include "document/SelectionMask.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
@@ -429,6 +430,39 @@ private Q_SLOTS:
         QCOMPARE(shot.pixel(100 + 2 * 30, 100 + 2 * 20), qRgb(255, 0, 0));
         QCOMPARE(shot.pixel(100 + 2 * 30 + 1, 100 + 2 * 20 + 1), qRgb(255, 0, 0));
         QCOMPARE(shot.pixel(100 + 2 * 31, 100 + 2 * 20), PictureColour(31, 20));
+    }
+
+    void selectionOutlineAnimatesFromTheCachedComposite() {
+        Start({m_picture});
+        SetClientSize(300, 200);
+        SelectionMask& selection = View()->document().doc().State().selection;
+        QCOMPARE(selection.width, 100);
+        std::fill(selection.mask.begin(), selection.mask.end(), 0);
+        for (int y = 10; y < 30; ++y)  // picture rows 10..29, columns 20..59
+            std::fill_n(selection.mask.begin() + (49 - y) * 100 + 20, 40, 1);
+        selection.selectionActive = 1;
+        View()->document().MarkChanged();
+        const InclusiveRect r = View()->document().view().pictureRect;
+        const QImage first = Grab();
+        const QRgb corner = first.pixel(r.left + 20, r.top + 10);
+        QVERIFY(corner == qRgb(0, 0, 0) || corner == qRgb(255, 255, 255));
+        QCOMPARE(first.pixel(r.left + 40, r.top + 20), PictureColour(40, 20));  // inside stays the picture
+        QCOMPARE(first.pixel(r.left + 19, r.top + 10), PictureColour(19, 10));  // outside too
+        QVERIFY(View()->selectionTimer().running());
+
+        // One tick of the 400 ms timer redraws only the outline, from the cached composite.
+        QTest::qWait(450);
+        QCoreApplication::processEvents();
+        const QImage second = Grab();
+        QVERIFY(View()->lastPaint().cacheUsed);
+        const QRgb still = second.pixel(r.left + 20, r.top + 10);
+        QVERIFY(still == qRgb(0, 0, 0) || still == qRgb(255, 255, 255));
+        QCOMPARE(second.pixel(r.left + 40, r.top + 20), PictureColour(40, 20));
+
+        selection.selectionActive = 0;
+        View()->document().MarkChanged();
+        QCOMPARE(Grab().pixel(r.left + 20, r.top + 10), PictureColour(20, 10));
+        QVERIFY(!View()->selectionTimer().running());
     }
 
     void environmentSamplesPrintingAndProgress() {

@@ -1,0 +1,52 @@
+#include "view/SelectionOutline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillory {
+
+bool IsSelected(const SelectionMask& s, int pictureHeight, int x, int y) {
+    const int column = x - s.x;
+    const int storedRow = (pictureHeight - 1 - y) + s.y;
+    if (column < 0 || column >= s.width || storedRow < 0 || storedRow >= s.height) return false;
+    const size_t index = size_t(storedRow) * size_t(s.width) + size_t(column);
+    return index < s.mask.size() && s.mask[index] == 1;
+}
+
+void DrawSelectionOutline(TargetBuffer& target, int originX, int originY, float scaleX, float scaleY,
+                          const SelectionMask& selection, int pictureWidth, int pictureHeight, uint8_t phase) {
+    if (target.width <= 0 || target.height <= 0 || pictureWidth <= 0 || pictureHeight <= 0 || scaleX <= 0 ||
+        scaleY <= 0)
+        return;
+    // Picture column of every target column, and one more on each side for the border test.
+    std::vector<int> columns(size_t(target.width) + 2);
+    for (int c = -1; c <= target.width; ++c)
+        columns[size_t(c + 1)] = int(std::floor((c + originX) / scaleX));
+    auto rowOf = [&](int r) { return int(std::floor((r + originY) / scaleY)); };
+    auto selected = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < pictureWidth && y < pictureHeight && IsSelected(selection, pictureHeight, x, y);
+    };
+    std::vector<uint8_t> above(size_t(target.width) + 2), here(size_t(target.width) + 2), below(size_t(target.width) + 2);
+    auto fill = [&](std::vector<uint8_t>& line, int r) {
+        const int y = rowOf(r);
+        for (size_t i = 0; i < line.size(); ++i) line[i] = selected(columns[i], y);
+    };
+    fill(above, -1);
+    fill(here, 0);
+    for (int r = 0; r < target.height; ++r) {
+        fill(below, r + 1);
+        uint32_t* row = target.pixels + size_t(r) * target.stride;
+        for (int c = 0; c < target.width; ++c) {
+            const size_t i = size_t(c + 1);
+            if (!here[i]) continue;
+            if (here[i - 1] && here[i + 1] && above[i] && below[i]) continue;
+            const bool dark = (((c + originX + r + originY) / kAntsDash) + phase) % 2 == 0;
+            row[c] = dark ? kAntsDark : kAntsLight;
+        }
+        std::swap(above, here);
+        std::swap(here, below);
+    }
+}
+
+}  // namespace quillory
