@@ -3,12 +3,14 @@
 // outline (the cached composite is reused).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "core/Platform.h"
 #include "document/DocumentState.h"
 #include "document/LayerStack.h"
+#include "view/SelectionOutline.h"
 #include "view/StackComposer.h"
 #include "view/ViewRender.h"
 
@@ -89,9 +91,13 @@ void BM_RepaintOutlineOnly(benchmark::State& state) {
     ViewRenderer renderer;
     ViewState view;
     const IntRect all{0, 0, kWindowWidth, kWindowHeight};
-    // Marching ants along the border of the visible part.
-    OverlayPainter ants = [](TargetBuffer& t, int, int, int, uint8_t phase) {
-        for (int x = 0; x < t.width; ++x) t.pixels[x] = ((x / 4 + phase) & 1) ? 0xFF000000u : 0xFFFFFFFFu;
+    // A rectangular selection crossing the window; its outline is what animates.
+    SelectionMask& selection = doc.state.selection;
+    std::fill(selection.mask.begin(), selection.mask.end(), 0);
+    for (int y = 200; y < 800; ++y) std::fill_n(selection.mask.begin() + size_t(y) * kWidth + 300, 1200, 1);
+    selection.selectionActive = 1;
+    OverlayPainter ants = [&](TargetBuffer& t, int ox, int oy, int, uint8_t phase) {
+        DrawSelectionOutline(t, ox, oy, 1.0f, 1.0f, selection, kWidth, kHeight, phase);
     };
     renderer.Paint(target, all, view, layers, {}, kOverlayOutline, ants);
     for (auto _ : state) {

@@ -23,14 +23,23 @@ void DrawSelectionOutline(TargetBuffer& target, int originX, int originY, float 
     std::vector<int> columns(size_t(target.width) + 2);
     for (int c = -1; c <= target.width; ++c)
         columns[size_t(c + 1)] = int(std::floor((c + originX) / scaleX));
-    auto rowOf = [&](int r) { return int(std::floor((r + originY) / scaleY)); };
-    auto selected = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < pictureWidth && y < pictureHeight && IsSelected(selection, pictureHeight, x, y);
-    };
+    // Mask column of every target column (-1 outside the picture or the mask).
+    std::vector<int> maskColumns(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int x = columns[i], m = x - selection.x;
+        maskColumns[i] = (x >= 0 && x < pictureWidth && m >= 0 && m < selection.width) ? m : -1;
+    }
     std::vector<uint8_t> above(size_t(target.width) + 2), here(size_t(target.width) + 2), below(size_t(target.width) + 2);
     auto fill = [&](std::vector<uint8_t>& line, int r) {
-        const int y = rowOf(r);
-        for (size_t i = 0; i < line.size(); ++i) line[i] = selected(columns[i], y);
+        std::fill(line.begin(), line.end(), 0);
+        const int y = int(std::floor((r + originY) / scaleY));
+        if (y < 0 || y >= pictureHeight) return;
+        const int storedRow = (pictureHeight - 1 - y) + selection.y;
+        if (storedRow < 0 || storedRow >= selection.height) return;
+        const size_t start = size_t(storedRow) * size_t(selection.width);
+        if (start + size_t(selection.width) > selection.mask.size()) return;
+        const uint8_t* maskRow = selection.mask.data() + start;
+        for (size_t i = 0; i < line.size(); ++i) line[i] = maskColumns[i] >= 0 && maskRow[maskColumns[i]] == 1;
     };
     fill(above, -1);
     fill(here, 0);

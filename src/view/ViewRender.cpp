@@ -103,10 +103,13 @@ PaintResult ViewRenderer::Paint(TargetBuffer& target, const IntRect& clipIn, Vie
     const IntRect shown{g.offsetX - scrollX, g.offsetY - scrollY, g.offsetX - scrollX + g.shownWidth,
                         g.offsetY - scrollY + g.shownHeight};
     const IntRect visible = Intersect(shown, clip);
+    uint32_t pattern[8][8];
+    for (int py = 0; py < 8; ++py)
+        for (int px = 0; px < 8; ++px) pattern[py][px] = HatchPixel(settings.hatchStyle, px, py) ? kHatchLine : kHatchGround;
     for (int y = visible.top; y < visible.bottom; ++y) {
         uint32_t* row = target.pixels + size_t(y) * target.stride;
-        for (int x = visible.left; x < visible.right; ++x)
-            row[x] = HatchPixel(settings.hatchStyle, x + scrollX, y + scrollY) ? kHatchLine : kHatchGround;
+        const uint32_t* line = pattern[(y + scrollY) & 7];
+        for (int x = visible.left; x < visible.right; ++x) row[x] = line[(x + scrollX) & 7];
     }
 
     if (!visible.IsEmpty()) {
