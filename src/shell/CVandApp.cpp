@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -16,6 +19,28 @@
 
 namespace quillory {
 
+namespace {
+
+// The program's icon: a quill-blue tile with the initial.
+QIcon ProgramIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(40, 90, 170));
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    QFont font = painter.font();
+    font.setPixelSize(22);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, "Q");
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
 CVandApp::CVandApp() { m_previousPlatform = InstallPlatform(&m_platform); }
 
 CVandApp::~CVandApp() {
@@ -29,6 +54,7 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     QCoreApplication::setApplicationName("Quillory");
     QGuiApplication::setApplicationDisplayName(QString::fromUtf8(shelltexts::kAppTitle));
     RegisterBuiltInSamples();
+    QApplication::setWindowIcon(ProgramIcon());
 
     // The per-user program directory: QUILLORY_HOME, else the user's data directory.
     const std::filesystem::path programDir = TempFolder::UserDataDirectory();
