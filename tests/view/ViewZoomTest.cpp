@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "view/CommandIds.h"
+#include "view/ViewTool.h"
 #include "view/ViewZoom.h"
 
 namespace quillory {
@@ -148,14 +149,6 @@ TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrCentresTheAnchor) {
     EXPECT_EQ(f.width, 788 + 10 + 4);
     EXPECT_EQ(f.height, 300 + 30 + 4);
 }
-
-}  // namespace
-}  // namespace quillory
-
-#include "view/ViewTool.h"
-
-namespace quillory {
-namespace {
 
 TEST(ViewTool, EventsCarryWindowZoomedAndPicturePoints) {
     ViewState s;
