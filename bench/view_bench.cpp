@@ -1,5 +1,5 @@
 // One paint of the view over a 10-layer 4000 × 3000 document in a 1920 × 1080
-// window at zoom 1, 0.5 and 2, and a repaint that only animates the selection
+// window at zoom 1, 0.5 and 2 and fitted to the window, and a repaint that only animates the selection
 // outline (the cached composite is reused).
 #include <benchmark/benchmark.h>
 
@@ -61,7 +61,7 @@ BigDocument& Document() {
     return *doc;
 }
 
-void PaintAtZoom(benchmark::State& state, float zoom) {
+void PaintAtZoom(benchmark::State& state, float zoom, bool fit = false) {
     BigDocument& doc = Document();
     StackComposer layers(doc.state.header, doc.stack);
     std::vector<uint32_t> window(size_t(kWindowWidth) * kWindowHeight);
@@ -69,6 +69,7 @@ void PaintAtZoom(benchmark::State& state, float zoom) {
     ViewRenderer renderer;
     ViewState view;
     view.zoom = zoom;
+    view.fitToWindow = fit ? 1 : 0;
     view.scrollX = 1000;
     view.scrollY = 500;
     for (auto _ : state) {
@@ -82,6 +83,7 @@ void PaintAtZoom(benchmark::State& state, float zoom) {
 void BM_PaintZoom1(benchmark::State& state) { PaintAtZoom(state, 1.0f); }
 void BM_PaintZoomHalf(benchmark::State& state) { PaintAtZoom(state, 0.5f); }
 void BM_PaintZoom2(benchmark::State& state) { PaintAtZoom(state, 2.0f); }
+void BM_PaintFitToWindow(benchmark::State& state) { PaintAtZoom(state, 1.0f, true); }
 
 void BM_RepaintOutlineOnly(benchmark::State& state) {
     BigDocument& doc = Document();
@@ -110,6 +112,7 @@ void BM_RepaintOutlineOnly(benchmark::State& state) {
 BENCHMARK(BM_PaintZoom1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintZoomHalf)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintZoom2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFitToWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintOutlineOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace

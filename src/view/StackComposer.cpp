@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "document/Compositor.h"
 
@@ -14,18 +15,24 @@ void StackComposer::ComposeVisible(TargetBuffer& target, int originX, int origin
                               RenderMapping{double(scaleX), originX, originY});
         return;
     }
+    // Each target row takes one full-size pass over the picture row its vertical scale
+    // asks for, limited to the columns the row shows, then samples those columns.
     const int w = m_header.width, h = m_header.height;
-    m_full.assign(size_t(w) * h, 0);
-    TargetBuffer full(m_full.data(), w, h);
-    Compositor::BlendPass(m_header, m_stack.Layers(), m_stack.headLayer, -1, full, RenderMapping{});
-    std::vector<int> columns(size_t(std::max(target.width, 0)));
-    for (int c = 0; c < target.width; ++c)
-        columns[size_t(c)] = std::clamp(int(std::floor((c + originX) / scaleX)), 0, w - 1);
-    for (int r = 0; r < target.height; ++r) {
+    const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
+    if (right <= left) return;
+    std::vector<int> columns(size_t(right - left));
+    for (int c = left; c < right; ++c)
+        columns[size_t(c - left)] = std::clamp(int(std::floor((c + originX) / scaleX)), 0, w - 1);
+    const int first = *std::min_element(columns.begin(), columns.end());
+    const int last = *std::max_element(columns.begin(), columns.end());
+    std::vector<uint32_t> line(size_t(last - first + 1));
+    const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
+    for (int r = top; r < bottom; ++r) {
         const int y = std::clamp(int(std::floor((r + originY) / scaleY)), 0, h - 1);
-        const uint32_t* src = m_full.data() + size_t(y) * w;
+        TargetBuffer source(line.data(), int(line.size()), 1);
+        Compositor::BlendPass(m_header, m_stack.Layers(), m_stack.headLayer, -1, source, RenderMapping{1.0, first, y});
         uint32_t* dst = target.pixels + size_t(r) * target.stride;
-        for (int c = 0; c < target.width; ++c) dst[c] = src[columns[size_t(c)]];
+        for (int c = left; c < right; ++c) dst[c] = line[size_t(columns[size_t(c - left)] - first)];
     }
 }
 

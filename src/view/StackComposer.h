@@ -1,8 +1,7 @@
 #pragma once
 // The view's layer composite over a document's layer stack, through the
 // document's compositor. Fit-to-window scales the axes differently; the
-// compositor knows one zoom, so that mode samples a full-size pass.
-#include <vector>
+// compositor knows one zoom, so that mode composes row by row.
 
 #include "document/DocumentHeader.h"
 #include "document/LayerStack.h"
@@ -21,7 +20,6 @@ public:
 private:
     const DocumentHeader& m_header;
     const LayerStack& m_stack;
-    std::vector<uint32_t> m_full;
 };
 
 }  // namespace quillory
