@@ -12,9 +12,14 @@ if [ ! -x "$program" ]; then
   echo "no editor at $program; build it first" >&2
   exit 1
 fi
+# Without a picture: a photograph of the shared corpus, else a new picture made by the command-line tool.
 if [ -z "$picture" ]; then
-  picture="$(mktemp -d)/sample.bmp"
-  "$build/quillory-cli" sample 1407 "$picture" >/dev/null 2>&1 || picture=""
+  if [ -f ../shared/corpus/jpeg/flower.jpg ]; then
+    picture="../shared/corpus/jpeg/flower.jpg"
+  else
+    picture="$(mktemp -d)/new.bmp"
+    "$build/quillory-cli" new --width 640 --height 480 "$picture" >/dev/null 2>&1 || picture=""
+  fi
 fi
 
 display=":$(( 90 + RANDOM % 400 ))"
