@@ -254,16 +254,16 @@ bool NyZazo::IsGreyScale() const {
     return true;
 }
 
-uint8_t NyZazo::GetNearestIndex(RGBQUAD c) const {
-    const RGBQUAD* pal = GetPalette();
-    if (!pal) return 0;
+uint8_t NearestPaletteIndex(const RGBQUAD* palette, uint32_t count, RGBQUAD c) {
+    if (!palette) return 0;
+    if (count > 256) count = 256;
     // The search starts at 200000, above the largest possible distance (3 × 255²).
     long best = 200000;
     uint32_t bestIndex = 0;
-    for (uint32_t i = 0; i < header.biClrUsed; ++i) {
-        long db = long(pal[i].blue) - c.blue;
-        long dg = long(pal[i].green) - c.green;
-        long dr = long(pal[i].red) - c.red;
+    for (uint32_t i = 0; i < count; ++i) {
+        long db = long(palette[i].blue) - c.blue;
+        long dg = long(palette[i].green) - c.green;
+        long dr = long(palette[i].red) - c.red;
         long d = db * db + dg * dg + dr * dr;
         if (d == 0) return uint8_t(i);
         if (d < best) {
@@ -273,6 +273,8 @@ uint8_t NyZazo::GetNearestIndex(RGBQUAD c) const {
     }
     return uint8_t(bestIndex);
 }
+
+uint8_t NyZazo::GetNearestIndex(RGBQUAD c) const { return NearestPaletteIndex(GetPalette(), header.biClrUsed, c); }
 
 // Pixels.
 

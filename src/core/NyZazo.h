@@ -83,6 +83,10 @@ inline uint64_t& PixelByteLimit() {
 }
 inline constexpr int kBrushMaskSize = 50;
 
+// Nearest palette entry by squared distance (at most 256 entries): the first index
+// wins ties and an exact match ends the search.
+uint8_t NearestPaletteIndex(const RGBQUAD* palette, uint32_t count, RGBQUAD colour);
+
 class NyZazo : public NyZazoInfo {
 public:
     BITMAPINFOHEADER header;

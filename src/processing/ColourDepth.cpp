@@ -96,26 +96,6 @@ private:
 
 }  // namespace
 
-uint8_t NearestPaletteIndex(const RGBQUAD* palette, uint32_t count, RGBQUAD c) {
-    if (!palette) return 0;
-    if (count > 256) count = 256;
-    // 200000 lies above the largest possible distance (3 × 255²).
-    long best = 200000;
-    uint32_t bestIndex = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        long db = long(palette[i].blue) - c.blue;
-        long dg = long(palette[i].green) - c.green;
-        long dr = long(palette[i].red) - c.red;
-        long d = db * db + dg * dg + dr * dr;
-        if (d == 0) return uint8_t(i);
-        if (d < best) {
-            best = d;
-            bestIndex = i;
-        }
-    }
-    return uint8_t(bestIndex);
-}
-
 RGBQUAD PlaneColour(const PlaneView& plane, const uint8_t* row, int x) {
     uint32_t index;
     switch (plane.bitsPerPixel) {

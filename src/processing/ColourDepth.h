@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/DibTypes.h"
+#include "core/NyZazo.h"
 
 namespace quillory {
 
@@ -31,10 +32,6 @@ struct PlaneView {
     const RGBQUAD* palette = nullptr;
     uint32_t colourCount = 0;
 };
-
-// Nearest palette entry by squared distance: the first index wins ties and an
-// exact match ends the search (the rule of NyZazo::GetNearestIndex).
-uint8_t NearestPaletteIndex(const RGBQUAD* palette, uint32_t count, RGBQUAD colour);
 
 // The colour of pixel x of a stored row of a plane.
 RGBQUAD PlaneColour(const PlaneView& plane, const uint8_t* row, int x);
