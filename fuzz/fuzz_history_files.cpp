@@ -51,12 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     auto list = std::make_unique<ListContents>();
     if (StepFileStore::ReadList(step, *list, error)) {
-        volatile uint32_t sum = 0;
+        uint32_t sum = 0;
         for (int slot : list->order) {
             const LayerRecord& r = list->layers[slot];
             sum += r.pixels.back() + r.alpha.back() + r.effect.back();
             sum += r.AlphaRow(r.height - 1)[r.width - 1];
         }
+        volatile uint32_t sink = sum;
+        (void)sink;
     }
     return 0;
 }

@@ -63,7 +63,9 @@ TEST(Orientation, FlipsAndTurnsAtEveryDepth) {
         EXPECT_EQ(clockwise.dpiX, 150);
         EXPECT_EQ(clockwise.dpiY, 300);
         EXPECT_EQ(clockwise.header.biClrUsed, original.header.biClrUsed);
-        if (original.header.biClrUsed) EXPECT_EQ(clockwise.GetPaletteColour(1), original.GetPaletteColour(1));
+        if (original.header.biClrUsed) {
+            EXPECT_EQ(clockwise.GetPaletteColour(1), original.GetPaletteColour(1));
+        }
 
         for (int sy = 0; sy < height; ++sy)
             for (int x = 0; x < width; ++x) {

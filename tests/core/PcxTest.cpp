@@ -30,7 +30,7 @@ struct PcxSpec {
     int bytesPerLine = 1;
     uint8_t manufacturer = 10;
     uint8_t encoding = 1;
-    std::vector<uint8_t> palette16;  // red, green, blue triples
+    std::vector<uint8_t> palette16 = {};  // red, green, blue triples
 };
 
 std::vector<uint8_t> PcxFile(const PcxSpec& s, const std::vector<uint8_t>& data,

@@ -58,7 +58,7 @@ bool WritePicture(const QString& path, int width, int height) {
     return picture.Save(path.toStdString(), kFormatBmp);
 }
 
-QRgb Grey() { return kViewBackground & 0xFFFFFF | 0xFF000000u; }
+QRgb Grey() { return (kViewBackground & 0xFFFFFF) | 0xFF000000u; }
 
 }  // namespace
 

@@ -36,8 +36,11 @@ TEST(SelectionOutline, OutlineRunsOnTheSelectedSideOfTheBorderAtAnyScale) {
         EXPECT_TRUE(marked(7 * k - 1, 6 * k - 1));         // bottom-right corner
         EXPECT_FALSE(marked(2 * k - 1, 3 * k));            // outside
         EXPECT_FALSE(marked(7 * k, 4 * k));                // outside, right
-        if (k > 1) EXPECT_FALSE(marked(4 * k + 1, 4 * k + 1));  // inside, away from the border
-        if (k == 1) EXPECT_FALSE(marked(4, 4));  // the middle of a three-row selection
+        if (k > 1) {
+            EXPECT_FALSE(marked(4 * k + 1, 4 * k + 1));  // inside, away from the border
+        } else {
+            EXPECT_FALSE(marked(4, 4));  // the middle of a three-row selection
+        }
     }
 }
 
