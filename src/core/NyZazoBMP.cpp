@@ -186,8 +186,8 @@ bool NyZazoBMP::Decode(ImageStream& stream) {
             if (compression != kRgb) return Fail(texts::kCompressionNotSupported);
             return ReadTwoBitRows(stream);
         case 16:
-            if (compression != kRgb && compression != kBitFields) return Fail(texts::kUnknownCompression);
-            if (compression == kRgb) {
+            // Without bit fields every 16-bit file is read as 5-5-5.
+            if (compression != kBitFields && compression != kAlphaBitFields) {
                 masks[0] = 0x7C00;
                 masks[1] = 0x03E0;
                 masks[2] = 0x001F;
