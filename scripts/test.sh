@@ -18,7 +18,7 @@ GTEST_OUTPUT="xml:$PWD/build/gtest-results/" ctest --test-dir build --output-on-
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer, with fuzzers)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DQUILLORY_SANITIZE=ON -DQUILLORY_BUILD_FUZZ=ON -DQUILLORY_BUILD_BENCH=OFF -DQUILLORY_BUILD_SHELL=OFF >/dev/null
+  -DQUILLORY_SANITIZE=ON -DQUILLORY_BUILD_FUZZ=ON -DQUILLORY_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$JOBS"
 echo "== Tests under sanitizers"
 rm -rf build-asan/gtest-results
