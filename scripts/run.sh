@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_BUILD_SHELL=ON -DQUILLORY_BUILD_FUZZ=OFF -DQUILLORY_SANITIZE=OFF >/dev/null
 cmake --build build -j "$(nproc)"
 if [ -x build/src/shell/quillory ]; then
   exec build/src/shell/quillory "$@"

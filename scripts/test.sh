@@ -9,7 +9,7 @@ JOBS=$(nproc)
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 echo "== Build (release with debug info)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_BUILD_SHELL=ON -DQUILLORY_BUILD_FUZZ=OFF -DQUILLORY_SANITIZE=OFF >/dev/null
 cmake --build build -j "$JOBS"
 echo "== Tests"
 rm -rf build/gtest-results
@@ -18,7 +18,7 @@ GTEST_OUTPUT="xml:$PWD/build/gtest-results/" ctest --test-dir build --output-on-
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer, with fuzzers)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DQUILLORY_SANITIZE=ON -DQUILLORY_BUILD_FUZZ=ON -DQUILLORY_BUILD_BENCH=OFF >/dev/null
+  -DQUILLORY_SANITIZE=ON -DQUILLORY_BUILD_FUZZ=ON -DQUILLORY_BUILD_BENCH=OFF -DQUILLORY_BUILD_SHELL=ON >/dev/null
 cmake --build build-asan -j "$JOBS"
 echo "== Tests under sanitizers"
 rm -rf build-asan/gtest-results
