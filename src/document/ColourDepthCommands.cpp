@@ -6,6 +6,7 @@
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/DocumentIO.h"
+#include "document/SnapshotSlots.h"
 #include "processing/ColourDepth.h"
 
 namespace quillory {
@@ -83,6 +84,9 @@ bool EightBitColour(CVandDoc& document) {
         header.scratchPixels.resize(size_t(stack.Layer(current).pixelSize));
         header.scratchSize = stack.Layer(current).pixelSize;
     }
+    // The committed copy takes the new depth: a preview dropped later must not
+    // restore planes of the old depth into the converted document.
+    document.Snapshots().SaveAll(SnapshotSlot::A, header, stack);
     return true;
 }
 
@@ -90,7 +94,9 @@ bool RgbColour(CVandDoc& document) {
     const int depth = document.Header().bitsPerPixel;
     if (depth > 24) return false;
     if (depth == 24) return true;
-    return DocumentIO::ConvertToRgb(document);
+    if (!DocumentIO::ConvertToRgb(document)) return false;
+    document.Snapshots().SaveAll(SnapshotSlot::A, document.Header(), document.Stack());
+    return true;
 }
 
 void RegisterColourDepthCommands(CommandRegistry& registry) {

@@ -72,3 +72,31 @@ TEST(ColourDepthCommands, EightBitsAndBackOverEveryLayer) {
     EXPECT_TRUE(RgbColour(doc));  // 24 bits stay as they are
     EXPECT_EQ(doc.Header().bitsPerPixel, 24);
 }
+
+// The committed copy follows the new depth: a later command that first drops a
+// preview (adding a layer does) must not bring back planes of the old depth.
+TEST(ColourDepthCommands, CommittedCopyFollowsTheNewDepth) {
+    CVandDoc doc;
+    NewPictureSettings settings;
+    settings.width = 5;
+    settings.height = 3;
+    ASSERT_TRUE(doc.NewDocument(settings));
+    const int layer = doc.CurrentLayer();
+    uint8_t* p = doc.Layer(layer).PixelRow(1) + 3 * 2;
+    p[0] = 10, p[1] = 20, p[2] = 200;
+    doc.RecordStep("점찍기", StepCode::Pixels);
+
+    ASSERT_TRUE(EightBitColour(doc));
+    ASSERT_TRUE(doc.AddLayer());
+    EXPECT_EQ(doc.Layer(layer).stride, 8);
+    EXPECT_EQ(doc.Layer(layer).pixelSize, 24);
+    EXPECT_EQ(doc.Header().palette[doc.Layer(layer).PixelRow(1)[2]], MakeQuad(200, 20, 10));
+
+    ASSERT_TRUE(doc.SelectLayer(layer));
+    ASSERT_TRUE(RgbColour(doc));
+    ASSERT_TRUE(doc.AddLayer());
+    EXPECT_EQ(doc.Layer(layer).stride, 16);
+    EXPECT_EQ(doc.Layer(layer).pixelSize, 48);
+    const uint8_t* q = doc.Layer(layer).PixelRow(1) + 3 * 2;
+    EXPECT_EQ(MakeQuad(q[2], q[1], q[0]), MakeQuad(200, 20, 10));
+}
