@@ -1,6 +1,8 @@
 #include "document/CVandDoc.h"
 
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "core/Platform.h"
 #include "document/DocumentIO.h"
@@ -11,6 +13,33 @@
 #include "document/Utf16.h"
 
 namespace quillory {
+
+namespace {
+
+// Merging and flattening keep what the view shows: a visible layer whose shadow
+// is on (and no selection shown) is blended with its shadow laid in. Returns the
+// layers as they were, for a failed blend to put back.
+std::vector<std::pair<int, LayerRecord>> LayInShadows(LayerStack& stack, const DocumentHeader& header, int first,
+                                                      int count, bool selectionActive) {
+    std::vector<std::pair<int, LayerRecord>> plain;
+    if (selectionActive) return plain;
+    int walked = 0;
+    for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = stack.Layer(i).next) {
+        if (count > 0 && walked >= count) break;
+        ++walked;
+        LayerRecord& layer = stack.Layer(i);
+        if (layer.visible != 1 || layer.effectOn != 1 || layer.kind == LayerKind::Text) continue;
+        plain.emplace_back(i, layer);
+        ApplyShadow(layer, header);
+    }
+    return plain;
+}
+
+void PutBack(LayerStack& stack, std::vector<std::pair<int, LayerRecord>>& plain) {
+    for (auto& [slot, layer] : plain) stack.Layer(slot) = std::move(layer);
+}
+
+}  // namespace
 
 CVandDoc::CVandDoc()
     : m_stack(m_state),
@@ -70,7 +99,11 @@ bool CVandDoc::ReorderLayers(int a, int b) {
     return true;
 }
 
-void CVandDoc::SetLayerName(int index, std::string_view utf8Name) { m_stack.SetName(index, Utf8ToUtf16(utf8Name)); }
+void CVandDoc::SetLayerName(int index, std::string_view utf8Name) {
+    m_stack.SetName(index, Utf8ToUtf16(utf8Name));
+    // A restore of the committed copy must not bring the old name back.
+    if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+}
 
 std::string CVandDoc::LayerName(int index) const {
     if (!LayerStack::IsValidIndex(index)) return {};
@@ -95,7 +128,11 @@ bool CVandDoc::MergePair(int lower, int upper) {
         CurrentPlatform().ShowMessage(texts::kMergeTextLayer, MessageKind::Warning);
         return false;
     }
-    if (!Compositor::BlendIntoSlot(m_stack, m_state.header, lower, 2)) return false;
+    auto plain = LayInShadows(m_stack, m_state.header, lower, 2, m_state.selection.selectionActive);
+    if (!Compositor::BlendIntoSlot(m_stack, m_state.header, lower, 2)) {
+        PutBack(m_stack, plain);
+        return false;
+    }
     m_stack.DeleteLayer(upper);
     m_stack.FreeSlot(upper);
     if (!m_stack.SelectLayer(lower)) m_stack.currentLayer = lower;
@@ -122,7 +159,11 @@ bool CVandDoc::MergeUp() {
 bool CVandDoc::Flatten() {
     const int bottom = m_stack.headLayer;
     if (!LayerStack::IsValidIndex(bottom)) return false;
-    if (!Compositor::BlendIntoSlot(m_stack, m_state.header, bottom, -1)) return false;
+    auto plain = LayInShadows(m_stack, m_state.header, bottom, -1, m_state.selection.selectionActive);
+    if (!Compositor::BlendIntoSlot(m_stack, m_state.header, bottom, -1)) {
+        PutBack(m_stack, plain);
+        return false;
+    }
     int next = m_stack.Layer(bottom).next;
     for (int steps = 0; LayerStack::IsValidIndex(next) && steps < kMaxLayers; ++steps) {
         const int above = m_stack.Layer(next).next;
@@ -180,7 +221,9 @@ bool CVandDoc::DuplicateLayer() {
 
 bool CVandDoc::TextToRaster() {
     if (!m_stack.TextToRaster(m_stack.currentLayer)) return false;
-    NotifyChanged();
+    // A pixel change like any other; the step also renews the committed copy,
+    // which still held the text layer's planes for the next preview to restore.
+    RecordStep(texts::kCmdTextTextToRaster, StepCode::Pixels);
     return true;
 }
 
@@ -189,6 +232,12 @@ bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
     SetLayerName(m_stack.currentLayer, utf8Name);
     NotifyChanged();
     return true;
+}
+
+void CVandDoc::SetLayerBlendMode(int index, std::string_view listText) {
+    m_stack.SetBlendModeByText(index, listText);
+    if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    NotifyChanged();
 }
 
 void CVandDoc::Render(TargetBuffer& target, const RenderMapping& mapping) const {

@@ -112,10 +112,8 @@ public:
         m_stack.SetTransparency(index, value);
         NotifyChanged();
     }
-    void SetLayerBlendMode(int index, std::string_view listText) {
-        m_stack.SetBlendModeByText(index, listText);
-        NotifyChanged();
-    }
+    // Also kept in the committed copy, so a later restore of a preview keeps it.
+    void SetLayerBlendMode(int index, std::string_view listText);
 
     // Commands of the stack.
     bool AddLayer();          // 1552

@@ -157,9 +157,11 @@ bool LayerEffectCommand(CVandDoc& document, const ShadowDialog& dialog, int32_t&
         CurrentPlatform().ShowMessage(texts::kTextLayerIsCurrent, MessageKind::Warning);
         return false;
     }
-    document.Snapshots().RestoreCommitted(layer, current);
-    // After the restore, which would otherwise bring the old size back.
+    // The committed copy brings back the size of the last recorded step, so the
+    // dialog offers the layer's own size (1 for a layer that never had one);
+    // without a committed copy the opening size stays.
     layer.effectSize = kEffectSizeOnOpen;
+    document.Snapshots().RestoreCommitted(layer, current);
 
     ShadowSettings initial;
     initial.size = layer.effectSize != 0 ? layer.effectSize : 1;

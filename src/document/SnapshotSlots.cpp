@@ -99,6 +99,13 @@ void SnapshotSlots::MovePosition(SnapshotSlot slot, int index, int32_t x, int32_
     AreaOf(slot).layers[index].y = y;
 }
 
+void SnapshotSlots::KeepLook(SnapshotSlot slot, int index, const LayerRecord& layer) {
+    if (!Has(slot, index)) return;
+    LayerRecord& saved = AreaOf(slot).layers[index];
+    std::copy(std::begin(layer.name), std::end(layer.name), saved.name);
+    saved.blendMode = layer.blendMode;
+}
+
 void SnapshotSlots::Clear() {
     for (int s = 0; s < 2; ++s)
         for (int i = 0; i < kMaxLayers; ++i) Forget(SnapshotSlot(s), i);

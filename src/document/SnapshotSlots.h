@@ -34,6 +34,9 @@ public:
     void Forget(SnapshotSlot slot, int index);
     // A recorded move: the saved copy takes the layer's new position.
     void MovePosition(SnapshotSlot slot, int index, int32_t x, int32_t y);
+    // A renamed layer or a new blend mode, which record no step: the saved copy
+    // takes them, so that restoring it does not take them back.
+    void KeepLook(SnapshotSlot slot, int index, const LayerRecord& layer);
     void Clear();
 
     // Slot A under the names the commands use.

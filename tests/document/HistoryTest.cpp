@@ -616,3 +616,43 @@ TEST(History, AResizedPictureComesBackAtItsOldSize) {
     EXPECT_EQ(Print(*doc), resized);
     EXPECT_EQ(doc->Header().imageSize, 3 * int32_t(PlaneStride(24, 13)));
 }
+
+TEST(History, TextToRasterIsAStepAndPreviewsStartFromTheRaster) {
+    auto doc = test::MakeDocument(7, 3);
+    ASSERT_TRUE(doc->AddLayer());
+    const int slot = doc->CurrentLayer();
+    const DocumentHeader& header = doc->Header();
+    ASSERT_TRUE(doc->CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
+                                       7, 3, kPaletteKeep, 7, 3, 0, 1, LayerKind::Text, -1, 0));
+    doc->Layer(slot).text = u"글";
+    doc->Layer(slot).textLength = 1;
+    doc->Layer(slot).textColour = 0x102030;
+    std::fill(doc->Layer(slot).alpha.begin(), doc->Layer(slot).alpha.begin() + 5, 180);
+    doc->RecordStep("글자입력", StepCode::TextLayerAdded);
+    const DocPrint text = Print(*doc);
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdTextToRaster, *doc));
+    EXPECT_EQ(doc->History().Entry(doc->History().StepPosition()).name, "레스터 형식으로 변환");
+    const DocPrint raster = Print(*doc);
+    // The committed copy holds the raster now: a preview restores a 24-bit plane, not the text's coverage.
+    PreviewSession session(*doc);
+    session.Cancel();
+    EXPECT_EQ(Print(*doc), raster);
+    EXPECT_EQ(doc->Layer(slot).pixels.size(), size_t(doc->Layer(slot).stride) * 3);
+    EXPECT_EQ(doc->Layer(slot).stride, PlaneStride(24, 7));
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_EQ(Print(*doc), text);
+    EXPECT_EQ(doc->Layer(slot).text, u"글");
+    ASSERT_TRUE(doc->History().Redo());
+    EXPECT_EQ(Print(*doc), raster);
+}
+
+TEST(Snapshots, ANewNameOrBlendModeSurvivesARestoreOfTheCommittedCopy) {
+    auto doc = test::MakeDocument(5, 4);
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdRenameLayer, *doc, {{"name", "하늘"}}));
+    doc->SetLayerBlendMode(0, "곱셈혼합");
+    ASSERT_EQ(doc->Layer(0).blendMode, BlendMode::Multiply);
+    PreviewSession(*doc).Cancel();
+    ASSERT_TRUE(doc->AddLayer());  // returns the current layer to its committed copy first
+    EXPECT_EQ(doc->LayerName(0), "하늘");
+    EXPECT_EQ(doc->Layer(0).blendMode, BlendMode::Multiply);
+}

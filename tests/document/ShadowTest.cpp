@@ -169,8 +169,10 @@ TEST(ShadowCommand, RefusesTextLayersAndCancelKeepsTheLayer) {
         shown = initial;
         return std::nullopt;
     };
+    doc->Layer(0).effectSize = 9;  // not recorded: the committed copy's 0 comes back
     EXPECT_FALSE(LayerEffectCommand(*doc, cancel, remembered));
-    EXPECT_EQ(shown.size, kEffectSizeOnOpen);
+    EXPECT_EQ(shown.size, 1);
+    EXPECT_EQ(doc->Layer(0).effectSize, 0);
     EXPECT_EQ(shown.colour, 0x0000FF);
     EXPECT_EQ(doc->Layer(0).pixels, committed);
     EXPECT_EQ(doc->RecordedSteps().size(), steps);
@@ -226,13 +228,16 @@ TEST(ShadowCommand, ConfirmRecordsTheStepAndDisplayLeavesThePlanesAlone) {
     EXPECT_EQ(pixels[size_t(12 - 1 - 5) * 16 + 9] >> 24, 0u);
 
     // Removing the effect clears the plane; undo brings the effect back.
-    const ShadowDialog remove = [](const ShadowSettings& initial) -> std::optional<ShadowSettings> {
+    int offered = 0;  // the dialog reopens with the recorded size
+    const ShadowDialog remove = [&offered](const ShadowSettings& initial) -> std::optional<ShadowSettings> {
+        offered = initial.size;
         ShadowSettings s = initial;
         s.remove = true;
         return s;
     };
     const std::vector<uint8_t> shadowPlane = layer.effect;
     ASSERT_TRUE(LayerEffectCommand(*doc, remove, remembered));
+    EXPECT_EQ(offered, 17);
     EXPECT_EQ(layer.effectOn, 0);
     EXPECT_TRUE(std::all_of(layer.effect.begin(), layer.effect.end(), [](uint8_t e) { return e == 0; }));
     ASSERT_TRUE(doc->History().Undo());
@@ -253,4 +258,37 @@ TEST(ShadowCommand, RunsFromTheRegistryWithParameters) {
     EXPECT_EQ(doc->Layer(0).AlphaRow(3)[4], 0);
     EXPECT_EQ(doc->Layer(0).effect[size_t(3) * 8 + 4], 170);
     EXPECT_FALSE(registry.Execute(kCmdLayerEffect, *doc, {{"colour", "red"}}));
+}
+
+TEST(ShadowCommand, MergingAndFlatteningKeepTheShownShadow) {
+    for (const bool flatten : {false, true}) {
+        auto doc = test::MakeDocument(12, 10);
+        ASSERT_TRUE(doc->AddLayer());
+        const int top = doc->CurrentLayer();
+        for (int y = 3; y < 6; ++y)
+            for (int x = 4; x < 8; ++x) {
+                doc->Layer(top).AlphaRow(y)[x] = 255;
+                doc->Layer(top).PixelRow(y)[3 * x] = 0;
+            }
+        doc->RecordStep("붓그리기", StepCode::Pixels);
+        ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdLayerEffect, *doc, {{"size", "2"}, {"colour", "00ff00"}}));
+        std::vector<uint32_t> shown(12 * 10), after(12 * 10);
+        TargetBuffer before(shown.data(), 12, 10), now(after.data(), 12, 10);
+        doc->Render(before, RenderMapping{});
+        const LayerRecord plain = doc->Layer(top);
+        if (flatten) {
+            ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdFlatten, *doc));
+        } else {
+            doc->SelectLayer(doc->HeadLayer());
+            ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdMergeDown, *doc));
+        }
+        EXPECT_EQ(doc->CountLayers(), 1);
+        doc->Render(now, RenderMapping{});
+        EXPECT_EQ(after, shown) << (flatten ? "flatten" : "merge");
+        // Undo brings the layer back with its own planes and the effect on.
+        ASSERT_TRUE(doc->History().Undo());
+        EXPECT_EQ(doc->Layer(top).effectOn, 1);
+        EXPECT_EQ(doc->Layer(top).alpha, plain.alpha);
+        EXPECT_EQ(doc->Layer(top).pixels, plain.pixels);
+    }
 }
