@@ -342,7 +342,25 @@ QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
         } else if (child.id == -1) {
             menu->addMenu(BuildMenu(child, menu));
         } else if (QAction* action = m_actions.value(child.id)) {
-            menu->addAction(action);
+            const QString text = MenuText(child.label);
+            if (action->text() == text) {
+                menu->addAction(action);
+                continue;
+            }
+            // The context menus name some commands their own way ("영역복사" for copy): an item
+            // of the menu's own with that label, dispatching the same command.
+            auto* own = menu->addAction(text);
+            own->setData(child.id);
+            own->setCheckable(action->isCheckable());
+            const int id = child.id;
+            connect(own, &QAction::triggered, this, [this, id] { Dispatch(id); });
+            auto refresh = [this, own, id] {
+                const CommandState state = m_router.Update(id);
+                own->setEnabled(state.enabled);
+                if (own->isCheckable()) own->setChecked(state.checked);
+            };
+            refresh();
+            connect(menu, &QMenu::aboutToShow, own, refresh);
         }
     }
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshCommandStates);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -402,6 +403,45 @@ private Q_SLOTS:
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
         QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));
         QVERIFY(Frame()->Action(cmd::kToolBrush)->actionGroup()->isExclusive());
+    }
+
+    void contextMenusShowTheirOwnLabelsAndDispatchTheCommands() {
+        Start({m_picture});
+        // Each context menu item reads as that menu names it, not as the main menu does.
+        auto texts = [this](const MenuItem& table) {
+            std::unique_ptr<QMenu> menu(Frame()->BuildMenu(table, Frame()));
+            QStringList shown;
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator()) shown << action->text();
+            return shown;
+        };
+        QCOMPARE(texts(CanvasContextMenu()), QString::fromUtf8("확대|축소|선택해제|복사|붙여넣기|되돌리기|다시하기").split('|'));
+        QCOMPARE(texts(MeasureContextMenu()),
+                 QString::fromUtf8("벡터 연속 측정 해제|영역 선택 해제|벡터 편집 취소|벡터 편집 반복|확대|축소|"
+                                   "분석 환경 설정|영역복사|영역붙이기")
+                     .split('|'));
+        QCOMPARE(texts(LayerContextMenu()),
+                 QString::fromUtf8("복사|붙여넣기|복제 레이어 만들기|레이어삭제|레이어추가|레이어 이름 변경|떡그림만들기|"
+                                   "레스터 형식으로 변환")
+                     .split('|'));
+        // The main menu keeps its labels with the key names.
+        QCOMPARE(Frame()->Action(cmd::kZoomIn)->text(), QString::fromUtf8("확대\tCtrl++"));
+
+        // An item of the canvas menu runs its command and follows its state.
+        std::unique_ptr<QMenu> menu(Frame()->BuildMenu(CanvasContextMenu(), View()));
+        QAction* zoomOut = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->data().toInt() == cmd::kZoomOut) zoomOut = action;
+        QVERIFY(zoomOut && zoomOut->isEnabled());
+        zoomOut->trigger();
+        QCOMPARE(View()->document().view().zoom, 0.5f);
+        Q_EMIT menu->aboutToShow();
+        QVERIFY(zoomOut->isEnabled());
+        zoomOut->trigger();
+        zoomOut->trigger();
+        Q_EMIT menu->aboutToShow();
+        QCOMPARE(View()->document().view().zoom, 0.125f);
+        QVERIFY(!zoomOut->isEnabled());
     }
 
     void mouseToolsGetPictureCoordinatesAndRepaint() {
