@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Builds Quillory and starts the editor, opening the file given, if any.
 set -euo pipefail
+# A picture named relative to the caller's folder must still be found after the change of folder.
+args=()
+for a in "$@"; do
+  if [ -e "$a" ]; then args+=("$(realpath "$a")"); else args+=("$a"); fi
+done
+set -- "${args[@]+"${args[@]}"}"
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_BUILD_SHELL=ON -DQUILLORY_BUILD_FUZZ=OFF -DQUILLORY_SANITIZE=OFF >/dev/null

@@ -3,10 +3,15 @@
 # screenshot of the whole screen (the maximised main window).
 # Usage: scripts/screenshot.sh [picture] [output.png] [build directory]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+# Paths given by the caller are taken relative to the caller's folder.
 picture="${1:-}"
 output="${2:-screenshot.png}"
-build="${3:-build}"
+build="${3:-}"
+[ -n "$picture" ] && [ -e "$picture" ] && picture="$(realpath "$picture")"
+output="$(realpath -m "$output")"
+[ -n "$build" ] && build="$(realpath -m "$build")"
+cd "$(dirname "$0")/.."
+build="${build:-build}"
 program="$build/src/shell/quillory"
 if [ ! -x "$program" ]; then
   echo "no editor at $program; build it first" >&2
