@@ -7,6 +7,7 @@
 #include "core/Platform.h"
 #include "document/DocumentIO.h"
 #include "document/DocumentTexts.h"
+#include "document/LayerTransfer.h"
 #include "document/ShadowEffect.h"
 #include "document/SnapshotSlots.h"
 #include "document/UndoHistory.h"
@@ -189,23 +190,24 @@ bool CVandDoc::DuplicateLayer() {
     }
     const int source = m_stack.currentLayer;
     if (!m_stack.IsLayerInList(source)) return false;
-    const int below = m_state.floatingPending ? source : m_stack.TopLayer();
-    const int slot = m_stack.InsertLayer(below);
+    // The layer, or its selected part, goes out as a picture and comes back as a new layer.
+    LayerPicture picture;
+    if (!CopyLayerPicture(m_state, m_stack.Layer(source), picture)) return false;
+    const int slot = PasteLayerPicture(*this, picture);
     if (slot < 0) return false;
     const LayerRecord& from = m_stack.Layer(source);
-    const bool text = from.kind == LayerKind::Text;
-    const DocumentHeader& header = m_state.header;
-    if (!m_stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                   from.width, from.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                   text ? LayerKind::Text : LayerKind::Raster, -1, 0)) {
-        m_stack.DeleteLayer(slot);
-        m_stack.FreeSlot(slot);
-        return false;
-    }
-    LayerRecord& copy = m_stack.Layer(slot);
-    if (copy.pixels.size() == from.pixels.size()) copy.pixels = from.pixels;
-    if (copy.alpha.size() == from.alpha.size()) copy.alpha = from.alpha;
-    if (text) {
+    if (from.kind == LayerKind::Text) {
+        // A text layer's copy is a text layer: its settings, text and coverage instead of the picture.
+        const DocumentHeader& header = m_state.header;
+        if (!m_stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
+                                       from.width, from.height, kPaletteKeep, header.width, header.height, 0, 1,
+                                       LayerKind::Text, -1, 0)) {
+            m_stack.DeleteLayer(slot);
+            m_stack.FreeSlot(slot);
+            return false;
+        }
+        LayerRecord& copy = m_stack.Layer(slot);
+        if (copy.alpha.size() == from.alpha.size()) copy.alpha = from.alpha;
         copy.textColour = from.textColour;
         copy.textLength = from.textLength;
         copy.textX = from.textX;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,6 +16,7 @@
 #include "document/CVandDoc.h"
 #include "document/Compositor.h"
 #include "document/DocumentTexts.h"
+#include "document/LayerTransfer.h"
 #include "document/QvxFormat.h"
 #include "document/Utf16.h"
 #include "processing/ColourDepth.h"
@@ -343,6 +345,68 @@ bool DocumentIO::ConvertToRgb(CVandDoc& document) {
         header.scratchPixels.resize(size_t(document.Layer(current).pixelSize));
         header.scratchSize = document.Layer(current).pixelSize;
     }
+    return true;
+}
+
+int DocumentIO::NextDuplicateNumber() {
+    static std::atomic<int> next{1};
+    return next.fetch_add(1);
+}
+
+namespace {
+
+// The picture pasted into a fresh document and the stack flattened, as the
+// duplicate and cut-out commands do.
+bool PasteAndFlatten(CVandDoc& target, const LayerPicture& picture) {
+    if (!target.SelectLayer(0)) return false;
+    if (PasteLayerPicture(target, picture) < 0) return false;
+    target.RecordStep(texts::kStepPaste, StepCode::LayerPasted, target.CurrentLayer());
+    return target.Flatten();
+}
+
+void NameDocument(CVandDoc& target, std::string_view name) {
+    SetFixedName(target.Header().name, Utf8ToUtf16(name));
+    target.SetFileName(target.PictureName());
+}
+
+}  // namespace
+
+bool DocumentIO::DuplicateDocument(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings) {
+    const int current = source.CurrentLayer();
+    if (!source.IsLayerInList(current)) return false;
+    LayerPicture picture;
+    if (!CopyLayerPicture(source.State(), source.Layer(current), picture)) return false;
+    settings.width = source.Header().width;
+    settings.height = source.Header().height;
+    settings.bitsPerPixel = source.Header().bitsPerPixel;
+    if (!target.NewDocument(settings) || !PasteAndFlatten(target, picture)) return false;
+    char name[512];
+    std::snprintf(name, sizeof name, texts::kDuplicateNameFormat, NextDuplicateNumber(), source.PictureName().c_str());
+    NameDocument(target, name);
+    target.NotifyChanged();
+    return true;
+}
+
+bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings) {
+    if (!source.State().selection.selectionActive) {
+        Show(texts::kSelectAreaFirst);
+        return false;
+    }
+    const int current = source.CurrentLayer();
+    if (!source.IsLayerInList(current)) return false;
+    LayerPicture picture;
+    if (!CopyLayerPicture(source.State(), source.Layer(current), picture)) return false;
+    constexpr int kMaxSide = 4000;
+    if (picture.width < 1 || picture.height < 1 || picture.width > kMaxSide || picture.height > kMaxSide)
+        return false;
+    // The new picture takes the part's full height.
+    settings.width = picture.width;
+    settings.height = picture.height;
+    settings.bitsPerPixel = source.Header().bitsPerPixel;
+    if (!target.NewDocument(settings) || !PasteAndFlatten(target, picture)) return false;
+    NameDocument(target, texts::kUntitledPicture);
+    target.Layer(target.HeadLayer()).kind = LayerKind::Background;
+    target.NotifyChanged();
     return true;
 }
 

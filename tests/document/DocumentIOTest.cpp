@@ -404,3 +404,93 @@ TEST(DocumentSave, NamesTheSavePromptProposes) {
     opened.Composite()->formatType = kFormatPcx;
     EXPECT_TRUE(DocumentIO::NeedsSaveAs(opened));
 }
+
+// "복제": a new picture of the source's size holding its current layer flattened
+// onto the chosen background, named with a running number and the source's name.
+TEST(DocumentDuplicate, CopiesTheCurrentLayerIntoANamedNewPicture) {
+    auto source = test::MakeDocument(5, 4);
+    ASSERT_NE(source, nullptr);
+    SetFixedName(source->Header().name, u"바다.bmp");
+    ASSERT_TRUE(source->AddLayer());
+    LayerRecord& layer = source->Layer(source->CurrentLayer());
+    test::FillRandom(layer, 21);
+    std::fill(layer.alpha.begin(), layer.alpha.end(), 255);
+    layer.alpha[7] = 0;  // shows the white background in the copy
+
+    NewPictureSettings settings;
+    settings.width = 99;
+    settings.bitsPerPixel = 8;
+    CVandDoc first, second;
+    ASSERT_TRUE(DocumentIO::DuplicateDocument(*source, first, settings));
+    EXPECT_EQ(settings.width, 5);
+    EXPECT_EQ(settings.height, 4);
+    EXPECT_EQ(settings.bitsPerPixel, 24);
+    EXPECT_EQ(first.CountLayers(), 1);
+    EXPECT_EQ(first.Header().width, 5);
+    EXPECT_EQ(first.Header().height, 4);
+    EXPECT_EQ(first.Layer(first.HeadLayer()).kind, LayerKind::Background);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const uint8_t* got = first.Layer(first.HeadLayer()).PixelRow(y) + 3 * x;
+            const uint8_t* want = layer.PixelRow(y) + 3 * x;
+            const bool white = y * 5 + x == 7;
+            for (int c = 0; c < 3; ++c) EXPECT_EQ(got[c], white ? 255 : want[c]) << x << "," << y;
+        }
+    ASSERT_TRUE(DocumentIO::DuplicateDocument(*source, second, settings));
+    // "복사%d_%s": the running number grows by one per duplicate.
+    int n1 = 0, n2 = 0;
+    ASSERT_EQ(std::sscanf(first.PictureName().c_str(), "복사%d_", &n1), 1) << first.PictureName();
+    ASSERT_EQ(std::sscanf(second.PictureName().c_str(), "복사%d_", &n2), 1);
+    EXPECT_EQ(n2, n1 + 1);
+    EXPECT_EQ(first.PictureName(), "복사" + std::to_string(n1) + "_바다.bmp");
+    EXPECT_EQ(first.FileName(), first.PictureName());
+}
+
+// "잘라서새로만들기": the selected part of the current layer becomes a picture
+// "이름없음" of exactly that part's size.
+TEST(DocumentDuplicate, NewPictureFromTheSelection) {
+    test::RecordingPlatform platform;
+    auto source = test::MakeDocument(7, 6);
+    ASSERT_NE(source, nullptr);
+    test::FillRandom(source->Layer(0), 5);
+    std::fill(source->Layer(0).alpha.begin(), source->Layer(0).alpha.end(), 255);
+    NewPictureSettings settings;
+    CVandDoc target;
+    EXPECT_FALSE(DocumentIO::NewFromSelection(*source, target, settings));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], texts::kSelectAreaFirst);
+
+    SelectionMask& selection = source->State().selection;
+    std::fill(selection.mask.begin(), selection.mask.end(), 0);
+    for (int r = 2; r <= 4; ++r)
+        for (int c = 1; c <= 4; ++c) selection.mask[size_t(r) * 7 + c] = 1;
+    selection.selectionActive = 1;
+    ASSERT_TRUE(DocumentIO::NewFromSelection(*source, target, settings));
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(target.Header().width, 4);
+    EXPECT_EQ(target.Header().height, 3);
+    EXPECT_EQ(target.CountLayers(), 1);
+    EXPECT_EQ(target.PictureName(), texts::kUntitledPicture);
+    EXPECT_EQ(target.FileName(), texts::kUntitledPicture);
+    const LayerRecord& layer = target.Layer(target.HeadLayer());
+    EXPECT_EQ(layer.kind, LayerKind::Background);
+    for (int y = 0; y < 3; ++y)
+        EXPECT_TRUE(std::equal(layer.PixelRow(y), layer.PixelRow(y) + 12, source->Layer(0).PixelRow(y + 2) + 3))
+            << y;
+
+    // A selection that leaves nothing of the layer ends without a message.
+    std::fill(selection.mask.begin(), selection.mask.end(), 0);
+    CVandDoc none;
+    EXPECT_FALSE(DocumentIO::NewFromSelection(*source, none, settings));
+    EXPECT_EQ(platform.messages.size(), 1u);
+
+    // 4000 pixels is the widest part; one more ends without a message.
+    for (int width : {4000, 4001}) {
+        auto wide = test::MakeDocument(width, 2);
+        ASSERT_NE(wide, nullptr);
+        wide->State().selection.selectionActive = 1;  // the whole layer is selected
+        CVandDoc cut;
+        EXPECT_EQ(DocumentIO::NewFromSelection(*wide, cut, settings), width == 4000);
+        EXPECT_EQ(platform.messages.size(), 1u);
+    }
+}

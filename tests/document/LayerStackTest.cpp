@@ -247,7 +247,8 @@ TEST(LayerStack, DuplicateLayer) {
     ASSERT_TRUE(doc->DuplicateLayer());
     EXPECT_EQ(doc->CurrentLayer(), 2);
     EXPECT_EQ(doc->TopLayer(), 2);  // pasted above the top layer
-    EXPECT_EQ(doc->Layer(2).pixels, doc->Layer(0).pixels);
+    for (int y = 0; y < 3; ++y)  // the row padding is not part of the picture
+        EXPECT_TRUE(std::equal(doc->Layer(0).PixelRow(y), doc->Layer(0).PixelRow(y) + 15, doc->Layer(2).PixelRow(y)));
     EXPECT_EQ(doc->Layer(2).alpha, doc->Layer(0).alpha);
     EXPECT_EQ(doc->RecordedSteps().back().name, texts::kStepPaste);
     EXPECT_EQ(doc->RecordedSteps().back().code, StepCode::LayerPasted);
@@ -256,4 +257,45 @@ TEST(LayerStack, DuplicateLayer) {
     EXPECT_FALSE(doc->DuplicateLayer());
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0], texts::kRgbOnly);
+}
+
+// With a selection shown only its bounding box is copied; the unselected pixels
+// inside the box come out transparent, and the copy starts at the layer's corner.
+TEST(LayerStack, DuplicateLayerTakesTheSelectedPart) {
+    auto doc = test::MakeDocument(6, 5);
+    LayerRecord& source = doc->Layer(0);
+    test::FillRandom(source, 9);
+    std::fill(source.alpha.begin(), source.alpha.end(), 200);
+    SelectionMask& selection = doc->State().selection;
+    std::fill(selection.mask.begin(), selection.mask.end(), 0);
+    // Stored rows 1..2, columns 2..4, but not (3, 2).
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 2; c <= 4; ++c) selection.mask[size_t(r) * 6 + c] = 1;
+    selection.mask[2 * 6 + 3] = 0;
+    selection.selectionActive = 1;
+
+    ASSERT_TRUE(doc->DuplicateLayer());
+    const int slot = doc->CurrentLayer();
+    ASSERT_NE(slot, 0);
+    const LayerRecord& copy = doc->Layer(slot);
+    EXPECT_EQ(copy.width, 6);  // never smaller than the document
+    EXPECT_EQ(copy.height, 5);
+    EXPECT_EQ(copy.x, 0);
+    EXPECT_EQ(copy.y, 0);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const bool inside = y < 2 && x < 3;
+            const bool selected = inside && !(y == 1 && x == 1);
+            EXPECT_EQ(copy.alpha[size_t(y) * 6 + x], selected ? 200 : 0) << x << "," << y;
+            if (selected)
+                EXPECT_TRUE(std::equal(copy.PixelRow(y) + 3 * x, copy.PixelRow(y) + 3 * x + 3,
+                                       source.PixelRow(y + 1) + 3 * (x + 2)))
+                    << x << "," << y;
+        }
+
+    // A selection that misses the layer copies nothing.
+    std::fill(selection.mask.begin(), selection.mask.end(), 0);
+    const int layers = doc->CountLayers();
+    EXPECT_FALSE(doc->DuplicateLayer());
+    EXPECT_EQ(doc->CountLayers(), layers);
 }
