@@ -2,7 +2,7 @@
 // command a line:
 //   new W H [white|transparent|colour RRGGBB]   open PATH   save PATH
 //   ID-or-NAME [key=value ...]                  a registered document command
-//   select SLOT   layers   undo   redo   history
+//   select SLOT   reorder SLOT SLOT   layers   undo   redo   history
 // Blank lines and lines starting with "#" are skipped; a token may be quoted
 // with "..." to hold spaces. The first failing line ends the run with status 1.
 #include <fstream>
@@ -127,6 +127,15 @@ public:
             if (t.size() != 2 || !ParseWhole(t[1], slot)) return "usage: select SLOT";
             if (!m_document->IsLayerInList(int(slot)) || !m_document->SelectLayer(int(slot)))
                 return "cannot select layer " + t[1];
+            return {};
+        }
+        if (verb == "reorder") {
+            // The layers palette's drag of one row onto another: the two layers swap places.
+            long long a = 0, b = 0;
+            if (t.size() != 3 || !ParseWhole(t[1], a) || !ParseWhole(t[2], b)) return "usage: reorder SLOT SLOT";
+            if (!m_document->IsLayerInList(int(a)) || !m_document->IsLayerInList(int(b)) ||
+                !m_document->ReorderLayers(int(a), int(b)))
+                return "cannot reorder layers " + t[1] + " and " + t[2];
             return {};
         }
         const CommandRegistry& registry = CommandRegistry::Instance();

@@ -106,3 +106,17 @@ TEST(CliScript, UndoAndRedoWithNothingToDoAreNoFailure) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, "  0         (처음영상)\n");
 }
+
+TEST(CliScript, ReordersAndFlattensAreUndoneAndRedone) {
+    test::TempDir dir;
+    const std::string script = WriteScript(dir, "new 6 4\n1552\n1552\nreorder 0 2\nlayers\nundo\nlayers\nredo\n"
+                                                "1500\nlayers\nundo\nlayers\nhistory\nreorder 2 9\n");
+    const test::CliResult r = RunCli("run " + QuotePath(script), true);
+    EXPECT_EQ(r.status, 1);
+    const std::string reordered = "2 레이어 2 *\n1 레이어 1\n0 배경영상\n";
+    const std::string pad(9, ' ');
+    const std::string history = "  3      레이어 위치 이동\n" + ("  2" + pad + "레이어추가\n") + ("  1" + pad + "레이어추가\n") +
+                                "  0" + pad + "(처음영상)\n";
+    EXPECT_EQ(r.out, reordered + "0 배경영상\n1 레이어 1\n2 레이어 2 *\n" + "2 레이어 2 *\n" + reordered + history +
+                         "line 14: cannot reorder layers 2 and 9\n");
+}

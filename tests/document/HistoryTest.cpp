@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ImageFields.h"
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/DocumentTexts.h"
@@ -655,4 +656,26 @@ TEST(Snapshots, ANewNameOrBlendModeSurvivesARestoreOfTheCommittedCopy) {
     ASSERT_TRUE(doc->AddLayer());  // returns the current layer to its committed copy first
     EXPECT_EQ(doc->LayerName(0), "하늘");
     EXPECT_EQ(doc->Layer(0).blendMode, BlendMode::Multiply);
+}
+
+TEST(History, ImageFieldCommandsAreUndoneWithThePicturesInformation) {
+    auto doc = test::MakeDocument(4, 3);
+    CommandRegistry& registry = CommandRegistry::Instance();
+    ASSERT_TRUE(doc->Composite());
+    const uint8_t original = doc->Composite()->alphaPaletteEnabled;
+    const int32_t transparent = doc->Composite()->transparentIndex;
+    ASSERT_TRUE(registry.Execute(kCmdToggleAlphaPalette, *doc));
+    ASSERT_TRUE(registry.Execute(kCmdRemoveTransparency, *doc));
+    EXPECT_EQ(doc->History().Entry(2).name, "Removetransparency");
+    EXPECT_EQ(doc->History().Entry(1).name, "Alphapalettetoggle");
+    doc->Composite()->transparentIndex = 5;  // a later value that no step recorded
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_NE(doc->Composite()->alphaPaletteEnabled, original);
+    EXPECT_EQ(doc->Composite()->transparentIndex, transparent);
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_EQ(doc->Composite()->alphaPaletteEnabled, original);
+    ASSERT_TRUE(doc->History().Redo());
+    ASSERT_TRUE(doc->History().Redo());
+    EXPECT_NE(doc->Composite()->alphaPaletteEnabled, original);
+    EXPECT_EQ(doc->Composite()->transparentIndex, -1);
 }
