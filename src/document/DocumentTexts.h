@@ -12,6 +12,7 @@ inline constexpr const char* kRgbOnly = "RGB영상만 지원합니다.";
 inline constexpr const char* kTransPlaneAlloc = "CopyLayer2vwTrans::Memory Alloc";
 inline constexpr const char* kImagePlaneAlloc = "CopyLayer2vwImage()::Memory Alloc";
 inline constexpr const char* kConversionFailed = "변환을 성공하지 못했습니다.";
+inline constexpr const char* kOnlyRasterCopied = "벡터형식이 아닌 레이어만 복사할 수 있습니다.";
 
 // printf format with the slot index.
 inline constexpr const char* kLayerNameFormat = "레이어 %d";

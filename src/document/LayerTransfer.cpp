@@ -4,8 +4,10 @@
 #include <new>
 
 #include "core/NyZazo.h"
+#include "core/Platform.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
+#include "document/DocumentTexts.h"
 #include "processing/ColourDepth.h"
 
 namespace quillory {
@@ -45,6 +47,10 @@ bool PlanesUsable(const DocumentHeader& header, const LayerRecord& layer) {
 }  // namespace
 
 bool CopyLayerPicture(const DocumentState& state, const LayerRecord& layer, LayerPicture& out) {
+    if (layer.kind == LayerKind::Measure) {
+        CurrentPlatform().ShowMessage(texts::kOnlyRasterCopied, MessageKind::Warning);
+        return false;
+    }
     const DocumentHeader& header = state.header;
     if (!PlanesUsable(header, layer)) return false;
     const int w = layer.width, h = layer.height;

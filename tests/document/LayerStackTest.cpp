@@ -252,6 +252,12 @@ TEST(LayerStack, DuplicateLayer) {
     EXPECT_EQ(doc->Layer(2).alpha, doc->Layer(0).alpha);
     EXPECT_EQ(doc->RecordedSteps().back().name, texts::kStepPaste);
     EXPECT_EQ(doc->RecordedSteps().back().code, StepCode::LayerPasted);
+    // Measurement layers are not copied.
+    doc->Layer(2).kind = LayerKind::Measure;
+    EXPECT_FALSE(doc->DuplicateLayer());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], texts::kOnlyRasterCopied);
+    platform.messages.clear();
     // Palette documents are refused.
     doc->Header().colourCount = 256;
     EXPECT_FALSE(doc->DuplicateLayer());
