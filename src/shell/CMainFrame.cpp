@@ -527,13 +527,20 @@ CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     return view;
 }
 
+CVandView* CMainFrame::AddDocumentView(std::shared_ptr<DocumentSession> document) {
+    CVandView* view = AddView(std::move(document));
+    // A finished new or opened picture brings the hidden layer window back.
+    if (m_layerWindow && !m_layerWindow->isVisible()) ToggleLayerWindow();
+    return view;
+}
+
 bool CMainFrame::NewDocument() {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
     const int32_t c = m_env.background;
     m_newPicture.backgroundColour = MakeQuad(uint8_t(c & 0xFF), uint8_t((c >> 8) & 0xFF), uint8_t((c >> 16) & 0xFF));
     if (!document->doc().NewDocument(m_newPicture)) return false;
-    AddView(document);
+    AddDocumentView(document);
     return true;
 }
 
@@ -541,7 +548,7 @@ bool CMainFrame::OpenDocument(const QString& path) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
     if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
-    AddView(document);
+    AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
 }
@@ -669,7 +676,24 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::kLoadBitmapSample: {
             auto document = std::make_shared<DocumentSession>();
             AttachDocument(document.get());
-            if (document->Execute(id)) AddView(document);
+            if (document->Execute(id)) AddDocumentView(document);
+            return true;
+        }
+        case cmd::kDuplicateDocument:
+        case cmd::kCropToNew: {
+            CVandView* view = ActiveView();
+            if (!view) return true;
+            // Each makes a new picture window from the active one.
+            auto document = std::make_shared<DocumentSession>();
+            AttachDocument(document.get());
+            const int32_t c = m_env.background;
+            m_newPicture.backgroundColour =
+                MakeQuad(uint8_t(c & 0xFF), uint8_t((c >> 8) & 0xFF), uint8_t((c >> 16) & 0xFF));
+            CVandDoc& source = view->document().doc();
+            const bool made = id == cmd::kDuplicateDocument
+                                  ? DocumentIO::DuplicateDocument(source, document->doc(), m_newPicture)
+                                  : DocumentIO::NewFromSelection(source, document->doc(), m_newPicture);
+            if (made) AddDocumentView(document);
             return true;
         }
         case cmd::kLayerWindow: ToggleLayerWindow(); return true;
@@ -712,6 +736,8 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kLoadTifSample:
         case cmd::kLoadBitmapSample: state.enabled = DocumentSession::HasCommand(id); return true;
         case cmd::kLayerWindow: state.checked = m_layerWindow && m_layerWindow->isVisible(); return true;
+        case cmd::kDuplicateDocument:
+        case cmd::kCropToNew: state.enabled = ActiveView() != nullptr; return true;
         case cmd::kWindowCascade:
         case cmd::kWindowTile:
         case cmd::kWindowNew:

@@ -57,6 +57,8 @@ public:
     // Connects a new document's change and history hooks to the windows.
     void AttachDocument(DocumentSession* document);
     CVandView* AddView(std::shared_ptr<DocumentSession> document);
+    // The window of a picture just made or opened; shows the layer window when it was hidden.
+    CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
     bool OpenDocument(const QString& path);
     bool SaveDocument(DocumentSession& document, bool saveAs);

@@ -444,6 +444,45 @@ private Q_SLOTS:
         QVERIFY(!zoomOut->isEnabled());
     }
 
+    void duplicateAndCropToNewMakeNewPictureWindows() {
+        Start({m_picture});
+        DocumentSession& source = View()->document();
+        // Hidden after the start; a finished new picture shows it again.
+        QVERIFY(Frame()->layerWindow() && !Frame()->layerWindow()->isVisible());
+        QVERIFY(Enabled(cmd::kDuplicateDocument));
+        Trigger(cmd::kDuplicateDocument);
+        QCOMPARE(Frame()->Views().size(), 2);
+        QVERIFY(Frame()->layerWindow()->isVisible());
+        DocumentSession& copy = View()->document();
+        QVERIFY(&copy != &source);
+        QVERIFY(QString::fromStdString(copy.title()).startsWith(QString::fromUtf8("복사")));
+        QCOMPARE(copy.Width(), 100);
+        QCOMPARE(copy.Height(), 50);
+        const InclusiveRect r = copy.view().pictureRect;
+        QCOMPARE(Grab().pixel(r.left + 37, r.top + 21), PictureColour(37, 21));
+
+        // Without a selection: the message and no new window.
+        const size_t before = m_app->platform().shownMessages().size();
+        Trigger(cmd::kCropToNew);
+        QCOMPARE(Frame()->Views().size(), 2);
+        QCOMPARE(int(m_app->platform().shownMessages().size() - before), 1);
+        QCOMPARE(QString::fromStdString(m_app->platform().shownMessages().back()), QString::fromUtf8(texts::kSelectAreaFirst));
+
+        // With picture rows 10..29 and columns 20..59 selected: a 40 x 20 picture of that part.
+        SelectionMask& selection = copy.doc().State().selection;
+        std::fill(selection.mask.begin(), selection.mask.end(), 0);
+        for (int y = 10; y < 30; ++y) std::fill_n(selection.mask.begin() + (49 - y) * 100 + 20, 40, 1);
+        selection.selectionActive = 1;
+        Trigger(cmd::kCropToNew);
+        QCOMPARE(Frame()->Views().size(), 3);
+        QCOMPARE(View()->document().Width(), 40);
+        QCOMPARE(View()->document().Height(), 20);
+        QCOMPARE(QString::fromStdString(View()->document().title()), QString::fromUtf8(texts::kUntitledPicture));
+        const InclusiveRect part = View()->document().view().pictureRect;
+        QCOMPARE(Grab().pixel(part.left, part.top), PictureColour(20, 10));
+        QCOMPARE(Grab().pixel(part.right, part.bottom), PictureColour(59, 29));
+    }
+
     void mouseToolsGetPictureCoordinatesAndRepaint() {
         // A tool that paints the pressed pixel of the current layer red.
         struct RedDot : ViewTool {
