@@ -539,10 +539,8 @@ void UndoHistory::Finish() {
 }
 
 bool UndoHistory::Undo() {
-    if (m_stepPosition <= 0 || !m_store) {
-        if (m_stepPosition < 0) m_stepPosition = std::max(m_stepPosition, -1);
-        return false;
-    }
+    // At step 0 (and without a history) there is nothing to undo.
+    if (m_stepPosition <= 0 || !m_store) return false;
     const int P = m_stepPosition - 1;
     LayerStack& stack = m_document.Stack();
     DocumentState& state = m_document.State();
