@@ -200,6 +200,27 @@ private Q_SLOTS:
         QCOMPARE(View()->verticalScrollBar()->value(), 0);
     }
 
+    void zoomToolClickInAScrolledViewBringsTheClickedPixelToTheMiddle() {
+        const QString big = m_dir.filePath("big.bmp");
+        QVERIFY(WritePicture(big, 400, 300));
+        Start({big});
+        SetClientSize(200, 150);
+        DocumentSession& doc = View()->document();
+        View()->horizontalScrollBar()->setValue(100);
+        View()->verticalScrollBar()->setValue(80);
+        QCoreApplication::processEvents();
+        QCOMPARE(Grab().pixel(150, 100), PictureColour(250, 180));
+        Trigger(cmd::kZoomIn);
+        doc.view().keepFrameSize = 1;
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(150, 100));
+        QCOMPARE(doc.view().zoom, 2.0f);
+        QCOMPARE(View()->viewport()->size(), QSize(200, 150));
+        // The anchor is the clicked pixel of the picture, not the window point.
+        QCOMPARE(View()->scrollGeometry().x, 2 * 250 - 100);
+        QCOMPARE(View()->scrollGeometry().y, 2 * 180 - 75);
+        QCOMPARE(Grab().pixel(100, 75), PictureColour(250, 180));
+    }
+
     void fitToWindowStretchesThePicture() {
         Start({m_picture});
         SetClientSize(300, 200);
