@@ -612,8 +612,9 @@ void CMainFrame::SetCurrentTool(int id) {
 void CMainFrame::CreateToolWindows() {
     if (!m_layerWindow) {
         m_layerWindow = new CDlg_Layer(this);
-        const int top = menuBar()->height() + (m_toolBars.isEmpty() ? 0 : m_toolBars.first()->height());
-        m_layerWindow->setGeometry(geometry().right() - 263, geometry().top() + top, 260, 280);
+        // Below the tool bar and the dialog bars, where the picture windows begin.
+        const int top = m_mdi->mapToGlobal(QPoint(0, 0)).y();
+        m_layerWindow->setGeometry(geometry().right() - 263, top, 260, 280);
         m_layerWindow->hide();
     }
 }
