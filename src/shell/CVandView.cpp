@@ -140,6 +140,8 @@ void CVandView::paintEvent(QPaintEvent* event) {
     if (m_mainFrame) {
         settings.gridSpacing = m_mainFrame->env().gridSpacing;
         settings.gridColour = uint32_t(m_mainFrame->env().gridColour);
+        // The environment's choice of how transparent pixels show is the hatch style behind the picture.
+        settings.hatchStyle = m_mainFrame->env().transparencyDisplay;
     }
     SyncSelection();
     OverlayInputs overlay;

@@ -221,6 +221,24 @@ private Q_SLOTS:
         QCOMPARE(Grab().pixel(100, 75), PictureColour(250, 180));
     }
 
+    void transparentPixelsShowTheHatchOfTheEnvironmentsChoice() {
+        Start({});
+        Frame()->newPicture().background = NewPictureSettings::Transparent;
+        Frame()->newPicture().width = 40;
+        Frame()->newPicture().height = 40;
+        QVERIFY(Frame()->NewDocument());
+        SetClientSize(100, 100);
+        const InclusiveRect r = View()->document().view().pictureRect;
+        QCOMPARE(r.left, 30);
+        auto lines = [&](int x, int y) { return Grab().pixel(x, y) == (kHatchLine | 0xFF000000u); };
+        // Style 3 at the start: backward diagonals, x + y = 7 (mod 8).
+        QCOMPARE(Frame()->env().transparencyDisplay, 3);
+        QVERIFY(lines(33, 38) && !lines(33, 39));
+        Frame()->env().transparencyDisplay = 0;  // horizontal lines on every eighth row
+        View()->viewport()->update();
+        QVERIFY(!lines(33, 38) && lines(33, 39) && lines(50, 39) && !lines(50, 40));
+    }
+
     void fitToWindowStretchesThePicture() {
         Start({m_picture});
         SetClientSize(300, 200);
