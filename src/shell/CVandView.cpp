@@ -224,6 +224,8 @@ void CVandView::SyncSelection() {
 
 void CVandView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    // A menu that opens and closes over the view does not take the focus from it.
+    if (event->reason() == Qt::PopupFocusReason) return;
     if (m_timerRules.OnFocusGained()) {
         SelectionMask& selection = m_document->doc().State().selection;
         if (selection.suspended) selection.selectionActive = 1, selection.suspended = 0;
@@ -235,6 +237,7 @@ void CVandView::focusInEvent(QFocusEvent* event) {
 
 void CVandView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason) return;
     const bool shown = m_timerRules.outlineShown();
     m_timerRules.OnFocusLost();
     m_timer.stop();
@@ -325,7 +328,8 @@ bool CVandView::OnCommand(int id) {
         case cmd::kZoomIn: {
             if (!ZoomInEnabled(s)) return true;
             int tool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
-            if (ZoomInCommand(s, tool, m_timerRules.outlineShown()) == ZoomInCommandResult::Zoomed)
+            const bool selection = m_document->doc().State().selection.ActiveOrSuspended();
+            if (ZoomInCommand(s, tool, selection) == ZoomInCommandResult::Zoomed)
                 UpdateAllViews(kUpdateHintZoom);
             if (m_mainFrame) m_mainFrame->SetCurrentTool(tool);
             return true;

@@ -581,6 +581,24 @@ private Q_SLOTS:
         QVERIFY(still == qRgb(0, 0, 0) || still == qRgb(255, 255, 255));
         QCOMPARE(second.pixel(r.left + 40, r.top + 20), PictureColour(40, 20));
 
+        // A menu popping up over the view leaves the outline running; a real loss of focus rests it.
+        QFocusEvent popupOut(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(View(), &popupOut);
+        QVERIFY(View()->selectionTimer().outlineShown());
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(View(), &out);
+        QVERIFY(!View()->selectionTimer().running());
+        QVERIFY(View()->selectionTimer().resumePending());
+        // The polygon selection zooms at once only without a selection; a rested one still counts.
+        Frame()->SetCurrentTool(cmd::kToolPolygonSelect);
+        Trigger(cmd::kZoomIn);
+        QCOMPARE(Frame()->currentTool(), cmd::kZoomIn);
+        QCOMPARE(View()->document().view().zoom, 1.0f);
+        Frame()->SetCurrentTool(cmd::kNone);
+        QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(View(), &in);
+        QVERIFY(View()->selectionTimer().running());
+
         selection.selectionActive = 0;
         View()->document().MarkChanged();
         QCOMPARE(Grab().pixel(r.left + 20, r.top + 10), PictureColour(20, 10));
