@@ -265,6 +265,8 @@ SettingsReadReport LoadEnvironment(const std::filesystem::path& programDir, EnvS
     if (ReadWholeFile(programDir / kSettingsFileName, bytes)) report = ParseSettings(bytes, env);
     env.samplesFlag = 0;
     if (ReadWholeFile(programDir / kFirstShowFileName, bytes) && !ParseFirstShow(bytes, env)) env.samplesFlag = 0;
+    // The stored "Folder:" value gives way to the start-up flag.
+    env.folder = env.samplesFlag;
     env.defaultFolder = env.samplesFlag == 1 ? (programDir / "Samples").string() : std::string();
     if (env.brushSize <= 0) env.brushSize = 1;
     env.gridSpacing = std::clamp<int32_t>(env.gridSpacing, -100000, 100000);

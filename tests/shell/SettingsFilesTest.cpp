@@ -130,6 +130,7 @@ private Q_SLOTS:
         env.gridSpacing = 0;
         LoadEnvironment(home, env);
         QCOMPARE(env.samplesFlag, 1);
+        QCOMPARE(env.folder, 1);
         QCOMPARE(env.updateFlag, 1);
         QCOMPARE(env.defaultFolder, (home / "Samples").string());
         QCOMPARE(env.brushSize, 1);
