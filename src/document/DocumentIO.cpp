@@ -396,13 +396,13 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     if (!source.IsLayerInList(current)) return false;
     LayerPicture picture;
     if (!CopyLayerPicture(source.State(), source.Layer(current), picture)) return false;
-    constexpr int kMaxSide = 4000;
-    if (picture.width < 1 || picture.height < 1 || picture.width > kMaxSide || picture.height > kMaxSide)
-        return false;
     // The new picture takes the part's full height.
     settings.width = picture.width;
     settings.height = picture.height;
     settings.bitsPerPixel = source.Header().bitsPerPixel;
+    constexpr int kMaxSide = 4000;
+    if (picture.width < 1 || picture.height < 1 || picture.width > kMaxSide || picture.height > kMaxSide)
+        return false;
     if (!target.NewDocument(settings) || !PasteAndFlatten(target, picture)) return false;
     NameDocument(target, texts::kUntitledPicture);
     target.Layer(target.HeadLayer()).kind = LayerKind::Background;
