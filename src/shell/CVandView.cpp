@@ -387,13 +387,19 @@ void CVandView::Print(QPrinter& printer) {
         const uint8_t* src = picture->Row(h - 1 - screenY);
         for (int x = 0; x < w; ++x) row[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
     }
-    // A picture without resolution prints at the screen's 96 dots per inch.
-    const int dpiX = picture->dpiX > 0 ? picture->dpiX : 96;
-    const int dpiY = picture->dpiY > 0 ? picture->dpiY : 96;
-    const int width = printer.logicalDpiX() * w / dpiX - 100;
-    const int height = printer.logicalDpiY() * h / dpiY - 100;
+    const QRect place = PrintRect(printer.logicalDpiX(), printer.logicalDpiY(), w, h, picture->dpiX, picture->dpiY);
     QPainter painter(&printer);
-    if (width > 0 && height > 0) painter.drawImage(QRect(100, 100, width, height), image);
+    if (!place.isEmpty()) painter.drawImage(place, image);
+}
+
+QRect CVandView::PrintRect(int deviceDpiX, int deviceDpiY, int width, int height, int dpiX, int dpiY) {
+    // A picture without resolution prints at the screen's 96 dots per inch.
+    if (dpiX <= 0) dpiX = 96;
+    if (dpiY <= 0) dpiY = 96;
+    const int64_t w = int64_t(deviceDpiX) * width / dpiX - 100;
+    const int64_t h = int64_t(deviceDpiY) * height / dpiY - 100;
+    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX) return {};
+    return QRect(100, 100, int(w), int(h));
 }
 
 }  // namespace quillory

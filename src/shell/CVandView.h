@@ -49,6 +49,8 @@ public:
 
     // Draws the picture on a printer page at (100, 100), sized by the device's resolution.
     void Print(QPrinter& printer);
+    // Where the picture goes on the page: at (100, 100), its printed size less 100 dots each way.
+    static QRect PrintRect(int deviceDpiX, int deviceDpiY, int width, int height, int dpiX, int dpiY);
 
     // The last paint's result, for tests and the benchmark of the blit.
     const PaintResult& lastPaint() const { return m_lastPaint; }

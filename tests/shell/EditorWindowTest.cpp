@@ -628,6 +628,10 @@ private Q_SLOTS:
             View()->Print(printer);
         }
         QVERIFY(QFileInfo(pdf).size() > 1000);
+        // A 100 x 50 picture of 72 dpi on a 300 dpi page; one without resolution counts as 96 dpi.
+        QCOMPARE(CVandView::PrintRect(300, 600, 100, 50, 72, 72), QRect(100, 100, 316, 316));
+        QCOMPARE(CVandView::PrintRect(300, 300, 100, 80, 0, 150), QRect(100, 100, 212, 60));
+        QVERIFY(CVandView::PrintRect(72, 72, 50, 50, 72, 72).isEmpty());  // smaller than the margin
 
         CurrentPlatform().SetProgress(42);
         QCOMPARE(Frame()->progressBar()->value(), 42);
