@@ -16,9 +16,9 @@ MenuBar BuildMainMenu() {
     MenuItem recent = Item(kFileMru1, "최근 파일");
     recent.recentFiles = true;
     bar.menus = {
-        Sub("파일(&F)", {Item(kFileNew, "새파일(&N)\tCtrl+N"), Item(kFileOpen, "열기(&O)\tCtrl+O"),
-                         Item(kFileClose, "닫기(&C)"), Item(kFileSave, "저장하기(&S)\tCtrl+S"),
-                         Item(kFileSaveAs, "새이름으로(&A)\tCtrl+Shift+S"), Separator(),
+        Sub("파일(&F)", {Item(kFileNew, "새파일(&N)"), Item(kFileOpen, "열기(&O)"),
+                         Item(kFileClose, "닫기(&C)"), Item(kFileSave, "저장하기(&S)"),
+                         Item(kFileSaveAs, "새이름으로(&A)"), Separator(),
                          Item(kSelectSource, "외부장치 선택..."), Item(kAcquire, "외부영상 입력 "), Separator(),
                          Item(kFilePrint, "인쇄(&P)...\tCtrl+P"), Item(kFilePrintSetup, "인쇄 설정(&R)..."),
                          Separator(), Item(kEnvironment, "환경설정"), Separator(), recent, Separator(),
@@ -46,7 +46,7 @@ MenuBar BuildMainMenu() {
         Sub("레이어(&L)", {Item(kLayerAdd, "레이어추가"), Item(kLayerDelete, "레이어삭제"),
                            Item(kLayerDuplicate, "복제 레이어 만들기"), Separator(), Item(kLayerFlatten, "떡그림만들기"),
                            Item(kLayerMergeDown, "아래쪽 레이어로  합치기"), Item(kLayerMergeUp, "위쪽 레이어로 합치기"),
-                           Separator(), Item(kLayerEffect, "레이어효과\tCtrl+Shift+L"),
+                           Separator(), Item(kLayerEffect, "레이어효과"),
                            Item(kLayerToRaster, "레스터 형식으로 변환")}),
         Sub("영역선택(&S)", {Item(kToolMove, "이동"), Separator(), Item(kToolRectSelect, "사각선택"),
                              Item(kToolPolygonSelect, "다각형선택"), Item(kToolFreeSelect, "자유선택"),

@@ -17,7 +17,8 @@ struct MenuBar {
     std::vector<MenuItem> menus;  // each a submenu
 };
 
-// Main menu 3315.
+// Main menu 3315. A label carries its key after a tab only where the menu itself shows it;
+// elsewhere the menu shows the accelerator of the command.
 const MenuBar& MainMenu();
 // Context menus: 2051 canvas, 3185 measurement mode, 4004 layer window.
 const MenuItem& CanvasContextMenu();

@@ -441,6 +441,18 @@ private Q_SLOTS:
             QVERIFY2(action && action->data().toInt() == id, qPrintable(QString::number(id)));
             QCOMPARE(action->text(), QString::fromStdString(CommandLabel(id)));
         }
+        // The labels as the menus name them; a key shown after a tab only where the label has it.
+        const std::pair<int, const char*> labels[] = {
+            {cmd::kFileNew, "새파일(&N)"},        {cmd::kFileOpen, "열기(&O)"},
+            {cmd::kFileSave, "저장하기(&S)"},     {cmd::kFileSaveAs, "새이름으로(&A)"},
+            {cmd::kAcquire, "외부영상 입력 "},    {cmd::kAppExit, "종료(&x)"},
+            {cmd::kLayerEffect, "레이어효과"},    {cmd::kLayerMergeDown, "아래쪽 레이어로  합치기"},
+            {cmd::kZoomIn, "확대\tCtrl++"},       {cmd::kZoomOut, "축소\tCtrl--"},
+            {cmd::kActualSize, "(1:1)보기 \tCtrl + 1"}, {cmd::kFitToWindow, "늘여보기(&e)"},
+            {cmd::kAppAbout, "'Quillory'에 관하여(&A)..."},
+        };
+        for (const auto& [id, label] : labels) QCOMPARE(Frame()->Action(id)->text(), QString::fromUtf8(label));
+        QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
         QVERIFY(!Enabled(cmd::kEmboss));
         QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
