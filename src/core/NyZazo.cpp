@@ -9,6 +9,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/Platform.h"
+#include "core/RowPixels.h"
 #include "core/SizeMath.h"
 
 namespace quillory {
@@ -281,36 +282,12 @@ uint8_t NyZazo::GetNearestIndex(RGBQUAD c) const { return NearestPaletteIndex(Ge
 uint8_t NyZazo::GetPixelIndex(int x, int y) const {
     if (!dib || header.biClrUsed == 0) return 0;
     if (!IsInside(x, y)) return transparentIndex != -1 ? uint8_t(transparentIndex) : 0;
-    const uint8_t* row = Row(y);
-    switch (BitCount()) {
-        case 8: return row[x];
-        case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        default: return 0;
-    }
+    return RowIndex(Row(y), x, BitCount());
 }
 
 void NyZazo::SetPixelIndex(int x, int y, uint8_t index) {
     if (!dib || header.biClrUsed == 0 || !IsInside(x, y)) return;
-    uint8_t* row = Row(y);
-    switch (BitCount()) {
-        case 8: row[x] = index; break;
-        case 4: {
-            uint8_t& b = row[x >> 1];
-            if (x & 1)
-                b = uint8_t((b & 0xF0) | (index & 0x0F));
-            else
-                b = uint8_t((b & 0x0F) | ((index & 0x0F) << 4));
-            break;
-        }
-        case 1: {
-            uint8_t mask = uint8_t(0x80 >> (x & 7));
-            uint8_t& b = row[x >> 3];
-            b = (index & 1) ? uint8_t(b | mask) : uint8_t(b & ~mask);
-            break;
-        }
-        default: break;
-    }
+    PutRowIndex(Row(y), x, BitCount(), index);
 }
 
 RGBQUAD NyZazo::GetPixelColour(int x, int y) const {

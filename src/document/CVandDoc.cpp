@@ -250,12 +250,7 @@ void CVandDoc::Render(TargetBuffer& target, const RenderMapping& mapping) const 
 
 bool CVandDoc::FlattenForSaving(std::vector<uint32_t>& flattenBuffer) const {
     const DocumentHeader& header = m_state.header;
-    if (header.width <= 0 || header.height <= 0) return false;
-    try {
-        flattenBuffer.assign(size_t(header.width) * size_t(header.height), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    if (!Compositor::AllocateFlatBuffer(header, flattenBuffer)) return false;
     // The flat picture shows what the view shows, shadows included.
     TargetBuffer target(flattenBuffer.data(), header.width, header.height);
     BlendPassWithEffects(header, m_stack.Layers(), m_stack.headLayer, -1, m_state.selection.selectionActive, target,

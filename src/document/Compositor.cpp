@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/Platform.h"
+#include "core/RowPixels.h"
 #include "processing/ColourDepth.h"
 #include "document/DocumentTexts.h"
 #include "document/LayerStack.h"
@@ -31,32 +32,6 @@ inline int BlendChannel(uint8_t mode, int a, int b) {
 }
 
 inline bool IsNormal(uint8_t mode) { return mode < BlendMode::Multiply || mode >= BlendMode::Count; }
-
-inline int PixelIndex(const uint8_t* row, int x, int bitsPerPixel) {
-    switch (bitsPerPixel) {
-        case 8: return row[x];
-        case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-        default: return 0;
-    }
-}
-
-inline void PutIndex(uint8_t* row, int x, int bitsPerPixel, uint8_t index) {
-    switch (bitsPerPixel) {
-        case 8: row[x] = index; break;
-        case 4: {
-            const int shift = (x & 1) ? 0 : 4;
-            row[x >> 1] = uint8_t((row[x >> 1] & ~(0x0F << shift)) | ((index & 0x0F) << shift));
-            break;
-        }
-        case 1: {
-            const uint8_t bit = uint8_t(0x80 >> (x & 7));
-            row[x >> 3] = (index & 1) ? uint8_t(row[x >> 3] | bit) : uint8_t(row[x >> 3] & ~bit);
-            break;
-        }
-        default: break;
-    }
-}
 
 // Document column c shows layer column c - x, document row d (from the bottom) layer row d + y.
 inline int LayerColumn(const LayerRecord& layer, int documentColumn) {
@@ -121,7 +96,7 @@ void BlendRow(const RowContext& ctx, const uint8_t* alphaRow, const uint8_t* pix
             const uint8_t* p = pixelRow + size_t(lc) * size_t(ctx.bytesPerPixel);
             b = p[0], g = p[1], r = p[2];
         } else if constexpr (S == Source::Indexed) {
-            const int index = PixelIndex(pixelRow, lc, ctx.bitsPerPixel);
+            const int index = RowIndex(pixelRow, lc, ctx.bitsPerPixel);
             const RGBQUAD q = index < ctx.paletteSize ? ctx.palette[index] : RGBQUAD{};
             b = q.blue, g = q.green, r = q.red;
         } else {
@@ -222,7 +197,7 @@ bool Compositor::CopyLayer2vwImage(const DocumentHeader& header, const LayerReco
             std::copy(pixelRow + size_t(c0 - layer.x) * bytesPerPixel, pixelRow + size_t(c1 - layer.x) * bytesPerPixel,
                       imageRow + size_t(c0) * bytesPerPixel);
         } else {
-            for (int c = c0; c < c1; ++c) PutIndex(imageRow, c, bpp, uint8_t(PixelIndex(pixelRow, c - layer.x, bpp)));
+            for (int c = c0; c < c1; ++c) PutRowIndex(imageRow, c, bpp, uint8_t(RowIndex(pixelRow, c - layer.x, bpp)));
         }
     }
     return true;
@@ -277,14 +252,28 @@ void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& lay
     }
 }
 
-int Compositor::BlendPass(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
-                          TargetBuffer& target, const RenderMapping& mapping) {
-    if (!target.pixels) return 0;
+void Compositor::ClearClip(TargetBuffer& target) {
     const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
     const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
     for (int dy = top; dy < bottom; ++dy)
         std::fill(target.pixels + size_t(dy) * target.stride + left, target.pixels + size_t(dy) * target.stride + right,
                   0u);
+}
+
+bool Compositor::AllocateFlatBuffer(const DocumentHeader& header, std::vector<uint32_t>& flattenBuffer) {
+    if (header.width <= 0 || header.height <= 0) return false;
+    try {
+        flattenBuffer.assign(size_t(header.width) * size_t(header.height), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+int Compositor::BlendPass(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                          TargetBuffer& target, const RenderMapping& mapping) {
+    if (!target.pixels) return 0;
+    ClearClip(target);
     int blended = 0, walked = 0;
     for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {
         if (count > 0 && walked >= count) break;
@@ -298,12 +287,7 @@ int Compositor::BlendPass(const DocumentHeader& header, const LayerRecord* layer
 
 bool Compositor::FlattenForSaving(const DocumentHeader& header, const LayerStack& stack,
                                   std::vector<uint32_t>& flattenBuffer) {
-    if (header.width <= 0 || header.height <= 0) return false;
-    try {
-        flattenBuffer.assign(size_t(header.width) * size_t(header.height), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    if (!AllocateFlatBuffer(header, flattenBuffer)) return false;
     TargetBuffer target(flattenBuffer.data(), header.width, header.height);
     BlendPass(header, stack.Layers(), stack.headLayer, -1, target, RenderMapping{});
     return true;
@@ -333,7 +317,7 @@ bool Compositor::BufferToImage(const DocumentHeader& header, const std::vector<u
                 if (step == 4) row[x * step + 3] = in[4 * x + 3];
             }
         } else {
-            for (int x = 0; x < w; ++x) PutIndex(row, x, bpp, nearest.Lookup(in + 4 * x));
+            for (int x = 0; x < w; ++x) PutRowIndex(row, x, bpp, nearest.Lookup(in + 4 * x));
         }
     }
     return true;
@@ -370,7 +354,7 @@ bool Compositor::BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, 
                 uint8_t* p = row + size_t(x) * (bpp / 8);
                 p[0] = px[0], p[1] = px[1], p[2] = px[2];
             } else {
-                PutIndex(row, x, bpp, nearest.Lookup(px));
+                PutRowIndex(row, x, bpp, nearest.Lookup(px));
             }
             alpha[x] = px[3];
         }

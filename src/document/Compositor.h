@@ -48,6 +48,12 @@ public:
     static int BlendPass(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                          TargetBuffer& target, const RenderMapping& mapping);
 
+    // Fills the target's clip rectangle with transparent black.
+    static void ClearClip(TargetBuffer& target);
+
+    // Sizes the buffer to the document (rows top-down, zeroed); false when the size is absurd or memory runs out.
+    static bool AllocateFlatBuffer(const DocumentHeader& header, std::vector<uint32_t>& flattenBuffer);
+
     // The whole visible stack at full size, rows top-down (width × height pixels).
     static bool FlattenForSaving(const DocumentHeader& header, const LayerStack& stack,
                                  std::vector<uint32_t>& flattenBuffer);

@@ -5,6 +5,7 @@
 
 #include "core/NyZazo.h"
 #include "core/Platform.h"
+#include "core/RowPixels.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
 #include "document/DocumentTexts.h"
@@ -16,23 +17,6 @@ namespace {
 
 uint32_t Pack(RGBQUAD c, uint8_t opacity) {
     return uint32_t(c.blue) | (uint32_t(c.green) << 8) | (uint32_t(c.red) << 16) | (uint32_t(opacity) << 24);
-}
-
-void PutIndex(uint8_t* row, int x, int bitsPerPixel, uint8_t index) {
-    switch (bitsPerPixel) {
-        case 8: row[x] = index; break;
-        case 4: {
-            const int shift = (x & 1) ? 0 : 4;
-            row[x >> 1] = uint8_t((row[x >> 1] & ~(0x0F << shift)) | ((index & 0x0F) << shift));
-            break;
-        }
-        case 1: {
-            const uint8_t bit = uint8_t(0x80 >> (x & 7));
-            row[x >> 3] = (index & 1) ? uint8_t(row[x >> 3] | bit) : uint8_t(row[x >> 3] & ~bit);
-            break;
-        }
-        default: break;
-    }
 }
 
 bool PlanesUsable(const DocumentHeader& header, const LayerRecord& layer) {
@@ -151,7 +135,7 @@ int PasteLayerPicture(CVandDoc& document, const LayerPicture& picture) {
                 uint8_t* p = row + size_t(x) * size_t(bpp / 8);
                 p[0] = colour.blue, p[1] = colour.green, p[2] = colour.red;
             } else {
-                PutIndex(row, x, bpp,
+                PutRowIndex(row, x, bpp,
                          NearestPaletteIndex(header.palette.data(), uint32_t(header.palette.size()), colour));
             }
             alpha[x] = uint8_t(v >> 24);

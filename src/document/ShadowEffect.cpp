@@ -125,11 +125,7 @@ void ApplyShadow(LayerRecord& layer, const DocumentHeader& header) {
 int BlendPassWithEffects(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                          bool selectionActive, TargetBuffer& target, const RenderMapping& mapping) {
     if (!target.pixels) return 0;
-    const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
-    const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
-    for (int dy = top; dy < bottom; ++dy)
-        std::fill(target.pixels + size_t(dy) * target.stride + left, target.pixels + size_t(dy) * target.stride + right,
-                  0u);
+    Compositor::ClearClip(target);
     int blended = 0, walked = 0;
     LayerRecord shadowed;
     for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {

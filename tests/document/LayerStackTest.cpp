@@ -293,10 +293,11 @@ TEST(LayerStack, DuplicateLayerTakesTheSelectedPart) {
             const bool inside = y < 2 && x < 3;
             const bool selected = inside && !(y == 1 && x == 1);
             EXPECT_EQ(copy.alpha[size_t(y) * 6 + x], selected ? 200 : 0) << x << "," << y;
-            if (selected)
+            if (selected) {
                 EXPECT_TRUE(std::equal(copy.PixelRow(y) + 3 * x, copy.PixelRow(y) + 3 * x + 3,
                                        source.PixelRow(y + 1) + 3 * (x + 2)))
                     << x << "," << y;
+            }
         }
 
     // A selection that misses the layer copies nothing.
