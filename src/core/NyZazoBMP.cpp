@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/CoreTexts.h"
+#include "core/RowPixels.h"
 #include "core/SizeMath.h"
 #include "core/StreamIO.h"
 
@@ -46,14 +47,7 @@ public:
     RunTarget(NyZazo& image, bool nibbles) : m_image(image), m_nibbles(nibbles) {}
     void Put(int x, int row, uint8_t index) {
         if (x < 0 || row < 0 || x >= m_image.Width() || row >= m_image.Height()) return;
-        uint8_t* line = m_image.Row(row);
-        if (!m_nibbles) {
-            line[x] = index;
-        } else if (x & 1) {
-            line[x >> 1] = uint8_t((line[x >> 1] & 0xF0) | (index & 0x0F));
-        } else {
-            line[x >> 1] = uint8_t((line[x >> 1] & 0x0F) | (index << 4));
-        }
+        PutRowIndex(m_image.Row(row), x, m_nibbles ? 4 : 8, index);
     }
 
 private:
