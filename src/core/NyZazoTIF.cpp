@@ -272,15 +272,10 @@ bool NyZazoTIF::WriteTiffPage(TIFF* tif, bool multiPage, int pageNumber, int pag
     if (depth == 1) {
         photometric = Brightness(palette[0]) < Brightness(palette[1]) ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_MINISWHITE;
     } else if (depth <= 8) {
-        // Black-is-zero only for the grey ramp a reader rebuilds (the identity at 8 bits);
-        // every other palette travels as a colour map.
-        const uint32_t colours = header.biClrUsed;
-        bool ramp = true;
-        for (uint32_t i = 0; i < colours && ramp; ++i) {
-            const uint8_t v = uint8_t(i * (255 / (colours - 1)));
-            ramp = palette[i].red == v && palette[i].green == v && palette[i].blue == v;
-        }
-        photometric = ramp ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
+        // Black-is-zero for the identity grey palette. At 4 bits the identity (0..15) is
+        // not the 0..255 ramp a reader rebuilds for black-is-zero, so it travels as a
+        // colour map like every other palette.
+        photometric = depth == 8 && IsGreyScale() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
     }
 
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);

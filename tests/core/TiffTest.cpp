@@ -250,7 +250,7 @@ TEST(TiffRoundTrip, EveryDepthWithOddWidths) {
     } cases[] = {
         {1, false, COMPRESSION_CCITTFAX3, 1, 1, PHOTOMETRIC_MINISBLACK, 0},
         {4, false, COMPRESSION_NONE, 4, 1, PHOTOMETRIC_PALETTE, 0},
-        {4, true, COMPRESSION_NONE, 4, 1, PHOTOMETRIC_MINISBLACK, 0},
+        {4, true, COMPRESSION_NONE, 4, 1, PHOTOMETRIC_PALETTE, 0},
         {8, false, COMPRESSION_PACKBITS, 8, 1, PHOTOMETRIC_PALETTE, 0},
         {8, true, COMPRESSION_PACKBITS, 8, 1, PHOTOMETRIC_MINISBLACK, 0},
         {24, false, COMPRESSION_JPEG, 8, 3, PHOTOMETRIC_RGB, 8},
@@ -306,6 +306,28 @@ TEST(TiffRoundTrip, OneBitWithWhiteFirstIsWrittenWhiteIsZero) {
     ASSERT_TRUE(DecodeTiff(bytes, back)) << back.lastError;
     EXPECT_EQ(back.GetPaletteColour(0), MakeQuad(255, 255, 255));
     EXPECT_TRUE(SameIndices(back, picture));
+}
+
+// Black-is-zero only for the identity grey palette; a 4-bit identity (0..15) is not the
+// ramp a reader rebuilds, so it must travel as a colour map to keep its colours.
+TEST(TiffRoundTrip, PhotometricFollowsTheIdentityGreyPalette) {
+    NyZazo identity8;
+    MakePicture(identity8, 8, true);
+    ASSERT_TRUE(identity8.IsGreyScale());
+    EXPECT_EQ(ReadTags(EncodeTiff(identity8)).photometric, PHOTOMETRIC_MINISBLACK);
+    identity8.SetPaletteColour(200, 200, 201, 200);
+    EXPECT_EQ(ReadTags(EncodeTiff(identity8)).photometric, PHOTOMETRIC_PALETTE);
+
+    NyZazo identity4;
+    MakePicture(identity4, 4, false);
+    for (int i = 0; i < 16; ++i) identity4.SetPaletteColour(i, uint8_t(i), uint8_t(i), uint8_t(i));
+    ASSERT_TRUE(identity4.IsGreyScale());
+    const auto bytes = EncodeTiff(identity4);
+    EXPECT_EQ(ReadTags(bytes).photometric, PHOTOMETRIC_PALETTE);
+    NyZazo back;
+    ASSERT_TRUE(DecodeTiff(bytes, back)) << back.lastError;
+    EXPECT_EQ(back.GetPaletteColour(15), MakeQuad(15, 15, 15));
+    EXPECT_TRUE(SameIndices(back, identity4));
 }
 
 TEST(TiffPages, PagesAreCountedAndSelected) {
