@@ -408,6 +408,8 @@ void PsdReader::FillPicture(const uint8_t* planes, uint32_t planeCount, uint64_t
     const uint32_t bytes = m_header.depth / 8;
     // The largest sample, so that a full-scale sample is full intensity (no ink).
     const double maxSample = double((1u << m_header.depth) - 1);
+    // Lab samples are scaled by the channel range 2^depth: L by 2^depth / 100, a and b by 2^depth / 256.
+    const double lScale = double(1u << m_header.depth) / 100.0;
     const double abScale = double(1u << m_header.depth) / 256.0;
     auto plane = [&](uint32_t p) { return planes + p * planeBytes; };
     // The first (high) byte of a sample, and the whole sample.
@@ -474,7 +476,7 @@ void PsdReader::FillPicture(const uint8_t* planes, uint32_t planeCount, uint64_t
                 const uint8_t *l = plane(0), *a = plane(1), *b = plane(2);
                 for (uint32_t x = 0; x < width; ++x, out += 3) {
                     const size_t i = first + x;
-                    LabToBgr(full(l, i) * 100.0 / maxSample, full(a, i) / abScale - 128.0,
+                    LabToBgr(full(l, i) / lScale, full(a, i) / abScale - 128.0,
                              full(b, i) / abScale - 128.0, out);
                 }
                 break;

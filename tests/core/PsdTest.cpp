@@ -559,15 +559,16 @@ TEST(PsdColourModes, LabThroughD65ToSrgbClampedToTheByteRange) {
     f.mode = kPsdLab;
     f.width = 5;
     // White, black, two colours and a mid grey; expected values from the D65 formula
-    // computed separately (white comes out at 256 and is clamped to 255).
+    // computed separately. L is v / 2.56, so 8-bit white is L 99.6 and comes out at 254;
+    // 16-bit white comes out at 256 and is clamped to 255.
     const uint8_t L[] = {255, 0, 128, 200, 128}, a[] = {128, 128, 168, 60, 128}, b[] = {128, 128, 98, 200, 128};
     for (const uint8_t* plane : {L, a, b}) f.planes.insert(f.planes.end(), plane, plane + 5);
     NyZazo p;
     ASSERT_EQ(Decode(f.Build(), p), psd::kOk);
-    EXPECT_EQ(Rgb(p, 0, 0), (Rgb3{255, 255, 255}));
+    EXPECT_EQ(Rgb(p, 0, 0), (Rgb3{254, 254, 254}));
     EXPECT_EQ(Rgb(p, 1, 0), (Rgb3{0, 0, 0}));
-    EXPECT_EQ(Rgb(p, 2, 0), (Rgb3{162, 94, 171}));
-    EXPECT_EQ(Rgb(p, 3, 0), (Rgb3{80, 222, 31}));
+    EXPECT_EQ(Rgb(p, 2, 0), (Rgb3{161, 93, 171}));
+    EXPECT_EQ(Rgb(p, 3, 0), (Rgb3{79, 221, 30}));
     EXPECT_EQ(Rgb(p, 4, 0), (Rgb3{119, 119, 119}));
 
     f.depth = 16;
