@@ -308,6 +308,19 @@ TEST(TiffRoundTrip, OneBitWithWhiteFirstIsWrittenWhiteIsZero) {
     EXPECT_TRUE(SameIndices(back, picture));
 }
 
+// Colour pages carry jpegQuality into the JPEG compression, limited to the library's 100.
+TEST(TiffRoundTrip, ColourPagesAreCompressedAtJpegQuality) {
+    NyZazo picture;
+    MakePicture(picture, 24, false);
+    ASSERT_EQ(picture.jpegQuality, 150);
+    const auto atInitial = EncodeTiff(picture);
+    picture.jpegQuality = 100;
+    EXPECT_EQ(EncodeTiff(picture), atInitial);
+    picture.jpegQuality = 20;
+    const auto low = EncodeTiff(picture);
+    EXPECT_LT(low.size(), atInitial.size());
+}
+
 // Black-is-zero only for the identity grey palette; a 4-bit identity (0..15) is not the
 // ramp a reader rebuilds, so it must travel as a colour map to keep its colours.
 TEST(TiffRoundTrip, PhotometricFollowsTheIdentityGreyPalette) {
