@@ -172,8 +172,12 @@ bool NyZazoPCX::Decode(ImageStream& stream) {
     std::vector<uint8_t> line(lineBytes);
     std::vector<uint8_t> indices(size_t(width) + 8 * size_t(bytesPerLine));
     uint64_t remaining = uint64_t(lineBytes) * uint64_t(height);
+    // A layout the line conversion refuses is reported only once all the data has
+    // been read, so broken run-length data is named first.
+    bool converted = true;
     for (int i = 0; i < height; ++i) {
         if (const char* error = reader.Line(line.data(), lineBytes, remaining)) return Fail(error);
+        if (!converted) continue;
         uint8_t* row = Row(height - 1 - i);
         if (planes == 3 && bits == 8) {
             const uint8_t* red = line.data();
@@ -185,11 +189,13 @@ bool NyZazoPCX::Decode(ImageStream& stream) {
                 row[3 * x + 2] = red[x];
             }
         } else if (planes == 1) {
-            if (!PackedToIndices(indices.data(), line.data(), bytesPerLine, planes, bits)) return false;
-            PackRow(row, indices.data(), width, BitCount());
+            converted = PackedToIndices(indices.data(), line.data(), bytesPerLine, planes, bits);
+            if (converted) PackRow(row, indices.data(), width, BitCount());
         } else {
-            if (!PlanesToIndices(indices.data(), line.data(), bytesPerLine, planes, bits)) return false;
-            if (BitCount() == 24) {
+            converted = PlanesToIndices(indices.data(), line.data(), bytesPerLine, planes, bits);
+            if (!converted) {
+                // Nothing to store; the refusal is reported after the data.
+            } else if (BitCount() == 24) {
                 // Three 1-bit planes: eight colours of the header palette, as direct colour.
                 for (int x = 0; x < width; ++x) {
                     const uint8_t* c = table[indices[x] & 7];
@@ -204,11 +210,12 @@ bool NyZazoPCX::Decode(ImageStream& stream) {
     }
 
     if (bits == 8 && planes == 1) {
+        // A missing signature byte is no signature either.
         uint8_t signature;
-        if (!reader.Next(signature)) return Fail(texts::kTruncatedFile);
-        if (signature != kPaletteSignature) return Fail(texts::kPcxBadColourMap);
+        if (!reader.Next(signature) || signature != kPaletteSignature) return Fail(texts::kPcxBadColourMap);
         if (!reader.NextBlock(&table[0][0], sizeof table)) return Fail(texts::kTruncatedFile);
     }
+    if (!converted) return false;
     for (uint32_t i = 0; i < header.biClrUsed; ++i)
         SetPaletteColour(int(i), table[i][0], table[i][1], table[i][2], 0);
     return true;

@@ -209,6 +209,7 @@ TEST(PcxMalformed, EveryRefusalHasItsText) {
     PcxSpec noPlanes{.bits = 1, .planes = 0, .width = 8, .height = 1, .bytesPerLine = 1};
     PcxSpec threeBits{.bits = 3, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
     PcxSpec fourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 1, .bytesPerLine = 1};
+    PcxSpec twoLineFourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 2, .bytesPerLine = 1};
     PcxSpec shortLines{.bits = 8, .planes = 1, .width = 10, .height = 1, .bytesPerLine = 9};
     PcxSpec monoShortLines{.bits = 1, .planes = 1, .width = 17, .height = 1, .bytesPerLine = 2};
     PcxSpec huge{.bits = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535};
@@ -228,12 +229,14 @@ TEST(PcxMalformed, EveryRefusalHasItsText) {
         {"no planes", PcxFile(noPlanes, {0}), texts::kPcxBadDepth},
         {"3 bits a pixel", PcxFile(threeBits, {1, 2}), texts::kPcxBadDepth},
         {"three 4-bit planes", PcxFile(fourBitPlanes, {1, 2, 3}), texts::kPcxPlaneBits},
+        {"three 4-bit planes with data ending early", PcxFile(fourBitPlanes, {1, 2}), texts::kPcxCorrupted},
+        {"two 4-bit lines, the second cut short", PcxFile(twoLineFourBitPlanes, {1, 2, 3, 4}), texts::kPcxCorrupted},
         {"data ends early", PcxFile(grey, {1}), texts::kPcxCorrupted},
         {"run value missing", PcxFile(grey, {0xC2}), texts::kPcxCorrupted},
         {"run past the end", PcxFile(grey, {0xC5, 0x07}), texts::kPcxRunPastEnd},
         {"bad color map signature", PcxFile(grey, {1, 2}, badSignature), texts::kPcxBadColourMap},
         {"palette cut short", PcxFile(grey, {1, 2}, shortPalette), texts::kTruncatedFile},
-        {"palette missing", PcxFile(grey, {1, 2}), texts::kTruncatedFile},
+        {"palette missing", PcxFile(grey, {1, 2}), texts::kPcxBadColourMap},
         {"lines shorter than the width", PcxFile(shortLines, std::vector<uint8_t>(9, 1)), texts::kPcxShortLines},
         {"1-bit lines shorter than the width", PcxFile(monoShortLines, {0, 0}), texts::kPcxShortLines},
         {"65535 x 65536 in 24 bits", PcxFile(huge, {}), texts::kPictureTooLarge},
