@@ -4,32 +4,16 @@
 
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
+#include "BenchPicture.h"
 #include "core/Orientation.h"
 
 using namespace quillory;
 
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
-
-// A smooth photograph-like picture: gradients with a little texture.
-NyZazo& BigPicture() {
-    static NyZazo picture(kWidth, kHeight, 24, 1);
-    static bool filled = false;
-    if (!filled) {
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t* row = picture.Row(y);
-            for (int x = 0; x < kWidth; ++x) {
-                row[3 * x] = uint8_t(x / 16 + (x * y & 7));
-                row[3 * x + 1] = uint8_t(y / 12);
-                row[3 * x + 2] = uint8_t((x + y) / 28);
-            }
-        }
-        filled = true;
-    }
-    return picture;
-}
+using bench::BigPicture;
+using bench::kHeight;
+using bench::kWidth;
 
 void Encode(benchmark::State& state, int code) {
     NyZazo& p = BigPicture();

@@ -7,26 +7,15 @@
 
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
+#include "BenchPicture.h"
 
 using namespace quillory;
 
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
-
-NyZazo& BigPicture() {
-    static NyZazo picture(kWidth, kHeight, 24, 1);
-    static bool filled = false;
-    if (!filled) {
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t* row = picture.Row(y);
-            for (uint32_t i = 0; i < picture.rowBytes; ++i) row[i] = uint8_t(i * 7 + y);
-        }
-        filled = true;
-    }
-    return picture;
-}
+using bench::BigPicture;
+using bench::kHeight;
+using bench::kWidth;
 
 void BM_BmpEncodeMemory(benchmark::State& state) {
     NyZazo& p = BigPicture();

@@ -13,18 +13,6 @@ namespace quillory {
 
 namespace {
 
-PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header) {
-    PlaneView view;
-    view.pixels = layer.pixels.data();
-    view.width = layer.width;
-    view.height = layer.height;
-    view.bitsPerPixel = header.bitsPerPixel;
-    view.stride = uint32_t(layer.stride);
-    view.palette = header.palette.empty() ? nullptr : header.palette.data();
-    view.colourCount = uint32_t(header.palette.size());
-    return view;
-}
-
 bool HasColourPlane(const LayerRecord& layer) {
     return layer.inUse && layer.kind != LayerKind::Text && !layer.pixels.empty() &&
            layer.pixels.size() >= size_t(layer.pixelSize) && layer.width > 0 && layer.height > 0;

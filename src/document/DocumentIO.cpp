@@ -307,6 +307,18 @@ void DocumentIO::FinishOpening(CVandDoc& document, int layer) {
     document.RecordStep(texts::kStepOpening, StepCode::Pixels, current);
 }
 
+PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header) {
+    PlaneView view;
+    view.pixels = layer.pixels.data();
+    view.width = layer.width;
+    view.height = layer.height;
+    view.bitsPerPixel = header.bitsPerPixel;
+    view.stride = uint32_t(layer.stride);
+    view.palette = header.palette.empty() ? nullptr : header.palette.data();
+    view.colourCount = uint32_t(header.palette.size());
+    return view;
+}
+
 bool DocumentIO::ConvertToRgb(CVandDoc& document) {
     DocumentHeader& header = document.Header();
     if (header.bitsPerPixel >= 24) return true;
@@ -315,14 +327,7 @@ bool DocumentIO::ConvertToRgb(CVandDoc& document) {
     for (int i = 0; i < kMaxLayers; ++i) {
         LayerRecord& layer = stack.Layer(i);
         if (!layer.inUse || layer.kind == LayerKind::Text || layer.pixels.empty()) continue;
-        PlaneView view;
-        view.pixels = layer.pixels.data();
-        view.width = layer.width;
-        view.height = layer.height;
-        view.bitsPerPixel = header.bitsPerPixel;
-        view.stride = uint32_t(layer.stride);
-        view.palette = header.palette.data();
-        view.colourCount = uint32_t(header.palette.size());
+        const PlaneView view = ViewOfLayer(layer, header);
         const int64_t stride = PlaneStride(24, layer.width);
         if (uint64_t(stride) * uint64_t(layer.height) > kMaxPixelBytes) return false;
         std::vector<uint8_t> rgb;

@@ -7,11 +7,18 @@
 #include <string_view>
 
 #include "core/NyZazo.h"
+#include "processing/ColourDepth.h"
 
 namespace quillory {
 
 class CVandDoc;
 struct NewPictureSettings;
+
+struct DocumentHeader;
+struct LayerRecord;
+
+// The pixel plane of a layer at the document's depth and palette.
+PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header);
 
 class DocumentIO {
 public:
