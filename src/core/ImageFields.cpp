@@ -4,11 +4,11 @@ namespace quillory {
 
 namespace {
 constexpr ImageFieldCommand kCommands[] = {
-    {kCmdRemoveTransparency, "Remove Transparency", "Removetransparency"},
-    {kCmdRemoveAlphaChannel, "Remove Alpha Channel", "Removealphachannel"},
-    {kCmdInvertAlphaChannel, "Invert Alpha Channel", "Invetalpha"},
-    {kCmdToggleAlphaPalette, "Toggle Alpha Palette ", "Alphapalettetoggle"},
-    {kCmdStripAlpha, "Strip Alpha", "Alphastrip"},
+    {cmd::kRemoveTransparency, "Remove Transparency", "Removetransparency"},
+    {cmd::kRemoveAlphaChannel, "Remove Alpha Channel", "Removealphachannel"},
+    {cmd::kInvertAlphaChannel, "Invert Alpha Channel", "Invetalpha"},
+    {cmd::kToggleAlphaPalette, "Toggle Alpha Palette ", "Alphapalettetoggle"},
+    {cmd::kStripAlpha, "Strip Alpha", "Alphastrip"},
 };
 }  // namespace
 
@@ -20,11 +20,11 @@ const ImageFieldCommand* FindImageFieldCommand(int command) {
 
 bool ApplyImageFieldCommand(int command, NyZazo& picture) {
     switch (command) {
-        case kCmdRemoveTransparency: picture.transparentIndex = -1; return true;
-        case kCmdRemoveAlphaChannel: picture.alphaMax = 255; return true;
-        case kCmdInvertAlphaChannel: return true;  // the image keeps no alpha plane to invert
-        case kCmdToggleAlphaPalette: picture.alphaPaletteEnabled = picture.alphaPaletteEnabled ? 0 : 1; return true;
-        case kCmdStripAlpha: picture.backColour = RGBQUAD{255, 255, 255, 0}; return true;
+        case cmd::kRemoveTransparency: picture.transparentIndex = -1; return true;
+        case cmd::kRemoveAlphaChannel: picture.alphaMax = 255; return true;
+        case cmd::kInvertAlphaChannel: return true;  // the image keeps no alpha plane to invert
+        case cmd::kToggleAlphaPalette: picture.alphaPaletteEnabled = picture.alphaPaletteEnabled ? 0 : 1; return true;
+        case cmd::kStripAlpha: picture.backColour = RGBQUAD{255, 255, 255, 0}; return true;
         default: return false;
     }
 }

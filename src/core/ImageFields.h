@@ -1,5 +1,6 @@
 #pragma once
 // Document commands that change only fields of the current image.
+#include "core/CommandIds.h"
 #include "core/NyZazo.h"
 
 namespace quillory {
@@ -10,11 +11,6 @@ struct ImageFieldCommand {
     const char* undoLabel;
 };
 
-inline constexpr int kCmdRemoveTransparency = 1430;
-inline constexpr int kCmdRemoveAlphaChannel = 1483;
-inline constexpr int kCmdInvertAlphaChannel = 1485;
-inline constexpr int kCmdToggleAlphaPalette = 1486;
-inline constexpr int kCmdStripAlpha = 1490;
 
 const ImageFieldCommand* FindImageFieldCommand(int command);
 

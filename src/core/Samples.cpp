@@ -9,10 +9,10 @@ namespace quillory {
 namespace {
 
 constexpr SampleCommand kSamples[] = {
-    {kCmdLoadJpegResource, "JPEG 자원을 로드한다.", "IDR_JPG1", 0, "JPEG Resource Image %d"},
-    {kCmdLoadGifResource, "Gif 자원을 로드한다.", "1011", 2, "GIF Resource Image %d"},
-    {kCmdLoadTifResource, "Load Tif Resource", "1015", 3, "TIF Resource Image %d"},
-    {kCmdLoadBitmapResource, "Load Bitmap Resource", "", -1, "BITMAP Resource Image %d"},
+    {cmd::kLoadJpegSample, "JPEG 자원을 로드한다.", "IDR_JPG1", 0, "JPEG Resource Image %d"},
+    {cmd::kLoadGifSample, "Gif 자원을 로드한다.", "1011", 2, "GIF Resource Image %d"},
+    {cmd::kLoadTifSample, "Load Tif Resource", "1015", 3, "TIF Resource Image %d"},
+    {cmd::kLoadBitmapSample, "Load Bitmap Resource", "", -1, "BITMAP Resource Image %d"},
 };
 
 constexpr int kBitmapSampleWidth = 320;

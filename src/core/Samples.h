@@ -2,6 +2,7 @@
 // The built-in sample pictures and the commands that open them.
 #include <string>
 
+#include "core/CommandIds.h"
 #include "core/NyZazo.h"
 
 namespace quillory {
@@ -14,10 +15,6 @@ struct SampleCommand {
     const char* titleFormat;
 };
 
-inline constexpr int kCmdLoadJpegResource = 1416;
-inline constexpr int kCmdLoadGifResource = 1417;
-inline constexpr int kCmdLoadTifResource = 1425;
-inline constexpr int kCmdLoadBitmapResource = 1407;
 
 const SampleCommand* FindSampleCommand(int command);
 

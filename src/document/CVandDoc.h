@@ -116,14 +116,14 @@ public:
     void SetLayerBlendMode(int index, std::string_view listText);
 
     // Commands of the stack.
-    bool AddLayer();          // 1552
-    bool DeleteCurrentLayer(); // 1553
-    bool MergeDown();         // 1557: the current layer with the one above it
-    bool MergeUp();           // 1555: the layer below with the current one
-    bool Flatten();           // 1500
-    bool DuplicateLayer();    // 3500
-    bool TextToRaster();      // 1545
-    bool RenameCurrentLayer(std::string_view utf8Name);  // 3994
+    bool AddLayer();          // kLayerAdd
+    bool DeleteCurrentLayer(); // kLayerDelete
+    bool MergeDown();         // kLayerMergeDown: the current layer with the one above it
+    bool MergeUp();           // kLayerMergeUp: the layer below with the current one
+    bool Flatten();           // kLayerFlatten
+    bool DuplicateLayer();    // kLayerDuplicate
+    bool TextToRaster();      // kLayerToRaster
+    bool RenameCurrentLayer(std::string_view utf8Name);  // kLayerRename
 
     // Display: the visible stack blended at the view's zoom and origin.
     void Render(TargetBuffer& target, const RenderMapping& mapping) const;

@@ -88,9 +88,9 @@ bool RgbColour(CVandDoc& document) {
 }
 
 void RegisterColourDepthCommands(CommandRegistry& registry) {
-    registry.Register(kCmdEightBitColour, texts::kMenuEightBitColour,
+    registry.Register(cmd::kEightBitColour, texts::kMenuEightBitColour,
                       [](CVandDoc& d, const CommandParameters&) { return EightBitColour(d); });
-    registry.Register(kCmdRgbColour, texts::kMenuRgbColour, [](CVandDoc& d, const CommandParameters&) { return RgbColour(d); });
+    registry.Register(cmd::kRgbColour, texts::kMenuRgbColour, [](CVandDoc& d, const CommandParameters&) { return RgbColour(d); });
 }
 
 }  // namespace quillory

@@ -1,6 +1,6 @@
 #pragma once
-// The colour-depth commands of the document: "8 비트 컬러 표현" (2016) and
-// "RGB컬러 표현" (2093). The picture work is in processing/ColourDepth.
+// The colour-depth commands of the document: "8 비트 컬러 표현" (kEightBitColour) and
+// "RGB컬러 표현" (kRgbColour). The picture work is in processing/ColourDepth.
 namespace quillory {
 
 class CVandDoc;

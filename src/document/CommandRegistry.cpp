@@ -81,25 +81,25 @@ bool SampleHandler(int command, CVandDoc& document, const CommandParameters& par
 }  // namespace
 
 void RegisterDocumentCommands(CommandRegistry& registry) {
-    registry.Register(kCmdAddLayer, texts::kCmdTextAddLayer, [](CVandDoc& d, const CommandParameters&) { return d.AddLayer(); });
-    registry.Register(kCmdDeleteLayer, texts::kCmdTextDeleteLayer,
+    registry.Register(cmd::kLayerAdd, texts::kCmdTextAddLayer, [](CVandDoc& d, const CommandParameters&) { return d.AddLayer(); });
+    registry.Register(cmd::kLayerDelete, texts::kCmdTextDeleteLayer,
                       [](CVandDoc& d, const CommandParameters&) { return d.DeleteCurrentLayer(); });
-    registry.Register(kCmdMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) { return d.MergeDown(); });
-    registry.Register(kCmdMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) { return d.MergeUp(); });
-    registry.Register(kCmdFlatten, texts::kCmdTextFlatten, [](CVandDoc& d, const CommandParameters&) { return d.Flatten(); });
-    registry.Register(kCmdDuplicateLayer, texts::kCmdTextDuplicateLayer,
+    registry.Register(cmd::kLayerMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) { return d.MergeDown(); });
+    registry.Register(cmd::kLayerMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) { return d.MergeUp(); });
+    registry.Register(cmd::kLayerFlatten, texts::kCmdTextFlatten, [](CVandDoc& d, const CommandParameters&) { return d.Flatten(); });
+    registry.Register(cmd::kLayerDuplicate, texts::kCmdTextDuplicateLayer,
                       [](CVandDoc& d, const CommandParameters&) { return d.DuplicateLayer(); });
-    registry.Register(kCmdTextToRaster, texts::kCmdTextTextToRaster,
+    registry.Register(cmd::kLayerToRaster, texts::kCmdTextTextToRaster,
                       [](CVandDoc& d, const CommandParameters&) { return d.TextToRaster(); });
-    registry.Register(kCmdRenameLayer, texts::kCmdTextRenameLayer, [](CVandDoc& d, const CommandParameters& p) {
+    registry.Register(cmd::kLayerRename, texts::kCmdTextRenameLayer, [](CVandDoc& d, const CommandParameters& p) {
         return p.Has("name") && d.RenameCurrentLayer(p.Text("name"));
     });
-    for (int command : {kCmdRemoveTransparency, kCmdRemoveAlphaChannel, kCmdInvertAlphaChannel,
-                        kCmdToggleAlphaPalette, kCmdStripAlpha}) {
+    for (int command : {cmd::kRemoveTransparency, cmd::kRemoveAlphaChannel, cmd::kInvertAlphaChannel,
+                        cmd::kToggleAlphaPalette, cmd::kStripAlpha}) {
         registry.Register(command, FindImageFieldCommand(command)->menuText,
                           [command](CVandDoc& d, const CommandParameters&) { return ImageFieldHandler(command, d); });
     }
-    for (int command : {kCmdLoadJpegResource, kCmdLoadGifResource, kCmdLoadTifResource, kCmdLoadBitmapResource}) {
+    for (int command : {cmd::kLoadJpegSample, cmd::kLoadGifSample, cmd::kLoadTifSample, cmd::kLoadBitmapSample}) {
         registry.Register(command, FindSampleCommand(command)->menuText,
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }

@@ -7,18 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/CommandIds.h"
+
 namespace quillory {
 
 class CVandDoc;
 
-inline constexpr int kCmdAddLayer = 1552;
-inline constexpr int kCmdDeleteLayer = 1553;
-inline constexpr int kCmdMergeDown = 1557;
-inline constexpr int kCmdMergeUp = 1555;
-inline constexpr int kCmdFlatten = 1500;
-inline constexpr int kCmdDuplicateLayer = 3500;
-inline constexpr int kCmdTextToRaster = 1545;
-inline constexpr int kCmdRenameLayer = 3994;
 
 // Named parameters as text ("name" for renaming, "counter" for samples, ...).
 class CommandParameters {

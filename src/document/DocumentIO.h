@@ -50,11 +50,11 @@ public:
     // Every layer of fewer than 24 bits becomes 24-bit colour of its palette entries.
     static bool ConvertToRgb(CVandDoc& document);
 
-    // "복제" (1412): `settings` take the source's size and depth, `target` becomes a
+    // "복제" (kDuplicateDocument): `settings` take the source's size and depth, `target` becomes a
     // new picture with them holding the source's current layer (or its selected
     // part) pasted and flattened, named "복사%d_%s" with the next running number.
     static bool DuplicateDocument(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings);
-    // "잘라서새로만들기" (1482): the selected part of the current layer as a new
+    // "잘라서새로만들기" (kCropToNew): the selected part of the current layer as a new
     // picture "이름없음" of its size. Without a selection the message and false;
     // a part below 1 or above 4000 pixels either way ends silently (false).
     static bool NewFromSelection(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings);

@@ -201,7 +201,7 @@ bool ParseHexColour(const std::string& text, int32_t& colour) {
 }  // namespace
 
 void RegisterShadowCommand(CommandRegistry& registry) {
-    registry.Register(kCmdLayerEffect, texts::kCmdTextLayerEffect, [](CVandDoc& d, const CommandParameters& p) {
+    registry.Register(cmd::kLayerEffect, texts::kCmdTextLayerEffect, [](CVandDoc& d, const CommandParameters& p) {
         int32_t colour = RememberedShadowColour();
         if (p.Has("colour") && !ParseHexColour(p.Text("colour"), colour)) return false;
         const ShadowDialog dialog = [&](const ShadowSettings& initial) -> std::optional<ShadowSettings> {

@@ -1,11 +1,12 @@
 #pragma once
-// The layer shadow effect ("레이어효과", command 1558): a soft shadow around a
+// The layer shadow effect ("레이어효과", command kLayerEffect): a soft shadow around a
 // layer's opaque pixels, kept in the layer's `effect` plane and laid into the
 // layer's colour and opacity only for display.
 #include <cstdint>
 #include <functional>
 #include <optional>
 
+#include "core/CommandIds.h"
 #include "core/NyZazo.h"
 #include "document/Compositor.h"
 #include "document/DocumentHeader.h"
@@ -18,7 +19,6 @@ class CommandRegistry;
 class LayerStack;
 class SnapshotSlots;
 
-inline constexpr int kCmdLayerEffect = 1558;
 inline constexpr int kMaxEffectSize = 17;
 inline constexpr int kEffectSizeOnOpen = 3;
 
@@ -50,12 +50,12 @@ void ApplyShadow(LayerRecord& layer, const DocumentHeader& header);
 int BlendPassWithEffects(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                          bool selectionActive, TargetBuffer& target, const RenderMapping& mapping);
 
-// Command 1558 on the current layer. `rememberedColour` is the application's last
+// Command kLayerEffect on the current layer. `rememberedColour` is the application's last
 // shadow colour: the dialog starts with it and a confirmed colour replaces it.
 // False when refused (text layer) or cancelled.
 bool LayerEffectCommand(CVandDoc& document, const ShadowDialog& dialog, int32_t& rememberedColour);
 
-// The handler of 1558 for the registry: parameters "size", "colour" (RRGGBB),
+// The handler of kLayerEffect for the registry: parameters "size", "colour" (RRGGBB),
 // "shadowOnly" (0/1) and "remove" (0/1) stand in for the dialog.
 void RegisterShadowCommand(CommandRegistry& registry);
 

@@ -779,12 +779,12 @@ std::vector<std::string> UndoHistory::HistoryRows() const {
 }
 
 void RegisterHistoryCommands(CommandRegistry& registry) {
-    registry.Register(kCmdUndo, texts::kCmdTextUndo,
+    registry.Register(cmd::kEditUndo, texts::kCmdTextUndo,
                       [](CVandDoc& d, const CommandParameters&) { return d.History().Undo(); });
-    registry.Register(kCmdRedo, texts::kCmdTextRedo,
+    registry.Register(cmd::kEditRedo, texts::kCmdTextRedo,
                       [](CVandDoc& d, const CommandParameters&) { return d.History().Redo(); });
     RegisterShadowCommand(registry);
-    for (int command : {kCmdEightBitColour, kCmdRgbColour}) {
+    for (int command : {cmd::kEightBitColour, cmd::kRgbColour}) {
         const CommandEntry* entry = registry.Find(command);
         if (!entry || !entry->handler) continue;
         CommandHandler change = entry->handler;

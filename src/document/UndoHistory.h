@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/NyZazo.h"
 #include "document/CVandDoc.h"
 #include "document/SnapshotSlots.h"
@@ -24,8 +25,6 @@ namespace quillory {
 class CommandRegistry;
 
 inline constexpr int kMaxSteps = 20;
-inline constexpr int kCmdUndo = 57643;
-inline constexpr int kCmdRedo = 57644;
 inline constexpr int kViewStateValues = 26;
 
 // What the view keeps about a step: the visible area, its height's absolute
@@ -111,7 +110,7 @@ public:
 
     void StepRecorded(CVandDoc& document, const StepRecord& step) override;
 
-    // Command 57643 and 57644. False when nothing changed (nothing to undo or
+    // Command kEditUndo and kEditRedo. False when nothing changed (nothing to undo or
     // redo, or a file could not be read: then with a message).
     bool Undo();
     bool Redo();
@@ -180,8 +179,8 @@ private:
     std::string m_lastError;
 };
 
-// Registers undo (57643), redo (57644) and the shadow effect (1558), and makes
-// the colour-depth commands (2016, 2093) record their step: they change every
+// Registers undo (kEditUndo), redo (kEditRedo) and the shadow effect (kLayerEffect), and makes
+// the colour-depth commands (kEightBitColour, kRgbColour) record their step: they change every
 // layer, so the step keeps all of them.
 void RegisterHistoryCommands(CommandRegistry& registry);
 

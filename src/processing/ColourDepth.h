@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/DibTypes.h"
 #include "core/NyZazo.h"
 
@@ -13,8 +14,6 @@ namespace quillory {
 
 class NyZazo;
 
-inline constexpr int kCmdEightBitColour = 2016;
-inline constexpr int kCmdRgbColour = 2093;
 
 namespace texts {
 inline constexpr const char* kMenuEightBitColour = "8 비트 컬러 표현";

@@ -20,7 +20,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/DocumentSession.h"
 #include "shell/ShellTexts.h"
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 
 namespace quillory {
 

@@ -48,7 +48,7 @@
 #include "shell/Dlg_QvxFile.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 #include "view/ViewTool.h"
 
 namespace quillory {

@@ -15,7 +15,7 @@
 #include "shell/CMainFrame.h"
 #include "document/TempFolder.h"
 #include "shell/ShellTexts.h"
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 
 namespace quillory {
 

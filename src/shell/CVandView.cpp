@@ -12,7 +12,7 @@
 #include "shell/CDlg_Layer.h"
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 #include "view/SelectionOutline.h"
 #include "view/StackComposer.h"
 

@@ -1,6 +1,6 @@
 #include "shell/MenuTable.h"
 
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 
 namespace quillory {
 
@@ -54,12 +54,12 @@ MenuBar BuildMainMenu() {
                              Separator(), Item(kSelectInvert, "선택반전"), Item(kDeselect, "선택해제\tCtrl+D")}),
         Sub("변형 및 꾸미기",
             {Item(kResizePicture, "그림크기조정"), Separator(),
-             Sub("레이어 회전", {Item(kToolFreeRotate, "자유회전"), Item(kLayerRotate90, "90도 회전"),
-                                 Item(kLayerRotate180, "180도 회전"), Item(kLayerRotate270, "270도 회전"),
-                                 Item(kLayerFlipH, "좌우 뒤집기"), Item(kLayerFlipV, "상하 뒤집기")}),
-             Sub("캔버스 회전", {Item(kCanvasRotate90, "캔버스 90도 회전"), Item(kCanvasRotate270, "캔버스 270도 회전"),
-                                 Item(kCanvasRotate180, "캔버스 180도 회전"), Item(kCanvasFlipH, "캔버스 좌우 뒤집기"),
-                                 Item(kCanvasFlipV, "캔버스 상하 뒤집기")}),
+             Sub("레이어 회전", {Item(kToolFreeRotate, "자유회전"), Item(kLayerRotateRight, "90   시계방향"),
+                                 Item(kLayerRotateLeft, "90   반시계방향"), Item(kLayerRotate180, "180  회전"),
+                                 Item(kLayerFlipTopBottom, "수직제비회전"), Item(kLayerFlipLeftRight, "수평제비회전")}),
+             Sub("캔버스 회전", {Item(kCanvasRotateRight, " 90  시계방향"), Item(kCanvasRotateLeft, " 90  반시계방향"),
+                                 Item(kCanvasRotate180, "180  회전"), Item(kCanvasFlipTopBottom, "수직제비회전"),
+                                 Item(kCanvasFlipLeftRight, "수평제비회전")}),
              Sub("자유변형", {Item(kToolScale, "크기"), Item(kToolSkew, "뒤틀림"), Item(kToolPerspective, "원근감")}),
              Separator(), Item(kCalendar, "달력 넣기"), Item(kPictureFrame, "사진틀 넣기"),
              Item(kToolGradient, "그라디언트"), Separator(), Item(kCanvasSize, "캔버스 크기 늘리기"),

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 #include "view/ViewZoom.h"
 
 namespace quillory {

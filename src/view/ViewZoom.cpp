@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 
 namespace quillory {
 

@@ -332,7 +332,7 @@ TEST(JpegLoad, JpegNamedBmpOpensThroughTheAutomaticPass) {
 TEST(JpegSample, BuiltInSampleIsARealJpeg) {
     RegisterBuiltInSamples();
     NyZazo picture;
-    ASSERT_TRUE(LoadSample(kCmdLoadJpegResource, picture)) << picture.lastError;
+    ASSERT_TRUE(LoadSample(cmd::kLoadJpegSample, picture)) << picture.lastError;
     EXPECT_EQ(picture.Width(), 400);
     EXPECT_EQ(picture.Height(), 300);
     EXPECT_EQ(picture.formatType, 0);

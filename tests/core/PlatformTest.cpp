@@ -35,11 +35,11 @@ TEST(Resources, MissingResourceSaysFail) {
 
 TEST(Samples, EverySampleCommandOpensAPicture) {
     RegisterBuiltInSamples();
-    for (int command : {kCmdLoadJpegResource, kCmdLoadGifResource, kCmdLoadTifResource, kCmdLoadBitmapResource}) {
+    for (int command : {cmd::kLoadJpegSample, cmd::kLoadGifSample, cmd::kLoadTifSample, cmd::kLoadBitmapSample}) {
         NyZazo p;
         EXPECT_TRUE(LoadSample(command, p)) << command << ": " << p.lastError;
         EXPECT_GT(p.Width(), 100);
     }
-    EXPECT_EQ(SampleTitle(kCmdLoadGifResource, 3), "GIF Resource Image 3");
-    EXPECT_EQ(SampleTitle(kCmdLoadBitmapResource, 0), "BITMAP Resource Image 0");
+    EXPECT_EQ(SampleTitle(cmd::kLoadGifSample, 3), "GIF Resource Image 3");
+    EXPECT_EQ(SampleTitle(cmd::kLoadBitmapSample, 0), "BITMAP Resource Image 0");
 }

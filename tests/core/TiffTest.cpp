@@ -667,7 +667,7 @@ TEST(TiffEncode, FailuresHaveTexts) {
 TEST(TiffSample, BuiltInSampleIsARealTiff) {
     RegisterBuiltInSamples();
     NyZazo picture;
-    ASSERT_TRUE(LoadSample(kCmdLoadTifResource, picture)) << picture.lastError;
+    ASSERT_TRUE(LoadSample(cmd::kLoadTifSample, picture)) << picture.lastError;
     EXPECT_EQ(picture.Width(), 400);
     EXPECT_EQ(picture.Height(), 300);
     EXPECT_EQ(picture.formatType, 3);

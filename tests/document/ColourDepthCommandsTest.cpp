@@ -42,7 +42,7 @@ TEST(ColourDepthCommands, EightBitsAndBackOverEveryLayer) {
     }
     std::vector<uint8_t> alphaBefore = doc.Layer(top).alpha;
 
-    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdEightBitColour, doc));
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kEightBitColour, doc));
     const DocumentHeader& h = doc.Header();
     EXPECT_EQ(h.bitsPerPixel, 8);
     EXPECT_EQ(h.colourCount, 256);
@@ -60,7 +60,7 @@ TEST(ColourDepthCommands, EightBitsAndBackOverEveryLayer) {
     // A second 8-bit command on a palette document does nothing.
     EXPECT_FALSE(EightBitColour(doc));
 
-    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdRgbColour, doc));
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kRgbColour, doc));
     EXPECT_EQ(doc.Header().bitsPerPixel, 24);
     EXPECT_EQ(doc.Header().colourCount, 0);
     for (int slot : {bottom, top}) {

@@ -216,13 +216,13 @@ TEST(Compositor, MergeDownAndUp) {
     EXPECT_EQ(doc->RecordedSteps().back().name, texts::kStepMerge);
     EXPECT_EQ(doc->RecordedSteps().back().code, StepCode::Merged);
 
-    // 1555 on the top layer merges the layer below into it.
+    // kLayerMergeUp on the top layer merges the layer below into it.
     ASSERT_TRUE(doc->SelectLayer(3));
     ASSERT_TRUE(doc->MergeUp());
     EXPECT_EQ(doc->CountLayers(), 2);
     EXPECT_EQ(doc->CurrentLayer(), 1);
     EXPECT_EQ(doc->TopLayer(), 1);
-    // 1557 on the top layer does nothing.
+    // kLayerMergeDown on the top layer does nothing.
     const size_t steps = doc->RecordedSteps().size();
     EXPECT_FALSE(doc->MergeDown());
     EXPECT_EQ(doc->CountLayers(), 2);

@@ -176,30 +176,30 @@ TEST(History, UndoAndRedoWalkEveryKindOfStep) {
         ASSERT_TRUE(change());
         states.push_back(Print(*doc));
     };
-    step([&] { return registry.Execute(kCmdAddLayer, *doc); });
+    step([&] { return registry.Execute(cmd::kLayerAdd, *doc); });
     step([&] { Stroke(*doc, 3); return true; });
-    step([&] { return registry.Execute(kCmdAddLayer, *doc); });
+    step([&] { return registry.Execute(cmd::kLayerAdd, *doc); });
     step([&] { test::FillRandom(doc->Layer(doc->CurrentLayer()), 9); doc->RecordStep("스프레이", 0); return true; });
     step([&] { return doc->ReorderLayers(doc->HeadLayer(), doc->TopLayer()); });
-    step([&] { return registry.Execute(kCmdLayerEffect, *doc, {{"size", "2"}, {"colour", "102030"}}); });
-    step([&] { return registry.Execute(kCmdDeleteLayer, *doc); });
-    step([&] { doc->SelectLayer(doc->HeadLayer()); return registry.Execute(kCmdMergeDown, *doc); });
-    step([&] { return registry.Execute(kCmdAddLayer, *doc); });
+    step([&] { return registry.Execute(cmd::kLayerEffect, *doc, {{"size", "2"}, {"colour", "102030"}}); });
+    step([&] { return registry.Execute(cmd::kLayerDelete, *doc); });
+    step([&] { doc->SelectLayer(doc->HeadLayer()); return registry.Execute(cmd::kLayerMergeDown, *doc); });
+    step([&] { return registry.Execute(cmd::kLayerAdd, *doc); });
     step([&] { Stroke(*doc, 11); return true; });
-    step([&] { return registry.Execute(kCmdFlatten, *doc); });
-    step([&] { return registry.Execute(kCmdEightBitColour, *doc); });
+    step([&] { return registry.Execute(cmd::kLayerFlatten, *doc); });
+    step([&] { return registry.Execute(cmd::kEightBitColour, *doc); });
     ASSERT_EQ(doc->Header().bitsPerPixel, 8);
-    step([&] { return registry.Execute(kCmdRgbColour, *doc); });
+    step([&] { return registry.Execute(cmd::kRgbColour, *doc); });
 
     UndoHistory& h = doc->History();
     const int top = h.StepPosition();
     ASSERT_EQ(top, int(states.size()));
     for (int k = top - 1; k >= 1; --k) {
-        ASSERT_TRUE(registry.Execute(kCmdUndo, *doc)) << k;
+        ASSERT_TRUE(registry.Execute(cmd::kEditUndo, *doc)) << k;
         ASSERT_EQ(Print(*doc), states[size_t(k - 1)]) << "undo to step " << k << " (" << h.Entry(k + 1).name << ")";
     }
     for (int k = 2; k <= top; ++k) {
-        ASSERT_TRUE(registry.Execute(kCmdRedo, *doc)) << k;
+        ASSERT_TRUE(registry.Execute(cmd::kEditRedo, *doc)) << k;
         ASSERT_EQ(Print(*doc), states[size_t(k - 1)]) << "redo to step " << k << " (" << h.Entry(k).name << ")";
     }
     EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
@@ -631,7 +631,7 @@ TEST(History, TextToRasterIsAStepAndPreviewsStartFromTheRaster) {
     std::fill(doc->Layer(slot).alpha.begin(), doc->Layer(slot).alpha.begin() + 5, 180);
     doc->RecordStep("글자입력", StepCode::TextLayerAdded);
     const DocPrint text = Print(*doc);
-    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdTextToRaster, *doc));
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerToRaster, *doc));
     EXPECT_EQ(doc->History().Entry(doc->History().StepPosition()).name, "레스터 형식으로 변환");
     const DocPrint raster = Print(*doc);
     // The committed copy holds the raster now: a preview restores a 24-bit plane, not the text's coverage.
@@ -649,7 +649,7 @@ TEST(History, TextToRasterIsAStepAndPreviewsStartFromTheRaster) {
 
 TEST(Snapshots, ANewNameOrBlendModeSurvivesARestoreOfTheCommittedCopy) {
     auto doc = test::MakeDocument(5, 4);
-    ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdRenameLayer, *doc, {{"name", "하늘"}}));
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerRename, *doc, {{"name", "하늘"}}));
     doc->SetLayerBlendMode(0, "곱셈혼합");
     ASSERT_EQ(doc->Layer(0).blendMode, BlendMode::Multiply);
     PreviewSession(*doc).Cancel();
@@ -664,8 +664,8 @@ TEST(History, ImageFieldCommandsAreUndoneWithThePicturesInformation) {
     ASSERT_TRUE(doc->Composite());
     const uint8_t original = doc->Composite()->alphaPaletteEnabled;
     const int32_t transparent = doc->Composite()->transparentIndex;
-    ASSERT_TRUE(registry.Execute(kCmdToggleAlphaPalette, *doc));
-    ASSERT_TRUE(registry.Execute(kCmdRemoveTransparency, *doc));
+    ASSERT_TRUE(registry.Execute(cmd::kToggleAlphaPalette, *doc));
+    ASSERT_TRUE(registry.Execute(cmd::kRemoveTransparency, *doc));
     EXPECT_EQ(doc->History().Entry(2).name, "Removetransparency");
     EXPECT_EQ(doc->History().Entry(1).name, "Alphapalettetoggle");
     doc->Composite()->transparentIndex = 5;  // a later value that no step recorded

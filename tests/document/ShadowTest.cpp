@@ -253,11 +253,11 @@ TEST(ShadowCommand, RunsFromTheRegistryWithParameters) {
     doc->Layer(0).AlphaRow(3)[3] = 255;
     doc->RecordStep("점찍기", StepCode::Pixels);
     CommandRegistry& registry = CommandRegistry::Instance();
-    ASSERT_TRUE(registry.Execute(kCmdLayerEffect, *doc, {{"size", "1"}, {"colour", "#ff0000"}}));
+    ASSERT_TRUE(registry.Execute(cmd::kLayerEffect, *doc, {{"size", "1"}, {"colour", "#ff0000"}}));
     EXPECT_EQ(doc->Layer(0).shadowColour, 0xFF0000);
     EXPECT_EQ(doc->Layer(0).AlphaRow(3)[4], 0);
     EXPECT_EQ(doc->Layer(0).effect[size_t(3) * 8 + 4], 170);
-    EXPECT_FALSE(registry.Execute(kCmdLayerEffect, *doc, {{"colour", "red"}}));
+    EXPECT_FALSE(registry.Execute(cmd::kLayerEffect, *doc, {{"colour", "red"}}));
 }
 
 TEST(ShadowCommand, MergingAndFlatteningKeepTheShownShadow) {
@@ -271,16 +271,16 @@ TEST(ShadowCommand, MergingAndFlatteningKeepTheShownShadow) {
                 doc->Layer(top).PixelRow(y)[3 * x] = 0;
             }
         doc->RecordStep("붓그리기", StepCode::Pixels);
-        ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdLayerEffect, *doc, {{"size", "2"}, {"colour", "00ff00"}}));
+        ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerEffect, *doc, {{"size", "2"}, {"colour", "00ff00"}}));
         std::vector<uint32_t> shown(12 * 10), after(12 * 10);
         TargetBuffer before(shown.data(), 12, 10), now(after.data(), 12, 10);
         doc->Render(before, RenderMapping{});
         const LayerRecord plain = doc->Layer(top);
         if (flatten) {
-            ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdFlatten, *doc));
+            ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerFlatten, *doc));
         } else {
             doc->SelectLayer(doc->HeadLayer());
-            ASSERT_TRUE(CommandRegistry::Instance().Execute(kCmdMergeDown, *doc));
+            ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerMergeDown, *doc));
         }
         EXPECT_EQ(doc->CountLayers(), 1);
         doc->Render(now, RenderMapping{});

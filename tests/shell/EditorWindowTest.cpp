@@ -34,7 +34,7 @@
 #include "shell/EnvSettings.h"
 #include "shell/MenuTable.h"
 #include "shell/ShellTexts.h"
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
 #include "document/SelectionMask.h"

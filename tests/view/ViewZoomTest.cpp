@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "view/CommandIds.h"
+#include "core/CommandIds.h"
 #include "view/ViewTool.h"
 #include "view/ViewZoom.h"
 

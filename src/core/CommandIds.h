@@ -54,6 +54,12 @@ inline constexpr int kGreyScale = 1414;
 inline constexpr int kRgbColour = 2093;
 inline constexpr int kBinary = 2113;
 inline constexpr int kEightBitColour = 2016;
+// Image fields of the composite picture.
+inline constexpr int kRemoveTransparency = 1430;
+inline constexpr int kRemoveAlphaChannel = 1483;
+inline constexpr int kInvertAlphaChannel = 1485;
+inline constexpr int kToggleAlphaPalette = 1486;
+inline constexpr int kStripAlpha = 1490;
 
 // Filters.
 inline constexpr int kSharpen = 1455;
@@ -101,16 +107,16 @@ inline constexpr int kDeselect = 2058;
 // Transform and decorate.
 inline constexpr int kResizePicture = 1431;
 inline constexpr int kToolFreeRotate = 1415;
-inline constexpr int kLayerRotate90 = 4210;
-inline constexpr int kLayerRotate180 = 4214;
-inline constexpr int kLayerRotate270 = 4221;
-inline constexpr int kLayerFlipH = 4219;
-inline constexpr int kLayerFlipV = 4220;
-inline constexpr int kCanvasRotate90 = 1491;
-inline constexpr int kCanvasRotate270 = 1492;
+inline constexpr int kLayerRotateRight = 4210;   // 90 degrees clockwise
+inline constexpr int kLayerRotateLeft = 4214;    // 90 degrees counter-clockwise
+inline constexpr int kLayerRotate180 = 4221;
+inline constexpr int kLayerFlipTopBottom = 4219;
+inline constexpr int kLayerFlipLeftRight = 4220;
+inline constexpr int kCanvasRotateRight = 1491;
+inline constexpr int kCanvasRotateLeft = 1492;
 inline constexpr int kCanvasRotate180 = 4222;
-inline constexpr int kCanvasFlipH = 1411;
-inline constexpr int kCanvasFlipV = 1410;
+inline constexpr int kCanvasFlipTopBottom = 1411;
+inline constexpr int kCanvasFlipLeftRight = 1410;
 inline constexpr int kToolScale = 4250;
 inline constexpr int kToolSkew = 4251;
 inline constexpr int kToolPerspective = 4252;
