@@ -61,6 +61,17 @@ bool OctreePalette(const PlaneView& plane, RGBQUAD palette[256]) {
     return true;
 }
 
+bool OctreePaletteOfFlat(const uint32_t* pixels, int width, int height, RGBQUAD palette[256]) {
+    std::fill(palette, palette + 256, RGBQUAD{});
+    if (!pixels || width <= 0 || height <= 0) return false;
+    CQuantizer quantizer(256, 8);
+    for (int storedY = 0; storedY < height; ++storedY)
+        quantizer.ProcessPixels(reinterpret_cast<const uint8_t*>(pixels + size_t(height - 1 - storedY) * size_t(width)),
+                                4, width);
+    quantizer.GetColorTable(palette);
+    return true;
+}
+
 bool IndexPlane(const PlaneView& plane, const RGBQUAD* palette, uint32_t count, uint8_t* dest, uint32_t destStride) {
     if (!Usable(plane) || !dest || destStride < uint32_t(plane.width)) return false;
     NearestPalette nearest(palette, count);

@@ -157,6 +157,11 @@ int CQuantizer::ProcessBuffer(const BITMAPINFOHEADER& description, const RGBQUAD
     return 1;
 }
 
+void CQuantizer::ProcessPixels(const uint8_t* bgr, int step, int count) {
+    if (!bgr) return;
+    for (int x = 0; x < count; ++x, bgr += step) AddAndReduce(bgr[2], bgr[1], bgr[0]);
+}
+
 int CQuantizer::ProcessImage(const NyZazo& image) {
     if (!image.dib || !image.bits) return 0;
     return ProcessBuffer(image.header, image.GetPalette(), image.bits);

@@ -28,6 +28,9 @@ public:
     // `description.biClrUsed` entries for palette depths (missing entries read black).
     int ProcessBuffer(const BITMAPINFOHEADER& description, const RGBQUAD* palette, const uint8_t* pixels);
 
+    // Feeds `count` pixels whose blue, green, red bytes start every `step` bytes.
+    void ProcessPixels(const uint8_t* bgr, int step, int count);
+
     // Writes the leaves' mean colours (blue, green, red, 0) in tree order. The
     // caller provides room for maxColours entries and keeps its fill for the rest.
     void GetColorTable(RGBQUAD* palette) const;

@@ -451,3 +451,21 @@ TEST(ColourDepth, EightBitPhotographMapsEveryPixelToTheNearestEntry) {
         for (int x = 0; x < p.Width(); ++x)
             ASSERT_EQ(eight.GetPixelIndex(x, y), eight.GetNearestIndex(p.GetPixelColour(x, y))) << x << "," << y;
 }
+
+TEST(ColourDepth, FlatPicturePaletteEqualsThePaletteOfTheSamePicture) {
+    g_seed = 43;
+    NyZazo p(97, 41, 24, 1);
+    PaintPhoto(p, 12);
+    // The flat form: rows top-down, 4 bytes a pixel, the alpha byte ignored.
+    std::vector<uint32_t> flat(size_t(p.Width()) * p.Height());
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const RGBQUAD c = p.GetPixelColour(x, p.Height() - 1 - y);
+            flat[size_t(y) * p.Width() + x] = c.blue | c.green << 8 | c.red << 16 | uint32_t(x % 256) << 24;
+        }
+    RGBQUAD fromPicture[256], fromFlat[256];
+    ASSERT_TRUE(OctreePalette(ViewOf(p), fromPicture));
+    ASSERT_TRUE(OctreePaletteOfFlat(flat.data(), p.Width(), p.Height(), fromFlat));
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(fromFlat[i], fromPicture[i]) << i;
+    EXPECT_FALSE(OctreePaletteOfFlat(nullptr, 3, 3, fromFlat));
+}
