@@ -7,6 +7,7 @@
 
 #include "core/NearestPalette.h"
 #include "core/Platform.h"
+#include "core/WorkerPool.h"
 #include "core/RowPixels.h"
 #include "processing/ColourDepth.h"
 #include "document/DocumentTexts.h"
@@ -295,16 +296,34 @@ int Compositor::BlendPass(const DocumentHeader& header, const LayerRecord* layer
 int Compositor::BlendPassSampled(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                                  TargetBuffer& target, const SampleGrid& grid, bool clear) {
     if (!target.pixels) return 0;
-    if (clear) ClearClip(target);
-    int blended = 0, walked = 0;
+    std::vector<const LayerRecord*> visible;
+    int walked = 0;
     for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {
         if (count > 0 && walked >= count) break;
         ++walked;
-        if (layers[i].visible != 1) continue;
-        BlendLayerSampled(header, layers[i], target, grid, blended == 0);
-        ++blended;
+        if (layers[i].visible == 1) visible.push_back(&layers[i]);
     }
-    return blended;
+    BlendLayers(header, visible, target, grid, clear);
+    return int(visible.size());
+}
+
+void Compositor::BlendLayers(const DocumentHeader& header, const std::vector<const LayerRecord*>& layers,
+                             TargetBuffer& target, const SampleGrid& grid, bool clear) {
+    if (!target.pixels) return;
+    const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
+    const int width = std::min(target.width, target.clip.right) - std::max(0, target.clip.left);
+    if (bottom <= top || width <= 0) return;
+    // Every layer is blended into a band of rows while the band is still in the
+    // cache, and the bands are shared among the threads of the pool.
+    const int bandRows = std::max(4, int(kBandPixels / width));
+    const int bands = (bottom - top + bandRows - 1) / bandRows;
+    WorkerPool::Shared().Run(bands, [&](int band) {
+        TargetBuffer part = target;
+        part.clip.top = top + band * bandRows;
+        part.clip.bottom = std::min(bottom, part.clip.top + bandRows);
+        if (clear) ClearClip(part);
+        for (size_t i = 0; i < layers.size(); ++i) BlendLayerSampled(header, *layers[i], part, grid, i == 0);
+    });
 }
 
 bool Compositor::FlattenForSaving(const DocumentHeader& header, const LayerStack& stack,

@@ -41,6 +41,9 @@ struct WorkPlanes {
 
 class Compositor {
 public:
+    // Pixels of a band of rows that all layers are blended into in turn (256 KiB).
+    static constexpr int kBandPixels = 65536;
+
     // Places a layer into document-sized work planes; uncovered positions get
     // opacity 0. False, with the allocation message, when the planes cannot be made.
     static bool CopyLayer2vwImage(const DocumentHeader& header, const LayerRecord& layer, WorkPlanes& planes);
@@ -67,6 +70,11 @@ public:
     // A pass over a given grid; `clear` first empties the clip rectangle.
     static int BlendPassSampled(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                                 TargetBuffer& target, const SampleGrid& grid, bool clear = true);
+
+    // Blends the given layers, bottom first, over a grid; `clear` first empties the clip rectangle.
+    // Large targets are blended in bands of rows on the worker pool.
+    static void BlendLayers(const DocumentHeader& header, const std::vector<const LayerRecord*>& layers,
+                            TargetBuffer& target, const SampleGrid& grid, bool clear = true);
 
     // Fills the target's clip rectangle with transparent black.
     static void ClearClip(TargetBuffer& target);
