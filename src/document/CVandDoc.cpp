@@ -75,6 +75,7 @@ bool CVandDoc::DeleteLayer(int index, bool recordUndo) {
 
 bool CVandDoc::SelectLayer(int index) {
     if (!m_stack.SelectLayer(index)) return false;
+    KeepSettingsInHistory();
     const LayerRecord& layer = m_stack.Layer(index);
     // Choosing the floating layer while its selection is shown drops it into the layer it was lifted from.
     if (m_state.selection.selectionActive && m_state.floatingPending && LayerStack::IsValidIndex(layer.linkedLayer) &&
@@ -104,7 +105,10 @@ void CVandDoc::SetLayerName(int index, std::string_view utf8Name) {
     m_stack.SetName(index, Utf8ToUtf16(utf8Name));
     // A restore of the committed copy must not bring the old name back.
     if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    KeepSettingsInHistory();
 }
+
+void CVandDoc::KeepSettingsInHistory() { m_history->KeepSettings(); }
 
 std::string CVandDoc::LayerName(int index) const {
     if (!LayerStack::IsValidIndex(index)) return {};
@@ -241,6 +245,7 @@ bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
 void CVandDoc::SetLayerBlendMode(int index, std::string_view listText) {
     m_stack.SetBlendModeByText(index, listText);
     if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    KeepSettingsInHistory();
     NotifyChanged();
 }
 

@@ -99,10 +99,12 @@ public:
     std::string LayerName(int index) const;
     void SetLayerVisible(int index, bool visible) {
         m_stack.SetVisible(index, visible);
+        KeepSettingsInHistory();
         NotifyChanged();
     }
     void SetLayerTransparency(int index, uint8_t value) {
         m_stack.SetTransparency(index, value);
+        KeepSettingsInHistory();
         NotifyChanged();
     }
     // Also kept in the committed copy, so a later restore of a preview keeps it.
@@ -164,6 +166,8 @@ public:
 
 private:
     bool MergePair(int lower, int upper);
+    // Settings changed without a step of their own belong to the current step.
+    void KeepSettingsInHistory();
 
     DocumentState m_state;
     LayerStack m_stack;
