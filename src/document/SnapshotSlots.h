@@ -83,8 +83,8 @@ public:
     // The record's settings only (not its planes): what a step that left the planes
     // as they were changed.
     void KeepSettings(SnapshotSlot slot, int index, const LayerRecord& layer);
-    // A renamed layer or a new blend mode, which record no step: the saved copy
-    // takes them, so that restoring it does not take them back.
+    // A layer's new name, blend mode, transparency or visibility, which record no
+    // step: the saved copy takes them, so that restoring it does not take them back.
     void KeepLook(SnapshotSlot slot, int index, const LayerRecord& layer);
     void Clear();
 

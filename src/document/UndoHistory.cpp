@@ -522,20 +522,20 @@ void UndoHistory::UpdateStepPosition(int slot, int32_t x, int32_t y) {
     m_snapshots.MovePosition(SnapshotSlot::A, slot, x, y);
 }
 
-void UndoHistory::KeepSettings() {
+void UndoHistory::UpdateStepLook(int slot, const LayerRecord& layer) {
+    if (m_stepPosition < 0 || !LayerStack::IsValidIndex(slot)) return;
+    LayerRecord& kept = m_entries[size_t(m_stepPosition)].slots[size_t(slot)];
+    if (!kept.inUse) return;
+    std::copy(std::begin(layer.name), std::end(layer.name), kept.name);
+    kept.blendMode = layer.blendMode;
+    kept.transparency = layer.transparency;
+    kept.visible = layer.visible;
+}
+
+void UndoHistory::UpdateStepCurrentLayer() {
     if (m_stepPosition < 0) return;
-    StepEntry& entry = m_entries[size_t(m_stepPosition)];
     const LayerStack& stack = m_document.Stack();
-    for (int i = 0; i < kMaxLayers; ++i) {
-        const LayerRecord& live = stack.Layer(i);
-        LayerRecord& kept = entry.slots[size_t(i)];
-        if (!live.inUse || !kept.inUse) continue;
-        std::copy(std::begin(live.name), std::end(live.name), kept.name);
-        kept.blendMode = live.blendMode;
-        kept.transparency = live.transparency;
-        kept.visible = live.visible;
-    }
-    if (stack.IsLayerInList(stack.currentLayer)) entry.currentLayer = stack.currentLayer;
+    if (stack.IsLayerInList(stack.currentLayer)) m_entries[size_t(m_stepPosition)].currentLayer = stack.currentLayer;
 }
 
 std::string UndoHistory::FormatRow(int index, int colourCount, const std::string& name) {

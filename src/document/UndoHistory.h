@@ -117,10 +117,11 @@ public:
 
     // A recorded move of a layer: the current step keeps the layer's new position.
     void UpdateStepPosition(int slot, int32_t x, int32_t y);
-    // Settings that change without a step of their own (names, blend modes,
-    // transparency, visibility, the current layer): the current step takes them,
-    // so that undoing the next step gives them back as they were before it.
-    void KeepSettings();
+    // Settings that change without a step of their own belong to the current step,
+    // so that undoing the next step gives them back as they were before it: a
+    // layer's name, blend mode, transparency and visibility, and the current layer.
+    void UpdateStepLook(int slot, const LayerRecord& layer);
+    void UpdateStepCurrentLayer();
 
     // Values a resizing (code 7) or flipping (code 10) command leaves for its step.
     void SetExtraValues(int32_t frameA, int32_t frameB, int64_t documentValue);

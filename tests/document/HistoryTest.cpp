@@ -205,8 +205,8 @@ TEST(History, UndoOfAFlattenGivesBackTheLayersAsTheyWere) {
     ASSERT_TRUE(registry.Execute(cmd::kLayerDuplicate, doc));
     const int upper = doc.CurrentLayer();
     ASSERT_NE(upper, doc.HeadLayer());
-    doc.SetLayerBlendMode(upper, "차이혼합");
-    doc.SetLayerTransparency(upper, 30);
+    ASSERT_TRUE(registry.Execute(cmd::kLayerBlendMode, doc, {{"mode", "차이혼합"}}));
+    ASSERT_TRUE(registry.Execute(cmd::kLayerTransparency, doc, {{"value", "30"}}));
     ASSERT_TRUE(registry.Execute(cmd::kLayerRename, doc, {{"name", "윗층"}}));
     const DocumentPrint beforeFlatten = PrintOf(doc);
     ASSERT_TRUE(registry.Execute(cmd::kLayerFlatten, doc));
@@ -238,7 +238,7 @@ TEST(History, EveryKindOfStepIsUndoneAndRedoneToTheWholeDocument) {
     };
     walk.Step("add", run(cmd::kLayerAdd));                                        // 2
     walk.Step("stroke", [&] { Stroke(*doc, 3); return true; });                   // 0
-    doc->SetLayerBlendMode(doc->CurrentLayer(), "곱셈혼합");
+    doc->SetLayerBlendMode(doc->CurrentLayer(), BlendMode::Multiply);
     walk.Step("paste", run(cmd::kLayerDuplicate));                                // 3
     doc->SetLayerVisible(doc->CurrentLayer(), false);
     walk.Step("text added", [&] {                                                 // 5
@@ -899,7 +899,7 @@ TEST(Snapshots, AddingALayerDropsALeftOverPreview) {
 TEST(Snapshots, ANewNameOrBlendModeSurvivesARestoreOfTheCommittedCopy) {
     auto doc = test::MakeDocument(5, 4);
     ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerRename, *doc, {{"name", "하늘"}}));
-    doc->SetLayerBlendMode(0, "곱셈혼합");
+    doc->SetLayerBlendMode(0, BlendMode::Multiply);
     ASSERT_EQ(doc->Layer(0).blendMode, BlendMode::Multiply);
     PreviewSession(*doc).Cancel();
     ASSERT_TRUE(doc->AddLayer());  // returns the current layer to its committed copy first
