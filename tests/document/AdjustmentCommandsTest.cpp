@@ -36,10 +36,11 @@ int MakeTextLayer(CVandDoc& doc) {
     EXPECT_TRUE(doc.AddLayer());
     const int slot = doc.CurrentLayer();
     const DocumentHeader& header = doc.Header();
-    EXPECT_TRUE(doc.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                      header.width, header.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                      LayerKind::Text, -1, 0));
-    doc.Layer(slot).text = u"글";
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+    request.changed = 1;
+    request.kind = LayerKind::Text;
+    EXPECT_TRUE(doc.CreateLayerPlanes(request));
+    doc.Layer(slot).text.assign(1, u'글');
     doc.Layer(slot).textLength = 1;
     doc.Layer(slot).textColour = 0x00C08040;
     doc.RecordStep("글자입력", StepCode::TextLayerAdded);

@@ -300,9 +300,10 @@ private Q_SLOTS:
         QVERIFY(doc.AddLayer());
         const int slot = doc.CurrentLayer();
         const DocumentHeader& header = doc.Header();
-        QVERIFY(doc.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                      header.width, header.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                      LayerKind::Text, -1, 0));
+        LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+        request.changed = 1;
+        request.kind = LayerKind::Text;
+        QVERIFY(doc.CreateLayerPlanes(request));
         const size_t shown = m_app->platform().shownMessages().size();
         for (int id : {cmd::kBrightnessContrast, cmd::kRgbAdjust, cmd::kBinary, cmd::kAutoColour}) {
             QVERIFY(!RunDialog<QDialog>(id, [](QDialog& dialog) { dialog.reject(); }));
