@@ -14,6 +14,13 @@ namespace quillory {
 class NyZazo;
 class ImageStream;
 
+// Receives the progress (0..100) of long operations; the shell feeds its progress bar.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void SetPosition(int percent) = 0;
+};
+
 // The information block. CopyInfo, Copy, ShareFrom and TakeOver copy it as a whole.
 struct NyZazoInfo {
     uint32_t rowBytes = 0;
