@@ -1,10 +1,8 @@
 // The format dispatch: every codec runs on a temporary object of its own, so a
 // failing decoder never damages the target picture.
 #include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
+#include "core/AtomicFile.h"
 #include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/ImageStream.h"
@@ -95,24 +93,32 @@ bool NyZazo::Encode(ImageStream& stream, int formatCode) {
     return row->encode(*this, stream);
 }
 
-// Writes next to the target and renames over it only when everything was written,
-// so a failed save never destroys the file that was there.
+// The picture goes into a temporary file beside the target, which replaces the
+// target only when everything was written: a failed save never destroys the file
+// that was there.
 bool NyZazo::Save(const std::string& fileName, int formatCode) {
-    namespace fs = std::filesystem;
-    std::random_device rd;
-    std::string temp = fileName + ".part" + std::to_string(rd() % 1000000);
-    ImageStream stream(ImageStream::kFile);
-    if (!stream.OpenFile(temp, "wb")) return false;
-    bool ok = Encode(stream, formatCode);
-    ok = stream.Flush() == 0 && !stream.HasError() && ok;
-    stream.Close();
-    std::error_code ec;
-    if (ok) {
-        fs::rename(temp, fileName, ec);
-        ok = !ec;
+    // Native and measurement documents are written by the document, never here.
+    if (formatCode == kFormatQvx || formatCode == kFormatMzr) return true;
+    AtomicFileWriter writer(fileName);
+    if (!writer.Open()) {
+        SetLastError(FileFailureText(texts::kCannotWriteFile, writer.Error()));
+        return false;
     }
-    if (!ok) fs::remove(temp, ec);
-    return ok;
+    // Only a text of this encode may name the failure; a success keeps the old text.
+    std::string before = lastError;
+    lastError[0] = '\0';
+    const bool encoded = Encode(writer.Stream(), formatCode);
+    if (encoded) SetLastError(before);
+    if (!encoded) {
+        const std::string text = lastError[0] ? lastError : texts::kCannotWriteFile;
+        SetLastError(FileFailureText(text, WriteFailureDetail(fileName, writer.Stream().ErrorNumber())));
+        return false;
+    }
+    if (!writer.Commit()) {
+        SetLastError(FileFailureText(texts::kCannotWriteFile, writer.Error()));
+        return false;
+    }
+    return true;
 }
 
 bool NyZazo::Load(const std::string& fileName, int formatCode) {

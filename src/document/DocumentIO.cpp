@@ -281,9 +281,21 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     layer.transparency = 0;
     SetFixedName(layer.name, Utf8ToUtf16(texts::kBackgroundLayerName));
     const int w = image.Width(), h = image.Height();
-    if (!stack.CreateLayerPlanes(Utf8ToUtf16(pictureName), uint8_t(image.formatType), image.BitCount(),
-                                 int(image.header.biClrUsed), alphaFill, 0, 0, 0, w, h, kPaletteFromComposite, w, h,
-                                 1, 1, LayerKind::Raster, -1, 1)) {
+    const std::u16string name = Utf8ToUtf16(pictureName);
+    LayerPlanesRequest request;
+    request.slot = 0;
+    request.name = name;
+    request.formatType = uint8_t(image.formatType);
+    request.bitsPerPixel = image.BitCount();
+    request.colourCount = int(image.header.biClrUsed);
+    request.alphaFill = alphaFill;
+    request.layerWidth = request.documentWidth = w;
+    request.layerHeight = request.documentHeight = h;
+    request.paletteMode = kPaletteFromComposite;
+    request.resetSelection = true;
+    request.changed = 1;
+    request.centre = true;
+    if (!stack.CreateLayerPlanes(request)) {
         stack.Clear();
         state.composite.reset();
         return false;
