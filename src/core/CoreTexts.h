@@ -13,6 +13,8 @@ inline constexpr const char* kTruncatedFile = "file is truncated";
 inline constexpr const char* kPictureTooLarge = "picture is too large";
 inline constexpr const char* kBadDimensions = "invalid picture size";
 inline constexpr const char* kBadPackedDib = "invalid packed bitmap";
+// The dialogs' filter of every picture format.
+inline constexpr const char* kAllPicturesName = "모든그림형식";
 inline constexpr const char* kCannotWriteFile = "cannot write file";
 inline constexpr const char* kCannotOpenPicture = "cannot open file";
 // Why a file could not be read or written; shown after the file's name.

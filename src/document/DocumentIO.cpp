@@ -11,7 +11,6 @@
 
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
-#include "core/PsdReader.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
 #include "document/Compositor.h"
@@ -171,32 +170,13 @@ int32_t DocumentIO::NextDocumentNumber() {
     return number;
 }
 
-const char* DocumentIO::ExtensionFor(int formatType) {
-    switch (formatType) {
-        case kFormatJpeg: return "jpg";
-        case kFormatBmp: return "bmp";
-        case kFormatGif: return "gif";
-        case kFormatTiff: return "tif";
-        case kFormatPcx: return "pcx";
-        case kFormatQvx: return "qvx";
-        case kFormatMzr: return "mzr";
-        case kFormatPsd: return "psd";
-        default: return "";
-    }
-}
+const char* DocumentIO::ExtensionFor(int formatType) { return PrimaryExtension(formatType); }
 
 bool DocumentIO::NeedsSaveAs(const CVandDoc& document) {
     const NyZazo* composite = document.State().composite.get();
     if (document.PathName().empty() || !composite) return true;
-    switch (composite->formatType) {
-        case kFormatJpeg:
-        case kFormatBmp:
-        case kFormatGif:
-        case kFormatTiff:
-        case kFormatQvx:
-        case kFormatMzr: return false;
-        default: return true;
-    }
+    // Measurement documents are written back by the measuring side.
+    return !CanSaveFormat(composite->formatType) && composite->formatType != kFormatMzr;
 }
 
 std::string DocumentIO::ProposedSaveName(std::string_view title) {
@@ -216,13 +196,8 @@ std::string DocumentIO::CompleteSaveName(std::string_view chosen, int formatType
 
 bool DocumentIO::ReadPicture(const std::string& path, int formatType, NyZazo& picture) {
     NyZazo read;
-    bool ok;
-    if (formatType == kFormatPsd) {
-        ok = ReadPsdFile(path, read);
-    } else {
-        read.frameIndex = picture.frameIndex;
-        ok = read.Load(path, formatType) && read.dib != nullptr;
-    }
+    read.frameIndex = picture.frameIndex;
+    const bool ok = read.Load(path, formatType) && read.dib != nullptr;
     if (!ok) {
         picture.SetLastError(read.lastError);
         return false;
