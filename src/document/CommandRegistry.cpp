@@ -5,9 +5,11 @@
 
 #include "core/ImageFields.h"
 #include "core/Samples.h"
+#include "document/AdjustmentCommands.h"
 #include "document/CVandDoc.h"
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
+#include "document/FilterCommands.h"
 #include "document/LayerStack.h"
 #include "document/UndoHistory.h"
 
@@ -144,7 +146,9 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }
     RegisterColourDepthCommands(registry);
+    RegisterFilterCommands(registry);
     RegisterHistoryCommands(registry);
+    RegisterAdjustmentCommands(registry);
 }
 
 }  // namespace quillory
