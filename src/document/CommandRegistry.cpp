@@ -8,6 +8,7 @@
 #include "document/CVandDoc.h"
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
+#include "document/TransformCommands.h"
 #include "document/UndoHistory.h"
 
 namespace quillory {
@@ -104,6 +105,7 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }
     RegisterColourDepthCommands(registry);
+    RegisterTransformCommands(registry);
     RegisterHistoryCommands(registry);
 }
 
