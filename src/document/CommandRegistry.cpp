@@ -9,6 +9,9 @@
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
 #include "document/TransformCommands.h"
+#include "document/ChannelCommands.h"
+#include "document/ColourRangeSelection.h"
+#include "document/GradientFill.h"
 #include "document/UndoHistory.h"
 
 namespace quillory {
@@ -106,6 +109,9 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     }
     RegisterColourDepthCommands(registry);
     RegisterTransformCommands(registry);
+    RegisterChannelCommands(registry);
+    RegisterColourRangeCommands(registry);
+    RegisterGradientCommands(registry);
     RegisterHistoryCommands(registry);
 }
 

@@ -13,6 +13,7 @@
 #include "document/CommandRegistry.h"
 #include "document/DocumentTexts.h"
 #include "document/LayerPlanes.h"
+#include "document/ParameterValues.h"
 #include "document/SnapshotSlots.h"
 #include "document/TransformTexts.h"
 #include "processing/Canvas.h"
@@ -84,13 +85,6 @@ bool ResizeSlot(CVandDoc& document, int slot, int newWidth, int newHeight, int l
     return Install(document, slot, std::move(resized), left, top);
 }
 
-double ParseReal(const CommandParameters& p, const std::string& key, double fallback) {
-    const std::string text = p.Text(key);
-    if (text.empty()) return fallback;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    return (end && *end == '\0' && std::isfinite(v)) ? v : fallback;
-}
 
 }  // namespace
 
@@ -415,7 +409,7 @@ void RegisterTransformCommands(CommandRegistry& registry) {
     registry.Register(cmd::kLayerRotate180, texts::kCmdLayerRotate180,
                       [](CVandDoc& d, P) { return RotateCurrentLayer(d, 180.0f, texts::kStepLayerRotate180); });
     registry.Register(cmd::kToolFreeRotate, texts::kCmdFreeRotate, [](CVandDoc& d, P p) {
-        return p.Has("angle") && RotateCurrentLayer(d, float(ParseReal(p, "angle", 0)), texts::kStepFreeRotate);
+        return p.Has("angle") && RotateCurrentLayer(d, float(RealParameter(p, "angle", 0)), texts::kStepFreeRotate);
     });
     registry.Register(cmd::kStretchSquash, texts::kCmdStretch, [](CVandDoc& d, P p) {
         if (!BeginLayerPreview(d)) return false;
@@ -427,7 +421,7 @@ void RegisterTransformCommands(CommandRegistry& registry) {
         return true;
     });
     registry.Register(cmd::kResizePicture, texts::kCmdResizePicture, [](CVandDoc& d, P p) {
-        double w = ParseReal(p, "width", -1), h = ParseReal(p, "height", -1);
+        double w = RealParameter(p, "width", -1), h = RealParameter(p, "height", -1);
         if (p.Text("unit") == "percent") {
             w = std::trunc(d.Header().width * w / 100.0 + 0.5);
             h = std::trunc(d.Header().height * h / 100.0 + 0.5);
@@ -448,10 +442,10 @@ void RegisterTransformCommands(CommandRegistry& registry) {
             if (!LayerStack::IsValidIndex(cur)) return false;
             Quad quad = Quad::OfLayer(d.Layer(cur).width, d.Layer(cur).height);
             for (int k = 0; k < 4; ++k) {
-                quad.x[k] = ParseReal(p, "x" + std::to_string(k), quad.x[k]);
-                quad.y[k] = ParseReal(p, "y" + std::to_string(k), quad.y[k]);
+                quad.x[k] = RealParameter(p, "x" + std::to_string(k), quad.x[k]);
+                quad.y[k] = RealParameter(p, "y" + std::to_string(k), quad.y[k]);
             }
-            return ApplyFreeTransform(d, command, quad, float(ParseReal(p, "zoom", 100) / 100.0));
+            return ApplyFreeTransform(d, command, quad, float(RealParameter(p, "zoom", 100) / 100.0));
         });
     }
     registry.Register(cmd::kEllipseTransform, texts::kCmdEllipse, [](CVandDoc& d, P p) {
