@@ -253,8 +253,10 @@ bool NyZazoTIF::Encode(ImageStream& stream) {
     if (!dib) return Fail(texts::kUnsupportedOperation);
     TiffHandle handle = OpenTiffStream(stream, "wb", *this);
     if (!handle) return Fail(texts::kTiffInitFailed);
-    if (!WriteTiffPage(handle.get(), false, 0, 0) || !TIFFFlush(handle.get())) return Fail(texts::kTiffSaveFailed);
+    const bool written = WriteTiffPage(handle.get(), false, 0, 0) && TIFFFlush(handle.get());
+    // Closing may report again through lastError; the specified text comes last.
     handle.reset();
+    if (!written) return Fail(texts::kTiffSaveFailed);
     if (stream.HasError()) return Fail(texts::kTiffSaveFailed);
     return true;
 }

@@ -198,10 +198,12 @@ bool CVandDoc::DuplicateLayer() {
     const LayerRecord& from = m_stack.Layer(source);
     if (from.kind == LayerKind::Text) {
         // A text layer's copy is a text layer: its settings, text and coverage instead of the picture.
-        const DocumentHeader& header = m_state.header;
-        if (!m_stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                       from.width, from.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                       LayerKind::Text, -1, 0)) {
+        LayerPlanesRequest text = LayerPlanesRequest::LikeDocument(m_state.header, slot);
+        text.layerWidth = from.width;
+        text.layerHeight = from.height;
+        text.changed = 1;
+        text.kind = LayerKind::Text;
+        if (!m_stack.CreateLayerPlanes(text)) {
             m_stack.DeleteLayer(slot);
             m_stack.FreeSlot(slot);
             return false;

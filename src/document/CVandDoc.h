@@ -85,14 +85,7 @@ public:
     NyZazo* Composite() { return m_state.composite.get(); }
 
     // Layer stack.
-    bool CreateLayerPlanes(std::u16string_view name, uint8_t formatType, int bitsPerPixel, int colourCount,
-                           uint8_t alphaFill, int slot, int x, int y, int layerWidth, int layerHeight,
-                           int paletteMode, int documentWidth, int documentHeight, uint8_t resetSelection,
-                           int changed, uint8_t kind, int16_t linkedLayer, uint8_t centre) {
-        return m_stack.CreateLayerPlanes(name, formatType, bitsPerPixel, colourCount, alphaFill, slot, x, y,
-                                         layerWidth, layerHeight, paletteMode, documentWidth, documentHeight,
-                                         resetSelection, changed, kind, linkedLayer, centre);
-    }
+    bool CreateLayerPlanes(const LayerPlanesRequest& request) { return m_stack.CreateLayerPlanes(request); }
     int InsertLayer(int below) { return m_stack.InsertLayer(below); }
     bool DeleteLayer(int index, bool recordUndo);
     bool SelectLayer(int index);

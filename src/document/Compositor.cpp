@@ -338,9 +338,10 @@ bool Compositor::BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, 
     LayerRecord& lower = stack.Layer(first);
     // The result is colour at the document's depth, so a text layer receiving it becomes a raster layer.
     const uint8_t kind = lower.kind == LayerKind::Text ? LayerKind::Raster : lower.kind;
-    if (!stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, first, 0, 0, w, h,
-                                 kPaletteKeep, w, h, 0, 1, kind, -1, 0))
-        return false;
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, first);
+    request.changed = 1;
+    request.kind = kind;
+    if (!stack.CreateLayerPlanes(request)) return false;
     const int bpp = header.bitsPerPixel;
     NearestCache nearest(header.palette);
     for (int screenY = 0; screenY < h; ++screenY) {

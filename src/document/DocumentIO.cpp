@@ -11,7 +11,6 @@
 
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
-#include "core/PsdReader.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
 #include "document/Compositor.h"
@@ -171,32 +170,13 @@ int32_t DocumentIO::NextDocumentNumber() {
     return number;
 }
 
-const char* DocumentIO::ExtensionFor(int formatType) {
-    switch (formatType) {
-        case kFormatJpeg: return "jpg";
-        case kFormatBmp: return "bmp";
-        case kFormatGif: return "gif";
-        case kFormatTiff: return "tif";
-        case kFormatPcx: return "pcx";
-        case kFormatQvx: return "qvx";
-        case kFormatMzr: return "mzr";
-        case kFormatPsd: return "psd";
-        default: return "";
-    }
-}
+const char* DocumentIO::ExtensionFor(int formatType) { return PrimaryExtension(formatType); }
 
 bool DocumentIO::NeedsSaveAs(const CVandDoc& document) {
     const NyZazo* composite = document.State().composite.get();
     if (document.PathName().empty() || !composite) return true;
-    switch (composite->formatType) {
-        case kFormatJpeg:
-        case kFormatBmp:
-        case kFormatGif:
-        case kFormatTiff:
-        case kFormatQvx:
-        case kFormatMzr: return false;
-        default: return true;
-    }
+    // Measurement documents are written back by the measuring side.
+    return !CanSaveFormat(composite->formatType) && composite->formatType != kFormatMzr;
 }
 
 std::string DocumentIO::ProposedSaveName(std::string_view title) {
@@ -216,13 +196,8 @@ std::string DocumentIO::CompleteSaveName(std::string_view chosen, int formatType
 
 bool DocumentIO::ReadPicture(const std::string& path, int formatType, NyZazo& picture) {
     NyZazo read;
-    bool ok;
-    if (formatType == kFormatPsd) {
-        ok = ReadPsdFile(path, read);
-    } else {
-        read.frameIndex = picture.frameIndex;
-        ok = read.Load(path, formatType) && read.dib != nullptr;
-    }
+    read.frameIndex = picture.frameIndex;
+    const bool ok = read.Load(path, formatType) && read.dib != nullptr;
     if (!ok) {
         picture.SetLastError(read.lastError);
         return false;
@@ -281,9 +256,21 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     layer.transparency = 0;
     SetFixedName(layer.name, Utf8ToUtf16(texts::kBackgroundLayerName));
     const int w = image.Width(), h = image.Height();
-    if (!stack.CreateLayerPlanes(Utf8ToUtf16(pictureName), uint8_t(image.formatType), image.BitCount(),
-                                 int(image.header.biClrUsed), alphaFill, 0, 0, 0, w, h, kPaletteFromComposite, w, h,
-                                 1, 1, LayerKind::Raster, -1, 1)) {
+    const std::u16string name = Utf8ToUtf16(pictureName);
+    LayerPlanesRequest request;
+    request.slot = 0;
+    request.name = name;
+    request.formatType = uint8_t(image.formatType);
+    request.bitsPerPixel = image.BitCount();
+    request.colourCount = int(image.header.biClrUsed);
+    request.alphaFill = alphaFill;
+    request.layerWidth = request.documentWidth = w;
+    request.layerHeight = request.documentHeight = h;
+    request.paletteMode = kPaletteFromComposite;
+    request.resetSelection = true;
+    request.changed = 1;
+    request.centre = true;
+    if (!stack.CreateLayerPlanes(request)) {
         stack.Clear();
         state.composite.reset();
         return false;

@@ -115,9 +115,11 @@ int PasteLayerPicture(CVandDoc& document, const LayerPicture& picture) {
     const int slot = stack.InsertLayer(below);
     if (slot < 0) return -1;
     const DocumentHeader& header = state.header;
-    if (!stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                 picture.width, picture.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                 LayerKind::Raster, -1, 0)) {
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+    request.layerWidth = picture.width;
+    request.layerHeight = picture.height;
+    request.changed = 1;
+    if (!stack.CreateLayerPlanes(request)) {
         stack.DeleteLayer(slot);
         stack.FreeSlot(slot);
         return -1;

@@ -1,15 +1,11 @@
 #include "document/QvxFormat.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
+#include "core/AtomicFile.h"
 #include "core/CoreTexts.h"
 #include "core/ImageStream.h"
 #include "core/SizeMath.h"
@@ -473,41 +469,15 @@ bool WriteQvx(ImageStream& out, const QvxSource& src, std::string& error) {
 
 bool SaveQvx(const std::string& path, const QvxSource& source, std::string& error) {
     error.clear();
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    if (target.parent_path().empty()) temp = "." + target.filename().string() + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;  // the file cannot be created: the save fails without a message
-
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat existing;
-    if (::stat(path.c_str(), &existing) == 0) {
-        (void)::fchmod(fd, existing.st_mode & 07777);
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        (void)::fchmod(fd, 0666 & ~mask);
-    }
-    FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        ::close(fd);
-        ::unlink(temp.c_str());
+    AtomicFileWriter writer(path);
+    if (!writer.Open()) return error = FileFailureText(texts::kQvxWriteFailed, writer.Error()), false;
+    if (!WriteQvx(writer.Stream(), source, error)) {
+        // A refused document keeps its own text; a failed write names the file and why.
+        if (error == texts::kQvxWriteFailed)
+            error = FileFailureText(error, WriteFailureDetail(path, writer.Stream().ErrorNumber()));
         return false;
     }
-    bool ok;
-    {
-        ImageStream out(file);
-        ok = WriteQvx(out, source, error);
-    }
-    if (ok && (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)) ok = false;
-    if (std::fclose(file) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        if (error.empty()) error = texts::kQvxWriteFailed;
-        return false;
-    }
+    if (!writer.Commit()) return error = FileFailureText(texts::kQvxWriteFailed, writer.Error()), false;
     return true;
 }
 

@@ -418,12 +418,24 @@ bool UndoHistory::InstallLoad(Load& load, bool restoreLook) {
                            layer.alpha.size() == load.record.alpha.size() &&
                            layer.effect.size() == load.record.effect.size() &&
                            (load.text || layer.pixels.size() == load.record.pixels.size());
+    LayerPlanesRequest request;
+    request.slot = load.slot;
+    request.formatType = load.formatType;
+    request.bitsPerPixel = load.bitsPerPixel;
+    request.colourCount = load.colourCount;
+    request.x = r.x;
+    request.y = r.y;
+    request.layerWidth = r.width;
+    request.layerHeight = r.height;
+    request.documentWidth = load.width;
+    request.documentHeight = load.height;
+    request.changed = changedFlag;
+    request.kind = r.kind;
+    request.linkedLayer = linked;
     if (sameShape) {
         layer.x = r.x;
         layer.y = r.y;
-    } else if (!stack.CreateLayerPlanes({}, load.formatType, load.bitsPerPixel, load.colourCount, 0, load.slot, r.x,
-                                        r.y, r.width, r.height, kPaletteKeep, load.width, load.height, 0, changedFlag,
-                                        r.kind, linked, 0)) {
+    } else if (!stack.CreateLayerPlanes(request)) {
         m_lastError = "cannot make the planes of layer " + std::to_string(load.slot);
         return false;
     }

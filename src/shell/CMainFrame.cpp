@@ -564,9 +564,7 @@ QString CMainFrame::PromptSavePath(DocumentSession& document) {
 
 bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     QString path = QString::fromStdString(document.path());
-    const bool writable = !path.isEmpty() && FormatFromExtension(ExtensionOf(path.toStdString())) >= 0 &&
-                          FormatFromExtension(ExtensionOf(path.toStdString())) != kFormatPcx &&
-                          FormatFromExtension(ExtensionOf(path.toStdString())) != kFormatPsd;
+    const bool writable = !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString()));
     if (saveAs || !writable) {
         path = PromptSavePath(document);
         if (path.isEmpty()) return false;

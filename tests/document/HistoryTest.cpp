@@ -567,8 +567,12 @@ TEST(History, TextEditsComeBackWithTheirText) {
     ASSERT_TRUE(doc->AddLayer());
     const int slot = doc->CurrentLayer();
     const DocumentHeader& header = doc->Header();
-    ASSERT_TRUE(doc->CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                       8, 4, kPaletteKeep, 8, 4, 0, 1, LayerKind::Text, -1, 0));
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+    request.layerWidth = request.documentWidth = 8;
+    request.layerHeight = request.documentHeight = 4;
+    request.changed = 1;
+    request.kind = LayerKind::Text;
+    ASSERT_TRUE(doc->CreateLayerPlanes(request));
     LayerRecord& layer = doc->Layer(slot);
     layer.text = u"첫 글자";
     layer.textLength = int32_t(layer.text.size());
@@ -602,9 +606,16 @@ TEST(History, AResizedPictureComesBackAtItsOldSize) {
     doc->RecordStep("스프레이", StepCode::Pixels);
     const DocPrint before = Print(*doc);
     const DocumentHeader& header = doc->Header();
-    for (int slot : {0, 1})
-        ASSERT_TRUE(doc->CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 255, slot, 0,
-                                           0, 13, 3, kPaletteKeep, 13, 3, 1, 1, doc->Layer(slot).kind, -1, 0));
+    for (int slot : {0, 1}) {
+        LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+        request.alphaFill = 255;
+        request.layerWidth = request.documentWidth = 13;
+        request.layerHeight = request.documentHeight = 3;
+        request.resetSelection = true;
+        request.changed = 1;
+        request.kind = doc->Layer(slot).kind;
+        ASSERT_TRUE(doc->CreateLayerPlanes(request));
+    }
     doc->History().SetExtraValues(13, 3, 0);
     doc->RecordStep("이미지크기", StepCode::Resized);
     const DocPrint resized = Print(*doc);
@@ -623,8 +634,12 @@ TEST(History, TextToRasterIsAStepAndPreviewsStartFromTheRaster) {
     ASSERT_TRUE(doc->AddLayer());
     const int slot = doc->CurrentLayer();
     const DocumentHeader& header = doc->Header();
-    ASSERT_TRUE(doc->CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                       7, 3, kPaletteKeep, 7, 3, 0, 1, LayerKind::Text, -1, 0));
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+    request.layerWidth = request.documentWidth = 7;
+    request.layerHeight = request.documentHeight = 3;
+    request.changed = 1;
+    request.kind = LayerKind::Text;
+    ASSERT_TRUE(doc->CreateLayerPlanes(request));
     doc->Layer(slot).text = u"글";
     doc->Layer(slot).textLength = 1;
     doc->Layer(slot).textColour = 0x102030;
