@@ -97,6 +97,11 @@ inline constexpr int kLayerMergeUp = 1555;
 inline constexpr int kLayerEffect = 1558;
 inline constexpr int kLayerToRaster = 1545;
 inline constexpr int kLayerRename = 3994;
+// The layer window's settings of one layer, as commands of their own.
+inline constexpr int kLayerBlendMode = 3961;
+inline constexpr int kLayerTransparency = 3962;
+inline constexpr int kLayerVisibility = 3963;
+inline constexpr int kLayerReorder = 3964;
 
 // Selection.
 inline constexpr int kToolMove = 1570;

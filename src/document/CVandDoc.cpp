@@ -106,6 +106,35 @@ void CVandDoc::SetLayerName(int index, std::string_view utf8Name) {
     if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
 }
 
+void CVandDoc::LookChanged(int index) {
+    m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    m_history->UpdateStepLook(index, m_stack.Layer(index));
+    // No step of its own, yet a change the user would lose by closing without saving.
+    m_modified = true;
+    NotifyChanged();
+}
+
+bool CVandDoc::SetLayerVisible(int index, bool visible) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetVisible(index, visible);
+    LookChanged(index);
+    return true;
+}
+
+bool CVandDoc::SetLayerTransparency(int index, uint8_t value) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetTransparency(index, value);
+    LookChanged(index);
+    return true;
+}
+
+bool CVandDoc::SetLayerBlendMode(int index, uint8_t blendMode) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetBlendMode(index, blendMode);
+    LookChanged(index);
+    return true;
+}
+
 std::string CVandDoc::LayerName(int index) const {
     if (!LayerStack::IsValidIndex(index)) return {};
     return Utf16ToUtf8(FixedName(m_stack.Layer(index).name));
@@ -231,17 +260,13 @@ bool CVandDoc::TextToRaster() {
     return true;
 }
 
-bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
-    if (!m_stack.IsLayerInList(m_stack.currentLayer)) return false;
-    SetLayerName(m_stack.currentLayer, utf8Name);
-    NotifyChanged();
-    return true;
-}
+bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) { return RenameLayer(m_stack.currentLayer, utf8Name); }
 
-void CVandDoc::SetLayerBlendMode(int index, std::string_view listText) {
-    m_stack.SetBlendModeByText(index, listText);
-    if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
-    NotifyChanged();
+bool CVandDoc::RenameLayer(int index, std::string_view utf8Name) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetName(index, Utf8ToUtf16(utf8Name));
+    LookChanged(index);
+    return true;
 }
 
 void CVandDoc::Render(TargetBuffer& target, const RenderMapping& mapping) const {

@@ -41,6 +41,10 @@ inline constexpr const char* kCmdTextFlatten = "떡그림만들기";
 inline constexpr const char* kCmdTextDuplicateLayer = "복제 레이어 만들기";
 inline constexpr const char* kCmdTextTextToRaster = "레스터 형식으로 변환";
 inline constexpr const char* kCmdTextRenameLayer = "레이어 이름 변경";
+inline constexpr const char* kCmdTextBlendMode = "혼합모드";
+inline constexpr const char* kCmdTextTransparency = "투명도";
+inline constexpr const char* kCmdTextVisibility = "보이기";
+inline constexpr const char* kCmdTextReorder = "레이어순서바꾸기";
 
 // Undo step names.
 inline constexpr const char* kStepOpening = "Opening....";

@@ -30,6 +30,19 @@ uint8_t BlendModeFromText(std::string_view listText) {
     return BlendMode::Normal;
 }
 
+bool ParseBlendMode(std::string_view text, uint8_t& blendMode) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {
+        blendMode = uint8_t(text[0] - '0');
+        return true;
+    }
+    for (int code = BlendMode::Normal; code < BlendMode::Count; ++code)
+        if (text == kBlendTexts[code]) {
+            blendMode = uint8_t(code);
+            return true;
+        }
+    return false;
+}
+
 const char* BlendModeText(uint8_t blendMode) {
     return blendMode < BlendMode::Count ? kBlendTexts[blendMode] : texts::kBlendNormal;
 }
@@ -291,8 +304,8 @@ void LayerStack::SetTransparency(int index, uint8_t transparency) {
     if (IsValidIndex(index)) m_layers[index].transparency = transparency;
 }
 
-void LayerStack::SetBlendModeByText(int index, std::string_view listText) {
-    if (IsValidIndex(index)) m_layers[index].blendMode = BlendModeFromText(listText);
+void LayerStack::SetBlendMode(int index, uint8_t blendMode) {
+    if (IsValidIndex(index)) m_layers[index].blendMode = blendMode;
 }
 
 bool LayerStack::TextToRaster(int index) {

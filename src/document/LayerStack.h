@@ -98,7 +98,7 @@ public:
     void SetName(int index, std::u16string_view name);
     void SetVisible(int index, bool visible);
     void SetTransparency(int index, uint8_t transparency);
-    void SetBlendModeByText(int index, std::string_view listText);
+    void SetBlendMode(int index, uint8_t blendMode);
 
     // A text layer becomes a raster layer of its colour with the text's coverage as opacity.
     bool TextToRaster(int index);
@@ -115,6 +115,8 @@ private:
 
 // The blend mode a blend list entry selects (0 for any text not in the list).
 uint8_t BlendModeFromText(std::string_view listText);
+// The blend mode of a list entry or of a code 0..9 written as a number; false for anything else.
+bool ParseBlendMode(std::string_view text, uint8_t& blendMode);
 // The list entry of a blend mode; codes 0, 1 and unknown values give the normal entry.
 const char* BlendModeText(uint8_t blendMode);
 

@@ -104,6 +104,8 @@ void SnapshotSlots::KeepLook(SnapshotSlot slot, int index, const LayerRecord& la
     LayerRecord& saved = AreaOf(slot).layers[index];
     std::copy(std::begin(layer.name), std::end(layer.name), saved.name);
     saved.blendMode = layer.blendMode;
+    saved.transparency = layer.transparency;
+    saved.visible = layer.visible;
 }
 
 void SnapshotSlots::Clear() {

@@ -769,6 +769,17 @@ void UndoHistory::UpdateStepPosition(int slot, int32_t x, int32_t y) {
     m_snapshots.MovePosition(SnapshotSlot::A, slot, x, y);
 }
 
+void UndoHistory::UpdateStepLook(int slot, const LayerRecord& layer) {
+    if (m_stepPosition < 0 || !LayerStack::IsValidIndex(slot)) return;
+    StepEntry& entry = m_entries[size_t(m_stepPosition)];
+    StepSlotValues& values = entry.slots[size_t(slot)];
+    values.blendMode = layer.blendMode;
+    values.transparency = layer.transparency;
+    values.visible = layer.visible;
+    std::copy(std::begin(layer.name), std::end(layer.name), values.name);
+    if (entry.layer == slot) entry.transparency = layer.transparency;
+}
+
 std::string UndoHistory::FormatRow(int index, int colourCount, const std::string& name) {
     char number[16];
     std::snprintf(number, sizeof number, "%3d", index);

@@ -128,6 +128,9 @@ public:
 
     // A recorded move of a layer: the current step keeps the layer's new position.
     void UpdateStepPosition(int slot, int32_t x, int32_t y);
+    // A layer's name, blend mode, transparency or visibility changed without a step:
+    // the current step keeps the new look.
+    void UpdateStepLook(int slot, const LayerRecord& layer);
 
     // Values a resizing (code 7) or flipping (code 10) command leaves for its step.
     void SetExtraValues(int32_t frameA, int32_t frameB, int64_t documentValue);

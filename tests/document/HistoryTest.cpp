@@ -665,7 +665,7 @@ TEST(History, TextToRasterIsAStepAndPreviewsStartFromTheRaster) {
 TEST(Snapshots, ANewNameOrBlendModeSurvivesARestoreOfTheCommittedCopy) {
     auto doc = test::MakeDocument(5, 4);
     ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerRename, *doc, {{"name", "하늘"}}));
-    doc->SetLayerBlendMode(0, "곱셈혼합");
+    doc->SetLayerBlendMode(0, BlendMode::Multiply);
     ASSERT_EQ(doc->Layer(0).blendMode, BlendMode::Multiply);
     PreviewSession(*doc).Cancel();
     ASSERT_TRUE(doc->AddLayer());  // returns the current layer to its committed copy first

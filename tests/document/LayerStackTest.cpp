@@ -168,7 +168,7 @@ TEST(LayerStack, PaletteSettingsAndNames) {
     };
     for (const auto& [text, code] : entries) {
         doc->Layer(0).blendMode = 77;
-        doc->SetLayerBlendMode(0, text);
+        doc->SetLayerBlendMode(0, BlendModeFromText(text));
         EXPECT_EQ(doc->Layer(0).blendMode, code) << text;
         if (code) {
             EXPECT_STREQ(BlendModeText(uint8_t(code)), text);
