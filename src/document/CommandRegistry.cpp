@@ -5,6 +5,7 @@
 
 #include "core/ImageFields.h"
 #include "core/Samples.h"
+#include "document/AdjustmentCommands.h"
 #include "document/CVandDoc.h"
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
@@ -153,6 +154,7 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     RegisterColourRangeCommands(registry);
     RegisterGradientCommands(registry);
     RegisterHistoryCommands(registry);
+    RegisterAdjustmentCommands(registry);
 }
 
 }  // namespace quillory

@@ -89,31 +89,9 @@ bool SaveNative(CVandDoc& document, const std::string& path) {
 
 // The flat picture reduced to 256 octree colours: the palette the GIF is written with.
 bool GifPalette(const DocumentHeader& header, const std::vector<uint32_t>& flat, std::vector<RGBQUAD>& palette) {
-    const int w = header.width, h = header.height;
-    const int64_t stride = PlaneStride(24, w);
-    std::vector<uint8_t> rows;
-    try {
-        rows.assign(size_t(stride) * size_t(h), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    for (int screenY = 0; screenY < h; ++screenY) {
-        const uint8_t* in = reinterpret_cast<const uint8_t*>(flat.data() + size_t(screenY) * w);
-        uint8_t* out = rows.data() + size_t(h - 1 - screenY) * size_t(stride);
-        for (int x = 0; x < w; ++x) {
-            out[3 * x] = in[4 * x];
-            out[3 * x + 1] = in[4 * x + 1];
-            out[3 * x + 2] = in[4 * x + 2];
-        }
-    }
-    PlaneView view;
-    view.pixels = rows.data();
-    view.width = w;
-    view.height = h;
-    view.bitsPerPixel = 24;
-    view.stride = uint32_t(stride);
+    if (flat.size() != size_t(header.width) * size_t(header.height)) return false;
     RGBQUAD table[256] = {};
-    if (!OctreePalette(view, table)) return false;
+    if (!OctreePaletteOfFlat(flat.data(), header.width, header.height, table)) return false;
     palette.assign(table, table + 256);
     return true;
 }

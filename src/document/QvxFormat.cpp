@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/AtomicFile.h"
 #include "core/CoreTexts.h"
 #include "core/ImageStream.h"
+#include "core/NearestPalette.h"
 #include "core/SizeMath.h"
 #include "core/StreamIO.h"
 #include "document/DocumentTexts.h"
@@ -260,6 +262,8 @@ std::vector<uint8_t> FlatPicture(const QvxSource& src) {
     const size_t width = size_t(h.width);
     const uint32_t colours = uint32_t(h.colourCount) < h.palette.size() ? uint32_t(h.colourCount)
                                                                          : uint32_t(h.palette.size());
+    std::optional<NearestPalette> nearest;
+    if (h.bitsPerPixel != 24) nearest.emplace(h.palette.data(), colours);
     for (int storedY = 0; storedY < h.height; ++storedY) {
         const int bufferY = src.flattenTopDown ? h.height - 1 - storedY : storedY;
         const uint8_t* in = src.flattenBuffer + size_t(bufferY) * width * 4;
@@ -271,8 +275,7 @@ std::vector<uint8_t> FlatPicture(const QvxSource& src) {
                 out[2] = in[2];
             }
         } else {
-            for (size_t x = 0; x < width; ++x, in += 4)
-                out[x] = NearestPaletteIndex(h.palette.data(), colours, RGBQUAD{in[0], in[1], in[2], 0});
+            nearest->MapPixels(in, 4, int(width), out);
         }
     }
     return flat;
