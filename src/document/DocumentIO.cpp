@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
 #include "document/Compositor.h"
+#include "document/DocumentBudget.h"
 #include "document/DocumentTexts.h"
 #include "document/LayerTransfer.h"
 #include "document/QvxFormat.h"
@@ -25,6 +27,16 @@ namespace quillory {
 namespace {
 
 void Show(const char* text) { CurrentPlatform().ShowMessage(text, MessageKind::Warning); }
+
+// False, with the message shown and kept as the document's last error, when an
+// open would need more memory than the limit allows.
+bool WithinBudget(CVandDoc& document, int64_t width, int64_t height, uint64_t bytes) {
+    const std::string problem = OpenBudgetProblem(width, height, bytes);
+    if (problem.empty()) return true;
+    Show(problem.c_str());
+    document.SetLastError(problem);
+    return false;
+}
 
 // Directory part of a path: everything up to and including the last separator.
 size_t FileNameStart(const std::string& path) {
@@ -216,6 +228,8 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
         state.composite.reset();
         return false;
     }
+    const PictureDimensions size{picture.Width(), picture.Height(), picture.BitCount()};
+    if (!WithinBudget(document, size.width, size.height, EstimateOpenBytes(size))) return false;
     auto composite = std::make_unique<NyZazo>();
     composite->TakeOver(picture);
     if (!composite->dib) return false;
@@ -390,7 +404,16 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
         return false;
     }
     document.SetFileName(path.substr(nameStart));
-    if (type == kFormatQvx) return OpenNative(document, path);
+    std::error_code error;
+    if (type == kFormatQvx) {
+        const uint64_t fileBytes = std::filesystem::file_size(path, error);
+        if (!error && !WithinBudget(document, 0, 0, EstimateNativeOpenBytes(fileBytes))) return false;
+        return OpenNative(document, path);
+    }
+    // Judged from the header before decoding, so a small file claiming a huge picture costs nothing.
+    PictureDimensions size;
+    if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
+        return false;
     NyZazo picture;
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
     if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
