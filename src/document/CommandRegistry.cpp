@@ -13,6 +13,7 @@
 #include "document/ChannelCommands.h"
 #include "document/ColourRangeSelection.h"
 #include "document/GradientFill.h"
+#include "document/FilterCommands.h"
 #include "document/LayerStack.h"
 #include "document/UndoHistory.h"
 
@@ -153,6 +154,7 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     RegisterChannelCommands(registry);
     RegisterColourRangeCommands(registry);
     RegisterGradientCommands(registry);
+    RegisterFilterCommands(registry);
     RegisterHistoryCommands(registry);
     RegisterAdjustmentCommands(registry);
 }
