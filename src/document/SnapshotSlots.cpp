@@ -237,6 +237,14 @@ void SnapshotSlots::RestoreSelectionMask(std::vector<uint8_t>& mask) const {
     AreaOf(SnapshotSlot::A).layers[kSelectionSlot].planes[0].CopyTo(mask);
 }
 
+bool SnapshotSlots::HasChanges(int index) const {
+    if (!ValidIndex(index)) return false;
+    for (const SavedPlane& plane : AreaOf(SnapshotSlot::A).layers[index].planes)
+        for (bool changed : plane.Changed())
+            if (changed) return true;
+    return false;
+}
+
 void SnapshotSlots::ClearChanged(int index) {
     if (!ValidIndex(index)) return;
     for (SavedPlane& plane : AreaOf(SnapshotSlot::A).layers[index].planes) plane.ClearChanged();

@@ -93,6 +93,8 @@ public:
     void RestoreSelectionMask(std::vector<uint8_t>& mask) const;
     // Slot A: the blocks of an index are as the history last stored them.
     void ClearChanged(int index);
+    // Slot A: a block of the index changed since ClearChanged.
+    bool HasChanges(int index) const;
     // Slot A: called with the index before a saved plane, text or mask of it changes or goes.
     std::function<void(int index)> beforeCommittedChange;
 

@@ -127,55 +127,135 @@ private:
     std::map<uint32_t, int> m_open;
 };
 
-// Decodes one plane of a step file from `in` (its block list) into `out`.
-bool DecodePlane(const uint8_t* in, uint64_t stored, uint64_t length, PackReader& packs, std::vector<uint8_t>& out,
-                 std::vector<StepFileStore::BlockRef>& refs, std::string& why) {
+using BlockRef = StepFileStore::BlockRef;
+
+size_t BlockLength(uint64_t length, uint64_t block) {
+    return size_t(std::min<uint64_t>(kStepBlockBytes, length - block * kStepBlockBytes));
+}
+
+// Checks one plane's block list (`stored` bytes at `in`) and turns it into one
+// reference per block.
+bool ParsePlane(const uint8_t* in, uint64_t stored, uint64_t length, std::vector<BlockRef>& refs, std::string& why) {
     const uint64_t blocks = BlocksOf(length);
     if (stored < 2 * blocks) return why = "block list too short", false;
     const uint8_t* codes = in;
     const uint8_t* values = in + blocks;
     uint64_t expected = 2 * blocks;
     for (uint64_t b = 0; b < blocks; ++b) {
-        const uint64_t n = std::min<uint64_t>(kStepBlockBytes, length - b * kStepBlockBytes);
         if (codes[b] == kRaw) expected += kRefBytes;
-        else if (codes[b] == kRepeat && (b == 0 || n != kStepBlockBytes)) return why = "bad block code", false;
+        else if (codes[b] == kRepeat && (b == 0 || BlockLength(length, b) != kStepBlockBytes))
+            return why = "bad block code", false;
         else if (codes[b] > kRepeat) return why = "bad block code", false;
     }
     if (expected != stored) return why = "block list does not match its size", false;
-    out.resize(size_t(length));
-    refs.assign(size_t(blocks), StepFileStore::BlockRef{});
+    refs.assign(size_t(blocks), BlockRef{});
     const uint8_t* ref = in + 2 * blocks;
+    for (uint64_t b = 0; b < blocks; ++b) {
+        BlockRef& r = refs[size_t(b)];
+        r.code = codes[b];
+        r.value = codes[b] == kUniform ? values[b] : 0;
+        if (codes[b] != kRaw) continue;
+        r.pack = GetU32(ref);
+        r.offset = GetU64(ref + 4);
+        r.crc = GetU32(ref + 12);
+        if (r.pack == 0) return why = "stored block without data", false;
+        ref += kRefBytes;
+    }
+    return true;
+}
+
+// The length of the run of stored blocks from `b` that lie one after another in one pack.
+uint64_t RunEnd(const std::vector<BlockRef>& refs, uint64_t length, uint64_t b, const std::vector<bool>* take) {
+    uint64_t end = b + 1;
+    uint64_t next = refs[size_t(b)].offset + BlockLength(length, b);
+    while (end < refs.size() && refs[size_t(end)].code == kRaw && refs[size_t(end)].pack == refs[size_t(b)].pack &&
+           refs[size_t(end)].offset == next && (!take || (*take)[size_t(end)])) {
+        next += BlockLength(length, end);
+        ++end;
+    }
+    return end;
+}
+
+// Reads the stored blocks b..end into `to` and checks each one's crc32.
+bool ReadRun(PackReader& packs, const std::vector<BlockRef>& refs, uint64_t length, uint64_t b, uint64_t end,
+             uint8_t* to, std::string& why) {
+    uint64_t bytes = 0;
+    for (uint64_t k = b; k < end; ++k) bytes += BlockLength(length, k);
+    if (!packs.Read(refs[size_t(b)].pack, refs[size_t(b)].offset, to, size_t(bytes)))
+        return why = "stored blocks missing", false;
+    for (uint64_t k = b; k < end; ++k) {
+        const size_t n = BlockLength(length, k);
+        if (Crc(to, n) != refs[size_t(k)].crc) return why = "stored block damaged", false;
+        to += n;
+    }
+    return true;
+}
+
+// The whole plane.
+bool DecodePlane(const std::vector<BlockRef>& refs, uint64_t length, PackReader& packs, std::vector<uint8_t>& out,
+                 std::string& why) {
+    out.resize(size_t(length));
+    uint64_t b = 0;
+    while (b < refs.size()) {
+        uint8_t* p = out.data() + b * kStepBlockBytes;
+        const BlockRef& r = refs[size_t(b)];
+        if (r.code == kUniform) {
+            std::memset(p, r.value, BlockLength(length, b));
+            ++b;
+        } else if (r.code == kRepeat) {
+            std::memcpy(p, p - kStepBlockBytes, kStepBlockBytes);
+            ++b;
+        } else {
+            const uint64_t end = RunEnd(refs, length, b, nullptr);
+            if (!ReadRun(packs, refs, length, b, end, p, why)) return false;
+            b = end;
+        }
+    }
+    return true;
+}
+
+// The blocks of the plane that differ from `current`, which `known` describes.
+bool PatchPlane(const std::vector<BlockRef>& refs, const std::vector<BlockRef>& known, uint64_t length,
+                const uint8_t* current, PackReader& packs, StepFileStore::PlanePatch& patch, std::string& why) {
+    const uint64_t blocks = refs.size();
+    std::vector<bool> differs(size_t(blocks), false);
+    uint64_t bytes = 0;
+    for (uint64_t b = 0; b < blocks; ++b) {
+        const BlockRef& r = refs[size_t(b)];
+        const BlockRef& k = known[size_t(b)];
+        bool same = r.code == k.code;
+        if (same && r.code == kRaw) same = r.pack == k.pack && r.offset == k.offset;
+        else if (same && r.code == kUniform) same = r.value == k.value;
+        else if (same && r.code == kRepeat) same = !differs[size_t(b - 1)];
+        if (same) continue;
+        differs[size_t(b)] = true;
+        bytes += BlockLength(length, b);
+    }
+    patch.blocks.clear();
+    patch.bytes.resize(size_t(bytes));
+    uint8_t* to = patch.bytes.data();
     uint64_t b = 0;
     while (b < blocks) {
-        uint8_t* p = out.data() + b * kStepBlockBytes;
-        const size_t n = size_t(std::min<uint64_t>(kStepBlockBytes, length - b * kStepBlockBytes));
-        if (codes[b] == kUniform) {
-            std::memset(p, values[b], n);
+        if (!differs[size_t(b)]) {
             ++b;
             continue;
         }
-        if (codes[b] == kRepeat) {
-            std::memcpy(p, p - kStepBlockBytes, n);
-            ++b;
-            continue;
+        const BlockRef& r = refs[size_t(b)];
+        const size_t n = BlockLength(length, b);
+        uint64_t end = b + 1;
+        if (r.code == kUniform) {
+            std::memset(to, r.value, n);
+        } else if (r.code == kRepeat) {
+            // The block before as it will be: patched just now, or as it is.
+            const uint8_t* before = differs[size_t(b - 1)] ? to - kStepBlockBytes : current + (b - 1) * kStepBlockBytes;
+            std::memcpy(to, before, n);
+        } else {
+            end = RunEnd(refs, length, b, &differs);
+            if (!ReadRun(packs, refs, length, b, end, to, why)) return false;
         }
-        // A run of blocks stored one after another in one pack is one read.
-        const uint32_t pack = GetU32(ref);
-        const uint64_t offset = GetU64(ref + 4);
-        uint64_t end = b;
-        uint64_t bytes = 0;
-        const uint8_t* runRef = ref;
-        while (end < blocks && codes[end] == kRaw && GetU32(runRef) == pack && GetU64(runRef + 4) == offset + bytes) {
-            bytes += std::min<uint64_t>(kStepBlockBytes, length - end * kStepBlockBytes);
-            runRef += kRefBytes;
-            ++end;
-        }
-        if (pack == 0 || !packs.Read(pack, offset, p, size_t(bytes))) return why = "stored blocks missing", false;
-        for (uint64_t k = b; k < end; ++k, ref += kRefBytes) {
-            const size_t m = size_t(std::min<uint64_t>(kStepBlockBytes, length - k * kStepBlockBytes));
-            const uint32_t crc = GetU32(ref + 12);
-            if (Crc(out.data() + k * kStepBlockBytes, m) != crc) return why = "stored block damaged", false;
-            refs[size_t(k)] = StepFileStore::BlockRef{pack, GetU64(ref + 4), crc};
+        for (uint64_t k = b; k < end; ++k) {
+            patch.blocks.push_back(k);
+            to += BlockLength(length, k);
         }
         b = end;
     }
@@ -263,18 +343,21 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
                 if (!source.data) {
                     e.codes[b] = kUniform;
                     e.values[b] = source.value;
+                    e.refs[b] = BlockRef{kUniform, source.value, 0, 0, 0};
                     continue;
                 }
                 const uint8_t* p = source.data + b * kStepBlockBytes;
-                if (reuse && !(*source.changed)[b] && base.blocks.refs[i][b].pack != 0) {
+                if (reuse && !(*source.changed)[b] && base.blocks.refs[i][b].code == kRaw) {
                     e.refs[b] = base.blocks.refs[i][b];
                 } else if (Uniform(p, n)) {
                     e.codes[b] = kUniform;
                     e.values[b] = p[0];
+                    e.refs[b] = BlockRef{kUniform, p[0], 0, 0, 0};
                 } else if (b > 0 && n == kStepBlockBytes && std::memcmp(p, p - kStepBlockBytes, n) == 0) {
                     e.codes[b] = kRepeat;
+                    e.refs[b] = BlockRef{kRepeat, 0, 0, 0, 0};
                 } else {
-                    e.refs[b] = BlockRef{pack, packSize, Crc(p, n)};
+                    e.refs[b] = BlockRef{kRaw, 0, pack, packSize, Crc(p, n)};
                     if (!fresh.empty() && fresh.back().first + fresh.back().second == p) fresh.back().second += n;
                     else fresh.emplace_back(p, n);
                     packSize += n;
@@ -342,13 +425,22 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
     return true;
 }
 
+bool StepFileStore::HasBaseOf(int slot, const uint64_t* lengths, int count) const {
+    if (slot < 0 || slot >= kRecordSlots || !m_base[slot].valid || m_base[slot].blocks.planes != count) return false;
+    for (int i = 0; i < count; ++i)
+        if (m_base[slot].blocks.lengths[i] != lengths[i]) return false;
+    return true;
+}
+
 bool StepFileStore::ReadStep(int step, int slot, const uint64_t* expected, int count, std::vector<uint8_t>* out,
-                             std::string& error, FileBlocks* blocks) const {
+                             std::string& error, FileBlocks* blocks, const uint8_t* const* current,
+                             PlanePatch* patches) const {
     const std::string path = StepPath(step, slot);
     auto fail = [&](const std::string& why) {
         error = path + ": " + why;
         return false;
     };
+    if (count < 0 || count > kMaxPlanes || slot < 0 || slot >= kRecordSlots) return fail("no such record");
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fail("missing");
     struct stat st {};
@@ -378,7 +470,9 @@ bool StepFileStore::ReadStep(int step, int slot, const uint64_t* expected, int c
         total += stored;
     }
     if (total != body) return fail("short");
+    const SlotBase& base = m_base[slot];
     std::vector<uint8_t> planes[kMaxPlanes];
+    PlanePatch changes[kMaxPlanes];
     FileBlocks found;
     found.planes = count;
     PackReader packs(*this);
@@ -387,14 +481,22 @@ bool StepFileStore::ReadStep(int step, int slot, const uint64_t* expected, int c
         for (int i = 0; i < count; ++i) {
             const uint64_t stored = GetU64(file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes + 8);
             std::string why;
-            if (!DecodePlane(at, stored, expected[i], packs, planes[i], found.refs[i], why)) return fail(why);
+            if (!ParsePlane(at, stored, expected[i], found.refs[i], why)) return fail(why);
             found.lengths[i] = expected[i];
             at += stored;
+            const bool patch = current && current[i] && patches && base.valid && i < base.blocks.planes &&
+                               base.blocks.lengths[i] == expected[i];
+            if (patch ? !PatchPlane(found.refs[i], base.blocks.refs[i], expected[i], current[i], packs, changes[i], why)
+                      : !DecodePlane(found.refs[i], expected[i], packs, planes[i], why))
+                return fail(why);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
     }
-    for (int i = 0; i < count; ++i) out[i] = std::move(planes[i]);
+    for (int i = 0; i < count; ++i) {
+        out[i] = std::move(planes[i]);
+        if (patches) patches[i] = std::move(changes[i]);
+    }
     if (blocks) *blocks = std::move(found);
     return true;
 }

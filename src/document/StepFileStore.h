@@ -53,8 +53,11 @@ public:
     StepFileStore(const StepFileStore&) = delete;
     StepFileStore& operator=(const StepFileStore&) = delete;
 
+    // How one block of a plane is kept.
     struct BlockRef {
-        uint32_t pack = 0;  // 0: no stored data (uniform or repeated block)
+        uint8_t code = 0;   // 0 stored data, 1 one value, 2 the block before repeated
+        uint8_t value = 0;  // the value of a uniform block
+        uint32_t pack = 0;  // stored data: the pack file, the offset in it and the data's crc32
         uint64_t offset = 0;
         uint32_t crc = 0;
     };
@@ -63,6 +66,11 @@ public:
         uint64_t lengths[kMaxPlanes] = {};
         std::vector<BlockRef> refs[kMaxPlanes];
         int planes = 0;
+    };
+    // The blocks of one plane that differ from the plane a slot holds now.
+    struct PlanePatch {
+        std::vector<uint64_t> blocks;  // block indices, ascending
+        std::vector<uint8_t> bytes;    // their new content, one block after another
     };
 
     const std::string& Folder() const { return m_folder; }
@@ -75,9 +83,15 @@ public:
     // reuse the data of the slot's last written or adopted file.
     [[nodiscard]] bool WriteStep(int step, int slot, const PlaneSource* planes, int count, std::string& error);
     // Reads (step, slot) into `out`; each plane must have the length `expected`
-    // gives. `blocks`, when given, receives where the planes are stored (for AdoptBase).
+    // gives. `blocks`, when given, receives where the planes are stored (for
+    // AdoptBase). A plane whose bytes `current` gives (they must be the plane as
+    // the slot's last written or adopted file stores it, see HasBaseOf) comes back
+    // in `patches` as the blocks that differ, and only those are read.
     [[nodiscard]] bool ReadStep(int step, int slot, const uint64_t* expected, int count,
-                                std::vector<uint8_t>* out, std::string& error, FileBlocks* blocks = nullptr) const;
+                                std::vector<uint8_t>* out, std::string& error, FileBlocks* blocks = nullptr,
+                                const uint8_t* const* current = nullptr, PlanePatch* patches = nullptr) const;
+    // True when the slot's last written or adopted file stores planes of these lengths.
+    bool HasBaseOf(int slot, const uint64_t* lengths, int count) const;
     // The slot's planes are now as `blocks` (read from one of its files) stores them:
     // the next file of the slot reuses that data.
     void AdoptBase(int slot, const FileBlocks& blocks);

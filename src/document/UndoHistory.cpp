@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "core/AtomicFile.h"
@@ -96,6 +97,16 @@ std::u16string TextOf(const std::vector<uint8_t>& bytes) {
     return text;
 }
 
+void ApplyPatch(const StepFileStore::PlanePatch& patch, std::vector<uint8_t>& plane) {
+    const uint8_t* from = patch.bytes.data();
+    for (uint64_t block : patch.blocks) {
+        const uint64_t at = block * kStepBlockBytes;
+        const size_t n = size_t(std::min<uint64_t>(kStepBlockBytes, plane.size() - at));
+        std::memcpy(plane.data() + at, from, n);
+        from += n;
+    }
+}
+
 }  // namespace
 
 const StepKind& KindOfStep(int code) {
@@ -110,7 +121,9 @@ struct UndoHistory::SlotPlan {
     int step = -1;           // the step whose planes it takes
     bool committed = false;  // those planes are the committed copy
     bool prepared = false;   // `planes` hold them (read from the file or copied)
+    bool patched = false;    // `patches` hold the blocks that differ from the live planes; the text is in `planes`
     std::vector<uint8_t> planes[kMaxPlanes];
+    StepFileStore::PlanePatch patches[kMaxPlanes];
     StepFileStore::FileBlocks blocks;  // where the file keeps them
 };
 
@@ -398,10 +411,30 @@ bool UndoHistory::GoTo(int position) {
             const auto& bytes = target.planeBytes[size_t(slot)];
             const int count = slot == kSelectionSlot ? 1 : kMaxPlanes;
             if (!plan.committed) {
+                // Where the live planes are the committed copy as its file stores them,
+                // only the blocks that differ are read.
+                const uint8_t* live[kMaxPlanes] = {};
+                if (slot == kSelectionSlot) {
+                    live[0] = state.selection.mask.size() == bytes[0] ? state.selection.mask.data() : nullptr;
+                } else {
+                    const LayerRecord& layer = stack.Layer(slot);
+                    if (layer.pixels.size() == bytes[0] && layer.alpha.size() == bytes[1] &&
+                        layer.effect.size() == bytes[2]) {
+                        live[0] = layer.pixels.data();
+                        live[1] = layer.alpha.data();
+                        live[2] = layer.effect.data();
+                    }
+                }
+                plan.patched = live[0] && m_committedStep[size_t(slot)] >= 0 &&
+                               m_snapshots.Has(SnapshotSlot::A, slot) && !m_snapshots.HasChanges(slot) &&
+                               m_store->HasBaseOf(slot, bytes.data(), count) &&
+                               (slot == kSelectionSlot || slot != current ||
+                                m_snapshots.SamePlanes(SnapshotSlot::A, stack.Layer(slot), slot));
                 std::string error;
-                if (!m_store->ReadStep(plan.step, slot, bytes.data(), count, plan.planes, error, &plan.blocks))
+                if (!m_store->ReadStep(plan.step, slot, bytes.data(), count, plan.planes, error, &plan.blocks,
+                                       plan.patched ? live : nullptr, plan.patched ? plan.patches : nullptr))
                     return Fail(error);
-                plan.prepared = true;
+                plan.prepared = !plan.patched;
                 continue;
             }
             // The committed copy is taken as it is, except where the live planes may
@@ -443,6 +476,10 @@ bool UndoHistory::GoTo(int position) {
         CopyFields(target.slots[size_t(slot)], layer);
         if (!plan.used) {
             layer.FreePlanes();
+        } else if (plan.patched) {
+            std::vector<uint8_t>* planes[3] = {&layer.pixels, &layer.alpha, &layer.effect};
+            for (int i = 0; i < 3; ++i) ApplyPatch(plan.patches[i], *planes[i]);
+            layer.text = TextOf(plan.planes[3]);
         } else if (plan.prepared) {
             layer.pixels = std::move(plan.planes[0]);
             layer.alpha = std::move(plan.planes[1]);
@@ -453,7 +490,8 @@ bool UndoHistory::GoTo(int position) {
     stack.headLayer = target.headLayer;
     stack.currentLayer = target.currentLayer;
     SelectionMask& selection = state.selection;
-    if (plans[kSelectionSlot].prepared) selection.mask = std::move(plans[kSelectionSlot].planes[0]);
+    if (plans[kSelectionSlot].patched) ApplyPatch(plans[kSelectionSlot].patches[0], selection.mask);
+    else if (plans[kSelectionSlot].prepared) selection.mask = std::move(plans[kSelectionSlot].planes[0]);
     selection.x = target.selection.x;
     selection.y = target.selection.y;
     selection.width = target.selection.width;

@@ -741,6 +741,33 @@ TEST(StepFiles, AnAdoptedFileIsTheBaseOfTheSlotsNextFile) {
     EXPECT_EQ(Read(store, 3, 2, {a}, error), std::vector<std::vector<uint8_t>>{a}) << error;
 }
 
+TEST(StepFiles, ReadingAgainstTheSlotsPlanesGivesOnlyTheBlocksThatDiffer) {
+    test::TempDir dir;
+    StepFileStore store(dir.path().string(), 5);
+    std::vector<uint8_t> older(5 * kStepBlockBytes + 100);
+    for (size_t i = 0; i < older.size(); ++i) older[i] = uint8_t(i * 29 + (i >> 10));
+    std::vector<uint8_t> newer = older;
+    newer[2 * kStepBlockBytes + 7] ^= 0x40;                                      // a stored block changes
+    std::fill(newer.begin() + 4 * kStepBlockBytes, newer.begin() + 5 * kStepBlockBytes, 0);  // one becomes uniform
+    ASSERT_TRUE(Write(store, 1, 0, {older}));
+    std::vector<bool> changed(BlocksOf(newer.size()), false);
+    changed[2] = changed[4] = true;
+    ASSERT_TRUE(Write(store, 2, 0, {newer}, {&changed}));
+    // The slot holds step 2's planes; going back to step 1 reads two blocks.
+    const uint64_t length = older.size();
+    const uint8_t* current[1] = {newer.data()};
+    std::vector<uint8_t> out;
+    StepFileStore::PlanePatch patch;
+    std::string error;
+    ASSERT_TRUE(store.ReadStep(1, 0, &length, 1, &out, error, nullptr, current, &patch)) << error;
+    EXPECT_EQ(patch.blocks, (std::vector<uint64_t>{2, 4}));
+    ASSERT_EQ(patch.bytes.size(), 2u * kStepBlockBytes);
+    std::vector<uint8_t> patched = newer;
+    std::copy_n(patch.bytes.begin(), kStepBlockBytes, patched.begin() + 2 * kStepBlockBytes);
+    std::copy_n(patch.bytes.begin() + kStepBlockBytes, kStepBlockBytes, patched.begin() + 4 * kStepBlockBytes);
+    EXPECT_EQ(patched, older);
+}
+
 TEST(StepFiles, DamageAnywhereIsRefusedWithAText) {
     test::TempDir dir;
     StepFileStore store(dir.path().string(), 1);
