@@ -82,6 +82,10 @@ inline constexpr int kRaindrops = 1467;
 inline constexpr int kFrostedGlass = 1468;
 inline constexpr int kDalmatian = 2106;
 inline constexpr int kEmboss = 1452;
+// The "강조" kernel; the menu item "강조" (kSharpen) selects "경계강조" instead.
+inline constexpr int kSharpenKernel = 1447;
+inline constexpr int kLensEffect = 3479;
+inline constexpr int kBathroomGlass = 3477;
 
 // Layers.
 inline constexpr int kLayerAdd = 1552;

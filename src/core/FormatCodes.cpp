@@ -29,7 +29,7 @@ bool DecodeWith(NyZazo& target, ImageStream& stream, bool copyError) {
         return false;
     }
     const int code = Codec().formatType;
-    target.TakeOver(codec);
+    if (!target.TakeOver(codec)) return target.Fail(texts::kCannotAllocate);
     // Decoders create their pictures with code 0; record the format that was read.
     target.formatType = int8_t(code);
     return true;
@@ -41,7 +41,7 @@ bool DecodePsd(NyZazo& target, ImageStream& stream, bool copyError) {
         if (copyError) target.SetLastError(read.lastError);
         return false;
     }
-    target.TakeOver(read);
+    if (!target.TakeOver(read)) return target.Fail(texts::kCannotAllocate);
     target.formatType = kFormatPsd;
     return true;
 }

@@ -75,6 +75,8 @@ bool CVandDoc::DeleteLayer(int index, bool recordUndo) {
 
 bool CVandDoc::SelectLayer(int index) {
     if (!m_stack.SelectLayer(index)) return false;
+    // The layer chosen before a step is current again when that step is undone.
+    m_history->UpdateStepCurrentLayer();
     const LayerRecord& layer = m_stack.Layer(index);
     // Choosing the floating layer while its selection is shown drops it into the layer it was lifted from.
     if (m_state.selection.selectionActive && m_state.floatingPending && LayerStack::IsValidIndex(layer.linkedLayer) &&
@@ -103,7 +105,9 @@ bool CVandDoc::ReorderLayers(int a, int b) {
 void CVandDoc::SetLayerName(int index, std::string_view utf8Name) {
     m_stack.SetName(index, Utf8ToUtf16(utf8Name));
     // A restore of the committed copy must not bring the old name back.
-    if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    if (!LayerStack::IsValidIndex(index)) return;
+    m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    m_history->UpdateStepLook(index, m_stack.Layer(index));
 }
 
 void CVandDoc::LookChanged(int index) {

@@ -9,6 +9,7 @@
 #include "document/CVandDoc.h"
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
+#include "document/FilterCommands.h"
 #include "document/LayerStack.h"
 #include "document/UndoHistory.h"
 
@@ -145,6 +146,7 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }
     RegisterColourDepthCommands(registry);
+    RegisterFilterCommands(registry);
     RegisterHistoryCommands(registry);
     RegisterAdjustmentCommands(registry);
 }

@@ -69,8 +69,8 @@ TEST(CliScript, UndoOfADeletionIsSavedWithTheLayerBack) {
                                                 "layers\nsave \"" + out + "\"\n");
     const test::CliResult r = RunCli("run " + QuotePath(script), true);
     ASSERT_EQ(r.status, 0) << r.out;
-    // The layer of the step undone to becomes current again.
-    EXPECT_EQ(r.out, "0 배경영상\n2 레이어 2 *\n0 배경영상\n1 레이어 1\n2 레이어 2 *\n");
+    // The layer that was current before the deletion becomes current again.
+    EXPECT_EQ(r.out, "0 배경영상\n2 레이어 2 *\n0 배경영상\n1 레이어 1 *\n2 레이어 2\n");
     const test::CliResult info = RunCli("info " + QuotePath(out));
     EXPECT_NE(info.out.find("\"slot\": 1"), std::string::npos) << info.out;
 }

@@ -460,7 +460,7 @@ private Q_SLOTS:
         };
         for (const auto& [id, label] : labels) QCOMPARE(Frame()->Action(id)->text(), QString::fromUtf8(label));
         QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
-        QVERIFY(!Enabled(cmd::kEmboss));
+        QVERIFY(!Enabled(cmd::kPictureFrame));
         QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
         QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));
