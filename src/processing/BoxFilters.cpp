@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "processing/VectorLanes.h"
+
 namespace quillory {
 
 namespace {
@@ -24,23 +26,6 @@ struct Divisors {
         for (int d = 1; d <= largest; ++d) reciprocal[size_t(d)] = (uint64_t(1) << 40) / uint64_t(d) + 1;
     }
 };
-
-// dst[i] += src[i] (or -=) over n lanes, sixteen bytes at a time.
-template <typename Lane, bool kAdd>
-void Accumulate(Lane* dst, const Lane* src, size_t n) {
-    typedef Lane Block __attribute__((vector_size(16)));
-    constexpr size_t kStep = 16 / sizeof(Lane);
-    size_t i = 0;
-    for (; i + kStep <= n; i += kStep) {
-        Block a, b;
-        std::memcpy(&a, dst + i, 16);
-        std::memcpy(&b, src + i, 16);
-        if (kAdd) a += b;
-        else a -= b;
-        std::memcpy(dst + i, &a, 16);
-    }
-    for (; i < n; ++i) dst[i] = kAdd ? Lane(dst[i] + src[i]) : Lane(dst[i] - src[i]);
-}
 
 // Running sums: each layer row becomes four lanes a pixel (blue, green, red, 1) or
 // zeros for a transparent pixel; the column sums over the window's rows follow the
@@ -78,10 +63,10 @@ bool BoxAverageIn(const LayerPlanesView& source, const LayerPlanes& destination,
             m[4 * x] = Lane(p[3 * x] * on), m[4 * x + 1] = Lane(p[3 * x + 1] * on);
             m[4 * x + 2] = Lane(p[3 * x + 2] * on), m[4 * x + 3] = on;
         }
-        Accumulate<Lane, true>(column, m, lanes);
+        AddScaled<Lane>(column, m, Lane(1), lanes);
     };
     auto leave = [&](int y) {
-        if (y >= 0 && y < height) Accumulate<Lane, false>(column, slot(y), lanes);
+        if (y >= 0 && y < height) AddScaled<Lane>(column, slot(y), Lane(-1), lanes);
     };
     for (int y = low; y <= high; ++y) enter(y);
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "processing/VectorLanes.h"
+
 namespace quillory {
 
 Kernel3x3 SharpenKernel() { return Kernel3x3{{-1, -1, -1, -1, 12, -1, -1, -1, -1}}; }
@@ -27,22 +29,6 @@ uint8_t GreyOf(int64_t sum, int weight) {
 // entries of unprocessed pixels are undefined. Each row's R + G + B is computed once;
 // the interior of a row is nine passes of multiply-add over those sums and one table
 // look-up, the few border pixels take the general rule.
-// acc[x] += weight × sums[x], eight or four lanes at a time.
-template <typename Sum>
-void AddScaled(Sum* acc, const Sum* sums, Sum weight, size_t n) {
-    typedef Sum Lanes __attribute__((vector_size(16)));
-    constexpr size_t kLanes = 16 / sizeof(Sum);
-    size_t i = 0;
-    for (; i + kLanes <= n; i += kLanes) {
-        Lanes a, b;
-        std::memcpy(&a, acc + i, 16);
-        std::memcpy(&b, sums + i, 16);
-        a += b * weight;
-        std::memcpy(acc + i, &a, 16);
-    }
-    for (; i < n; ++i) acc[i] = Sum(acc[i] + sums[i] * weight);
-}
-
 // Sums in 16 bits when the kernel keeps every partial sum inside them (the
 // filter menu's kernels do), else in 32 bits.
 template <typename Sum, typename Sink>

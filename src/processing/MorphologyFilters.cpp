@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "processing/ByteLanes.h"
+#include "processing/VectorLanes.h"
 
 namespace quillory {
 
