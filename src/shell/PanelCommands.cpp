@@ -302,9 +302,12 @@ void PanelCommands::Split(DocumentSession& doc, ChannelModel model) {
 }
 
 void PanelCommands::PaintOverlay(QPainter& painter, CVandView& view) {
-    const TransformSession& s = m_state.transform;
+    TransformSession& s = m_state.transform;
     const CVandDoc& doc = view.document().doc();
-    if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc) || !doc.IsLayerInList(s.slot)) return;
+    if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc)) return;
+    // Another layer chosen meanwhile: the handles start again on its corners.
+    if (s.slot != doc.CurrentLayer()) StartFreeTransform(s, doc, s.command);
+    if (!doc.IsLayerInList(s.slot)) return;
     QPolygonF outline;
     for (int k = 0; k < 4; ++k) {
         const HandlePoint h = HandleWindowPoint(s, doc, view.document().view(), k);
