@@ -45,7 +45,9 @@
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
+#include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
+#include "shell/PanelCommands.h"
 #include "shell/ProcessingCommands.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
@@ -232,7 +234,8 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     : QMainWindow(parent),
       m_programDir(std::move(programDir)),
       m_documentTarget(std::make_unique<DocumentTarget>(*this)),
-      m_processing(std::make_unique<ProcessingCommands>(*this)) {
+      m_processing(std::make_unique<ProcessingCommands>(*this)),
+      m_panels(std::make_unique<PanelCommands>(*this)) {
     setObjectName("CMainFrame");
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -245,6 +248,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         std::vector<CommandTarget*> chain;
         if (CVandView* view = ActiveView()) chain.push_back(view);
         chain.push_back(m_processing.get());
+        chain.push_back(m_panels.get());
         chain.push_back(m_documentTarget.get());
         chain.push_back(this);
         if (m_appTarget) chain.push_back(m_appTarget);
@@ -428,18 +432,11 @@ void CMainFrame::CreateToolBars() {
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, colours);
 
-    // The second dialog bar: the filter list; the filters themselves arrive with the processing commands.
-    auto* filters = new QToolBar(Label(shelltexts::kFilterBar), this);
-    filters->setObjectName("FilterBar");
-    filters->setAllowedAreas(Qt::AllToolBarAreas);
-    auto* list = new QComboBox(filters);
-    for (const MenuItem& menu : MainMenu().menus)
-        if (QString::fromUtf8(menu.label).startsWith(QString::fromUtf8("필터링")))
-            for (const MenuItem& item : menu.children)
-                if (item.id > 0) list->addItem(Label(item.label), item.id);
-    list->setEnabled(false);
-    filters->addWidget(list);
+    // The second dialog bar: the filter list; picking a filter opens its dialog.
+    auto* filters = new DlgBar_Thrs(this);
+    connect(filters, &DlgBar_Thrs::filterChosen, this, [this](int index) { m_processing->ChooseFilter(index); });
     addToolBar(Qt::TopToolBarArea, filters);
+    m_filterBar = filters;
     m_toolBars = {tools, colours, filters};
 
     QSettings settings;
@@ -606,6 +603,8 @@ void CMainFrame::DocumentChanged(DocumentSession* document) {
     RefreshLayerWindow();
     RefreshCommandStates();
 }
+
+PanelState& CMainFrame::panelState() { return m_panels->state(); }
 
 void CMainFrame::SetCurrentTool(int id) {
     if (id != m_currentTool) m_previousTool = m_currentTool;

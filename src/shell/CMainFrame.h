@@ -27,9 +27,12 @@ class QToolBar;
 namespace quillory {
 
 class CDlg_Layer;
+class PanelCommands;
+struct PanelState;
 class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
+class DlgBar_Thrs;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
@@ -83,7 +86,12 @@ public:
     void RefreshLayerWindow();
     void ToggleLayerWindow();
 
+    // The transform, colour-range and gradient panels and their tools' state.
+    PanelCommands& panels() { return *m_panels; }
+    PanelState& panelState();
+
     QProgressBar* progressBar() const { return m_progress; }
+    DlgBar_Thrs* filterBar() const { return m_filterBar; }
     QLabel* statusLabel() const { return m_status; }
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
@@ -117,6 +125,7 @@ private:
     CommandTarget* m_appTarget = nullptr;
     std::unique_ptr<DocumentTarget> m_documentTarget;
     std::unique_ptr<ProcessingCommands> m_processing;
+    std::unique_ptr<PanelCommands> m_panels;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;
@@ -124,6 +133,7 @@ private:
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
+    DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;
