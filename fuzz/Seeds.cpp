@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     std::string dir = argv[1];
     const int depths[] = {1, 4, 8, 24, 32};
-    const int formats[] = {1, 0, 2, 3};
+    const int formats[] = {1, 0, 2, 3, 9, 10};
     for (int depth : depths) {
         NyZazo p(7, 5, depth, 1);
         Fill(p);

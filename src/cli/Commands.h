@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/SaveOptions.h"
+
 namespace quillory::cli {
 
 using Args = std::vector<std::string>;
@@ -14,6 +16,11 @@ int RunNew(const Args& args);
 int RunScript(const Args& args);
 // info for a .qvx file: the header fields and the layer list.
 int RunQvxInfo(const std::string& path);
+
+// Takes --quality N, --compression NAME|LEVEL and --lossless out of args into the
+// options of the output's format (the last argument left); false (with the reason
+// on the error stream) when one does not fit that format or its range.
+bool TakeSaveOptions(Args& args, SaveOptions& options);
 
 // Value of "--name VALUE" in args (removed from args), or fallback.
 std::string TakeOption(Args& args, const std::string& name, const std::string& fallback = {});

@@ -53,9 +53,13 @@ bool ParseSize(const std::string& text, int& value) {
 
 }  // namespace
 
-int RunConvert(const Args& args) {
+int RunConvert(const Args& input) {
+    Args args = input;
+    SaveOptions options;
+    if (!TakeSaveOptions(args, options)) return 2;
     if (args.size() != 2) {
-        std::cerr << "usage: quillory-cli convert IN OUT\n";
+        std::cerr << "usage: quillory-cli convert IN OUT [--quality 1..100] [--compression default|lzw|deflate|none"
+                     " or 0..9] [--lossless]\n";
         return 2;
     }
     CliPlatform platform;
@@ -66,7 +70,7 @@ int RunConvert(const Args& args) {
         platform.Explain(document->LastError(), "cannot open file");
         return 1;
     }
-    if (!document->SaveDocument(args[1])) {
+    if (!document->SaveDocument(args[1], options)) {
         platform.Explain(document->LastError(), "cannot write file");
         return 1;
     }

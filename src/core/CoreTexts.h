@@ -73,4 +73,19 @@ inline constexpr const char* kPcxPlaneBits = "Can't handle more than 1 bit per p
 inline constexpr const char* kPcxPackedPlanes = "Can't handle packed pixels with more than 1 plane.";
 inline constexpr const char* kPcxShortLines = "PCX lines are shorter than the picture width";
 
+// PNG and WebP codecs.
+inline constexpr const char* kPngNotPng = "not a PNG file";
+// printf format with libpng's own message.
+inline constexpr const char* kPngDamagedFormat = "damaged PNG file: %s";
+inline constexpr const char* kPngTooShort = "PNG file is too short for the picture size it names";
+inline constexpr const char* kPngWriteFailed = "Write Error in PNG file";
+inline constexpr const char* kWebpNotWebp = "not a WebP file";
+inline constexpr const char* kWebpAnimated = "animated WebP files are not supported";
+// printf format with libwebp's reason.
+inline constexpr const char* kWebpDamagedFormat = "damaged WebP file: %s";
+inline constexpr const char* kWebpTooLarge = "WebP pictures are at most 16383 pixels wide and high";
+// printf format with libwebp's reason.
+inline constexpr const char* kWebpEncodeFailedFormat = "WebP encoding failed: %s";
+inline constexpr const char* kWebpWriteFailed = "Write Error in WebP file";
+
 }  // namespace quillory::texts

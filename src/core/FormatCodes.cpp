@@ -11,6 +11,8 @@
 #include "core/NyZazoGIF.h"
 #include "core/NyZazoJPG.h"
 #include "core/NyZazoPCX.h"
+#include "core/NyZazoPNG.h"
+#include "core/NyZazoWEBP.h"
 #include "core/NyZazoTIF.h"
 #include "core/PsdReader.h"
 
@@ -81,6 +83,10 @@ bool PcxSignature(const uint8_t* h, size_t n) { return n >= 3 && h[0] == 10 && h
 
 bool PsdSignature(const uint8_t* h, size_t n) { return StartsWith(h, n, "8BPS", 4); }
 
+bool PngSignature(const uint8_t* h, size_t n) { return StartsWith(h, n, "\x89PNG\r\n\x1a\n", 8); }
+
+bool WebpSignature(const uint8_t* h, size_t n) { return n >= 12 && StartsWith(h, n, "RIFF", 4) && std::memcmp(h + 8, "WEBP", 4) == 0; }
+
 const std::vector<FormatRow> kFormats = {
     {kFormatJpeg, "jpg", {"jpg", "jpeg", nullptr}, true, true, JpegSignature, DecodeWith<NyZazoJPG, false>,
      EncodeWith<NyZazoJPG>},
@@ -93,6 +99,10 @@ const std::vector<FormatRow> kFormats = {
     {kFormatPcx, "pcx", {"pcx", nullptr}, true, false, PcxSignature, DecodeWith<NyZazoPCX, false>, nullptr},
     {kFormatQvx, "qvx", {"qvx", nullptr}, true, true, nullptr, nullptr, nullptr},
     {kFormatPsd, "psd", {"psd", nullptr}, true, false, PsdSignature, DecodePsd, nullptr},
+    {kFormatPng, "png", {"png", nullptr}, true, true, PngSignature, DecodeWith<NyZazoPNG, false>,
+     EncodeWith<NyZazoPNG>},
+    {kFormatWebp, "webp", {"webp", nullptr}, true, true, WebpSignature, DecodeWith<NyZazoWEBP, false>,
+     EncodeWith<NyZazoWEBP>},
     {kFormatMzr, "mzr", {"mzr", nullptr}, false, false, nullptr, nullptr, nullptr},
 };
 

@@ -23,6 +23,9 @@ enum FormatCode : int {
     kFormatQvx = 5,
     kFormatMzr = 6,
     kFormatPsd = 7,
+    // 8 is the dialogs' "all pictures" row.
+    kFormatPng = 9,
+    kFormatWebp = 10,
 };
 
 // Bytes that automatic detection shows a signature check.

@@ -42,6 +42,12 @@ struct NyZazoInfo {
     uint8_t drawEnabled = 0;
     int32_t offsetX = 0;
     int32_t offsetY = 0;
+    // How a save compresses (a user's choice; the defaults write as always):
+    // TIFF compression code (0: by depth), zlib level of PNG (-1: the writer's own),
+    // and lossless WebP for pictures without opacity.
+    uint16_t tiffCompression = 0;
+    int8_t pngLevel = -1;
+    uint8_t webpLossless = 0;
 };
 
 struct IntRect {

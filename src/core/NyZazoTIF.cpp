@@ -363,16 +363,24 @@ bool NyZazoTIF::WriteTiffPage(TIFF* tif, bool multiPage, int pageNumber, int pag
         }
         TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue);
     }
-    const uint16_t compression = depth == 1   ? COMPRESSION_CCITTFAX3
-                                 : depth == 8 ? COMPRESSION_PACKBITS
-                                 : depth >= 24 ? COMPRESSION_JPEG
-                                               : COMPRESSION_NONE;
+    // A compression the save chose replaces the one of the depth.
+    const uint16_t compression = tiffCompression ? tiffCompression
+                                 : depth == 1    ? COMPRESSION_CCITTFAX3
+                                 : depth == 8    ? COMPRESSION_PACKBITS
+                                 : depth >= 24   ? COMPRESSION_JPEG
+                                                 : COMPRESSION_NONE;
     if (!TIFFSetField(tif, TIFFTAG_COMPRESSION, compression)) return false;
+    if (compression == COMPRESSION_LZW || compression == COMPRESSION_ADOBE_DEFLATE) {
+        // Strips of several rows give the dictionary something to work on; colour
+        // compresses better as differences to the left neighbour.
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+        if (depth >= 24) TIFFSetField(tif, TIFFTAG_PREDICTOR, uint16_t(PREDICTOR_HORIZONTAL));
+    }
 
     // Scan lines go through a work line: codecs may change the buffer they are given,
     // and the encoder only borrows the picture's pixels.
     std::vector<uint8_t> line(size_t(rowBytes) + 8);
-    if (depth >= 24) {
+    if (compression == COMPRESSION_JPEG) {
         // jpegQuality starts at 150; the library's scale ends at 100.
         TIFFSetField(tif, TIFFTAG_JPEGQUALITY, std::min<int>(jpegQuality, 100));
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(8));

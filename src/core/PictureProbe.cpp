@@ -1,5 +1,7 @@
 #include "core/PictureProbe.h"
 
+#include <webp/decode.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -192,6 +194,31 @@ bool ProbePsd(ImageStream& s, PictureDimensions& out) {
     return Done(out, Be32(h + 18), Be32(h + 14), 24);
 }
 
+// The header chunk: width, height, bit depth and colour type. Palette and grey
+// pictures stay indexed (2 bits widen to 4), 16-bit grey becomes 8 bits, colour
+// 24 and colour or grey with an opacity channel 32.
+bool ProbePng(ImageStream& s, PictureDimensions& out) {
+    uint8_t h[33];
+    if (!ReadAt(s, 0, h, sizeof h) || std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(h + 12, "IHDR", 4) != 0)
+        return false;
+    const int bitDepth = h[24], colourType = h[25];
+    int depth = 32;
+    if (colourType == 3 || (colourType == 0 && bitDepth <= 8)) depth = bitDepth == 2 ? 4 : bitDepth;
+    else if (colourType == 0) depth = 8;
+    else if (colourType == 2) depth = 24;
+    return Done(out, Be32(h + 16), Be32(h + 20), depth);
+}
+
+// The library reads the size and opacity from the first chunk headers.
+bool ProbeWebp(ImageStream& s, PictureDimensions& out) {
+    uint8_t h[64];
+    if (s.Seek(0, SEEK_SET) != 0) return false;
+    const size_t n = s.Read(h, 1, sizeof h);
+    WebPBitstreamFeatures features;
+    if (n < 12 || std::memcmp(h, "RIFF", 4) != 0 || WebPGetFeatures(h, n, &features) != VP8_STATUS_OK) return false;
+    return Done(out, features.width, features.height, features.has_alpha ? 32 : 24);
+}
+
 }  // namespace
 
 bool ProbePicture(ImageStream& stream, int formatCode, PictureDimensions& out) {
@@ -202,6 +229,8 @@ bool ProbePicture(ImageStream& stream, int formatCode, PictureDimensions& out) {
         case kFormatTiff: return ProbeTiff(stream, out);
         case kFormatPcx: return ProbePcx(stream, out);
         case kFormatPsd: return ProbePsd(stream, out);
+        case kFormatPng: return ProbePng(stream, out);
+        case kFormatWebp: return ProbeWebp(stream, out);
         default: return false;
     }
 }

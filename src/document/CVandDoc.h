@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/NyZazo.h"
+#include "core/SaveOptions.h"
 #include "document/Compositor.h"
 #include "document/DocumentState.h"
 #include "document/LayerStack.h"
@@ -123,7 +124,7 @@ public:
     // Lifecycle (see DocumentIO).
     bool NewDocument(const NewPictureSettings& settings);
     bool OpenDocument(const std::string& path);
-    bool SaveDocument(const std::string& path);
+    bool SaveDocument(const std::string& path, const SaveOptions& options = {});
     // A one-layer document from a picture; alphaFill is the layer's opacity.
     bool BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);
     // After a reader filled the table: number, current layer, 24 bits, kind 1, first step.

@@ -12,12 +12,14 @@
 
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
+#include "core/SaveOptions.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
 #include "document/Compositor.h"
 #include "document/DocumentBudget.h"
 #include "document/DocumentTexts.h"
 #include "document/LayerTransfer.h"
+#include "document/PictureOpacity.h"
 #include "document/QvxFormat.h"
 #include "document/Utf16.h"
 #include "processing/ColourDepth.h"
@@ -101,9 +103,11 @@ bool SaveNative(CVandDoc& document, const std::string& path) {
 
 // Writes the flat picture; it then stays as the composite's information (resolution,
 // format type), its pixels released.
-bool WritePicture(CVandDoc& document, std::unique_ptr<NyZazo> picture, const std::string& path, int type) {
+bool WritePicture(CVandDoc& document, std::unique_ptr<NyZazo> picture, const std::string& path, int type,
+                  const SaveOptions& options) {
     const DocumentHeader& header = document.Header();
     picture->lastError[0] = '\0';
+    ApplySaveOptions(options, type, *picture);
     // Every picture file keeps the resolution the document was opened with.
     picture->SetDpiX(header.dpiX);
     picture->SetDpiY(header.dpiY);
@@ -124,10 +128,10 @@ bool GifPalette(const DocumentHeader& header, const std::vector<uint32_t>& flat,
     return true;
 }
 
-bool SaveImage(CVandDoc& document, const std::string& path, int type) {
+bool SaveImage(CVandDoc& document, const std::string& path, int type, const SaveOptions& options) {
     auto plain = std::make_unique<NyZazo>();
-    if (type != kFormatGif && DocumentIO::PlainLayerPicture(document, *plain))
-        return WritePicture(document, std::move(plain), path, type);
+    if (type != kFormatGif && DocumentIO::PlainLayerPicture(document, *plain, KeepsOpacity(type)))
+        return WritePicture(document, std::move(plain), path, type, options);
     std::vector<uint32_t> flat;
     if (!document.FlattenForSaving(flat)) {
         Show(texts::kConversionFailed);
@@ -158,15 +162,30 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type) {
         header.bitsPerPixel = bitsPerPixel;
         header.imageSize = imageSize;
     } else {
-        converted = Compositor::BufferToImage(header, flat, *picture);
+        // Transparent parts stay transparent in the formats that keep opacity.
+        converted = (KeepsOpacity(type) && FlatPictureWithOpacity(flat, header.width, header.height, *picture)) ||
+                    Compositor::BufferToImage(header, flat, *picture);
     }
     if (!converted) return false;
-    return WritePicture(document, std::move(picture), path, type);
+    return WritePicture(document, std::move(picture), path, type, options);
+}
+
+// The layer's colours with its opacity plane as the fourth bytes.
+bool LayerWithOpacity(const LayerRecord& layer, const DocumentHeader& header, NyZazo& picture) {
+    if (!picture.CreateForWriting(header.width, header.height, 32, header.formatType)) return false;
+    for (int y = 0; y < header.height; ++y) {
+        const uint8_t* colour = layer.PixelRow(y);
+        const uint8_t* alpha = layer.AlphaRow(y);
+        uint8_t* out = picture.Row(y);
+        for (int x = 0; x < header.width; ++x, colour += 3, out += 4)
+            out[0] = colour[0], out[1] = colour[1], out[2] = colour[2], out[3] = alpha[x];
+    }
+    return true;
 }
 
 }  // namespace
 
-bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
+bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture, bool keepOpacity) {
     const DocumentHeader& header = document.Header();
     const int slot = document.HeadLayer();
     if (!LayerStack::IsValidIndex(slot) || header.bitsPerPixel != 24 || header.colourCount != 0) return false;
@@ -179,7 +198,7 @@ bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
     // Opaque everywhere: the blend of a lone layer is then its own colour, trunc(1.0 × colour).
     uint8_t opaque = 255;
     for (uint8_t a : layer.alpha) opaque &= a;
-    if (opaque != 255) return false;
+    if (opaque != 255) return keepOpacity && LayerWithOpacity(layer, header, picture);
     if (!picture.Create(header.width, header.height, 24, header.formatType) ||
         size_t(picture.header.biSizeImage) != layer.pixels.size())
         return false;
@@ -265,6 +284,9 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     }
     const PictureDimensions size{picture.Width(), picture.Height(), picture.BitCount()};
     if (!WithinBudget(document, size.width, size.height, EstimateOpenBytes(size))) return false;
+    // Opacity the picture carries goes to the layer's opacity plane.
+    std::vector<uint8_t> opacity;
+    const bool translucent = TakePictureOpacity(picture, opacity);
     auto composite = std::make_unique<NyZazo>();
     composite->TakeOver(picture);
     if (!composite->dib) return false;
@@ -313,6 +335,7 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
         for (int storedY = 0; storedY < h; ++storedY)
             std::memcpy(layer.PixelRow(storedY), image.Row(storedY), rowBytes);
     }
+    if (translucent && opacity.size() == layer.alpha.size()) layer.alpha = std::move(opacity);
     // The layer holds the pixels now; the composite keeps only the picture's information.
     state.composite->Destroy();
     state.header.originX = layer.x;
@@ -482,7 +505,7 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
     return BuildFromImage(document, picture, path, 255);
 }
 
-bool DocumentIO::Save(CVandDoc& document, const std::string& path) {
+bool DocumentIO::Save(CVandDoc& document, const std::string& path, const SaveOptions& options) {
     const int type = FormatFromExtension(ExtensionOf(path));
     document.SetLastError({});
     bool saved = false;
@@ -491,7 +514,9 @@ bool DocumentIO::Save(CVandDoc& document, const std::string& path) {
         case kFormatBmp:
         case kFormatJpeg:
         case kFormatGif:
-        case kFormatTiff: saved = SaveImage(document, path, type); break;
+        case kFormatTiff:
+        case kFormatPng:
+        case kFormatWebp: saved = SaveImage(document, path, type, options); break;
         default: return false;  // PCX and PSD are read only; measurement files belong to the measuring side
     }
     if (saved) {

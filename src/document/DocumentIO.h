@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/NyZazo.h"
+#include "core/SaveOptions.h"
 #include "processing/ColourDepth.h"
 
 namespace quillory {
@@ -24,12 +25,15 @@ class DocumentIO {
 public:
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
     static bool Open(CVandDoc& document, const std::string& path);
-    static bool Save(CVandDoc& document, const std::string& path);
+    // Picture formats are written with the options of their format.
+    static bool Save(CVandDoc& document, const std::string& path, const SaveOptions& options = {});
 
     // The flat picture of a document that is one plain layer (shown, opaque everywhere,
     // no transparency or shadow, covering the picture exactly) is that layer's pixel
     // plane: `picture` becomes a copy of it. False (nothing made) for any other document.
-    static bool PlainLayerPicture(const CVandDoc& document, NyZazo& picture);
+    // With keepOpacity a layer with see-through parts gives a 32-bit picture whose fourth
+    // bytes are its opacity plane.
+    static bool PlainLayerPicture(const CVandDoc& document, NyZazo& picture, bool keepOpacity = false);
 
     static bool BuildFromImage(CVandDoc& document, NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);
     static void FinishOpening(CVandDoc& document, int layer);

@@ -43,6 +43,7 @@
 #include "shell/CChildFrame.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
+#include "shell/CDlg_SaveOptions.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
 #include "shell/DlgBar_Thrs.h"
@@ -258,6 +259,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     // The transparency display starts at 3 before the stored settings are read.
     m_env.transparencyDisplay = kTransparencyDisplayAtStart;
     LoadEnvironment(m_programDir, m_env);
+    m_saveOptions = LoadSaveOptions(m_programDir.string());
 
     CreateActions();
     CreateMenus();
@@ -564,15 +566,30 @@ QString CMainFrame::PromptSavePath(DocumentSession& document) {
     return QString::fromStdString(DocumentIO::CompleteSaveName(chosen.toStdString(), formatType));
 }
 
+bool CMainFrame::AskSaveOptions(int formatType) {
+    if (!HasSaveOptions(formatType)) return true;
+    SaveOptions chosen = m_saveOptions;
+    const bool accepted = saveOptionsPrompt ? saveOptionsPrompt(formatType, chosen)
+                                            : CDlg_SaveOptions::Ask(this, formatType, chosen);
+    if (!accepted) return false;
+    if (!(chosen == m_saveOptions)) {
+        m_saveOptions = Clamped(chosen);
+        // The choice is kept at once; a settings file that cannot be written costs only the memory of it.
+        (void)StoreSaveOptions(m_programDir.string(), m_saveOptions);
+    }
+    return true;
+}
+
 bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     QString path = QString::fromStdString(document.path());
     const bool writable = !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString()));
     if (saveAs || !writable) {
         path = PromptSavePath(document);
         if (path.isEmpty()) return false;
+        if (!AskSaveOptions(FormatFromExtension(ExtensionOf(path.toStdString())))) return false;
     }
     const bool existed = QFile::exists(path);
-    if (!document.doc().SaveDocument(path.toStdString())) {
+    if (!document.doc().SaveDocument(path.toStdString(), m_saveOptions)) {
         // A failed save under a new name leaves no partial file behind.
         if (!existed) QFile::remove(path);
         return false;

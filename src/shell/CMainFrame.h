@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/SaveOptions.h"
 #include "shell/CommandRouter.h"
 #include "shell/DocumentSession.h"
 #include "shell/EnvSettings.h"
@@ -101,6 +102,10 @@ public:
     bool CloseAllDocuments();
     // Hooks for tests: the save-as prompt and the dialogs can be answered without showing.
     std::function<QString(const QString& proposed)> savePathPrompt;
+    // The save options dialog of a format (false: the save is cancelled).
+    std::function<bool(int formatType, SaveOptions& options)> saveOptionsPrompt;
+    // The last save options chosen, kept in their settings file.
+    const SaveOptions& saveOptions() const { return m_saveOptions; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,9 +122,12 @@ private:
     void OnSubWindowActivated(QMdiSubWindow* window);
     bool CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled);
     QString PromptSavePath(DocumentSession& document);
+    // The options dialog of a format that takes options; false when cancelled.
+    bool AskSaveOptions(int formatType);
 
     std::filesystem::path m_programDir;
     EnvSettings m_env;
+    SaveOptions m_saveOptions;
     NewPictureSettings m_newPicture;
     CommandRouter m_router;
     CommandTarget* m_appTarget = nullptr;
