@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-nanum
   xvfb xauth x11-utils
   libpng-dev
+  libwebp-dev
   python3-pil imagemagick
 )
 

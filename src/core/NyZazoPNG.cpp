@@ -205,6 +205,8 @@ bool ReadPng(PngJob& job, NyZazoPNG& out) {
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     if (!out.CreateForWriting(int(width), int(height), plan.depth, kFormatPng)) return out.Fail(texts::kCannotAllocate);
+    // libpng leaves the bits after the last pixel of a partly used byte alone: they start clear.
+    if (plan.depth < 8) std::memset(out.bits, 0, out.header.biSizeImage);
     // Every row is read into the picture as it is; a wider row than planned would be a fault here.
     if (png_get_rowbytes(png, info) > out.rowBytes) return out.Fail(texts::kUnsupportedOperation);
     SetReadPalette(png, info, plan, out);
@@ -313,6 +315,7 @@ bool WritePng(PngJob& job, NyZazoPNG& picture) {
 
 bool HasOpacity(const NyZazo& picture) {
     if (picture.BitCount() != 32 || !picture.bits) return false;
+    if (picture.formatType == kFormatPng || picture.formatType == kFormatWebp) return true;
     const int width = picture.Width();
     for (int y = 0; y < picture.Height(); ++y) {
         const uint8_t* row = picture.Row(y);

@@ -21,8 +21,9 @@ public:
     static constexpr uint64_t kMaxDeflateRatio = 1032;
 };
 
-// True when a 32-bit picture carries opacity in its fourth bytes. All zeros mean
-// the bytes are unused (as in 32-bit bitmaps): such a picture is opaque.
+// True when a 32-bit picture carries opacity in its fourth bytes: always for one
+// read from or made for a format that keeps opacity (PNG, WebP); for any other, all
+// zeros mean the bytes are unused (as in 32-bit bitmaps) and the picture is opaque.
 bool HasOpacity(const NyZazo& picture);
 
 }  // namespace quillory

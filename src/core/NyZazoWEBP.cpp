@@ -93,6 +93,8 @@ bool NyZazoWEBP::Decode(ImageStream& stream) {
     const long at = stream.Tell(), end = stream.Size();
     if (at < 0 || end < at) return Fail(texts::kTruncatedFile);
     const uint64_t named = uint64_t(Le32(head + 4)) + 8;
+    // A RIFF size that does not even cover the "WEBP" mark names no picture.
+    if (named < kRiffHeaderBytes) return FailDecode(*this, VP8_STATUS_BITSTREAM_ERROR);
     const uint64_t total = std::min<uint64_t>(named, uint64_t(end - at) + kRiffHeaderBytes);
     std::vector<uint8_t> data;
     try {

@@ -172,7 +172,8 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type, const Save
 
 // The layer's colours with its opacity plane as the fourth bytes.
 bool LayerWithOpacity(const LayerRecord& layer, const DocumentHeader& header, NyZazo& picture) {
-    if (!picture.CreateForWriting(header.width, header.height, 32, header.formatType)) return false;
+    // Made for a format that keeps opacity, so even a layer transparent everywhere is written so.
+    if (!picture.CreateForWriting(header.width, header.height, 32, kFormatPng)) return false;
     for (int y = 0; y < header.height; ++y) {
         const uint8_t* colour = layer.PixelRow(y);
         const uint8_t* alpha = layer.AlphaRow(y);

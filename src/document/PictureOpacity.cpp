@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/FormatCodes.h"
+#include "core/NyZazoPNG.h"
 
 namespace quillory {
 
@@ -15,6 +16,7 @@ bool TakePictureOpacity(NyZazo& picture, std::vector<uint8_t>& opacity) {
     const int width = picture.Width(), height = picture.Height(), depth = picture.BitCount();
     const bool indexed = depth <= 8 && KeepsOpacity(picture.formatType) && picture.transparentIndex >= 0;
     if (depth != 32 && !indexed) return false;
+    const bool carried = indexed || HasOpacity(picture);
     try {
         opacity.assign(size_t(width) * size_t(height), 255);
     } catch (const std::bad_alloc&) {
@@ -36,7 +38,7 @@ bool TakePictureOpacity(NyZazo& picture, std::vector<uint8_t>& opacity) {
         if (seen == 255) opacity.clear();
         return seen != 255;
     }
-    // A 32-bit picture becomes 24-bit either way; all-zero fourth bytes carry no opacity.
+    // A 32-bit picture becomes 24-bit either way.
     NyZazo colour;
     if (!colour.CreateForWriting(width, height, 24, picture.formatType)) return false;
     colour.CopyInfo(picture);
@@ -46,8 +48,7 @@ bool TakePictureOpacity(NyZazo& picture, std::vector<uint8_t>& opacity) {
         for (int x = 0; x < width; ++x, in += 4, out += 3) out[0] = in[0], out[1] = in[1], out[2] = in[2];
     }
     picture.TakeOver(colour);
-    const bool unused = std::all_of(opacity.begin(), opacity.end(), [](uint8_t a) { return a == 0; });
-    if (seen == 255 || unused) {
+    if (seen == 255 || !carried) {
         opacity.clear();
         return false;
     }
@@ -57,6 +58,7 @@ bool TakePictureOpacity(NyZazo& picture, std::vector<uint8_t>& opacity) {
 bool FlatPictureWithOpacity(const std::vector<uint32_t>& flat, int width, int height, NyZazo& picture) {
     if (width <= 0 || height <= 0 || flat.size() != size_t(width) * size_t(height)) return false;
     const bool opaque = std::all_of(flat.begin(), flat.end(), [](uint32_t p) { return (p >> 24) == 255; });
+    // Made for a format that keeps opacity: a picture transparent everywhere stays so.
     if (opaque || !picture.CreateForWriting(width, height, 32, kFormatPng)) return false;
     for (int top = 0; top < height; ++top) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(flat.data() + size_t(top) * size_t(width));

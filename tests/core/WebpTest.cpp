@@ -154,10 +154,14 @@ TEST(Webp, HostileFilesFailWithAClearTextAndLeaveTheTargetAlone) {
     std::vector<uint8_t> lying(good.begin(), good.begin() + 40);
     lying[4] = lying[5] = lying[6] = 0xFF, lying[7] = 0x7F;
     expectFailure(lying, texts::kTruncatedFile);
+    // Found by the fuzz target: a RIFF size smaller than the header itself.
+    expectFailure({'R', 'I', 'F', 'F', 2, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', 'L', 0, 0}, "damaged WebP file");
     std::vector<uint8_t> damaged = good;
     for (size_t i = 40; i < damaged.size(); i += 3) damaged[i] ^= 0xA5;
     NyZazo target;
-    if (!DecodeWebp(damaged, target)) EXPECT_NE(target.lastError[0], '\0');
+    if (!DecodeWebp(damaged, target)) {
+        EXPECT_NE(target.lastError[0], '\0');
+    }
 }
 
 TEST(Webp, FilesPillowWritesDecodeAsPillowDecodesThemAndPillowReadsOurs) {

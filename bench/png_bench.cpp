@@ -1,0 +1,58 @@
+// PNG and WebP decode and encode of the peers' 4000 × 3000 photograph. The decoders
+// read the files another program wrote (png_peers.sh makes them with Pillow at its
+// defaults); the encoders write the photograph at Quillory's defaults into memory.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "PeerPicture.h"
+#include "core/FormatCodes.h"
+#include "core/ImageStream.h"
+#include "core/NyZazo.h"
+
+using namespace quillory;
+
+namespace {
+
+void Decode(benchmark::State& state, const char* name, int code) {
+    const std::string path = bench::PeerDir() + "/" + name;
+    for (auto _ : state) {
+        NyZazo picture;
+        if (!picture.Load(path, code)) {
+            state.SkipWithError((path + ": " + picture.lastError).c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(picture.bits);
+    }
+}
+
+void Encode(benchmark::State& state, int code, bool lossless) {
+    NyZazo& photo = bench::PeerPhoto();
+    photo.webpLossless = lossless ? 1 : 0;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        ImageStream out(ImageStream::kMemory);
+        if (!photo.Encode(out, code)) {
+            state.SkipWithError(photo.lastError);
+            return;
+        }
+        bytes = out.size();
+    }
+    photo.webpLossless = 0;
+    state.counters["bytes"] = double(bytes);
+}
+
+void BM_PngDecode(benchmark::State& state) { Decode(state, "photo_L.png", kFormatPng); }
+void BM_PngEncode(benchmark::State& state) { Encode(state, kFormatPng, false); }
+void BM_WebpDecode(benchmark::State& state) { Decode(state, "photo_L.webp", kFormatWebp); }
+void BM_WebpEncode(benchmark::State& state) { Encode(state, kFormatWebp, false); }
+void BM_WebpLosslessDecode(benchmark::State& state) { Decode(state, "photo_L_lossless.webp", kFormatWebp); }
+void BM_WebpLosslessEncode(benchmark::State& state) { Encode(state, kFormatWebp, true); }
+BENCHMARK(BM_PngDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PngEncode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WebpDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WebpEncode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WebpLosslessDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WebpLosslessEncode)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
