@@ -38,6 +38,7 @@
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
 #include "document/SelectionMask.h"
+#include "ModalAnswer.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
@@ -127,7 +128,7 @@ private Q_SLOTS:
 
     void commandLineFileIsShownWithItsPixels() {
         Start({m_picture});
-        QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(shelltexts::kAppTitle));
+        QCOMPARE(Frame()->windowTitle(), QString::fromUtf8("Quillory 3.72 - pic.bmp"));
         QCOMPARE(Frame()->Views().size(), 1);
         QCOMPARE(QString::fromStdString(View()->document().title()), QString("pic.bmp"));
         const QImage shot = Grab();
@@ -200,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(View()->verticalScrollBar()->value(), 0);
     }
 
-    void zoomToolClickInAScrolledViewBringsTheClickedPixelToTheMiddle() {
+    void zoomToolClickInAScrolledViewKeepsTheClickedPixelUnderThePointer() {
         const QString big = m_dir.filePath("big.bmp");
         QVERIFY(WritePicture(big, 400, 300));
         Start({big});
@@ -215,10 +216,18 @@ private Q_SLOTS:
         QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(150, 100));
         QCOMPARE(doc.view().zoom, 2.0f);
         QCOMPARE(View()->viewport()->size(), QSize(200, 150));
-        // The anchor is the clicked pixel of the picture, not the window point.
-        QCOMPARE(View()->scrollGeometry().x, 2 * 250 - 100);
-        QCOMPARE(View()->scrollGeometry().y, 2 * 180 - 75);
-        QCOMPARE(Grab().pixel(100, 75), PictureColour(250, 180));
+        // Picture pixel (250, 180) was under the pointer at (150, 100) and stays there.
+        QCOMPARE(View()->scrollGeometry().x, 2 * 250 - 150);
+        QCOMPARE(View()->scrollGeometry().y, 2 * 180 - 100);
+        const QImage shot = Grab();
+        QCOMPARE(shot.pixel(150, 100), PictureColour(250, 180));
+        QCOMPARE(shot.pixel(151, 101), PictureColour(250, 180));
+        QCOMPARE(shot.pixel(152, 100), PictureColour(251, 180));
+        // The zoom-in button stays pressed while the tool waits for the next click.
+        QVERIFY(Enabled(cmd::kZoomIn));
+        QVERIFY(Frame()->Action(cmd::kZoomIn)->isChecked());
+        Trigger(cmd::kToolMove);
+        QVERIFY(!Frame()->Action(cmd::kZoomIn)->isChecked());
     }
 
     void transparentPixelsShowTheHatchOfTheEnvironmentsChoice() {
@@ -227,16 +236,17 @@ private Q_SLOTS:
         Frame()->newPicture().width = 40;
         Frame()->newPicture().height = 40;
         QVERIFY(Frame()->NewDocument());
-        SetClientSize(100, 100);
+        SetClientSize(200, 140);
         const InclusiveRect r = View()->document().view().pictureRect;
-        QCOMPARE(r.left, 30);
+        QCOMPARE(r.left, 80);
+        QCOMPARE(r.top, 50);
         auto lines = [&](int x, int y) { return Grab().pixel(x, y) == (kHatchLine | 0xFF000000u); };
         // Style 3 at the start: backward diagonals, x + y = 7 (mod 8).
         QCOMPARE(Frame()->env().transparencyDisplay, 3);
-        QVERIFY(lines(33, 38) && !lines(33, 39));
+        QVERIFY(lines(83, 52) && !lines(83, 53));
         Frame()->env().transparencyDisplay = 0;  // horizontal lines on every eighth row
         View()->viewport()->update();
-        QVERIFY(!lines(33, 38) && lines(33, 39) && lines(50, 39) && !lines(50, 40));
+        QVERIFY(!lines(83, 54) && lines(83, 55) && lines(100, 55) && !lines(100, 56));
     }
 
     void fitToWindowStretchesThePicture() {
@@ -345,7 +355,14 @@ private Q_SLOTS:
         Trigger(cmd::kLayerDelete);
         QCoreApplication::processEvents();
         QCOMPARE(window->layerList()->count(), 1);
-        QVERIFY(!Enabled(cmd::kLayerDelete));
+        // Deleting the last layer runs and says why nothing happened.
+        QVERIFY(Enabled(cmd::kLayerDelete));
+        const size_t before = m_app->platform().shownMessages().size();
+        Trigger(cmd::kLayerDelete);
+        QCOMPARE(View()->document().doc().CountLayers(), 1);
+        QCOMPARE(int(m_app->platform().shownMessages().size() - before), 1);
+        QCOMPARE(QString::fromStdString(m_app->platform().shownMessages().back()),
+                 QString::fromUtf8("레이어가 1개 밖에 없습니다"));
     }
 
     void historyButtonsUndoAndRedoThroughTheCommands() {
@@ -404,7 +421,7 @@ private Q_SLOTS:
         };
         m_app->platform().SetScriptedAnswers({MessageAnswer::Yes});
         QVERIFY(Frame()->close());
-        QCOMPARE(proposed, QString("pic.bmp.qvx"));
+        QCOMPARE(proposed, QString("pic.qvx"));
         QVERIFY(QFileInfo::exists(saved));
         QVERIFY(Frame()->Views().isEmpty());
 
@@ -470,13 +487,13 @@ private Q_SLOTS:
                 if (!action->isSeparator()) shown << action->text();
             return shown;
         };
-        QCOMPARE(texts(CanvasContextMenu()), QString::fromUtf8("확대|축소|선택해제|복사|붙여넣기|되돌리기|다시하기").split('|'));
+        QCOMPARE(texts(CanvasContextMenu()), QString::fromUtf8("확대|축소|선택/명령 해제|복사|붙이기|실행취소|실행반복").split('|'));
         QCOMPARE(texts(MeasureContextMenu()),
                  QString::fromUtf8("벡터 연속 측정 해제|영역 선택 해제|벡터 편집 취소|벡터 편집 반복|확대|축소|"
                                    "분석 환경 설정|영역복사|영역붙이기")
                      .split('|'));
         QCOMPARE(texts(LayerContextMenu()),
-                 QString::fromUtf8("복사|붙여넣기|복제 레이어 만들기|레이어삭제|레이어추가|레이어 이름 변경|떡그림만들기|"
+                 QString::fromUtf8("복사|붙이기|복제 레이어 만들기|레이어삭제|레이어추가|레이어 이름 변경|떡그림만들기|"
                                    "레스터 형식으로 변환")
                      .split('|'));
         // The main menu keeps its labels with the key names.
@@ -619,13 +636,12 @@ private Q_SLOTS:
 
     void environmentSamplesPrintingAndProgress() {
         Start({m_picture});
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<CDlg_SetEnvironment*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
+        ANSWER_NEXT_MODAL(CDlg_SetEnvironment, [](CDlg_SetEnvironment* dialog) {
             dialog->gridSpacingField()->setValue(24);
             dialog->accept();
         });
         Trigger(cmd::kEnvironment);
+        RETURN_IF_ANSWER_FAILED();
         QCOMPARE(Frame()->env().gridSpacing, -24);  // still hidden
 
         Frame()->Dispatch(cmd::kLoadBitmapSample);
@@ -653,9 +669,7 @@ private Q_SLOTS:
         Start({});
         QCOMPARE(Frame()->Views().size(), 1);  // an empty command line makes a new picture
         QCOMPARE(View()->document().Width(), 450);
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<CDlg_NewImage*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
+        ANSWER_NEXT_MODAL(CDlg_NewImage, [](CDlg_NewImage* dialog) {
             QCOMPARE(dialog->windowTitle(), QString::fromUtf8(texts::kNewPictureTitle));
             QCOMPARE(dialog->nameField()->text(), QString::fromUtf8(texts::kUntitledPicture));
             dialog->widthField()->setValue(120);
@@ -664,6 +678,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         Trigger(cmd::kFileNew);
+        RETURN_IF_ANSWER_FAILED();
         QCOMPARE(Frame()->Views().size(), 2);
         QCOMPARE(View()->document().Width(), 120);
         QCOMPARE(View()->document().Height(), 5000);
