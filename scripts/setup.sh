@@ -13,7 +13,7 @@ PACKAGES=(
   libsane-dev sane-utils libsane1
   libxlsxwriter-dev
   fonts-nanum
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils openbox xdotool
   libpng-dev
   python3-pil imagemagick
 )

@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -37,8 +38,16 @@ CDlg_LayerEffect::CDlg_LayerEffect(const ShadowSettings& initial, QWidget* paren
     grid->addWidget(new QLabel(QString::fromUtf8(shelltexts::kEffectSize), this), 0, 0);
     grid->addWidget(m_size, 0, 1);
     grid->addWidget(m_slider, 1, 0, 1, 2);
-    auto* scale = new QLabel(QString::fromUtf8(shelltexts::kEffectSliderScale), this);
+    // The marks under the slider, spread along it.
+    auto* scale = new QWidget(this);
     scale->setObjectName("sliderScale");
+    auto* marks = new QHBoxLayout(scale);
+    marks->setContentsMargins(0, 0, 0, 0);
+    const QStringList numbers = QString::fromUtf8(shelltexts::kEffectSliderScale).split(' ');
+    for (int i = 0; i < numbers.size(); ++i) {
+        if (i > 0) marks->addStretch();
+        marks->addWidget(new QLabel(numbers[i], scale));
+    }
     grid->addWidget(scale, 2, 0, 1, 2);
 
     m_swatch = new QToolButton(this);

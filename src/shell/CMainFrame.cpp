@@ -297,20 +297,21 @@ void CMainFrame::RefreshTitles() {
             list[i]->setWindowTitle(list.size() == 1 ? title
                                                      : QString(Label(shelltexts::kChildTitleFormat)).arg(title).arg(i + 1));
     }
-    const QString wanted = FrameTitle();
-    if (windowTitle() != wanted) {
+    m_frameTitle = FrameTitle();
+    if (windowTitle() != m_frameTitle) {
         m_applyingTitle = true;
-        setWindowTitle(wanted);
+        setWindowTitle(m_frameTitle);
         m_applyingTitle = false;
     }
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    // A maximised child writes its own "frame - [child]" title into the frame; the frame keeps its own.
-    if (event->type() == QEvent::WindowTitleChange && !m_applyingTitle && windowTitle() != FrameTitle()) {
+    // A maximised child writes its own "frame - [child]" title into the frame (and the
+    // frame's old title back when restored); the frame keeps the title it chose last.
+    if (event->type() == QEvent::WindowTitleChange && !m_applyingTitle && windowTitle() != m_frameTitle) {
         m_applyingTitle = true;
-        setWindowTitle(FrameTitle());
+        setWindowTitle(m_frameTitle);
         m_applyingTitle = false;
     }
 }
@@ -656,6 +657,14 @@ bool CMainFrame::OpenDocument(const QString& path) {
     return true;
 }
 
+QString CMainFrame::OpenFolder() const {
+    if (!m_env.defaultFolder.empty()) return QString::fromStdString(m_env.defaultFolder);
+    // Without the samples folder: where the last picture came from, else the user's home.
+    const QStringList recent = RecentFiles();
+    if (!recent.isEmpty() && QFileInfo(recent.first()).dir().exists()) return QFileInfo(recent.first()).absolutePath();
+    return QDir::homePath();
+}
+
 QString CMainFrame::PromptSavePath(DocumentSession& document) {
     // "flower.jpg" is proposed as "flower.qvx", not "flower.jpg.qvx".
     QString title = QString::fromStdString(document.title());
@@ -665,7 +674,10 @@ QString CMainFrame::PromptSavePath(DocumentSession& document) {
     const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(title.toStdString()));
     if (savePathPrompt) return savePathPrompt(proposed);
     int formatType = kFormatUndetermined;
-    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, QString::fromStdString(m_env.defaultFolder), &formatType);
+    // Beside the picture's own file, else where pictures are opened from.
+    const QString folder = document.path().empty() ? OpenFolder()
+                                                   : QFileInfo(QString::fromStdString(document.path())).absolutePath();
+    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, folder, &formatType);
     if (chosen.isEmpty()) return {};
     return QString::fromStdString(DocumentIO::CompleteSaveName(chosen.toStdString(), formatType));
 }
@@ -765,7 +777,7 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kFileOpen: {
-            Dlg_QvxFile dialog(this, QString::fromStdString(m_env.defaultFolder));
+            Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
                 for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
             return true;

@@ -128,6 +128,8 @@ private:
     void OnSubWindowActivated(QMdiSubWindow* window);
     bool CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled);
     QString PromptSavePath(DocumentSession& document);
+    // The folder the open dialog starts in.
+    QString OpenFolder() const;
 
     std::filesystem::path m_programDir;
     EnvSettings m_env;
@@ -144,6 +146,7 @@ private:
     QMenu* m_windowMenu = nullptr;
     QList<QAction*> m_windowActions;
     QString m_programTitle;
+    QString m_frameTitle;  // the title RefreshTitles chose
     bool m_applyingTitle = false;
     int32_t m_shadowColour = 0;
     std::unique_ptr<QPrinter> m_printer;

@@ -30,8 +30,11 @@ private:
     QLabel* m_caption = nullptr;
 };
 
+// The file-type table's row of all picture types.
+inline constexpr int kAllPicturesRow = 8;
+
 // Qt filters from the file-type table, for opening or for saving, and the format
-// code of each (-1 for all files).
+// code of each (-1 for all files). Names match whatever the case of their letters.
 QStringList FileTypeFilters(bool forSave, QList<int>* formats = nullptr);
 
 }  // namespace quillory

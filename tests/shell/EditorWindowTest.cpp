@@ -38,93 +38,26 @@
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
 #include "document/SelectionMask.h"
+#include "EditorFixture.h"
 #include "ModalAnswer.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
 
+using namespace quillory::test;
+
 namespace {
-
-// The test picture: every pixel differs from its neighbours.
-QRgb PictureColour(int x, int y) { return qRgb(200 - x, 2 * x + 20, 4 * y + 10); }
-
-bool WritePicture(const QString& path, int width, int height) {
-    NyZazo picture(width, height, 24, kFormatBmp);
-    for (int screenY = 0; screenY < height; ++screenY) {
-        uint8_t* row = picture.Row(height - 1 - screenY);
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = PictureColour(x, screenY);
-            row[3 * x] = uint8_t(qBlue(c)), row[3 * x + 1] = uint8_t(qGreen(c)), row[3 * x + 2] = uint8_t(qRed(c));
-        }
-    }
-    return picture.Save(path.toStdString(), kFormatBmp);
-}
 
 QRgb Grey() { return (kViewBackground & 0xFFFFFF) | 0xFF000000u; }
 
 }  // namespace
 
-class EditorWindowTest : public QObject {
+class EditorWindowTest : public EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_picture;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-    CVandView* View() { return Frame()->ActiveView(); }
-    QImage Grab() { return View()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-    void Start(const QStringList& arguments) {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = arguments;
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        // No test ever waits on a file dialog.
-        Frame()->savePathPrompt = [](const QString&) { return QString(); };
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
-
-    // Makes the active view's client exactly the given size; the next zoom keeps the frame size.
-    void SetClientSize(int width, int height) {
-        auto* child = qobject_cast<QMdiSubWindow*>(View()->parentWidget());
-        child->showNormal();
-        child->resize(child->size() + (QSize(width, height) - View()->viewport()->size()));
-        QCoreApplication::processEvents();
-        QCOMPARE(View()->viewport()->size(), QSize(width, height));
-    }
-
-    void Trigger(int id) {
-        QAction* action = Frame()->Action(id);
-        QVERIFY2(action, qPrintable(QString("no action %1").arg(id)));
-        Frame()->RefreshCommandStates();
-        action->trigger();
-        QCoreApplication::processEvents();
-    }
-
-    bool Enabled(int id) {
-        Frame()->RefreshCommandStates();
-        return Frame()->Action(id)->isEnabled();
-    }
-
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        m_picture = m_dir.filePath("pic.bmp");
-        QVERIFY(WritePicture(m_picture, 100, 50));
-    }
-
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void initTestCase() { PrepareFiles(); }
+    void cleanup() { Stop(); }
 
     void commandLineFileIsShownWithItsPixels() {
         Start({m_picture});
@@ -458,17 +391,6 @@ private Q_SLOTS:
             QVERIFY2(action && action->data().toInt() == id, qPrintable(QString::number(id)));
             QCOMPARE(action->text(), QString::fromStdString(CommandLabel(id)));
         }
-        // The labels as the menus name them; a key shown after a tab only where the label has it.
-        const std::pair<int, const char*> labels[] = {
-            {cmd::kFileNew, "새파일(&N)"},        {cmd::kFileOpen, "열기(&O)"},
-            {cmd::kFileSave, "저장하기(&S)"},     {cmd::kFileSaveAs, "새이름으로(&A)"},
-            {cmd::kAcquire, "외부영상 입력 "},    {cmd::kAppExit, "종료(&x)"},
-            {cmd::kLayerEffect, "레이어효과"},    {cmd::kLayerMergeDown, "아래쪽 레이어로  합치기"},
-            {cmd::kZoomIn, "확대\tCtrl++"},       {cmd::kZoomOut, "축소\tCtrl--"},
-            {cmd::kActualSize, "(1:1)보기 \tCtrl + 1"}, {cmd::kFitToWindow, "늘여보기(&e)"},
-            {cmd::kAppAbout, "'Quillory'에 관하여(&A)..."},
-        };
-        for (const auto& [id, label] : labels) QCOMPARE(Frame()->Action(id)->text(), QString::fromUtf8(label));
         QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
         QVERIFY(!Enabled(cmd::kEmboss));
         QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));

@@ -28,7 +28,7 @@ void AnswerNextModal(Answer answer, const char* file, int line) {
 }  // namespace quillory::test
 
 // The answer is a lambda taking the dialog; QVERIFY and QCOMPARE may be used inside it.
-#define ANSWER_NEXT_MODAL(DialogType, answer) quillory::test::AnswerNextModal<DialogType>(answer, __FILE__, __LINE__)
+#define ANSWER_NEXT_MODAL(DialogType, ...) quillory::test::AnswerNextModal<DialogType>(__VA_ARGS__, __FILE__, __LINE__)
 // After the command that showed the dialog: stop when the answer failed.
 #define RETURN_IF_ANSWER_FAILED() \
     do {                          \
