@@ -1,9 +1,18 @@
-// The undo history on a 4000 × 3000 layer: recording one step, undo, redo and the
-// disk 20 steps take; and the shadow computation on the same layer.
+// The undo history on a 4000 × 3000 layer: what the first step costs an open
+// (against the bare decode of the same JPEG file), recording one step, the first
+// step after opening (which stores the opened state), undo, redo and the disk 20
+// steps take; and the shadow computation on the same layer.
 #include <benchmark/benchmark.h>
 
-#include <memory>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "BenchPicture.h"
+#include "core/FormatCodes.h"
+#include "core/NyZazo.h"
 #include "document/CVandDoc.h"
 #include "document/ShadowEffect.h"
 #include "document/UndoHistory.h"
@@ -12,8 +21,19 @@ using namespace quillory;
 
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
+constexpr int kWidth = bench::kWidth;
+constexpr int kHeight = bench::kHeight;
+
+// The benchmark picture as a JPEG file, written once per run.
+const std::string& JpegFile() {
+    static const std::string path = [] {
+        const std::string file = "/tmp/quillory-history-bench-" + std::to_string(getpid()) + ".jpg";
+        bench::BigPicture().Save(file, kFormatJpeg);
+        std::atexit([] { ::unlink(("/tmp/quillory-history-bench-" + std::to_string(getpid()) + ".jpg").c_str()); });
+        return file;
+    }();
+    return path;
+}
 
 // "photo": every pixel differs (no block repeats); "blank": a new white layer.
 std::unique_ptr<CVandDoc> MakeDocument(bool photo) {
@@ -46,8 +66,56 @@ void Stroke(CVandDoc& doc, int seed) {
     doc.RecordStep("붓그리기", StepCode::Pixels);
 }
 
+void BM_DecodeJpegFile(benchmark::State& state) {
+    for (auto _ : state) {
+        NyZazo picture;
+        benchmark::DoNotOptimize(picture.Load(JpegFile(), kFormatJpeg));
+    }
+}
+BENCHMARK(BM_DecodeJpegFile)->Unit(benchmark::kMillisecond);
+
+// The whole open of the same file into a one-layer document, its first step included.
+void BM_OpenJpegDocument(benchmark::State& state) {
+    for (auto _ : state) {
+        auto doc = std::make_unique<CVandDoc>();
+        benchmark::DoNotOptimize(doc->OpenDocument(JpegFile()));
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenJpegDocument)->Unit(benchmark::kMillisecond);
+
+// The first step alone, as an open records it.
+void BM_OpeningStep(benchmark::State& state) {
+    auto doc = std::make_unique<CVandDoc>();
+    if (!doc->OpenDocument(JpegFile())) state.SkipWithError("open failed");
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc->Snapshots().Clear();  // a fresh committed copy, as after a real open
+        state.ResumeTiming();
+        doc->RecordStep("Opening....", StepCode::Pixels);
+    }
+}
+BENCHMARK(BM_OpeningStep)->Unit(benchmark::kMillisecond);
+
+// The first stroke after opening: it stores the opened picture's planes.
+void BM_FirstStepAfterOpening(benchmark::State& state) {
+    auto doc = std::make_unique<CVandDoc>();
+    if (!doc->OpenDocument(JpegFile())) state.SkipWithError("open failed");
+    int seed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc->RecordStep("Opening....", StepCode::Pixels);
+        state.ResumeTiming();
+        Stroke(*doc, ++seed);
+    }
+}
+BENCHMARK(BM_FirstStepAfterOpening)->Unit(benchmark::kMillisecond)->Iterations(10);
+
 void BM_RecordStep(benchmark::State& state) {
     auto doc = MakeDocument(state.range(0) == 1);
+    Stroke(*doc, 0);
     int seed = 0;
     for (auto _ : state) Stroke(*doc, ++seed);
     state.SetLabel(state.range(0) == 1 ? "photo" : "blank");

@@ -1,8 +1,12 @@
-// Octree quantizer and the 8-bit reduction on a 2000 × 1500 photograph-like picture.
+// Colour reduction: the octree quantizer, the nearest-palette mapping and the
+// whole 8-bit reduction ("8 비트 컬러 표현") on the peers' 4000 × 3000 photograph
+// (see PeerPicture.h), and the nearest-palette search against the plain one.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "PeerPicture.h"
+#include "core/NearestPalette.h"
 #include "core/NyZazo.h"
 #include "processing/ColourDepth.h"
 #include "processing/Quantizer.h"
@@ -11,48 +15,77 @@ using namespace quillory;
 
 namespace {
 
-constexpr int kWidth = 2000;
-constexpr int kHeight = 1500;
-
-const NyZazo& Picture() {
-    static NyZazo picture(kWidth, kHeight, 24, 1);
-    static bool filled = false;
-    if (!filled) {
-        uint32_t seed = 1;
-        for (int y = 0; y < kHeight; ++y) {
-            uint8_t* row = picture.Row(y);
-            for (int x = 0; x < kWidth; ++x) {
-                seed = seed * 214013u + 2531011u;
-                int noise = int((seed >> 16) & 15);
-                row[x * 3] = uint8_t((x * 255 / kWidth + noise) & 255);
-                row[x * 3 + 1] = uint8_t((y * 255 / kHeight + noise) & 255);
-                row[x * 3 + 2] = uint8_t(((x + y) / 15 + noise) & 255);
-            }
-        }
-        filled = true;
+const std::vector<RGBQUAD>& PhotoPalette() {
+    static std::vector<RGBQUAD> palette;
+    if (palette.empty()) {
+        palette.resize(256);
+        if (!OctreePalette(ViewOf(bench::PeerPhoto()), palette.data())) palette.assign(256, RGBQUAD{});
     }
-    return picture;
+    return palette;
 }
 
-void BM_QuantizerProcessImage(benchmark::State& state) {
-    const NyZazo& p = Picture();
+void Pixels(benchmark::State& state) {
+    const NyZazo& p = bench::PeerPhoto();
+    state.SetItemsProcessed(int64_t(state.iterations()) * p.Width() * p.Height());
+}
+
+void BM_OctreePalette(benchmark::State& state) {
+    const NyZazo& p = bench::PeerPhoto();
     for (auto _ : state) {
-        CQuantizer q(256, 8);
-        benchmark::DoNotOptimize(q.ProcessImage(p));
-        std::vector<RGBQUAD> table(256);
-        q.GetColorTable(table.data());
-        benchmark::DoNotOptimize(table.data());
+        RGBQUAD table[256];
+        benchmark::DoNotOptimize(OctreePalette(ViewOf(p), table));
     }
+    Pixels(state);
 }
-BENCHMARK(BM_QuantizerProcessImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OctreePalette)->Unit(benchmark::kMillisecond);
 
+void BM_IndexPlane(benchmark::State& state) {
+    const NyZazo& p = bench::PeerPhoto();
+    std::vector<uint8_t> out(size_t(p.Width()) * p.Height());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(IndexPlane(ViewOf(p), PhotoPalette().data(), 256, out.data(), uint32_t(p.Width())));
+    Pixels(state);
+}
+BENCHMARK(BM_IndexPlane)->Unit(benchmark::kMillisecond);
+
+// The whole reduction, compared with Pillow's quantize(256, FASTOCTREE, dither NONE).
 void BM_ReduceToEightBits(benchmark::State& state) {
-    const NyZazo& p = Picture();
+    const NyZazo& p = bench::PeerPhoto();
     for (auto _ : state) {
         NyZazo eight;
         benchmark::DoNotOptimize(ReduceToEightBits(p, eight));
     }
+    Pixels(state);
 }
 BENCHMARK(BM_ReduceToEightBits)->Unit(benchmark::kMillisecond);
+
+// One million colours of the photograph, mapped by the structure and by the plain search.
+void BM_NearestPalette(benchmark::State& state) {
+    const NyZazo& p = bench::PeerPhoto();
+    const int n = 1 << 20;
+    std::vector<uint8_t> out(n);
+    for (auto _ : state) {
+        NearestPalette nearest(PhotoPalette().data(), 256);
+        nearest.MapPixels(p.bits, 3, n, out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+BENCHMARK(BM_NearestPalette)->Unit(benchmark::kMillisecond);
+
+void BM_NearestPaletteIndexPlain(benchmark::State& state) {
+    const NyZazo& p = bench::PeerPhoto();
+    const int n = 1 << 16;
+    std::vector<uint8_t> out(n);
+    for (auto _ : state) {
+        for (int i = 0; i < n; ++i) {
+            const uint8_t* px = p.bits + 3 * size_t(i);
+            out[i] = NearestPaletteIndex(PhotoPalette().data(), 256, RGBQUAD{px[0], px[1], px[2], 0});
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+BENCHMARK(BM_NearestPaletteIndexPlain)->Unit(benchmark::kMillisecond);
 
 }  // namespace

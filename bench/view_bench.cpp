@@ -25,8 +25,9 @@ struct BigDocument {
     LayerStack stack{state};
 
     BigDocument() {
-        stack.CreateLayerPlanes(u"bench", 1, 24, 0, 255, 0, 0, 0, kWidth, kHeight, kPaletteKeep, -1, -1, 1, 1,
-                                LayerKind::Background, -1, 1);
+        stack.CreateLayerPlanes({.slot = 0, .name = u"bench", .formatType = 1, .alphaFill = 255,
+                                 .layerWidth = kWidth, .layerHeight = kHeight, .resetSelection = true, .changed = 1,
+                                 .kind = LayerKind::Background, .centre = true});
         LayerRecord& bottom = stack.Layer(0);
         bottom.inUse = 1;
         bottom.visible = 1;

@@ -7,7 +7,12 @@
 namespace quillory::fuzz {
 
 // Small pictures keep the runs fast; larger sizes only repeat the same code paths.
-inline void LimitPictureSize() { PixelByteLimit() = 1u << 20; }
+inline constexpr uint64_t kFuzzPixelBytes = uint64_t(1) << 20;
+inline constexpr uint64_t kFuzzPixels = uint64_t(1) << 20;
+inline void LimitPictureSize() {
+    PixelByteLimit() = kFuzzPixelBytes;
+    PixelCountLimit() = kFuzzPixels;
+}
 
 // Reads pixels through the accessors to catch a header that lies about the block.
 inline void TouchPixels(const NyZazo& picture) {
@@ -20,8 +25,6 @@ inline void TouchPixels(const NyZazo& picture) {
 
 }  // namespace quillory::fuzz
 
-// Every target lowers the picture size limit before its first input.
-extern "C" inline int LLVMFuzzerInitialize(int*, char***) {
-    quillory::fuzz::LimitPictureSize();
-    return 0;
-}
+// Every target lowers the picture size limits before its first input; FuzzSupport.cpp
+// defines it once per target.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);

@@ -1,22 +1,31 @@
-// Feeds arbitrary bytes to the undo history's readers: a step file (read with the
-// sizes its own header claims, when they are small) and a list file.
+// Feeds arbitrary bytes to the undo history's step file reader. The input is a
+// 4-byte little-endian length, that many bytes of step file, and the rest as the
+// pack file its blocks point into; the file is read with the plane sizes its own
+// header claims (when they are small), so the block decoding and the checksums
+// are reached.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "document/StepFileStore.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
 
-uint64_t Le64(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+uint64_t Le64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
+
+bool WriteFile(const std::string& path, const uint8_t* data, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && ok;
 }
 
 }  // namespace
@@ -27,38 +36,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         char name[] = "/tmp/quillory-fuzz-history-XXXXXX";
         return std::string(mkdtemp(name) ? name : "/tmp");
     }();
+    if (size < 4) return 0;
+    const size_t stepBytes = std::min<size_t>(Le32(data), size - 4);
+    const uint8_t* step = data + 4;
     const StepFileStore store(folder, 1);
-    const std::string step = store.StepPath(0, 0);
-    FILE* file = std::fopen(step.c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    if (!WriteFile(store.StepPath(0, 0), step, stepBytes) ||
+        !WriteFile(store.PackPath(1), step + stepBytes, size - 4 - stepBytes))
+        return 0;
 
-    StepSizes sizes{0, 16, 16, 0};
-    if (size >= 96) {
-        // The sizes the file claims, so the block decoding is reached.
-        const uint64_t claimed[5] = {Le64(data + 16), Le64(data + 32), Le64(data + 48), Le64(data + 64),
-                                     Le64(data + 80)};
-        if (claimed[0] < (1u << 20) && claimed[1] < (1u << 20) && claimed[1] == claimed[2] &&
-            claimed[3] < (1u << 20) && claimed[4] < (1u << 12) && claimed[4] % 2 == 0)
-            sizes = StepSizes{claimed[0], claimed[1], claimed[3], claimed[4] / 2};
+    int count = 1;
+    uint64_t expected[kMaxPlanes] = {16, 0, 0, 0};
+    if (stepBytes >= 16) {
+        const uint32_t claimed = Le32(step + 12);
+        if (claimed >= 1 && claimed <= uint32_t(kMaxPlanes) && stepBytes >= 16 + 16 * size_t(claimed)) {
+            count = int(claimed);
+            for (int i = 0; i < count; ++i) expected[i] = std::min<uint64_t>(Le64(step + 16 + 16 * i), 1u << 20);
+        }
     }
+    std::vector<uint8_t> planes[kMaxPlanes];
+    StepFileStore::FileBlocks blocks;
     std::string error;
-    StepPlanes planes;
-    if (store.ReadStep(0, 0, sizes, planes, error)) {
-        volatile size_t sum = planes.pixels.size() + planes.alpha.size() + planes.effect.size() + planes.mask.size();
-        (void)sum;
-    }
-    auto list = std::make_unique<ListContents>();
-    if (StepFileStore::ReadList(step, *list, error)) {
+    if (store.ReadStep(0, 0, expected, count, planes, error, &blocks)) {
         uint32_t sum = 0;
-        for (int slot : list->order) {
-            const LayerRecord& r = list->layers[slot];
-            sum += r.pixels.back() + r.alpha.back() + r.effect.back();
-            sum += r.AlphaRow(r.height - 1)[r.width - 1];
+        for (int i = 0; i < count; ++i) {
+            if (planes[i].size() != expected[i]) __builtin_trap();
+            if (!planes[i].empty()) sum += planes[i].front() + planes[i].back();
         }
         volatile uint32_t sink = sum;
         (void)sink;
+    } else if (error.empty()) {
+        __builtin_trap();  // a refusal always says why
     }
     return 0;
 }

@@ -22,8 +22,15 @@ public:
     ~CliPlatform() override { InstallPlatform(m_previous); }
     MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
         std::cerr << text << "\n";
+        lastShown = text;
         return HeadlessPlatform::ShowMessage(text, kind, buttons);
     }
+    // The reason of a failure, unless the message just shown already said it.
+    void Explain(const std::string& reason, const char* fallback) const {
+        const std::string text = reason.empty() ? std::string(fallback) : reason;
+        if (text != lastShown) std::cerr << text << "\n";
+    }
+    std::string lastShown;
 
 private:
     Platform* m_previous = nullptr;
@@ -54,11 +61,11 @@ int RunConvert(const Args& args) {
     CliPlatform platform;
     auto document = std::make_unique<CVandDoc>();
     if (!document->OpenDocument(args[0])) {
-        std::cerr << (document->LastError().empty() ? "cannot open file" : document->LastError()) << "\n";
+        platform.Explain(document->LastError(), "cannot open file");
         return 1;
     }
     if (!document->SaveDocument(args[1])) {
-        std::cerr << (document->LastError().empty() ? "cannot write file" : document->LastError()) << "\n";
+        platform.Explain(document->LastError(), "cannot write file");
         return 1;
     }
     return 0;

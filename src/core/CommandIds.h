@@ -85,6 +85,10 @@ inline constexpr int kRaindrops = 1467;
 inline constexpr int kFrostedGlass = 1468;
 inline constexpr int kDalmatian = 2106;
 inline constexpr int kEmboss = 1452;
+// The "강조" kernel; the menu item "강조" (kSharpen) selects "경계강조" instead.
+inline constexpr int kSharpenKernel = 1447;
+inline constexpr int kLensEffect = 3479;
+inline constexpr int kBathroomGlass = 3477;
 
 // Layers.
 inline constexpr int kLayerAdd = 1552;
@@ -96,6 +100,11 @@ inline constexpr int kLayerMergeUp = 1555;
 inline constexpr int kLayerEffect = 1558;
 inline constexpr int kLayerToRaster = 1545;
 inline constexpr int kLayerRename = 3994;
+// The layer window's settings of one layer, as commands of their own.
+inline constexpr int kLayerBlendMode = 3961;
+inline constexpr int kLayerTransparency = 3962;
+inline constexpr int kLayerVisibility = 3963;
+inline constexpr int kLayerReorder = 3964;
 
 // Selection.
 inline constexpr int kToolMove = 1570;

@@ -13,6 +13,19 @@ inline constexpr const char* kTruncatedFile = "file is truncated";
 inline constexpr const char* kPictureTooLarge = "picture is too large";
 inline constexpr const char* kBadDimensions = "invalid picture size";
 inline constexpr const char* kBadPackedDib = "invalid packed bitmap";
+// The dialogs' filter of every picture format.
+inline constexpr const char* kAllPicturesName = "모든그림형식";
+inline constexpr const char* kCannotWriteFile = "cannot write file";
+inline constexpr const char* kCannotOpenPicture = "cannot open file";
+// Why a file could not be read or written; shown after the file's name.
+inline constexpr const char* kReasonDiskFull = "디스크에 빈 공간이 없습니다";
+inline constexpr const char* kReasonNoPermission = "권한이 없습니다";
+inline constexpr const char* kReasonReadOnly = "읽기 전용 파일 시스템입니다";
+inline constexpr const char* kReasonFolderMissing = "폴더가 없습니다";
+inline constexpr const char* kReasonFileMissing = "파일이나 폴더가 없습니다";
+inline constexpr const char* kReasonFileTooLarge = "파일이 너무 큽니다";
+inline constexpr const char* kReasonIsFolder = "폴더입니다";
+inline constexpr const char* kReasonInputOutput = "입출력 오류입니다";
 // JPEG and TIFF adapters.
 inline constexpr const char* kJpegRgbOrGreyOnly = "JPEG can save only RGB or GreyScale images";
 inline constexpr const char* kJpegColourSpace = "unsupported JPEG colour space";

@@ -1,5 +1,6 @@
 #include "core/ImageStream.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -28,6 +29,7 @@ bool ImageStream::OpenFile(const std::string& path, const char* mode) {
     m_kind = kFile;
     m_borrowed = false;
     m_file = std::fopen(path.c_str(), mode);
+    if (!m_file) NoteError(errno ? errno : ENOENT);
     return m_file != nullptr;
 }
 
@@ -67,12 +69,16 @@ size_t ImageStream::Write(const void* buffer, size_t elementSize, size_t count) 
     if (m_kind == kFile) {
         if (!m_file) return 0;
         if (!buffer || elementSize == 0 || count == 0) return 0;
-        return std::fwrite(buffer, elementSize, count, m_file);
+        errno = 0;
+        const size_t written = std::fwrite(buffer, elementSize, count, m_file);
+        if (written != count) NoteError(errno ? errno : EIO);
+        return written;
     }
     if (!buffer || elementSize == 0 || count == 0) return 0;
     uint64_t n = uint64_t(elementSize) * count;
     if (!Reserve(uint64_t(m_position) + n)) {
         m_failed = true;
+        NoteError(ENOMEM);
         return 0;
     }
     std::memcpy(m_memory + m_position, buffer, size_t(n));
@@ -82,13 +88,26 @@ size_t ImageStream::Write(const void* buffer, size_t elementSize, size_t count) 
 }
 
 int ImageStream::PutByte(int value) {
-    if (m_kind == kFile) return m_file ? std::fputc(value, m_file) : -1;
+    if (m_kind == kFile) {
+        if (!m_file) return -1;
+        errno = 0;
+        const int put = std::fputc(value, m_file);
+        if (put == EOF) NoteError(errno ? errno : EIO);
+        return put;
+    }
     uint8_t b = uint8_t(value);
     return Write(&b, 1, 1) == 1 ? b : -1;
 }
 
 int ImageStream::Seek(long offset, int origin) {
-    if (m_kind == kFile) return m_file ? std::fseek(m_file, offset, origin) : -1;
+    if (m_kind == kFile) {
+        if (!m_file) return -1;
+        // Seeking writes out what is buffered, so a full disk may show here first.
+        errno = 0;
+        const int moved = std::fseek(m_file, offset, origin);
+        if (moved != 0 && std::ferror(m_file)) NoteError(errno ? errno : EIO);
+        return moved;
+    }
     if (!m_memory) return -1;
     int64_t base;
     switch (origin) {
@@ -121,7 +140,13 @@ long ImageStream::Size() {
 }
 
 int ImageStream::Flush() {
-    if (m_kind == kFile) return m_file ? std::fflush(m_file) : -1;
+    if (m_kind == kFile) {
+        if (!m_file) return -1;
+        errno = 0;
+        const int flushed = std::fflush(m_file);
+        if (flushed != 0) NoteError(errno ? errno : EIO);
+        return flushed;
+    }
     return m_memory ? 0 : -1;
 }
 
@@ -147,6 +172,11 @@ void ImageStream::Close() {
         m_position = m_size = m_capacity = 0;
     }
     m_failed = false;
+    m_errno = 0;
+}
+
+void ImageStream::NoteError(int errorNumber) {
+    if (m_errno == 0) m_errno = errorNumber;
 }
 
 }  // namespace quillory

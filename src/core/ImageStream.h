@@ -35,6 +35,8 @@ public:
     bool AtEnd();
     bool HasError();
     void Close();
+    // errno of the first failed write or flush (0 when none failed): why a save failed.
+    int ErrorNumber() const { return m_errno; }
 
     Kind kind() const { return m_kind; }
     bool borrowed() const { return m_borrowed; }
@@ -47,6 +49,7 @@ public:
 
 private:
     bool Reserve(uint64_t needed);
+    void NoteError(int errorNumber);
 
     FILE* m_file = nullptr;
     uint8_t* m_memory = nullptr;
@@ -56,6 +59,7 @@ private:
     uint32_t m_capacity = 0;
     bool m_borrowed = false;
     bool m_failed = false;
+    int m_errno = 0;
 };
 
 }  // namespace quillory

@@ -34,6 +34,21 @@ uint32_t OpaquePixel(RGBQUAD c) {
 
 }  // namespace
 
+uint64_t PixelCountLimitFrom(const char* value) {
+    if (!value || !*value) return kDefaultMaxPixels;
+    uint64_t n = 0;
+    for (const char* c = value; *c; ++c) {
+        if (*c < '0' || *c > '9' || n > (UINT64_MAX - 9) / 10) return kDefaultMaxPixels;
+        n = n * 10 + uint64_t(*c - '0');
+    }
+    return n > 0 ? n : kDefaultMaxPixels;
+}
+
+uint64_t& PixelCountLimit() {
+    static uint64_t limit = PixelCountLimitFrom(std::getenv(kMaxPixelsVariable));
+    return limit;
+}
+
 NyZazo::NyZazo(int formatCode) { Init(formatCode); }
 
 NyZazo::NyZazo(int width, int height, int bitsPerPixel, int formatCode) {
@@ -56,12 +71,6 @@ NyZazo::~NyZazo() { Destroy(); }
 void NyZazo::Init(int formatCode) {
     dib = nullptr;
     bits = nullptr;
-    renderCache = nullptr;
-    overlayMask = nullptr;
-    layerMask = nullptr;
-    toolPointerA = toolPointerB = nullptr;
-    progressIndicator = nullptr;
-    renderCacheWidth = renderCacheHeight = 0;
     header = BITMAPINFOHEADER{};
     header.biSize = kInfoHeaderBytes;
     static_cast<NyZazoInfo&>(*this) = NyZazoInfo{};
@@ -70,7 +79,6 @@ void NyZazo::Init(int formatCode) {
     alphaMax = 255;
     transparentIndex = -1;
     drawEnabled = 1;
-    overlayWidth = overlayHeight = -1;
     SetDpiX(72);
     SetDpiY(72);
 }
@@ -106,24 +114,13 @@ uint8_t* NyZazo::Create(int width, int height, int bitsPerPixel, int formatCode)
     RefreshDibHeader();
     bits = dib + kInfoHeaderBytes + 4 * header.biClrUsed;
     std::memset(bits, 0xFF, header.biSizeImage);
-    toolFlag = 0;
     return dib;
-}
-
-void NyZazo::ReleaseCaches() {
-    std::free(renderCache);
-    renderCache = nullptr;
-    std::free(overlayMask);
-    overlayMask = nullptr;
-    std::free(layerMask);
-    layerMask = nullptr;
 }
 
 void NyZazo::Destroy() {
     if (dib && !sharedFrom) std::free(dib);
     dib = nullptr;
     bits = nullptr;
-    ReleaseCaches();
 }
 
 uint32_t NyZazo::GetSize() const { return header.biSize + 4 * header.biClrUsed + header.biSizeImage; }
@@ -158,10 +155,11 @@ void NyZazo::Copy(const NyZazo& source, bool copyWholeBlock) {
     std::memcpy(bits, source.bits, std::min(header.biSizeImage, source.header.biSizeImage));
 }
 
-void NyZazo::TakeOver(NyZazo& source) {
-    if (&source == this) return;
-    uint8_t* block = nullptr;
-    if (source.dib) {
+bool NyZazo::TakeOver(NyZazo& source) {
+    if (&source == this) return true;
+    uint8_t* block = source.dib;
+    if (block && source.sharedFrom) {
+        // A borrowed block stays with its owner: only then is a copy needed.
         block = static_cast<uint8_t*>(std::malloc(source.GetSize()));
         if (block) std::memcpy(block, source.dib, source.GetSize());
     }
@@ -171,10 +169,11 @@ void NyZazo::TakeOver(NyZazo& source) {
     sharedFrom = nullptr;
     dib = block;
     bits = dib ? dib + header.biSize + 4 * header.biClrUsed : nullptr;
-    if (source.dib && !source.sharedFrom) std::free(source.dib);
+    const bool kept = dib || !source.dib;
     source.dib = nullptr;
     source.bits = nullptr;
-    source.ReleaseCaches();
+    source.sharedFrom = nullptr;
+    return kept;
 }
 
 void NyZazo::ShareFrom(const NyZazo& source) {
@@ -494,11 +493,6 @@ bool NyZazo::DrawTiled(TargetBuffer* target, const IntRect* rect) const {
 void NyZazo::SetLastError(const char* text) {
     if (!text) text = "";
     std::snprintf(lastError, sizeof lastError, "%s", text);
-}
-
-void NyZazo::ReportProgress(int percent) {
-    progress = percent;
-    if (progressIndicator) progressIndicator->SetPosition(percent);
 }
 
 }  // namespace quillory

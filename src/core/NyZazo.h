@@ -81,7 +81,14 @@ inline uint64_t& PixelByteLimit() {
     static uint64_t limit = kMaxPixelBytes;
     return limit;
 }
-inline constexpr int kBrushMaskSize = 50;
+// Most pixels a picture may have unless the environment variable QUILLORY_MAX_PIXELS
+// sets another number: a few header bytes must not make a decoder take gigabytes.
+inline constexpr uint64_t kDefaultMaxPixels = uint64_t(1) << 28;
+inline constexpr const char* kMaxPixelsVariable = "QUILLORY_MAX_PIXELS";
+// The pixel count cap in force (read from the environment on first use).
+uint64_t& PixelCountLimit();
+// The cap a value of QUILLORY_MAX_PIXELS gives: a positive whole number, else the default.
+uint64_t PixelCountLimitFrom(const char* value);
 
 // Nearest palette entry by squared distance (at most 256 entries): the first index
 // wins ties and an exact match ends the search.
@@ -91,27 +98,7 @@ class NyZazo : public NyZazoInfo {
 public:
     BITMAPINFOHEADER header;
     uint8_t* bits = nullptr;
-
-    // Render and outline caches of the view; released by Destroy.
-    uint32_t* renderCache = nullptr;
-    int32_t renderCacheWidth = 0;
-    int32_t renderCacheHeight = 0;
-    uint8_t* overlayMask = nullptr;
-    int32_t overlayWidth = -1;
-    int32_t overlayHeight = -1;
-
     uint8_t* dib = nullptr;
-
-    // Working state of the painting tools.
-    uint8_t brushMask[kBrushMaskSize * kBrushMaskSize] = {};
-    int32_t brushOriginX = 0;
-    int32_t brushOriginY = 0;
-    uint8_t toolFlag = 0;
-    uint8_t* layerMask = nullptr;
-    void* toolPointerA = nullptr;
-    void* toolPointerB = nullptr;
-    uint8_t toolFlag2 = 0;
-    ProgressSink* progressIndicator = nullptr;
 
     explicit NyZazo(int formatCode = -1);
     NyZazo(int width, int height, int bitsPerPixel, int formatCode);
@@ -130,7 +117,10 @@ public:
     uint32_t GetSize() const;
     void CopyInfo(const NyZazo& source);
     void Copy(const NyZazo& source, bool copyWholeBlock);
-    void TakeOver(NyZazo& source);
+    // Moves the source's pixel block and fields into this image, leaving the source
+    // empty. False when this image ends without the pixels the source held (a
+    // borrowed block that could not be copied).
+    bool TakeOver(NyZazo& source);
     void ShareFrom(const NyZazo& source);
     bool IsInside(int x, int y) const;
 
@@ -189,13 +179,9 @@ public:
         SetLastError(text);
         return false;
     }
-    void ReportProgress(int percent);
 
 protected:
     void RefreshDibHeader();
-
-private:
-    void ReleaseCaches();
 };
 
 }  // namespace quillory

@@ -65,7 +65,7 @@ bool NyZazoBMP::Encode(ImageStream& stream) {
     PutLe32(fileHeader + 2, GetSize() + 14);
     PutLe32(fileHeader + 10, 14 + kInfoHeaderBytes + 4 * header.biClrUsed);
     if (!WriteBytes(stream, fileHeader, sizeof fileHeader) || !WriteBytes(stream, dib, GetSize()))
-        return Fail("write error");
+        return Fail(texts::kCannotWriteFile);
     return true;
 }
 

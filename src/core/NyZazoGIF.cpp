@@ -156,6 +156,7 @@ bool NyZazoGIF::Decode(ImageStream& stream) {
     const long dataStart = stream.Tell();
     if (dataStart < 0) return Fail(texts::kTruncatedFile);
     int count = 0, firstNeeded = 0;
+    bool ended = false;
     {
         // Counting reads the same extensions again; what it sees must not leak into the frames.
         uint8_t savedBlock[4];
@@ -164,7 +165,7 @@ bool NyZazoGIF::Decode(ImageStream& stream) {
         std::memcpy(savedComment, comment, sizeof comment);
         const int32_t savedDisposal = disposal, savedLoop = loopCount;
         const int32_t savedTransparent = transparentIndex, savedDelay = frameDelay;
-        CountFrames(stream, count, firstNeeded);
+        CountFrames(stream, count, firstNeeded, ended);
         std::memcpy(controlBlock, savedBlock, sizeof savedBlock);
         std::memcpy(comment, savedComment, sizeof comment);
         disposal = savedDisposal;
@@ -173,7 +174,9 @@ bool NyZazoGIF::Decode(ImageStream& stream) {
         frameDelay = savedDelay;
     }
     frameCount = count;
-    if (frameIndex < 0 || frameIndex >= frameCount) return false;
+    // A file that ends before its trailer and before the frame asked for is cut short.
+    if (frameIndex < 0 || frameIndex >= frameCount)
+        return Fail(!ended && frameIndex >= frameCount ? texts::kTruncatedFile : texts::kGifFrameMissing);
     if (stream.Seek(dataStart, SEEK_SET) != 0) return Fail(texts::kTruncatedFile);
 
     int frame = 0;
@@ -260,9 +263,10 @@ bool NyZazoGIF::ReadExtension(ImageStream& stream) {
     }
 }
 
-void NyZazoGIF::CountFrames(ImageStream& stream, int& count, int& firstNeeded) {
+void NyZazoGIF::CountFrames(ImageStream& stream, int& count, int& firstNeeded, bool& ended) {
     count = 0;
     firstNeeded = 0;
+    ended = false;
     for (;;) {
         uint8_t block;
         if (!ReadU8(stream, block)) break;
@@ -277,6 +281,7 @@ void NyZazoGIF::CountFrames(ImageStream& stream, int& count, int& firstNeeded) {
             ResetInput(stream);
             if (NextByte() < 0 || !FinishImageData(stream, true)) break;
         } else if (block == kTrailer) {
+            ended = true;
             break;
         }
     }

@@ -43,7 +43,8 @@ private:
     [[nodiscard]] bool ReadDescriptor(ImageStream& stream, FrameDescriptor& frame);
     // Walks the blocks once: the number of frames and the last frame at or before
     // `frameIndex` that does not build on its predecessor.
-    void CountFrames(ImageStream& stream, int& count, int& firstNeeded);
+    // Counts the frames; `ended` tells whether the trailer was reached.
+    void CountFrames(ImageStream& stream, int& count, int& firstNeeded, bool& ended);
     [[nodiscard]] bool DecodeFrame(ImageStream& stream, const FrameDescriptor& frame, bool compose,
                                    int firstTransparent);
     DataEnd DecodeImageData(RowTarget& target, int width, int height, bool interlaced);

@@ -12,9 +12,6 @@ namespace quillory {
 
 namespace {
 
-// Largest amount the library may allocate for one picture (progressive files keep
-// every coefficient); past it the library reports an error instead of growing.
-constexpr long kJpegMemoryCap = long(kMaxPixelBytes);
 
 // The library objects of one call. All of it is trivially destructible, so a
 // library error may jump from deep inside libjpeg back to the recovery point.
@@ -52,7 +49,9 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kJpegMemoryCap;
+    // Progressive files keep every coefficient; past the pixel block cap the library
+    // reports an error instead of growing.
+    cinfo.mem->max_memory_to_use = long(PixelByteLimit());
     job.bridge.AttachSource(&cinfo);
     (void)jpeg_read_header(&cinfo, TRUE);
 

@@ -139,7 +139,8 @@ bool NyZazoPCX::Decode(ImageStream& stream) {
         return Fail(texts::kPcxBadDepth);
     } else if (bits == 1) {
         if (planes >= 5) return Fail(texts::kPcxTooManyImagePlanes);
-        depth = planes == 3 ? 24 : planes == 4 ? 4 : 1;
+        // Two planes make four colours, which need a 4-bit picture.
+        depth = planes == 3 ? 24 : planes >= 2 ? 4 : 1;
     } else if (bits == 2 || bits == 4 || bits == 8) {
         if (planes == 1) {
             depth = bits;

@@ -185,7 +185,7 @@ bool NyZazoTIF::ReadStrips(TIFF* tif, uint16_t photometric, uint16_t bitsPerSamp
     const uint32_t stripRows = rowsPerStrip == 0 || rowsPerStrip > height ? height : rowsPerStrip;
     const uint64_t bufferBytes = lineBytes * stripRows;
     if (lineBytes == 0 || bitsPerSample == 0) return Fail(texts::kTiffCorrupted);
-    if (bufferBytes > kMaxPixelBytes) return Fail(texts::kPictureTooLarge);
+    if (bufferBytes > PixelByteLimit()) return Fail(texts::kPictureTooLarge);
     std::unique_ptr<uint8_t, FreeDeleter> buffer(static_cast<uint8_t*>(std::malloc(size_t(bufferBytes))));
     if (!buffer) return Fail(texts::kCannotAllocate);
 
@@ -253,8 +253,10 @@ bool NyZazoTIF::Encode(ImageStream& stream) {
     if (!dib) return Fail(texts::kUnsupportedOperation);
     TiffHandle handle = OpenTiffStream(stream, "wb", *this);
     if (!handle) return Fail(texts::kTiffInitFailed);
-    if (!WriteTiffPage(handle.get(), false, 0, 0) || !TIFFFlush(handle.get())) return Fail(texts::kTiffSaveFailed);
+    const bool written = WriteTiffPage(handle.get(), false, 0, 0) && TIFFFlush(handle.get());
+    // Closing may report again through lastError; the specified text comes last.
     handle.reset();
+    if (!written) return Fail(texts::kTiffSaveFailed);
     if (stream.HasError()) return Fail(texts::kTiffSaveFailed);
     return true;
 }

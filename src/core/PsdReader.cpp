@@ -360,7 +360,7 @@ int PsdReader::ReadImageData(ImageStream& s) {
     const uint32_t planeCount = std::min<uint32_t>(PlanesForMode(), m_header.channels);
     const uint64_t planeBytes = uint64_t(m_header.width) * m_header.height * (m_header.depth / 8);
     const uint64_t total = planeBytes * planeCount;
-    if (total > kMaxPixelBytes) return Fail(psd::kNoBitmap, texts::kPictureTooLarge);
+    if (total > PixelByteLimit()) return Fail(psd::kNoBitmap, texts::kPictureTooLarge);
 
     // Refuse data that cannot fill the planes before allocating anything for them. Modes
     // that show no plane still need one in the file, so a few bytes never make a huge picture.

@@ -1,7 +1,6 @@
 #pragma once
 // Reads the merged picture of a Photoshop file into a 24-bit picture. PSD files are
-// read only and do not go through the format dispatch: the document's open and the
-// open dialog's preview call this reader directly.
+// read only: the format table's PSD row and the open dialog's preview use this reader.
 #include <array>
 #include <cstdint>
 #include <string>

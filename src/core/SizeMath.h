@@ -16,9 +16,11 @@ inline std::optional<uint32_t> CheckedRowBytes(int64_t width, int64_t bitsPerPix
     return uint32_t(row);
 }
 
-// True when a picture of this size fits the pixel cap at the depth a decoder will create.
+// True when a picture of this size fits the pixel count cap and, at the depth a
+// decoder will create, the pixel block cap.
 inline bool FitsPixelCap(int64_t width, int64_t height, int64_t bitsPerPixel) {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
+    if (uint64_t(width) * uint64_t(height) > PixelCountLimit()) return false;
     auto row = CheckedRowBytes(width, bitsPerPixel);
     if (!row) return false;
     return uint64_t(*row) * uint64_t(height) <= PixelByteLimit();

@@ -8,10 +8,6 @@ namespace quillory {
 
 namespace {
 
-// The library may ask for one block of at most this size (strip offset tables,
-// decoder state); hostile directories fail instead of exhausting memory.
-constexpr tmsize_t kLibraryAllocationCap = tmsize_t(kMaxPixelBytes);
-
 ImageStream& StreamOf(thandle_t handle) { return *static_cast<ImageStream*>(handle); }
 
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
@@ -76,7 +72,9 @@ TiffHandle OpenTiffStream(ImageStream& stream, const char* mode, NyZazo& message
     (void)silenced;
     std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
     if (!options) return nullptr;
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kLibraryAllocationCap);
+    // The library may ask for one block of at most the pixel block cap (strip offset
+    // tables, decoder state); hostile directories fail instead of exhausting memory.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(PixelByteLimit()));
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), ErrorHandler, &messages);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), WarningHandler, nullptr);
     return TiffHandle(TIFFClientOpenExt("TIFF IMAGE", mode, &stream, ReadProc, WriteProc, SeekProc, CloseProc,

@@ -75,6 +75,8 @@ bool CVandDoc::DeleteLayer(int index, bool recordUndo) {
 
 bool CVandDoc::SelectLayer(int index) {
     if (!m_stack.SelectLayer(index)) return false;
+    // The layer chosen before a step is current again when that step is undone.
+    m_history->UpdateStepCurrentLayer();
     const LayerRecord& layer = m_stack.Layer(index);
     // Choosing the floating layer while its selection is shown drops it into the layer it was lifted from.
     if (m_state.selection.selectionActive && m_state.floatingPending && LayerStack::IsValidIndex(layer.linkedLayer) &&
@@ -103,7 +105,38 @@ bool CVandDoc::ReorderLayers(int a, int b) {
 void CVandDoc::SetLayerName(int index, std::string_view utf8Name) {
     m_stack.SetName(index, Utf8ToUtf16(utf8Name));
     // A restore of the committed copy must not bring the old name back.
-    if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    if (!LayerStack::IsValidIndex(index)) return;
+    m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    m_history->UpdateStepLook(index, m_stack.Layer(index));
+}
+
+void CVandDoc::LookChanged(int index) {
+    m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
+    m_history->UpdateStepLook(index, m_stack.Layer(index));
+    // No step of its own, yet a change the user would lose by closing without saving.
+    m_modified = true;
+    NotifyChanged();
+}
+
+bool CVandDoc::SetLayerVisible(int index, bool visible) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetVisible(index, visible);
+    LookChanged(index);
+    return true;
+}
+
+bool CVandDoc::SetLayerTransparency(int index, uint8_t value) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetTransparency(index, value);
+    LookChanged(index);
+    return true;
+}
+
+bool CVandDoc::SetLayerBlendMode(int index, uint8_t blendMode) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetBlendMode(index, blendMode);
+    LookChanged(index);
+    return true;
 }
 
 std::string CVandDoc::LayerName(int index) const {
@@ -198,10 +231,12 @@ bool CVandDoc::DuplicateLayer() {
     const LayerRecord& from = m_stack.Layer(source);
     if (from.kind == LayerKind::Text) {
         // A text layer's copy is a text layer: its settings, text and coverage instead of the picture.
-        const DocumentHeader& header = m_state.header;
-        if (!m_stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                       from.width, from.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                       LayerKind::Text, -1, 0)) {
+        LayerPlanesRequest text = LayerPlanesRequest::LikeDocument(m_state.header, slot);
+        text.layerWidth = from.width;
+        text.layerHeight = from.height;
+        text.changed = 1;
+        text.kind = LayerKind::Text;
+        if (!m_stack.CreateLayerPlanes(text)) {
             m_stack.DeleteLayer(slot);
             m_stack.FreeSlot(slot);
             return false;
@@ -229,17 +264,13 @@ bool CVandDoc::TextToRaster() {
     return true;
 }
 
-bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) {
-    if (!m_stack.IsLayerInList(m_stack.currentLayer)) return false;
-    SetLayerName(m_stack.currentLayer, utf8Name);
-    NotifyChanged();
-    return true;
-}
+bool CVandDoc::RenameCurrentLayer(std::string_view utf8Name) { return RenameLayer(m_stack.currentLayer, utf8Name); }
 
-void CVandDoc::SetLayerBlendMode(int index, std::string_view listText) {
-    m_stack.SetBlendModeByText(index, listText);
-    if (LayerStack::IsValidIndex(index)) m_snapshots->KeepLook(SnapshotSlot::A, index, m_stack.Layer(index));
-    NotifyChanged();
+bool CVandDoc::RenameLayer(int index, std::string_view utf8Name) {
+    if (!m_stack.IsLayerInList(index)) return false;
+    m_stack.SetName(index, Utf8ToUtf16(utf8Name));
+    LookChanged(index);
+    return true;
 }
 
 void CVandDoc::Render(TargetBuffer& target, const RenderMapping& mapping) const {

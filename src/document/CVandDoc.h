@@ -85,14 +85,7 @@ public:
     NyZazo* Composite() { return m_state.composite.get(); }
 
     // Layer stack.
-    bool CreateLayerPlanes(std::u16string_view name, uint8_t formatType, int bitsPerPixel, int colourCount,
-                           uint8_t alphaFill, int slot, int x, int y, int layerWidth, int layerHeight,
-                           int paletteMode, int documentWidth, int documentHeight, uint8_t resetSelection,
-                           int changed, uint8_t kind, int16_t linkedLayer, uint8_t centre) {
-        return m_stack.CreateLayerPlanes(name, formatType, bitsPerPixel, colourCount, alphaFill, slot, x, y,
-                                         layerWidth, layerHeight, paletteMode, documentWidth, documentHeight,
-                                         resetSelection, changed, kind, linkedLayer, centre);
-    }
+    bool CreateLayerPlanes(const LayerPlanesRequest& request) { return m_stack.CreateLayerPlanes(request); }
     int InsertLayer(int below) { return m_stack.InsertLayer(below); }
     bool DeleteLayer(int index, bool recordUndo);
     bool SelectLayer(int index);
@@ -104,16 +97,12 @@ public:
     bool ReorderLayers(int a, int b);
     void SetLayerName(int index, std::string_view utf8Name);
     std::string LayerName(int index) const;
-    void SetLayerVisible(int index, bool visible) {
-        m_stack.SetVisible(index, visible);
-        NotifyChanged();
-    }
-    void SetLayerTransparency(int index, uint8_t value) {
-        m_stack.SetTransparency(index, value);
-        NotifyChanged();
-    }
-    // Also kept in the committed copy, so a later restore of a preview keeps it.
-    void SetLayerBlendMode(int index, std::string_view listText);
+    // A layer's look (kLayerVisibility, kLayerTransparency, kLayerBlendMode). Not a step of
+    // its own: the current step and the committed copy take the new look, so a
+    // restored preview or an undone later step keeps it. False for a layer not in the list.
+    bool SetLayerVisible(int index, bool visible);
+    bool SetLayerTransparency(int index, uint8_t value);
+    bool SetLayerBlendMode(int index, uint8_t blendMode);
 
     // Commands of the stack.
     bool AddLayer();          // kLayerAdd
@@ -124,6 +113,7 @@ public:
     bool DuplicateLayer();    // kLayerDuplicate
     bool TextToRaster();      // kLayerToRaster
     bool RenameCurrentLayer(std::string_view utf8Name);  // kLayerRename
+    bool RenameLayer(int index, std::string_view utf8Name);
 
     // Display: the visible stack blended at the view's zoom and origin.
     void Render(TargetBuffer& target, const RenderMapping& mapping) const;
@@ -171,6 +161,7 @@ public:
 
 private:
     bool MergePair(int lower, int upper);
+    void LookChanged(int index);
 
     DocumentState m_state;
     LayerStack m_stack;

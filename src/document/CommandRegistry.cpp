@@ -5,9 +5,12 @@
 
 #include "core/ImageFields.h"
 #include "core/Samples.h"
+#include "document/AdjustmentCommands.h"
 #include "document/CVandDoc.h"
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
+#include "document/FilterCommands.h"
+#include "document/LayerStack.h"
 #include "document/UndoHistory.h"
 
 namespace quillory {
@@ -78,6 +81,44 @@ bool SampleHandler(int command, CVandDoc& document, const CommandParameters& par
     return true;
 }
 
+// The layer a command names with layer=SLOT, or the current layer.
+int LayerParameter(const CVandDoc& document, const CommandParameters& parameters) {
+    const long long slot = parameters.Number("layer", parameters.Has("layer") ? -1 : document.CurrentLayer());
+    return slot >= 0 && slot < kMaxLayers ? int(slot) : -1;
+}
+
+// A whole number within [low, high] under `key`; false when absent or outside.
+bool NumberIn(const CommandParameters& parameters, const std::string& key, long long low, long long high,
+              long long& value) {
+    value = parameters.Number(key, low - 1);
+    return value >= low && value <= high;
+}
+
+void RegisterLayerLookCommands(CommandRegistry& registry) {
+    // mode: a blend list entry or its code 0..9.
+    registry.Register(cmd::kLayerBlendMode, texts::kCmdTextBlendMode, [](CVandDoc& d, const CommandParameters& p) {
+        uint8_t mode = 0;
+        return ParseBlendMode(p.Text("mode"), mode) && d.SetLayerBlendMode(LayerParameter(d, p), mode);
+    });
+    // value: the transparency byte, 0 opaque .. 255 invisible.
+    registry.Register(cmd::kLayerTransparency, texts::kCmdTextTransparency,
+                      [](CVandDoc& d, const CommandParameters& p) {
+                          long long value = 0;
+                          return NumberIn(p, "value", 0, 255, value) &&
+                                 d.SetLayerTransparency(LayerParameter(d, p), uint8_t(value));
+                      });
+    registry.Register(cmd::kLayerVisibility, texts::kCmdTextVisibility, [](CVandDoc& d, const CommandParameters& p) {
+        long long visible = 0;
+        return NumberIn(p, "visible", 0, 1, visible) && d.SetLayerVisible(LayerParameter(d, p), visible == 1);
+    });
+    // The layers palette's drag of one row onto another: the two layers exchange places.
+    registry.Register(cmd::kLayerReorder, texts::kCmdTextReorder, [](CVandDoc& d, const CommandParameters& p) {
+        long long a = 0, b = 0;
+        return NumberIn(p, "layer", 0, kMaxLayers - 1, a) && NumberIn(p, "with", 0, kMaxLayers - 1, b) &&
+               d.ReorderLayers(int(a), int(b));
+    });
+}
+
 }  // namespace
 
 void RegisterDocumentCommands(CommandRegistry& registry) {
@@ -92,8 +133,9 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     registry.Register(cmd::kLayerToRaster, texts::kCmdTextTextToRaster,
                       [](CVandDoc& d, const CommandParameters&) { return d.TextToRaster(); });
     registry.Register(cmd::kLayerRename, texts::kCmdTextRenameLayer, [](CVandDoc& d, const CommandParameters& p) {
-        return p.Has("name") && d.RenameCurrentLayer(p.Text("name"));
+        return p.Has("name") && d.RenameLayer(LayerParameter(d, p), p.Text("name"));
     });
+    RegisterLayerLookCommands(registry);
     for (int command : {cmd::kRemoveTransparency, cmd::kRemoveAlphaChannel, cmd::kInvertAlphaChannel,
                         cmd::kToggleAlphaPalette, cmd::kStripAlpha}) {
         registry.Register(command, FindImageFieldCommand(command)->menuText,
@@ -104,7 +146,9 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }
     RegisterColourDepthCommands(registry);
+    RegisterFilterCommands(registry);
     RegisterHistoryCommands(registry);
+    RegisterAdjustmentCommands(registry);
 }
 
 }  // namespace quillory

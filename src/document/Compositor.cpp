@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 
+#include "core/NearestPalette.h"
 #include "core/Platform.h"
 #include "core/RowPixels.h"
 #include "processing/ColourDepth.h"
@@ -42,30 +44,6 @@ inline int LayerRow(const LayerRecord& layer, int documentRow) {
     const int64_t r = int64_t(documentRow) + layer.y;
     return (r >= 0 && r < layer.height) ? int(r) : -1;
 }
-
-// Pictures repeat colours heavily: a direct-mapped cache spares most of the
-// palette searches without changing any result.
-class NearestCache {
-public:
-    explicit NearestCache(const std::vector<RGBQUAD>& palette)
-        : m_palette(palette), m_keys(kSize, 0xFFFFFFFFu), m_values(kSize, 0) {}
-    uint8_t Lookup(const uint8_t* bgr) {
-        const uint32_t key = uint32_t(bgr[0]) | (uint32_t(bgr[1]) << 8) | (uint32_t(bgr[2]) << 16);
-        const uint32_t slot = (key ^ (key >> 11) ^ (key >> 19)) & (kSize - 1);
-        if (m_keys[slot] != key) {
-            m_keys[slot] = key;
-            m_values[slot] = NearestPaletteIndex(m_palette.data(), uint32_t(m_palette.size()),
-                                                 RGBQUAD{bgr[0], bgr[1], bgr[2], 0});
-        }
-        return m_values[slot];
-    }
-
-private:
-    static constexpr uint32_t kSize = 4096;
-    const std::vector<RGBQUAD>& m_palette;
-    std::vector<uint32_t> m_keys;
-    std::vector<uint8_t> m_values;
-};
 
 struct RowContext {
     const int* columns = nullptr;  // indexed by destination column: layer column or -1
@@ -146,6 +124,15 @@ RowBlender PickBlender(Source source, int op) {
         case Source::Indexed: return PickForSource<Source::Indexed>(op);
         default: return PickForSource<Source::Constant>(op);
     }
+}
+
+// One row of a flat 32-bit buffer as palette indices of the given depth.
+void PutIndexedRow(NearestPalette& nearest, const uint8_t* in, int width, int bpp, uint8_t* row) {
+    if (bpp == 8) {
+        nearest.MapPixels(in, 4, width, row);
+        return;
+    }
+    for (int x = 0; x < width; ++x) PutRowIndex(row, x, bpp, nearest.Find(in[4 * x + 2], in[4 * x + 1], in[4 * x]));
 }
 
 bool PlanesUsable(const DocumentHeader& header, const LayerRecord& layer) {
@@ -304,7 +291,8 @@ bool Compositor::BufferToImage(const DocumentHeader& header, const std::vector<u
     const int bpp = header.bitsPerPixel;
     if (bpp <= 8 && !header.palette.empty())
         image.SetPaletteQuads(header.palette.data(), uint32_t(header.palette.size()));
-    NearestCache nearest(header.palette);
+    std::optional<NearestPalette> nearest;
+    if (bpp <= 8) nearest.emplace(header.palette.data(), uint32_t(header.palette.size()));
     for (int screenY = 0; screenY < h; ++screenY) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(buffer.data() + size_t(screenY) * w);
         uint8_t* row = image.Row(h - 1 - screenY);
@@ -317,7 +305,7 @@ bool Compositor::BufferToImage(const DocumentHeader& header, const std::vector<u
                 if (step == 4) row[x * step + 3] = in[4 * x + 3];
             }
         } else {
-            for (int x = 0; x < w; ++x) PutRowIndex(row, x, bpp, nearest.Lookup(in + 4 * x));
+            PutIndexedRow(*nearest, in, w, bpp, row);
         }
     }
     return true;
@@ -338,26 +326,27 @@ bool Compositor::BlendIntoSlot(LayerStack& stack, const DocumentHeader& header, 
     LayerRecord& lower = stack.Layer(first);
     // The result is colour at the document's depth, so a text layer receiving it becomes a raster layer.
     const uint8_t kind = lower.kind == LayerKind::Text ? LayerKind::Raster : lower.kind;
-    if (!stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, first, 0, 0, w, h,
-                                 kPaletteKeep, w, h, 0, 1, kind, -1, 0))
-        return false;
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, first);
+    request.changed = 1;
+    request.kind = kind;
+    if (!stack.CreateLayerPlanes(request)) return false;
     const int bpp = header.bitsPerPixel;
-    NearestCache nearest(header.palette);
+    std::optional<NearestPalette> nearest;
+    if (bpp <= 8) nearest.emplace(header.palette.data(), uint32_t(header.palette.size()));
     for (int screenY = 0; screenY < h; ++screenY) {
         const uint8_t* in = reinterpret_cast<const uint8_t*>(buffer.data() + size_t(screenY) * w);
         const int storedY = h - 1 - screenY;
         uint8_t* row = lower.PixelRow(storedY);
         uint8_t* alpha = lower.AlphaRow(storedY);
-        for (int x = 0; x < w; ++x) {
-            const uint8_t* px = in + 4 * x;
-            if (bpp >= 24) {
+        if (bpp >= 24) {
+            for (int x = 0; x < w; ++x) {
                 uint8_t* p = row + size_t(x) * (bpp / 8);
-                p[0] = px[0], p[1] = px[1], p[2] = px[2];
-            } else {
-                PutRowIndex(row, x, bpp, nearest.Lookup(px));
+                p[0] = in[4 * x], p[1] = in[4 * x + 1], p[2] = in[4 * x + 2];
             }
-            alpha[x] = px[3];
+        } else {
+            PutIndexedRow(*nearest, in, w, bpp, row);
         }
+        for (int x = 0; x < w; ++x) alpha[x] = in[4 * x + 3];
     }
     return true;
 }

@@ -5,16 +5,17 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
-#include "core/PsdReader.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
 #include "document/Compositor.h"
+#include "document/DocumentBudget.h"
 #include "document/DocumentTexts.h"
 #include "document/LayerTransfer.h"
 #include "document/QvxFormat.h"
@@ -26,6 +27,16 @@ namespace quillory {
 namespace {
 
 void Show(const char* text) { CurrentPlatform().ShowMessage(text, MessageKind::Warning); }
+
+// False, with the message shown and kept as the document's last error, when an
+// open would need more memory than the limit allows.
+bool WithinBudget(CVandDoc& document, int64_t width, int64_t height, uint64_t bytes) {
+    const std::string problem = OpenBudgetProblem(width, height, bytes);
+    if (problem.empty()) return true;
+    Show(problem.c_str());
+    document.SetLastError(problem);
+    return false;
+}
 
 // Directory part of a path: everything up to and including the last separator.
 size_t FileNameStart(const std::string& path) {
@@ -90,31 +101,9 @@ bool SaveNative(CVandDoc& document, const std::string& path) {
 
 // The flat picture reduced to 256 octree colours: the palette the GIF is written with.
 bool GifPalette(const DocumentHeader& header, const std::vector<uint32_t>& flat, std::vector<RGBQUAD>& palette) {
-    const int w = header.width, h = header.height;
-    const int64_t stride = PlaneStride(24, w);
-    std::vector<uint8_t> rows;
-    try {
-        rows.assign(size_t(stride) * size_t(h), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    for (int screenY = 0; screenY < h; ++screenY) {
-        const uint8_t* in = reinterpret_cast<const uint8_t*>(flat.data() + size_t(screenY) * w);
-        uint8_t* out = rows.data() + size_t(h - 1 - screenY) * size_t(stride);
-        for (int x = 0; x < w; ++x) {
-            out[3 * x] = in[4 * x];
-            out[3 * x + 1] = in[4 * x + 1];
-            out[3 * x + 2] = in[4 * x + 2];
-        }
-    }
-    PlaneView view;
-    view.pixels = rows.data();
-    view.width = w;
-    view.height = h;
-    view.bitsPerPixel = 24;
-    view.stride = uint32_t(stride);
+    if (flat.size() != size_t(header.width) * size_t(header.height)) return false;
     RGBQUAD table[256] = {};
-    if (!OctreePalette(view, table)) return false;
+    if (!OctreePaletteOfFlat(flat.data(), header.width, header.height, table)) return false;
     palette.assign(table, table + 256);
     return true;
 }
@@ -171,32 +160,13 @@ int32_t DocumentIO::NextDocumentNumber() {
     return number;
 }
 
-const char* DocumentIO::ExtensionFor(int formatType) {
-    switch (formatType) {
-        case kFormatJpeg: return "jpg";
-        case kFormatBmp: return "bmp";
-        case kFormatGif: return "gif";
-        case kFormatTiff: return "tif";
-        case kFormatPcx: return "pcx";
-        case kFormatQvx: return "qvx";
-        case kFormatMzr: return "mzr";
-        case kFormatPsd: return "psd";
-        default: return "";
-    }
-}
+const char* DocumentIO::ExtensionFor(int formatType) { return PrimaryExtension(formatType); }
 
 bool DocumentIO::NeedsSaveAs(const CVandDoc& document) {
     const NyZazo* composite = document.State().composite.get();
     if (document.PathName().empty() || !composite) return true;
-    switch (composite->formatType) {
-        case kFormatJpeg:
-        case kFormatBmp:
-        case kFormatGif:
-        case kFormatTiff:
-        case kFormatQvx:
-        case kFormatMzr: return false;
-        default: return true;
-    }
+    // Measurement documents are written back by the measuring side.
+    return !CanSaveFormat(composite->formatType) && composite->formatType != kFormatMzr;
 }
 
 std::string DocumentIO::ProposedSaveName(std::string_view title) {
@@ -216,13 +186,8 @@ std::string DocumentIO::CompleteSaveName(std::string_view chosen, int formatType
 
 bool DocumentIO::ReadPicture(const std::string& path, int formatType, NyZazo& picture) {
     NyZazo read;
-    bool ok;
-    if (formatType == kFormatPsd) {
-        ok = ReadPsdFile(path, read);
-    } else {
-        read.frameIndex = picture.frameIndex;
-        ok = read.Load(path, formatType) && read.dib != nullptr;
-    }
+    read.frameIndex = picture.frameIndex;
+    const bool ok = read.Load(path, formatType) && read.dib != nullptr;
     if (!ok) {
         picture.SetLastError(read.lastError);
         return false;
@@ -263,6 +228,8 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
         state.composite.reset();
         return false;
     }
+    const PictureDimensions size{picture.Width(), picture.Height(), picture.BitCount()};
+    if (!WithinBudget(document, size.width, size.height, EstimateOpenBytes(size))) return false;
     auto composite = std::make_unique<NyZazo>();
     composite->TakeOver(picture);
     if (!composite->dib) return false;
@@ -281,9 +248,21 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     layer.transparency = 0;
     SetFixedName(layer.name, Utf8ToUtf16(texts::kBackgroundLayerName));
     const int w = image.Width(), h = image.Height();
-    if (!stack.CreateLayerPlanes(Utf8ToUtf16(pictureName), uint8_t(image.formatType), image.BitCount(),
-                                 int(image.header.biClrUsed), alphaFill, 0, 0, 0, w, h, kPaletteFromComposite, w, h,
-                                 1, 1, LayerKind::Raster, -1, 1)) {
+    const std::u16string name = Utf8ToUtf16(pictureName);
+    LayerPlanesRequest request;
+    request.slot = 0;
+    request.name = name;
+    request.formatType = uint8_t(image.formatType);
+    request.bitsPerPixel = image.BitCount();
+    request.colourCount = int(image.header.biClrUsed);
+    request.alphaFill = alphaFill;
+    request.layerWidth = request.documentWidth = w;
+    request.layerHeight = request.documentHeight = h;
+    request.paletteMode = kPaletteFromComposite;
+    request.resetSelection = true;
+    request.changed = 1;
+    request.centre = true;
+    if (!stack.CreateLayerPlanes(request)) {
         stack.Clear();
         state.composite.reset();
         return false;
@@ -425,7 +404,16 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
         return false;
     }
     document.SetFileName(path.substr(nameStart));
-    if (type == kFormatQvx) return OpenNative(document, path);
+    std::error_code error;
+    if (type == kFormatQvx) {
+        const uint64_t fileBytes = std::filesystem::file_size(path, error);
+        if (!error && !WithinBudget(document, 0, 0, EstimateNativeOpenBytes(fileBytes))) return false;
+        return OpenNative(document, path);
+    }
+    // Judged from the header before decoding, so a small file claiming a huge picture costs nothing.
+    PictureDimensions size;
+    if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
+        return false;
     NyZazo picture;
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
     if (type == kFormatMzr || !ReadPicture(path, type, picture)) {

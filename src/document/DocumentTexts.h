@@ -41,6 +41,10 @@ inline constexpr const char* kCmdTextFlatten = "떡그림만들기";
 inline constexpr const char* kCmdTextDuplicateLayer = "복제 레이어 만들기";
 inline constexpr const char* kCmdTextTextToRaster = "레스터 형식으로 변환";
 inline constexpr const char* kCmdTextRenameLayer = "레이어 이름 변경";
+inline constexpr const char* kCmdTextBlendMode = "혼합모드";
+inline constexpr const char* kCmdTextTransparency = "투명도";
+inline constexpr const char* kCmdTextVisibility = "보이기";
+inline constexpr const char* kCmdTextReorder = "레이어순서바꾸기";
 
 // Undo step names.
 inline constexpr const char* kStepOpening = "Opening....";
@@ -58,6 +62,12 @@ inline constexpr const char* kCannotOpenFile = "해당 파일을 열 수 없습�
 inline constexpr const char* kFileDoesNotExist = "해당파일이 존재하지 않습니다.";
 inline constexpr const char* kQvxVersionMismatch = "QVX 형식의 버전이 상이함";
 inline constexpr const char* kSelectAreaFirst = "영역선택 후에 시도하십시요";
+// printf formats: width, height, the memory needed and the limit in GB.
+inline constexpr const char* kPictureNeedsTooMuchMemory =
+    "그림이 너무 커서 열 수 없습니다: %lld × %lld 그림을 열려면 메모리가 약 %.1f GB 필요합니다 (한도 %.1f GB).";
+// printf format: the memory needed and the limit in GB.
+inline constexpr const char* kDocumentNeedsTooMuchMemory =
+    "문서가 너무 커서 열 수 없습니다: 메모리가 약 %.1f GB 필요합니다 (한도 %.1f GB).";
 inline constexpr const char* kAskSaveFormat = "[%s] 파일을 저장하시겠습니까?";  // picture name
 inline constexpr const char* kUntitledPicture = "이름없음";
 inline constexpr const char* kUntitledSaveName = "UntitledImage";

@@ -30,15 +30,28 @@ uint8_t BlendModeFromText(std::string_view listText) {
     return BlendMode::Normal;
 }
 
+bool ParseBlendMode(std::string_view text, uint8_t& blendMode) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {
+        blendMode = uint8_t(text[0] - '0');
+        return true;
+    }
+    for (int code = BlendMode::Normal; code < BlendMode::Count; ++code)
+        if (text == kBlendTexts[code]) {
+            blendMode = uint8_t(code);
+            return true;
+        }
+    return false;
+}
+
 const char* BlendModeText(uint8_t blendMode) {
     return blendMode < BlendMode::Count ? kBlendTexts[blendMode] : texts::kBlendNormal;
 }
 
-bool LayerStack::CreateLayerPlanes(std::u16string_view name, uint8_t formatType, int bitsPerPixel,
-                                   int colourCount, uint8_t alphaFill, int slot, int x, int y, int layerWidth,
-                                   int layerHeight, int paletteMode, int documentWidth, int documentHeight,
-                                   uint8_t resetSelection, int changed, uint8_t kind, int16_t linkedLayer,
-                                   uint8_t centre) {
+bool LayerStack::CreateLayerPlanes(const LayerPlanesRequest& request) {
+    const int slot = request.slot;
+    const int layerWidth = request.layerWidth, layerHeight = request.layerHeight;
+    const int bitsPerPixel = request.bitsPerPixel, colourCount = request.colourCount;
+    int documentWidth = request.documentWidth, documentHeight = request.documentHeight;
     if (!IsValidIndex(slot) || layerWidth <= 0 || layerHeight <= 0) return false;
     if (documentWidth == -1) {
         documentWidth = layerWidth;
@@ -51,7 +64,7 @@ bool LayerStack::CreateLayerPlanes(std::u16string_view name, uint8_t formatType,
     // Every size is checked before anything changes, so a refused call leaves the slot and header as they were.
     const int64_t width = std::max(layerWidth, documentWidth);
     const int64_t height = std::max(layerHeight, documentHeight);
-    const bool text = kind == LayerKind::Text;
+    const bool text = request.kind == LayerKind::Text;
     const int64_t stride = text ? width : PlaneStride(bitsPerPixel, int(width));
     const int64_t planeSize = width * height;
     const int64_t pixelSize = text ? planeSize : height * stride;
@@ -64,45 +77,45 @@ bool LayerStack::CreateLayerPlanes(std::u16string_view name, uint8_t formatType,
     std::vector<uint8_t> pixels, alpha, effect;
     try {
         pixels.assign(size_t(pixelSize), 255);
-        alpha.assign(size_t(planeSize), alphaFill);
+        alpha.assign(size_t(planeSize), request.alphaFill);
         effect.assign(size_t(planeSize), 0);
         if (!m_state.loading) {
             m_state.header.scratchPixels.resize(size_t(pixelSize));
             m_state.header.scratchAlpha.resize(size_t(planeSize));
         }
-        if (!m_state.selection.selectionActive || resetSelection == 1) m_state.selection.mask.assign(size_t(planeSize), 1);
+        if (!m_state.selection.selectionActive || request.resetSelection) m_state.selection.mask.assign(size_t(planeSize), 1);
     } catch (const std::bad_alloc&) {
         return false;
     }
 
     DocumentHeader& header = m_state.header;
-    if (!name.empty()) SetFixedName(header.name, name);
+    if (!request.name.empty()) SetFixedName(header.name, request.name);
     header.width = documentWidth;
     header.height = documentHeight;
-    header.formatType = formatType;
+    header.formatType = request.formatType;
     header.bitsPerPixel = bitsPerPixel;
     header.colourCount = colourCount;
     header.imageSize = int32_t(imageSize);
     header.pixelCount = documentWidth * documentHeight;
     if (!m_state.loading) header.scratchSize = int32_t(pixelSize);
 
-    layer.kind = kind;
-    layer.changed = changed;
-    layer.linkedLayer = linkedLayer;
+    layer.kind = request.kind;
+    layer.changed = request.changed;
+    layer.linkedLayer = request.linkedLayer;
     layer.textLength = 0;
     layer.width = int32_t(width);
     layer.height = int32_t(height);
     layer.stride = int32_t(stride);
     layer.planeSize = int32_t(planeSize);
     layer.pixelSize = int32_t(pixelSize);
-    if (centre) {
+    if (request.centre) {
         layer.x = int32_t((documentWidth - width) / 2);
         layer.y = int32_t((documentHeight - height) / 2);
     } else {
-        layer.x = x;
-        layer.y = y;
+        layer.x = request.x;
+        layer.y = request.y;
     }
-    if (!m_state.selection.selectionActive || resetSelection == 1) {
+    if (!m_state.selection.selectionActive || request.resetSelection) {
         m_state.selection.height = layer.height;
         m_state.selection.width = layer.width;
         m_state.selection.x = layer.x;
@@ -116,7 +129,7 @@ bool LayerStack::CreateLayerPlanes(std::u16string_view name, uint8_t formatType,
 
     if (colourCount == 0) {
         header.palette.clear();
-    } else if (paletteMode == kPaletteFromComposite) {
+    } else if (request.paletteMode == kPaletteFromComposite) {
         header.palette.assign(size_t(colourCount), RGBQUAD{});
         const NyZazo* composite = m_state.composite.get();
         if (composite && composite->HasPalette()) {
@@ -124,7 +137,7 @@ bool LayerStack::CreateLayerPlanes(std::u16string_view name, uint8_t formatType,
             const size_t n = std::min<size_t>(size_t(colourCount), composite->header.biClrUsed);
             std::copy_n(source, n, header.palette.begin());
         }
-    } else if (paletteMode == kPaletteAllocate) {
+    } else if (request.paletteMode == kPaletteAllocate) {
         header.palette.assign(size_t(colourCount), RGBQUAD{});
     }
     return true;
@@ -145,10 +158,7 @@ int LayerStack::InsertLayer(int below) {
 
     m_state.busy = 1;
     m_layers[slot] = LayerRecord{};
-    const DocumentHeader& header = m_state.header;
-    if (!CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                           header.width, header.height, kPaletteKeep, header.width, header.height, 0, 0,
-                           LayerKind::Raster, -1, 0)) {
+    if (!CreateLayerPlanes(LayerPlanesRequest::LikeDocument(m_state.header, slot))) {
         m_state.busy = 0;
         return -1;
     }
@@ -294,8 +304,8 @@ void LayerStack::SetTransparency(int index, uint8_t transparency) {
     if (IsValidIndex(index)) m_layers[index].transparency = transparency;
 }
 
-void LayerStack::SetBlendModeByText(int index, std::string_view listText) {
-    if (IsValidIndex(index)) m_layers[index].blendMode = BlendModeFromText(listText);
+void LayerStack::SetBlendMode(int index, uint8_t blendMode) {
+    if (IsValidIndex(index)) m_layers[index].blendMode = blendMode;
 }
 
 bool LayerStack::TextToRaster(int index) {
@@ -306,10 +316,13 @@ bool LayerStack::TextToRaster(int index) {
     const RGBQUAD quad{uint8_t(colour), uint8_t(colour >> 8), uint8_t(colour >> 16), 0};
     const DocumentHeader& header = m_state.header;
     // The raster keeps the document's depth so every layer of the table stays at one depth.
-    if (!CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, index, layer.x,
-                           layer.y, layer.width, layer.height, kPaletteKeep, header.width, header.height, 0,
-                           layer.changed, LayerKind::Raster, -1, 0))
-        return false;
+    LayerPlanesRequest raster = LayerPlanesRequest::LikeDocument(header, index);
+    raster.x = layer.x;
+    raster.y = layer.y;
+    raster.layerWidth = layer.width;
+    raster.layerHeight = layer.height;
+    raster.changed = layer.changed;
+    if (!CreateLayerPlanes(raster)) return false;
     if (header.bitsPerPixel == 24) {
         for (int storedY = 0; storedY < layer.height; ++storedY) {
             uint8_t* row = layer.PixelRow(storedY);

@@ -17,6 +17,38 @@ enum PaletteMode : int {
     kPaletteKeep = 2,
 };
 
+// What CreateLayerPlanes builds: one slot's planes and the header values every
+// layer shares.
+struct LayerPlanesRequest {
+    int slot = -1;
+    std::u16string_view name;  // becomes the picture name when not empty
+    uint8_t formatType = 0;
+    int bitsPerPixel = 24;
+    int colourCount = 0;
+    uint8_t alphaFill = 0;  // every opacity byte of the new layer
+    int x = 0, y = 0;       // placement unless centred
+    int layerWidth = 0, layerHeight = 0;
+    int paletteMode = kPaletteKeep;
+    int documentWidth = -1, documentHeight = -1;  // -1: the layer's size
+    bool resetSelection = false;  // the selection mask covers the new layer even while one is shown
+    int changed = 0;
+    uint8_t kind = LayerKind::Raster;
+    int16_t linkedLayer = -1;
+    bool centre = false;
+
+    // A layer of the document's own format, depth, colours and size in `slot`.
+    static LayerPlanesRequest LikeDocument(const DocumentHeader& header, int slot) {
+        LayerPlanesRequest request;
+        request.slot = slot;
+        request.formatType = header.formatType;
+        request.bitsPerPixel = header.bitsPerPixel;
+        request.colourCount = header.colourCount;
+        request.layerWidth = request.documentWidth = header.width;
+        request.layerHeight = request.documentHeight = header.height;
+        return request;
+    }
+};
+
 class LayerStack {
 public:
     explicit LayerStack(DocumentState& state) : m_state(state) {}
@@ -34,13 +66,10 @@ public:
     int32_t headLayer = -1;
     int32_t currentLayer = -1;
 
-    // (Re)creates a slot's planes at the given geometry and sets the header's size
-    // and depth; see the arguments' order in the layer-table description. False
-    // for an invalid slot, a non-positive size, or planes that cannot be allocated.
-    bool CreateLayerPlanes(std::u16string_view name, uint8_t formatType, int bitsPerPixel, int colourCount,
-                           uint8_t alphaFill, int slot, int x, int y, int layerWidth, int layerHeight,
-                           int paletteMode, int documentWidth, int documentHeight, uint8_t resetSelection,
-                           int changed, uint8_t kind, int16_t linkedLayer, uint8_t centre);
+    // (Re)creates a slot's planes at the requested geometry and sets the header's
+    // size and depth. False, with nothing changed, for an invalid slot, a
+    // non-positive size, or planes that cannot be allocated.
+    bool CreateLayerPlanes(const LayerPlanesRequest& request);
 
     // Links a new document-sized transparent raster layer directly above `below`
     // (at the bottom when `below` is -1) and makes it current. Returns its slot,
@@ -69,7 +98,7 @@ public:
     void SetName(int index, std::u16string_view name);
     void SetVisible(int index, bool visible);
     void SetTransparency(int index, uint8_t transparency);
-    void SetBlendModeByText(int index, std::string_view listText);
+    void SetBlendMode(int index, uint8_t blendMode);
 
     // A text layer becomes a raster layer of its colour with the text's coverage as opacity.
     bool TextToRaster(int index);
@@ -86,6 +115,8 @@ private:
 
 // The blend mode a blend list entry selects (0 for any text not in the list).
 uint8_t BlendModeFromText(std::string_view listText);
+// The blend mode of a list entry or of a code 0..9 written as a number; false for anything else.
+bool ParseBlendMode(std::string_view text, uint8_t& blendMode);
 // The list entry of a blend mode; codes 0, 1 and unknown values give the normal entry.
 const char* BlendModeText(uint8_t blendMode);
 

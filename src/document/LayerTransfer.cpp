@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
+#include "core/NearestPalette.h"
 #include "core/NyZazo.h"
 #include "core/Platform.h"
 #include "core/RowPixels.h"
@@ -115,15 +117,19 @@ int PasteLayerPicture(CVandDoc& document, const LayerPicture& picture) {
     const int slot = stack.InsertLayer(below);
     if (slot < 0) return -1;
     const DocumentHeader& header = state.header;
-    if (!stack.CreateLayerPlanes({}, header.formatType, header.bitsPerPixel, header.colourCount, 0, slot, 0, 0,
-                                 picture.width, picture.height, kPaletteKeep, header.width, header.height, 0, 1,
-                                 LayerKind::Raster, -1, 0)) {
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(header, slot);
+    request.layerWidth = picture.width;
+    request.layerHeight = picture.height;
+    request.changed = 1;
+    if (!stack.CreateLayerPlanes(request)) {
         stack.DeleteLayer(slot);
         stack.FreeSlot(slot);
         return -1;
     }
     LayerRecord& layer = stack.Layer(slot);
     const int bpp = header.bitsPerPixel;
+    std::optional<NearestPalette> nearest;
+    if (bpp < 24) nearest.emplace(header.palette.data(), uint32_t(header.palette.size()));
     for (int y = 0; y < picture.height; ++y) {
         const uint32_t* in = picture.Row(y);
         uint8_t* row = layer.PixelRow(y);
@@ -135,8 +141,7 @@ int PasteLayerPicture(CVandDoc& document, const LayerPicture& picture) {
                 uint8_t* p = row + size_t(x) * size_t(bpp / 8);
                 p[0] = colour.blue, p[1] = colour.green, p[2] = colour.red;
             } else {
-                PutRowIndex(row, x, bpp,
-                         NearestPaletteIndex(header.palette.data(), uint32_t(header.palette.size()), colour));
+                PutRowIndex(row, x, bpp, nearest->Find(colour));
             }
             alpha[x] = uint8_t(v >> 24);
         }

@@ -1,17 +1,15 @@
 #include "document/QvxFormat.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "core/AtomicFile.h"
 #include "core/CoreTexts.h"
 #include "core/ImageStream.h"
+#include "core/NearestPalette.h"
 #include "core/SizeMath.h"
 #include "core/StreamIO.h"
 #include "document/DocumentTexts.h"
@@ -264,6 +262,8 @@ std::vector<uint8_t> FlatPicture(const QvxSource& src) {
     const size_t width = size_t(h.width);
     const uint32_t colours = uint32_t(h.colourCount) < h.palette.size() ? uint32_t(h.colourCount)
                                                                          : uint32_t(h.palette.size());
+    std::optional<NearestPalette> nearest;
+    if (h.bitsPerPixel != 24) nearest.emplace(h.palette.data(), colours);
     for (int storedY = 0; storedY < h.height; ++storedY) {
         const int bufferY = src.flattenTopDown ? h.height - 1 - storedY : storedY;
         const uint8_t* in = src.flattenBuffer + size_t(bufferY) * width * 4;
@@ -275,8 +275,7 @@ std::vector<uint8_t> FlatPicture(const QvxSource& src) {
                 out[2] = in[2];
             }
         } else {
-            for (size_t x = 0; x < width; ++x, in += 4)
-                out[x] = NearestPaletteIndex(h.palette.data(), colours, RGBQUAD{in[0], in[1], in[2], 0});
+            nearest->MapPixels(in, 4, int(width), out);
         }
     }
     return flat;
@@ -473,41 +472,15 @@ bool WriteQvx(ImageStream& out, const QvxSource& src, std::string& error) {
 
 bool SaveQvx(const std::string& path, const QvxSource& source, std::string& error) {
     error.clear();
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    if (target.parent_path().empty()) temp = "." + target.filename().string() + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;  // the file cannot be created: the save fails without a message
-
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat existing;
-    if (::stat(path.c_str(), &existing) == 0) {
-        (void)::fchmod(fd, existing.st_mode & 07777);
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        (void)::fchmod(fd, 0666 & ~mask);
-    }
-    FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        ::close(fd);
-        ::unlink(temp.c_str());
+    AtomicFileWriter writer(path);
+    if (!writer.Open()) return error = FileFailureText(texts::kQvxWriteFailed, writer.Error()), false;
+    if (!WriteQvx(writer.Stream(), source, error)) {
+        // A refused document keeps its own text; a failed write names the file and why.
+        if (error == texts::kQvxWriteFailed)
+            error = FileFailureText(error, WriteFailureDetail(path, writer.Stream().ErrorNumber()));
         return false;
     }
-    bool ok;
-    {
-        ImageStream out(file);
-        ok = WriteQvx(out, source, error);
-    }
-    if (ok && (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)) ok = false;
-    if (std::fclose(file) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        if (error.empty()) error = texts::kQvxWriteFailed;
-        return false;
-    }
+    if (!writer.Commit()) return error = FileFailureText(texts::kQvxWriteFailed, writer.Error()), false;
     return true;
 }
 

@@ -1,15 +1,24 @@
 #pragma once
 // The document's two snapshot slots. Slot A, the committed copy, holds every
 // layer as of the last recorded step (saved after each step, after loading and
-// after undo or redo); previews are thrown away by restoring from it. Slot B
-// holds the last previewed result of a dialog and the free-transform tools'
-// starting picture.
+// after undo or redo) and the selection mask of that step; previews are thrown
+// away by restoring from it. Slot B holds the last previewed result of a dialog
+// and the free-transform tools' starting picture.
+//
+// A plane whose bytes are all the same (the opacity of an opened picture, an
+// empty shadow plane, a full selection) is kept as that one value. Slot A also
+// notes which blocks of each plane changed since the history last stored them,
+// and tells the history before it changes a plane, so that a step the history
+// still keeps only here is stored first.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/DibTypes.h"
 #include "document/DocumentHeader.h"
 #include "document/LayerRecord.h"
+#include "document/SelectionMask.h"
+#include "document/StepFileStore.h"
 
 namespace quillory {
 
@@ -17,27 +26,77 @@ class LayerStack;
 
 enum class SnapshotSlot { A = 0, B = 1 };
 
+// A saved copy of one plane.
+class SavedPlane {
+public:
+    uint64_t Length() const { return m_length; }
+    // Null when every byte is Value().
+    const uint8_t* Data() const { return m_uniform ? nullptr : m_bytes.data(); }
+    uint8_t Value() const { return m_value; }
+    // Blocks of kStepBlockBytes that changed since ClearChanged.
+    const std::vector<bool>& Changed() const { return m_changed; }
+    void ClearChanged() { m_changed.assign(m_changed.size(), false); }
+    PlaneSource Source() const { return PlaneSource{Data(), m_length, m_value, &m_changed}; }
+
+    // Makes this a copy of `from`; `beforeChange` runs once, before the first byte
+    // changes. True when anything changed.
+    bool CopyFrom(const std::vector<uint8_t>& from, const std::function<void()>& beforeChange);
+    // Writes the copy into `to` (in place when the sizes match).
+    void CopyTo(std::vector<uint8_t>& to) const;
+    bool SameAs(const std::vector<uint8_t>& other) const;
+    void Reset();
+
+private:
+    std::vector<uint8_t> m_bytes;
+    uint64_t m_length = 0;
+    bool m_uniform = true;
+    uint8_t m_value = 0;
+    std::vector<bool> m_changed;
+};
+
 class SnapshotSlots {
 public:
-    // Copies one layer (record and planes) and the picture's size, depth and palette.
+    // Copies one layer (record, planes and text) and the picture's size, depth and palette.
     void Save(SnapshotSlot slot, const DocumentHeader& header, const LayerRecord& layer, int index);
     // Copies the saved layer back, keeping the layer's own inUse, prev, next, kind,
     // linkedLayer and transparency, and its visible flag as 0 or 1. False, with the
     // layer unchanged, when nothing was saved for that index.
     bool Restore(SnapshotSlot slot, LayerRecord& layer, int index) const;
+    // Only the planes and the text go back into `layer`.
+    bool RestorePlanes(SnapshotSlot slot, LayerRecord& layer, int index) const;
+    // True when `layer`'s planes and text are those saved.
+    bool SamePlanes(SnapshotSlot slot, const LayerRecord& layer, int index) const;
     bool Has(SnapshotSlot slot, int index) const;
-    // Changes whenever the saved planes of an index change.
-    uint64_t Generation(SnapshotSlot slot, int index) const { return AreaOf(slot).generation[index]; }
-    const LayerRecord& Saved(SnapshotSlot slot, int index) const { return AreaOf(slot).layers[index]; }
+    // Changes whenever the saved planes or text of an index change.
+    uint64_t Generation(SnapshotSlot slot, int index) const { return AreaOf(slot).layers[index].generation; }
+    // The saved record's settings; its planes are kept apart (Plane()).
+    const LayerRecord& Saved(SnapshotSlot slot, int index) const { return AreaOf(slot).layers[index].fields; }
+    // Plane 0 pixels, 1 opacity, 2 shadow; index kSelectionSlot, plane 0: the selection mask.
+    const SavedPlane& Plane(SnapshotSlot slot, int index, int plane) const {
+        return AreaOf(slot).layers[index].planes[plane];
+    }
     // Saves every layer in use.
     void SaveAll(SnapshotSlot slot, const DocumentHeader& header, const LayerStack& stack);
     void Forget(SnapshotSlot slot, int index);
     // A recorded move: the saved copy takes the layer's new position.
     void MovePosition(SnapshotSlot slot, int index, int32_t x, int32_t y);
-    // A renamed layer or a new blend mode, which record no step: the saved copy
-    // takes them, so that restoring it does not take them back.
+    // The record's settings only (not its planes): what a step that left the planes
+    // as they were changed.
+    void KeepSettings(SnapshotSlot slot, int index, const LayerRecord& layer);
+    // A layer's new name, blend mode, transparency or visibility, which record no
+    // step: the saved copy takes them, so that restoring it does not take them back.
     void KeepLook(SnapshotSlot slot, int index, const LayerRecord& layer);
     void Clear();
+
+    // The selection mask of the last recorded step (slot A only; index kSelectionSlot).
+    void SaveSelection(const SelectionMask& selection);
+    void RestoreSelectionMask(std::vector<uint8_t>& mask) const;
+    // Slot A: the blocks of an index are as the history last stored them.
+    void ClearChanged(int index);
+    // Slot A: a block of the index changed since ClearChanged.
+    bool HasChanges(int index) const;
+    // Slot A: called with the index before a saved plane, text or mask of it changes or goes.
+    std::function<void(int index)> beforeCommittedChange;
 
     // Slot A under the names the commands use.
     void SaveCommitted(const DocumentHeader& header, const LayerRecord& layer, int index) {
@@ -52,12 +111,18 @@ public:
     const PictureValues& Picture(SnapshotSlot slot) const { return AreaOf(slot).picture; }
 
 private:
+    struct SavedLayer {
+        LayerRecord fields;  // settings and text; no planes
+        SavedPlane planes[3];
+        bool saved = false;
+        uint64_t generation = 0;
+    };
     struct Area {
         PictureValues picture;
-        LayerRecord layers[kMaxLayers];
-        bool saved[kMaxLayers] = {};
-        uint64_t generation[kMaxLayers] = {};
+        SavedLayer layers[kRecordSlots];
     };
+    static bool ValidIndex(int index) { return index >= 0 && index < kRecordSlots; }
+    std::function<void()> Announcer(SnapshotSlot slot, int index, bool& announced);
     Area& AreaOf(SnapshotSlot slot) { return m_areas[int(slot)]; }
     const Area& AreaOf(SnapshotSlot slot) const { return m_areas[int(slot)]; }
     Area m_areas[2];

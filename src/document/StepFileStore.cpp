@@ -3,29 +3,28 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <memory>
 #include <new>
 
-#include "core/NyZazo.h"
-#include "document/QvxFormat.h"
+#include "core/AtomicFile.h"
 
 namespace quillory {
 
 namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'L', 'U', 'D'};
-constexpr uint32_t kStepFormat = 2;
-constexpr int kSections = 5;  // pixels, opacity, shadow, selection mask, text
-constexpr int kHeaderBytes = 16 + kSections * 16;
-// A multiple of 3 and of 8, so a plane of one repeated 24-bit colour repeats
-// whole blocks.
-constexpr uint32_t kBlockBytes = 4080;
+constexpr uint32_t kStepFormat = 3;
+constexpr int kFileHeaderBytes = 16;
+constexpr int kPlaneHeaderBytes = 16;
+constexpr int kRefBytes = 16;  // pack (u32), offset (u64), crc32 (u32) of a stored block
+constexpr int kTrailerBytes = 4;
+// No plane of a layer comes near this; a larger claim is damage.
+constexpr uint64_t kMaxPlaneBytes = uint64_t(1) << 34;
 
 enum BlockCode : uint8_t { kRaw = 0, kUniform = 1, kRepeat = 2 };
 
@@ -46,259 +45,44 @@ uint64_t GetU64(const uint8_t* p) {
     return v;
 }
 
-// Unbuffered for large blocks, buffered for the small pieces between them.
-class FileWriter {
-public:
-    explicit FileWriter(const std::string& path)
-        : m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)) {}
-    ~FileWriter() {
-        if (m_fd >= 0) ::close(m_fd);
+uint32_t Crc(const uint8_t* p, size_t n) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    while (n > 0) {
+        const uInt take = uInt(std::min<size_t>(n, 1u << 30));
+        crc = crc32(crc, p, take);
+        p += take;
+        n -= take;
     }
-    bool IsOpen() const { return m_fd >= 0; }
-    bool Write(const void* data, size_t n) {
-        if (n == 0) return true;
-        const auto* p = static_cast<const uint8_t*>(data);
-        if (n >= kDirect) return Flush() && WriteAll(p, n);
-        if (m_buffer.size() + n > kBuffer && !Flush()) return false;
-        m_buffer.insert(m_buffer.end(), p, p + n);
-        return true;
-    }
-    bool Close() {
-        const bool ok = Flush() && m_fd >= 0;
-        const bool closed = m_fd >= 0 && ::close(m_fd) == 0;
-        m_fd = -1;
-        return ok && closed;
-    }
-
-private:
-    static constexpr size_t kBuffer = 1 << 20;
-    static constexpr size_t kDirect = 1 << 16;
-    bool Flush() {
-        const bool ok = WriteAll(m_buffer.data(), m_buffer.size());
-        m_buffer.clear();
-        return ok;
-    }
-    bool WriteAll(const uint8_t* p, size_t n) {
-        while (n > 0) {
-            const ssize_t written = ::write(m_fd, p, n);
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) return false;
-            p += written;
-            n -= size_t(written);
-        }
-        return true;
-    }
-    int m_fd;
-    std::vector<uint8_t> m_buffer;
-};
-
-class FileReader {
-public:
-    explicit FileReader(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileReader() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    bool IsOpen() const { return m_fd >= 0; }
-    int64_t Size() const {
-        struct stat st {};
-        return fstat(m_fd, &st) == 0 ? int64_t(st.st_size) : -1;
-    }
-    bool Read(void* data, size_t n) {
-        auto* p = static_cast<uint8_t*>(data);
-        const size_t buffered = std::min(n, m_end - m_pos);
-        if (buffered > 0) std::memcpy(p, m_buffer.data() + m_pos, buffered);
-        m_pos += buffered;
-        p += buffered;
-        n -= buffered;
-        if (n >= kDirect) return ReadAll(p, n);
-        while (n > 0) {
-            if (!Fill()) return false;
-            const size_t take = std::min(n, m_end - m_pos);
-            std::memcpy(p, m_buffer.data() + m_pos, take);
-            m_pos += take;
-            p += take;
-            n -= take;
-        }
-        return true;
-    }
-    // The next byte without taking it; false at the end of the file.
-    bool Peek(uint8_t& byte) {
-        if (m_pos == m_end && !Fill()) return false;
-        byte = m_buffer[m_pos];
-        return true;
-    }
-
-private:
-    static constexpr size_t kBuffer = 1 << 16;
-    static constexpr size_t kDirect = 1 << 16;
-    bool ReadAll(uint8_t* p, size_t n) {
-        while (n > 0) {
-            const ssize_t got = ::read(m_fd, p, n);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            p += got;
-            n -= size_t(got);
-        }
-        return true;
-    }
-    bool Fill() {
-        m_buffer.resize(kBuffer);
-        m_pos = m_end = 0;
-        while (true) {
-            const ssize_t got = ::read(m_fd, m_buffer.data(), kBuffer);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            m_end = size_t(got);
-            return true;
-        }
-    }
-    int m_fd;
-    std::vector<uint8_t> m_buffer;
-    size_t m_pos = 0;
-    size_t m_end = 0;
-};
-
-constexpr int kRefBytes = 12;  // pack number (u32) and offset (u64) of a stored block
-
-struct Section {
-    const uint8_t* data = nullptr;
-    uint64_t length = 0;
-    const uint8_t* base = nullptr;  // the same plane as last written, or null
-    const std::vector<StepFileStore::BlockRef>* baseRefs = nullptr;
-    std::vector<uint8_t> codes;
-    std::vector<uint8_t> values;
-    std::vector<StepFileStore::BlockRef> refs;  // one per block; pack 0 for blocks without data
-
-    uint64_t Blocks() const { return (length + kBlockBytes - 1) / kBlockBytes; }
-    uint64_t StoredLength() const {
-        uint64_t stored = 2 * Blocks();
-        for (uint8_t code : codes) stored += code == kRaw ? kRefBytes : 0;
-        return stored;
-    }
-};
-
-bool Uniform(const uint8_t* p, size_t n) { return n == 0 || std::memcmp(p, p + 1, n - 1) == 0; }
-
-// Blocks that are uniform or repeat the block before take no data; a block equal
-// to the same block of the base reuses the data stored for it; the rest go to the
-// new pack at `packSize`, recorded in `fresh` as (plane offset, bytes).
-void Encode(Section& s, uint32_t pack, uint64_t& packSize, std::vector<std::pair<const uint8_t*, size_t>>& fresh) {
-    const uint64_t blocks = s.Blocks();
-    s.codes.assign(blocks, kRaw);
-    s.values.assign(blocks, 0);
-    s.refs.assign(blocks, StepFileStore::BlockRef{});
-    for (uint64_t b = 0; b < blocks; ++b) {
-        const uint8_t* p = s.data + b * kBlockBytes;
-        const size_t n = size_t(std::min<uint64_t>(kBlockBytes, s.length - b * kBlockBytes));
-        if (Uniform(p, n)) {
-            s.codes[b] = kUniform;
-            s.values[b] = p[0];
-        } else if (b > 0 && n == kBlockBytes && std::memcmp(p, p - kBlockBytes, n) == 0) {
-            s.codes[b] = kRepeat;
-        } else if (s.base && (*s.baseRefs)[b].pack != 0 && std::memcmp(p, s.base + b * kBlockBytes, n) == 0) {
-            s.refs[b] = (*s.baseRefs)[b];
-        } else {
-            s.refs[b] = StepFileStore::BlockRef{pack, packSize};
-            if (!fresh.empty() && fresh.back().first + fresh.back().second == p) fresh.back().second += n;
-            else fresh.emplace_back(p, n);
-            packSize += n;
-        }
-    }
+    return uint32_t(crc);
 }
 
-bool WriteSection(FileWriter& out, const Section& s) {
-    if (!out.Write(s.codes.data(), s.codes.size()) || !out.Write(s.values.data(), s.values.size())) return false;
-    std::vector<uint8_t> refs;
-    refs.reserve(s.codes.size() * kRefBytes);
-    for (size_t b = 0; b < s.codes.size(); ++b) {
-        if (s.codes[b] != kRaw) continue;
-        uint8_t ref[kRefBytes];
-        PutU32(ref, s.refs[b].pack);
-        PutU64(ref + 4, s.refs[b].offset);
-        refs.insert(refs.end(), ref, ref + kRefBytes);
-    }
-    return out.Write(refs.data(), refs.size());
-}
-
-// Open pack files of one read, each checked for the bytes asked of it.
-class PackReader {
-public:
-    explicit PackReader(const StepFileStore& store) : m_store(store) {}
-    ~PackReader() {
-        for (auto& [pack, fd] : m_open)
-            if (fd >= 0) ::close(fd);
-    }
-    bool Read(uint32_t pack, uint64_t offset, uint8_t* to, size_t n) {
-        auto it = m_open.find(pack);
-        if (it == m_open.end())
-            it = m_open.emplace(pack, ::open(m_store.PackPath(pack).c_str(), O_RDONLY | O_CLOEXEC)).first;
-        if (it->second < 0) return false;
-        while (n > 0) {
-            const ssize_t got = ::pread(it->second, to, n, off_t(offset));
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            to += got;
-            offset += uint64_t(got);
-            n -= size_t(got);
+bool WriteAll(int fd, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        const ssize_t written = ::write(fd, p, n);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
         }
-        return true;
-    }
-    std::vector<uint32_t> Packs() const {
-        std::vector<uint32_t> packs;
-        for (const auto& entry : m_open) packs.push_back(entry.first);
-        return packs;
-    }
-
-private:
-    const StepFileStore& m_store;
-    std::map<uint32_t, int> m_open;
-};
-
-bool ReadSection(FileReader& in, PackReader& packs, uint64_t length, uint64_t stored, std::vector<uint8_t>& out) {
-    const uint64_t blocks = (length + kBlockBytes - 1) / kBlockBytes;
-    if (stored < 2 * blocks) return false;
-    std::vector<uint8_t> codes(blocks), values(blocks);
-    if (!in.Read(codes.data(), codes.size()) || !in.Read(values.data(), values.size())) return false;
-    uint64_t stored2 = 2 * blocks;
-    for (uint64_t b = 0; b < blocks; ++b) {
-        const uint64_t n = std::min<uint64_t>(kBlockBytes, length - b * kBlockBytes);
-        if (codes[b] == kRaw) stored2 += kRefBytes;
-        else if (codes[b] == kRepeat && (b == 0 || n != kBlockBytes)) return false;
-        else if (codes[b] > kRepeat) return false;
-    }
-    if (stored2 != stored) return false;
-    std::vector<uint8_t> refBytes(size_t(stored - 2 * blocks));
-    if (!in.Read(refBytes.data(), refBytes.size())) return false;
-    out.resize(size_t(length));
-    const uint8_t* ref = refBytes.data();
-    uint64_t b = 0;
-    while (b < blocks) {
-        uint8_t* p = out.data() + b * kBlockBytes;
-        const size_t n = size_t(std::min<uint64_t>(kBlockBytes, length - b * kBlockBytes));
-        if (codes[b] == kUniform) {
-            std::memset(p, values[b], n);
-            ++b;
-        } else if (codes[b] == kRepeat) {
-            std::memcpy(p, p - kBlockBytes, n);
-            ++b;
-        } else {
-            // A run of blocks stored one after another in one pack is one read.
-            const uint32_t pack = GetU32(ref);
-            const uint64_t offset = GetU64(ref + 4);
-            if (pack == 0 || offset > (uint64_t(1) << 40)) return false;
-            uint64_t end = b + 1, bytes = n;
-            ref += kRefBytes;
-            while (end < blocks && codes[end] == kRaw && GetU32(ref) == pack && GetU64(ref + 4) == offset + bytes) {
-                bytes += std::min<uint64_t>(kBlockBytes, length - end * kBlockBytes);
-                ref += kRefBytes;
-                ++end;
-            }
-            if (!packs.Read(pack, offset, p, size_t(bytes))) return false;
-            b = end;
-        }
+        p += written;
+        n -= size_t(written);
     }
     return true;
 }
+
+bool ReadAt(int fd, uint8_t* p, size_t n, uint64_t offset) {
+    while (n > 0) {
+        const ssize_t got = ::pread(fd, p, n, off_t(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        p += got;
+        offset += uint64_t(got);
+        n -= size_t(got);
+    }
+    return true;
+}
+
+bool Uniform(const uint8_t* p, size_t n) { return n == 0 || std::memcmp(p, p + 1, n - 1) == 0; }
 
 std::string Name(const char* format, int a, int b = 0, int c = 0) {
     char name[96];
@@ -306,27 +90,182 @@ std::string Name(const char* format, int a, int b = 0, int c = 0) {
     return name;
 }
 
-bool ValidGeometry(const LayerRecord& r, int bitsPerPixel) {
-    if (r.width <= 0 || r.height <= 0) return false;
-    const int64_t plane = int64_t(r.width) * r.height;
-    if (plane != r.planeSize || uint64_t(plane) > kMaxPixelBytes) return false;
-    if (r.kind == LayerKind::Text) return r.stride == r.width && r.pixelSize == r.planeSize;
-    return r.stride == PlaneStride(bitsPerPixel, r.width) && int64_t(r.pixelSize) == int64_t(r.height) * r.stride &&
-           uint64_t(r.pixelSize) <= kMaxPixelBytes;
+// One plane of a step file being written: a code and a value per block, and where
+// each block's data is stored.
+struct Encoded {
+    uint64_t length = 0;
+    std::vector<uint8_t> codes;
+    std::vector<uint8_t> values;
+    std::vector<StepFileStore::BlockRef> refs;
+
+    uint64_t StoredBytes() const {
+        uint64_t stored = 2 * codes.size();
+        for (uint8_t code : codes) stored += code == kRaw ? kRefBytes : 0;
+        return stored;
+    }
+};
+
+// Open pack files of one read.
+class PackReader {
+public:
+    explicit PackReader(const StepFileStore& store) : m_store(store) {}
+    ~PackReader() {
+        for (auto& [pack, fd] : m_open)
+            if (fd >= 0) ::close(fd);
+    }
+    PackReader(const PackReader&) = delete;
+    PackReader& operator=(const PackReader&) = delete;
+    bool Read(uint32_t pack, uint64_t offset, uint8_t* to, size_t n) {
+        auto it = m_open.find(pack);
+        if (it == m_open.end())
+            it = m_open.emplace(pack, ::open(m_store.PackPath(pack).c_str(), O_RDONLY | O_CLOEXEC)).first;
+        return it->second >= 0 && ReadAt(it->second, to, n, offset);
+    }
+
+private:
+    const StepFileStore& m_store;
+    std::map<uint32_t, int> m_open;
+};
+
+using BlockRef = StepFileStore::BlockRef;
+
+size_t BlockLength(uint64_t length, uint64_t block) {
+    return size_t(std::min<uint64_t>(kStepBlockBytes, length - block * kStepBlockBytes));
+}
+
+// Checks one plane's block list (`stored` bytes at `in`) and turns it into one
+// reference per block.
+bool ParsePlane(const uint8_t* in, uint64_t stored, uint64_t length, std::vector<BlockRef>& refs, std::string& why) {
+    const uint64_t blocks = BlocksOf(length);
+    if (stored < 2 * blocks) return why = "block list too short", false;
+    const uint8_t* codes = in;
+    const uint8_t* values = in + blocks;
+    uint64_t expected = 2 * blocks;
+    for (uint64_t b = 0; b < blocks; ++b) {
+        if (codes[b] == kRaw) expected += kRefBytes;
+        else if (codes[b] == kRepeat && (b == 0 || BlockLength(length, b) != kStepBlockBytes))
+            return why = "bad block code", false;
+        else if (codes[b] > kRepeat) return why = "bad block code", false;
+    }
+    if (expected != stored) return why = "block list does not match its size", false;
+    refs.assign(size_t(blocks), BlockRef{});
+    const uint8_t* ref = in + 2 * blocks;
+    for (uint64_t b = 0; b < blocks; ++b) {
+        BlockRef& r = refs[size_t(b)];
+        r.code = codes[b];
+        r.value = codes[b] == kUniform ? values[b] : 0;
+        if (codes[b] != kRaw) continue;
+        r.pack = GetU32(ref);
+        r.offset = GetU64(ref + 4);
+        r.crc = GetU32(ref + 12);
+        if (r.pack == 0) return why = "stored block without data", false;
+        ref += kRefBytes;
+    }
+    return true;
+}
+
+// The length of the run of stored blocks from `b` that lie one after another in one pack.
+uint64_t RunEnd(const std::vector<BlockRef>& refs, uint64_t length, uint64_t b, const std::vector<bool>* take) {
+    uint64_t end = b + 1;
+    uint64_t next = refs[size_t(b)].offset + BlockLength(length, b);
+    while (end < refs.size() && refs[size_t(end)].code == kRaw && refs[size_t(end)].pack == refs[size_t(b)].pack &&
+           refs[size_t(end)].offset == next && (!take || (*take)[size_t(end)])) {
+        next += BlockLength(length, end);
+        ++end;
+    }
+    return end;
+}
+
+// Reads the stored blocks b..end into `to` and checks each one's crc32.
+bool ReadRun(PackReader& packs, const std::vector<BlockRef>& refs, uint64_t length, uint64_t b, uint64_t end,
+             uint8_t* to, std::string& why) {
+    uint64_t bytes = 0;
+    for (uint64_t k = b; k < end; ++k) bytes += BlockLength(length, k);
+    if (!packs.Read(refs[size_t(b)].pack, refs[size_t(b)].offset, to, size_t(bytes)))
+        return why = "stored blocks missing", false;
+    for (uint64_t k = b; k < end; ++k) {
+        const size_t n = BlockLength(length, k);
+        if (Crc(to, n) != refs[size_t(k)].crc) return why = "stored block damaged", false;
+        to += n;
+    }
+    return true;
+}
+
+// The whole plane.
+bool DecodePlane(const std::vector<BlockRef>& refs, uint64_t length, PackReader& packs, std::vector<uint8_t>& out,
+                 std::string& why) {
+    out.resize(size_t(length));
+    uint64_t b = 0;
+    while (b < refs.size()) {
+        uint8_t* p = out.data() + b * kStepBlockBytes;
+        const BlockRef& r = refs[size_t(b)];
+        if (r.code == kUniform) {
+            std::memset(p, r.value, BlockLength(length, b));
+            ++b;
+        } else if (r.code == kRepeat) {
+            std::memcpy(p, p - kStepBlockBytes, kStepBlockBytes);
+            ++b;
+        } else {
+            const uint64_t end = RunEnd(refs, length, b, nullptr);
+            if (!ReadRun(packs, refs, length, b, end, p, why)) return false;
+            b = end;
+        }
+    }
+    return true;
+}
+
+// The blocks of the plane that differ from `current`, which `known` describes.
+bool PatchPlane(const std::vector<BlockRef>& refs, const std::vector<BlockRef>& known, uint64_t length,
+                const uint8_t* current, PackReader& packs, StepFileStore::PlanePatch& patch, std::string& why) {
+    const uint64_t blocks = refs.size();
+    std::vector<bool> differs(size_t(blocks), false);
+    uint64_t bytes = 0;
+    for (uint64_t b = 0; b < blocks; ++b) {
+        const BlockRef& r = refs[size_t(b)];
+        const BlockRef& k = known[size_t(b)];
+        bool same = r.code == k.code;
+        if (same && r.code == kRaw) same = r.pack == k.pack && r.offset == k.offset;
+        else if (same && r.code == kUniform) same = r.value == k.value;
+        else if (same && r.code == kRepeat) same = !differs[size_t(b - 1)];
+        if (same) continue;
+        differs[size_t(b)] = true;
+        bytes += BlockLength(length, b);
+    }
+    patch.blocks.clear();
+    patch.bytes.resize(size_t(bytes));
+    uint8_t* to = patch.bytes.data();
+    uint64_t b = 0;
+    while (b < blocks) {
+        if (!differs[size_t(b)]) {
+            ++b;
+            continue;
+        }
+        const BlockRef& r = refs[size_t(b)];
+        const size_t n = BlockLength(length, b);
+        uint64_t end = b + 1;
+        if (r.code == kUniform) {
+            std::memset(to, r.value, n);
+        } else if (r.code == kRepeat) {
+            // The block before as it will be: patched just now, or as it is.
+            const uint8_t* before = differs[size_t(b - 1)] ? to - kStepBlockBytes : current + (b - 1) * kStepBlockBytes;
+            std::memcpy(to, before, n);
+        } else {
+            end = RunEnd(refs, length, b, &differs);
+            if (!ReadRun(packs, refs, length, b, end, to, why)) return false;
+        }
+        for (uint64_t k = b; k < end; ++k) {
+            patch.blocks.push_back(k);
+            to += BlockLength(length, k);
+        }
+        b = end;
+    }
+    return true;
 }
 
 }  // namespace
 
 std::string StepFileStore::StepPath(int step, int slot) const {
     return m_folder + "/" + Name("UD_%d_%d_%d.qvxtmp", m_documentNumber, step, slot);
-}
-
-std::string StepFileStore::InitialListPath() const {
-    return m_folder + "/" + Name("WrIniLrList_Head_%d.qvxtmp", m_documentNumber);
-}
-
-std::string StepFileStore::SecondListPath() const {
-    return m_folder + "/" + Name("RedIniLrList_Head_%d.qvxtmp", m_documentNumber);
 }
 
 std::string StepFileStore::PackPath(uint32_t pack) const {
@@ -348,160 +287,217 @@ void StepFileStore::Release(const std::vector<uint32_t>& packs) {
     }
 }
 
-bool StepFileStore::WriteStep(int step, int slot, const LayerRecord& layer, const SelectionMask& selection,
-                              std::string& error, const LayerRecord* base) {
-    if (slot < 0 || slot >= kMaxLayers) {
-        error = "no such slot";
+std::vector<uint32_t> StepFileStore::PacksOf(const FileBlocks& blocks) {
+    std::vector<uint32_t> packs;
+    for (int i = 0; i < blocks.planes; ++i)
+        for (const BlockRef& ref : blocks.refs[i])
+            if (ref.pack != 0) packs.push_back(ref.pack);
+    std::sort(packs.begin(), packs.end());
+    packs.erase(std::unique(packs.begin(), packs.end()), packs.end());
+    return packs;
+}
+
+void StepFileStore::SetBase(int slot, const FileBlocks& blocks) {
+    SlotBase next;
+    next.valid = true;
+    next.blocks = blocks;
+    next.packs = PacksOf(blocks);
+    Hold(next.packs);
+    Release(m_base[slot].packs);
+    m_base[slot] = std::move(next);
+}
+
+void StepFileStore::AdoptBase(int slot, const FileBlocks& blocks) {
+    if (slot >= 0 && slot < kRecordSlots) SetBase(slot, blocks);
+}
+
+bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int count, std::string& error) {
+    if (slot < 0 || slot >= kRecordSlots || count < 0 || count > kMaxPlanes) {
+        error = "no such record slot";
         return false;
     }
     const std::string path = StepPath(step, slot);
-    const bool text = layer.kind == LayerKind::Text;
-    const uint64_t maskBytes = uint64_t(std::max(0, selection.width)) * uint64_t(std::max(0, selection.height));
-    if ((!text && layer.pixels.size() < size_t(std::max(0, layer.pixelSize))) ||
-        layer.alpha.size() < size_t(std::max(0, layer.planeSize)) ||
-        layer.effect.size() < size_t(std::max(0, layer.planeSize)) || selection.mask.size() < maskBytes) {
-        error = "layer planes do not match the layer's sizes";
-        return false;
-    }
-    std::vector<uint8_t> textBytes;
-    // Always textLength units (zero-padded), the size a reader expects.
-    const size_t units = layer.textLength > 0 ? size_t(layer.textLength) : 0;
-    textBytes.resize(units * 2);
-    for (size_t i = 0; i < units && i < layer.text.size(); ++i) {
-        textBytes[2 * i] = uint8_t(layer.text[i]);
-        textBytes[2 * i + 1] = uint8_t(layer.text[i] >> 8);
-    }
+    // A file of this name belongs to a discarded step; it goes before the new one is written.
+    RemoveStep(step, slot);
 
-    Section sections[kSections];
-    const uint8_t* data[kSections] = {text ? nullptr : layer.pixels.data(), layer.alpha.data(), layer.effect.data(),
-                                      selection.mask.data(), textBytes.data()};
-    const uint64_t lengths[kSections] = {text ? 0 : uint64_t(layer.pixelSize), uint64_t(layer.planeSize),
-                                         uint64_t(layer.planeSize), maskBytes, textBytes.size()};
-    SlotBase& last = m_base[slot];
-    const std::vector<uint8_t>* basePlanes[3] = {};
-    if (base) basePlanes[0] = &base->pixels, basePlanes[1] = &base->alpha, basePlanes[2] = &base->effect;
-    for (int i = 0; i < kSections; ++i) {
-        sections[i].data = data[i];
-        sections[i].length = lengths[i];
-        if (i < 3 && base && last.valid && last.lengths[i] == lengths[i] && basePlanes[i]->size() >= lengths[i] &&
-            last.refs[i].size() == sections[i].Blocks()) {
-            sections[i].base = basePlanes[i]->data();
-            sections[i].baseRefs = &last.refs[i];
-        }
-    }
+    const SlotBase& base = m_base[slot];
     const uint32_t pack = m_nextPack++;
     uint64_t packSize = 0;
-    std::vector<std::pair<const uint8_t*, size_t>> fresh;
-    uint8_t header[kHeaderBytes] = {};
-    std::memcpy(header, kMagic, 4);
-    PutU32(header + 4, kStepFormat);
-    PutU32(header + 8, kBlockBytes);
-    PutU32(header + 12, kSections);
-    for (int i = 0; i < kSections; ++i) {
-        Encode(sections[i], pack, packSize, fresh);
-        PutU64(header + 16 + 16 * i, sections[i].length);
-        PutU64(header + 24 + 16 * i, sections[i].StoredLength());
-    }
-
-    bool ok = true;
-    if (packSize > 0) {
-        FileWriter out(PackPath(pack));
-        ok = out.IsOpen();
-        for (const auto& [from, bytes] : fresh) ok = ok && out.Write(from, bytes);
-        ok = out.Close() && ok;
-    }
-    // Step files may be rewritten in place: the old one's packs go only after the new one is written.
-    if (ok) {
-        FileWriter out(path);
-        ok = out.IsOpen() && out.Write(header, sizeof header);
-        for (int i = 0; ok && i < kSections; ++i) ok = WriteSection(out, sections[i]);
-        ok = out.Close() && ok;
-    }
-    const auto key = std::make_pair(step, slot);
-    std::vector<uint32_t> previous;
-    if (auto it = m_stepPacks.find(key); it != m_stepPacks.end()) {
-        previous = std::move(it->second);
-        m_stepPacks.erase(it);
-    }
-    if (!ok) {
-        ::unlink(path.c_str());
-        ::unlink(PackPath(pack).c_str());
-        Release(previous);
-        error = "cannot write " + path;
+    std::vector<std::pair<const uint8_t*, size_t>> fresh;  // pack data, in order
+    std::vector<Encoded> encoded(static_cast<size_t>(count));
+    FileBlocks written;
+    written.planes = count;
+    try {
+        for (int i = 0; i < count; ++i) {
+            const PlaneSource& source = planes[i];
+            Encoded& e = encoded[size_t(i)];
+            e.length = source.length;
+            const uint64_t blocks = BlocksOf(source.length);
+            e.codes.assign(size_t(blocks), kRaw);
+            e.values.assign(size_t(blocks), 0);
+            e.refs.assign(size_t(blocks), BlockRef{});
+            const bool reuse = base.valid && i < base.blocks.planes && base.blocks.lengths[i] == source.length &&
+                               source.changed && source.changed->size() == blocks;
+            for (uint64_t b = 0; b < blocks; ++b) {
+                const size_t n = size_t(std::min<uint64_t>(kStepBlockBytes, source.length - b * kStepBlockBytes));
+                if (!source.data) {
+                    e.codes[b] = kUniform;
+                    e.values[b] = source.value;
+                    e.refs[b] = BlockRef{kUniform, source.value, 0, 0, 0};
+                    continue;
+                }
+                const uint8_t* p = source.data + b * kStepBlockBytes;
+                if (reuse && !(*source.changed)[b] && base.blocks.refs[i][b].code == kRaw) {
+                    e.refs[b] = base.blocks.refs[i][b];
+                } else if (Uniform(p, n)) {
+                    e.codes[b] = kUniform;
+                    e.values[b] = p[0];
+                    e.refs[b] = BlockRef{kUniform, p[0], 0, 0, 0};
+                } else if (b > 0 && n == kStepBlockBytes && std::memcmp(p, p - kStepBlockBytes, n) == 0) {
+                    e.codes[b] = kRepeat;
+                    e.refs[b] = BlockRef{kRepeat, 0, 0, 0, 0};
+                } else {
+                    e.refs[b] = BlockRef{kRaw, 0, pack, packSize, Crc(p, n)};
+                    if (!fresh.empty() && fresh.back().first + fresh.back().second == p) fresh.back().second += n;
+                    else fresh.emplace_back(p, n);
+                    packSize += n;
+                }
+            }
+            written.lengths[i] = e.length;
+            written.refs[i] = e.refs;
+        }
+    } catch (const std::bad_alloc&) {
+        error = "out of memory writing " + path;
         return false;
     }
-    std::vector<uint32_t> used;
-    for (int i = 0; i < kSections; ++i)
-        for (size_t b = 0; b < sections[i].codes.size(); ++b)
-            if (sections[i].codes[b] == kRaw) used.push_back(sections[i].refs[b].pack);
-    std::sort(used.begin(), used.end());
-    used.erase(std::unique(used.begin(), used.end()), used.end());
-    Hold(used);
-    m_stepPacks[key] = used;
-    Release(previous);
 
-    // This file is the base of the slot's next one.
-    SlotBase next;
-    next.valid = true;
-    for (int i = 0; i < 3; ++i) {
-        next.lengths[i] = sections[i].length;
-        next.refs[i] = std::move(sections[i].refs);
+    // The step file: header, plane sizes, block lists, its own crc32.
+    std::vector<uint8_t> file(kFileHeaderBytes + size_t(count) * kPlaneHeaderBytes, 0);
+    std::memcpy(file.data(), kMagic, 4);
+    PutU32(file.data() + 4, kStepFormat);
+    PutU32(file.data() + 8, kStepBlockBytes);
+    PutU32(file.data() + 12, uint32_t(count));
+    for (int i = 0; i < count; ++i) {
+        uint8_t* h = file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes;
+        PutU64(h, encoded[size_t(i)].length);
+        PutU64(h + 8, encoded[size_t(i)].StoredBytes());
     }
-    next.packs = used;
-    Hold(next.packs);
-    Release(last.packs);
-    last = std::move(next);
+    for (const Encoded& e : encoded) {
+        file.insert(file.end(), e.codes.begin(), e.codes.end());
+        file.insert(file.end(), e.values.begin(), e.values.end());
+        for (size_t b = 0; b < e.codes.size(); ++b) {
+            if (e.codes[b] != kRaw) continue;
+            uint8_t ref[kRefBytes];
+            PutU32(ref, e.refs[b].pack);
+            PutU64(ref + 4, e.refs[b].offset);
+            PutU32(ref + 12, e.refs[b].crc);
+            file.insert(file.end(), ref, ref + kRefBytes);
+        }
+    }
+    uint8_t trailer[kTrailerBytes];
+    PutU32(trailer, Crc(file.data(), file.size()));
+    file.insert(file.end(), trailer, trailer + kTrailerBytes);
+
+    auto writeFile = [](const std::string& name, const std::vector<std::pair<const uint8_t*, size_t>>& pieces) {
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0) return errno;
+        bool ok = true;
+        for (const auto& [from, bytes] : pieces) ok = ok && WriteAll(fd, from, bytes);
+        const int failure = ok ? 0 : errno;
+        if (::close(fd) != 0 && ok) return errno;
+        return failure;
+    };
+    int failure = 0;
+    std::string failedPath;
+    if (packSize > 0 && (failure = writeFile(PackPath(pack), fresh)) != 0) failedPath = PackPath(pack);
+    if (failure == 0 && (failure = writeFile(path, {{file.data(), file.size()}})) != 0) failedPath = path;
+    if (failure != 0) {
+        ::unlink(path.c_str());
+        ::unlink(PackPath(pack).c_str());
+        error = WriteFailureDetail(failedPath, failure);
+        return false;
+    }
+    std::vector<uint32_t> used = PacksOf(written);
+    Hold(used);
+    m_stepPacks[{step, slot}] = std::move(used);
+    // This file is the base of the slot's next one.
+    SetBase(slot, written);
     return true;
 }
 
-bool StepFileStore::ReadStep(int step, int slot, const StepSizes& expected, StepPlanes& out,
-                             std::string& error) const {
+bool StepFileStore::HasBaseOf(int slot, const uint64_t* lengths, int count) const {
+    if (slot < 0 || slot >= kRecordSlots || !m_base[slot].valid || m_base[slot].blocks.planes != count) return false;
+    for (int i = 0; i < count; ++i)
+        if (m_base[slot].blocks.lengths[i] != lengths[i]) return false;
+    return true;
+}
+
+bool StepFileStore::ReadStep(int step, int slot, const uint64_t* expected, int count, std::vector<uint8_t>* out,
+                             std::string& error, FileBlocks* blocks, const uint8_t* const* current,
+                             PlanePatch* patches) const {
     const std::string path = StepPath(step, slot);
-    FileReader in(path);
-    if (!in.IsOpen()) {
-        error = "missing " + path;
+    auto fail = [&](const std::string& why) {
+        error = path + ": " + why;
         return false;
+    };
+    if (count < 0 || count > kMaxPlanes || slot < 0 || slot >= kRecordSlots) return fail("no such record");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail("missing");
+    struct stat st {};
+    const bool sized = fstat(fd, &st) == 0;
+    std::vector<uint8_t> file;
+    try {
+        if (sized && st.st_size > 0 && uint64_t(st.st_size) <= kMaxPlaneBytes) file.resize(size_t(st.st_size));
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        return fail("out of memory");
     }
-    uint8_t header[kHeaderBytes];
-    if (!in.Read(header, sizeof header) || std::memcmp(header, kMagic, 4) != 0 || GetU32(header + 4) != kStepFormat ||
-        GetU32(header + 8) != kBlockBytes || GetU32(header + 12) != kSections) {
-        error = "damaged " + path;
-        return false;
-    }
-    const uint64_t wanted[kSections] = {expected.pixels, expected.plane, expected.plane, expected.mask,
-                                        expected.textUnits * 2};
-    uint64_t total = kHeaderBytes;
-    for (int i = 0; i < kSections; ++i) {
-        const uint64_t stored = GetU64(header + 24 + 16 * i);
-        if (GetU64(header + 16 + 16 * i) != wanted[i] || stored > (uint64_t(1) << 40)) {
-            error = "sizes do not match in " + path;
-            return false;
-        }
+    const bool read = sized && !file.empty() && ReadAt(fd, file.data(), file.size(), 0);
+    ::close(fd);
+    if (!read) return fail("short or unreadable");
+    const size_t headerBytes = kFileHeaderBytes + size_t(count) * kPlaneHeaderBytes;
+    if (file.size() < headerBytes + kTrailerBytes) return fail("short");
+    if (std::memcmp(file.data(), kMagic, 4) != 0 || GetU32(file.data() + 4) != kStepFormat ||
+        GetU32(file.data() + 8) != kStepBlockBytes || GetU32(file.data() + 12) != uint32_t(count))
+        return fail("not a step file of this kind");
+    const size_t body = file.size() - kTrailerBytes;
+    if (Crc(file.data(), body) != GetU32(file.data() + body)) return fail("damaged (checksum)");
+    uint64_t total = headerBytes;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* h = file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes;
+        const uint64_t stored = GetU64(h + 8);
+        if (GetU64(h) != expected[i] || stored > kMaxPlaneBytes) return fail("sizes do not match the layer");
         total += stored;
     }
-    if (in.Size() != int64_t(total)) {
-        error = "short " + path;
-        return false;
-    }
-    StepPlanes planes;
-    std::vector<uint8_t> textBytes;
-    std::vector<uint8_t>* targets[kSections] = {&planes.pixels, &planes.alpha, &planes.effect, &planes.mask,
-                                                &textBytes};
+    if (total != body) return fail("short");
+    const SlotBase& base = m_base[slot];
+    std::vector<uint8_t> planes[kMaxPlanes];
+    PlanePatch changes[kMaxPlanes];
+    FileBlocks found;
+    found.planes = count;
     PackReader packs(*this);
     try {
-        for (int i = 0; i < kSections; ++i)
-            if (!ReadSection(in, packs, wanted[i], GetU64(header + 24 + 16 * i), *targets[i])) {
-                error = "damaged or missing data of " + path;
-                return false;
-            }
+        const uint8_t* at = file.data() + headerBytes;
+        for (int i = 0; i < count; ++i) {
+            const uint64_t stored = GetU64(file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes + 8);
+            std::string why;
+            if (!ParsePlane(at, stored, expected[i], found.refs[i], why)) return fail(why);
+            found.lengths[i] = expected[i];
+            at += stored;
+            const bool patch = current && current[i] && patches && base.valid && i < base.blocks.planes &&
+                               base.blocks.lengths[i] == expected[i];
+            if (patch ? !PatchPlane(found.refs[i], base.blocks.refs[i], expected[i], current[i], packs, changes[i], why)
+                      : !DecodePlane(found.refs[i], expected[i], packs, planes[i], why))
+                return fail(why);
+        }
     } catch (const std::bad_alloc&) {
-        error = "out of memory reading " + path;
-        return false;
+        return fail("out of memory");
     }
-    planes.text.resize(textBytes.size() / 2);
-    for (size_t i = 0; i < planes.text.size(); ++i)
-        planes.text[i] = char16_t(textBytes[2 * i] | (textBytes[2 * i + 1] << 8));
-    out = std::move(planes);
+    for (int i = 0; i < count; ++i) {
+        out[i] = std::move(planes[i]);
+        if (patches) patches[i] = std::move(changes[i]);
+    }
+    if (blocks) *blocks = std::move(found);
     return true;
 }
 
@@ -516,10 +512,6 @@ void StepFileStore::RemoveStep(int step, int slot) {
     }
 }
 
-void StepFileStore::RemoveStepAllSlots(int step) {
-    for (int slot = 0; slot < kMaxLayers; ++slot) RemoveStep(step, slot);
-}
-
 void StepFileStore::RenameStep(int fromStep, int toStep, int slot) {
     RemoveStep(toStep, slot);
     const std::string from = StepPath(fromStep, slot);
@@ -529,16 +521,14 @@ void StepFileStore::RenameStep(int fromStep, int toStep, int slot) {
     }
     ::rename(from.c_str(), StepPath(toStep, slot).c_str());
     if (auto it = m_stepPacks.find({fromStep, slot}); it != m_stepPacks.end()) {
-        m_stepPacks[{toStep, slot}] = std::move(it->second);
-        m_stepPacks.erase({fromStep, slot});
+        std::vector<uint32_t> packs = std::move(it->second);
+        m_stepPacks.erase(it);
+        m_stepPacks[{toStep, slot}] = std::move(packs);
     }
 }
 
 void StepFileStore::RemoveAll() {
-    ::unlink(InitialListPath().c_str());
-    ::unlink(SecondListPath().c_str());
-    for (int step = 0; step < 20; ++step)
-        for (int slot = 0; slot < kMaxLayers; ++slot) ::unlink(StepPath(step, slot).c_str());
+    for (const auto& [key, packs] : m_stepPacks) ::unlink(StepPath(key.first, key.second).c_str());
     for (const auto& [pack, users] : m_packUsers) ::unlink(PackPath(pack).c_str());
     m_packUsers.clear();
     m_stepPacks.clear();
@@ -548,167 +538,11 @@ void StepFileStore::RemoveAll() {
 uint64_t StepFileStore::DiskBytes() const {
     uint64_t bytes = 0;
     struct stat st {};
-    for (const std::string& path : {InitialListPath(), SecondListPath()})
-        if (::stat(path.c_str(), &st) == 0) bytes += uint64_t(st.st_size);
     for (const auto& [key, packs] : m_stepPacks)
         if (::stat(StepPath(key.first, key.second).c_str(), &st) == 0) bytes += uint64_t(st.st_size);
     for (const auto& [pack, users] : m_packUsers)
         if (::stat(PackPath(pack).c_str(), &st) == 0) bytes += uint64_t(st.st_size);
     return bytes;
-}
-
-bool StepFileStore::WriteList(const std::string& path, const DocumentHeader& header, const LayerRecord* layers,
-                              int headLayer, std::string& error) const {
-    FileWriter out(path);
-    uint8_t stored[kDocumentHeaderFileBytes];
-    StoreDocumentHeader(header, stored);
-    bool ok = out.IsOpen() && out.Write(stored, sizeof stored);
-    if (ok && header.colourCount != 0) {
-        std::vector<uint8_t> palette(size_t(header.colourCount) * 4, 0);
-        for (size_t i = 0; i < header.palette.size() && i < size_t(header.colourCount); ++i) {
-            palette[4 * i] = header.palette[i].blue;
-            palette[4 * i + 1] = header.palette[i].green;
-            palette[4 * i + 2] = header.palette[i].red;
-            palette[4 * i + 3] = header.palette[i].reserved;
-        }
-        ok = out.Write(palette.data(), palette.size());
-    }
-    int steps = 0;
-    for (int slot = headLayer; ok && slot >= 0 && slot < kMaxLayers && steps < kMaxLayers;
-         slot = layers[slot].next, ++steps) {
-        const LayerRecord& r = layers[slot];
-        const size_t pixels = size_t(std::max(0, r.pixelSize)), plane = size_t(std::max(0, r.planeSize));
-        if (r.pixels.size() < pixels || r.alpha.size() < plane || r.effect.size() < plane) {
-            ok = false;
-            break;
-        }
-        char line[64];
-        const int n = std::snprintf(line, sizeof line, "%ld %d %d %d", long(kLayerRecordFileBytes), r.pixelSize,
-                                    r.planeSize, slot);
-        uint8_t record[kLayerRecordFileBytes];
-        StoreLayerRecord(r, record);
-        ok = out.Write(line, size_t(n)) && out.Write(record, sizeof record) && out.Write(r.pixels.data(), pixels) &&
-             out.Write(r.alpha.data(), plane) && out.Write(r.effect.data(), plane);
-        if (ok && r.textLength > 0) {
-            const size_t units = std::min<size_t>(size_t(r.textLength), r.text.size());
-            std::vector<uint8_t> text(size_t(r.textLength) * 2, 0);
-            for (size_t i = 0; i < units; ++i) {
-                text[2 * i] = uint8_t(r.text[i]);
-                text[2 * i + 1] = uint8_t(r.text[i] >> 8);
-            }
-            ok = out.Write(text.data(), text.size());
-        }
-    }
-    ok = out.Close() && ok;
-    if (!ok) {
-        ::unlink(path.c_str());
-        error = "cannot write " + path;
-    }
-    return ok;
-}
-
-namespace {
-
-// A decimal number; a following single space is taken with it. The last number
-// of a block's line is followed directly by the record, whose first byte (inUse
-// = 1 for a listed layer) is never a digit.
-bool ReadNumber(FileReader& in, long& value) {
-    uint8_t c;
-    bool negative = false;
-    if (in.Peek(c) && c == '-') {
-        negative = true;
-        in.Read(&c, 1);
-    }
-    long v = 0;
-    int digits = 0;
-    while (in.Peek(c) && c >= '0' && c <= '9') {
-        in.Read(&c, 1);
-        v = v * 10 + (c - '0');
-        if (++digits > 10) return false;
-    }
-    if (digits == 0) return false;
-    if (in.Peek(c) && c == ' ') in.Read(&c, 1);
-    value = negative ? -v : v;
-    return true;
-}
-
-}  // namespace
-
-bool StepFileStore::ReadList(const std::string& path, ListContents& out, std::string& error) {
-    FileReader in(path);
-    if (!in.IsOpen()) {
-        error = "missing " + path;
-        return false;
-    }
-    auto contents = std::make_unique<ListContents>();
-    auto fail = [&](const char* what) {
-        error = std::string(what) + " in " + path;
-        return false;
-    };
-    uint8_t stored[kDocumentHeaderFileBytes];
-    if (!in.Read(stored, sizeof stored)) return fail("short header");
-    LoadDocumentHeader(stored, contents->header);
-    const DocumentHeader& header = contents->header;
-    if (header.colourCount < 0 || header.colourCount > 256 || header.bitsPerPixel <= 0 || header.bitsPerPixel > 32)
-        return fail("bad header");
-    if (header.colourCount > 0) {
-        std::vector<uint8_t> palette(size_t(header.colourCount) * 4);
-        if (!in.Read(palette.data(), palette.size())) return fail("short palette");
-        contents->palette.resize(size_t(header.colourCount));
-        for (size_t i = 0; i < contents->palette.size(); ++i)
-            contents->palette[i] = RGBQUAD{palette[4 * i], palette[4 * i + 1], palette[4 * i + 2], palette[4 * i + 3]};
-    }
-    bool used[kMaxLayers] = {};
-    uint8_t peek;
-    while (in.Peek(peek)) {
-        long recordBytes = 0, pixelSize = 0, planeSize = 0, slot = 0;
-        if (!ReadNumber(in, recordBytes) || !ReadNumber(in, pixelSize) || !ReadNumber(in, planeSize) ||
-            !ReadNumber(in, slot))
-            return fail("bad block line");
-        if (recordBytes != kLayerRecordFileBytes || slot < 0 || slot >= kMaxLayers || used[slot] ||
-            contents->order.size() >= size_t(kMaxLayers))
-            return fail("bad block line");
-        uint8_t record[kLayerRecordFileBytes];
-        if (!in.Read(record, sizeof record)) return fail("short record");
-        LayerRecord& r = contents->layers[slot];
-        LoadLayerRecord(record, kLayerRecordFileBytes, r);
-        if (r.pixelSize != pixelSize || r.planeSize != planeSize || !ValidGeometry(r, header.bitsPerPixel) ||
-            r.textLength < 0 || r.textLength > kMaxTextLength)
-            return fail("bad record");
-        try {
-            r.pixels.resize(size_t(r.pixelSize));
-            r.alpha.resize(size_t(r.planeSize));
-            r.effect.resize(size_t(r.planeSize));
-            if (!in.Read(r.pixels.data(), r.pixels.size()) || !in.Read(r.alpha.data(), r.alpha.size()) ||
-                !in.Read(r.effect.data(), r.effect.size()))
-                return fail("short planes");
-            if (r.textLength > 0) {
-                std::vector<uint8_t> text(size_t(r.textLength) * 2);
-                if (!in.Read(text.data(), text.size())) return fail("short text");
-                r.text.resize(size_t(r.textLength));
-                for (size_t i = 0; i < r.text.size(); ++i) r.text[i] = char16_t(text[2 * i] | (text[2 * i + 1] << 8));
-            }
-        } catch (const std::bad_alloc&) {
-            return fail("out of memory");
-        }
-        used[slot] = true;
-        contents->order.push_back(int(slot));
-    }
-    if (contents->order.empty()) return fail("no layer");
-    // The blocks are the list in order; their links are rewritten from it.
-    for (size_t k = 0; k < contents->order.size(); ++k) {
-        LayerRecord& r = contents->layers[contents->order[k]];
-        r.inUse = 1;
-        r.prev = int16_t(k == 0 ? -1 : contents->order[k - 1]);
-        r.next = int16_t(k + 1 == contents->order.size() ? -1 : contents->order[k + 1]);
-    }
-    contents->headLayer = contents->order.front();
-    out.header = std::move(contents->header);
-    out.palette = std::move(contents->palette);
-    out.headLayer = contents->headLayer;
-    out.order = std::move(contents->order);
-    for (int i = 0; i < kMaxLayers; ++i) out.layers[i] = std::move(contents->layers[i]);
-    return true;
 }
 
 }  // namespace quillory

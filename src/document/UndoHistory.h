@@ -1,12 +1,22 @@
 #pragma once
 // The document's undo and redo history: up to 20 named steps. A step keeps in
-// memory the layer structure and every layer's settings at that moment; the
-// planes of the layers it changed go to step files (StepFileStore). Steps 0 and
-// 1 never roll off; step 2 rolls off when a 21st step is recorded.
+// memory the whole document apart from its planes: the header and palette, every
+// slot's record, the stack's order, the current layer, the selection's geometry,
+// the composite picture's information and the view. The planes are kept per
+// record slot (40 layers and the selection mask) only where the step changed
+// them: undo and redo take each slot's planes from the newest step at or before
+// the target that changed it.
 //
-// Undo and redo first read every file they need into memory and change the
-// document only when all of them were read, so a missing or damaged file fails
-// the undo with a message and leaves the document as it was.
+// The newest planes of a slot are the committed copy (SnapshotSlots, slot A);
+// they go to a step file (StepFileStore) only when the committed copy is about
+// to change, so opening a picture writes nothing and every later step writes
+// the blocks of the planes it replaces. Steps 0 and 1 never roll off; step 2
+// rolls off when a 21st step is recorded.
+//
+// Undo and redo are one move to a recorded step: every file it needs is read
+// and checked first, and the document changes only when all of them were read,
+// so a missing or damaged file fails the move with a message and leaves the
+// document as it was.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -38,21 +48,18 @@ struct ViewValues {
     int32_t windowRect[4] = {-1, -1, -1, -1};
 };
 
-// Settings of one slot at a step.
-struct StepSlotValues {
-    int32_t x = 0, y = 0, height = 0, width = 0;
-    uint8_t kind = 0;
-    int32_t textColour = 0;
-    int32_t textLength = 0;
-    int32_t textX = 0, textY = 0;
-    uint8_t transparency = 0;
-    // Kept so that a layer brought back by undo or redo is whole again.
-    uint8_t effectOn = 0, effectSize = 0;
-    int32_t shadowColour = 0, shadowOnly = 0;
-    uint8_t blendMode = 0;
-    int32_t visible = 1;
-    char16_t name[kNameUnits] = {};
+// What recording a step of one kind does besides keeping the whole document's
+// settings: which layers' planes the step may have changed (only those are
+// compared with the committed copy and kept), and which extra values it keeps.
+struct StepKind {
+    enum class Planes { StepLayer, EveryLayer, None };
+    enum class Extra { None, FrameValues, DocumentValue };
+    int code;
+    Planes planes;
+    Extra extra;
 };
+// The kind of a step code; codes without a row of their own change every layer.
+const StepKind& KindOfStep(int code);
 
 struct StepEntry {
     std::string name;  // first 100 characters
@@ -60,32 +67,14 @@ struct StepEntry {
     uint8_t layer = 0;  // the slot the step changed
     int32_t command = -1;
 
-    // Picture values.
-    int32_t colourCount = 0, bitsPerPixel = 0, imageSize = 0, pixelCount = 0, height = 0, width = 0;
-    int32_t originX = 0, originY = 0;
-    uint8_t formatType = 0;
-    std::vector<RGBQUAD> palette;
-
-    // The changed layer.
-    int32_t pixelSize = 0, stride = 0, x = 0, y = 0, layerWidth = 0, layerHeight = 0;
-    int16_t prev = -1, next = -1;
-    uint8_t kind = 0;
-    int32_t textColour = 0, textLength = 0, textX = 0, textY = 0;
-    uint8_t transparency = 0;
-
-    std::array<StepSlotValues, kMaxLayers> slots{};
-
-    // List structure.
+    DocumentHeader header;                        // with the palette; no scratch copies
+    std::array<LayerRecord, kMaxLayers> slots{};  // every slot's record, without planes
+    // Bytes of each record slot's planes (pixels, opacity, shadow, text; the mask for
+    // the selection slot), which the slot's step file must give back.
+    std::array<std::array<uint64_t, kMaxPlanes>, kRecordSlots> planeBytes{};
     int32_t headLayer = -1;
-    std::array<int16_t, kMaxLayers> prevOf{}, nextOf{}, inUseOf{};
-
-    // Selection.
-    int32_t maskX = 0, maskY = 0, maskWidth = 0, maskHeight = 0;
-    uint8_t selectionActive = 0;
-
-    // Effect of the changed layer.
-    uint8_t effectOn = 0, effectSize = 0;
-    int32_t shadowColour = 0, shadowOnly = 0;
+    int32_t currentLayer = -1;
+    SelectionMask selection;  // geometry and flags; the mask is a record slot of its own
 
     NyZazoInfo imageInfo;
     ViewValues view;
@@ -94,7 +83,7 @@ struct StepEntry {
     int32_t frameValues[2] = {0, 0};
     int64_t documentValue = 0;
 
-    // Slots whose planes this step's files hold.
+    // Record slots whose planes this step changed (bit kSelectionSlot: the selection mask).
     uint64_t recordedSlots = 0;
     bool Recorded(int slot) const { return (recordedSlots >> slot) & 1; }
 };
@@ -128,6 +117,11 @@ public:
 
     // A recorded move of a layer: the current step keeps the layer's new position.
     void UpdateStepPosition(int slot, int32_t x, int32_t y);
+    // Settings that change without a step of their own belong to the current step,
+    // so that undoing the next step gives them back as they were before it: a
+    // layer's name, blend mode, transparency and visibility, and the current layer.
+    void UpdateStepLook(int slot, const LayerRecord& layer);
+    void UpdateStepCurrentLayer();
 
     // Values a resizing (code 7) or flipping (code 10) command leaves for its step.
     void SetExtraValues(int32_t frameA, int32_t frameB, int64_t documentValue);
@@ -141,39 +135,33 @@ public:
     const std::string& LastError() const { return m_lastError; }
 
 private:
-    struct Load;  // one layer's planes read for an undo or redo
-    // The selection a step file was written with (its mask is in the file).
-    struct FileMeta {
-        int32_t maskX = 0, maskY = 0, maskWidth = 0, maskHeight = 0;
-        uint8_t selectionActive = 0;
-    };
+    struct SlotPlan;
     bool EnsureStore();
-    void FillEntry(StepEntry& entry, const StepRecord& step);
-    bool WriteLayer(int step, int slot);
+    void Restart();
+    void DiscardRedoSteps();
     void RollOff();
+    void Capture(StepEntry& entry, const StepRecord& step);
+    bool KeepChangedPlanes(StepEntry& entry, int position, const StepRecord& step, bool everything);
+    void NoteRecorded(StepEntry& entry, int slot, int position);
+    bool Persist(int slot);
     int NewestRecording(int slot, int position) const;
-    bool PrepareLoad(int slot, int position, const ListContents* initial, Load& load);
-    bool InstallLoad(Load& load, bool restoreLook);
-    bool InstallList(ListContents& list);
-    void WriteListStructure(const StepEntry& entry);
-    void SelectAfter(int preferred);
-    void RestoreImageInfo(const StepEntry& entry);
-    void Finish();
+    bool GoTo(int position);
     bool Fail(const std::string& detail);
 
     CVandDoc& m_document;
     SnapshotSlots& m_snapshots;
     std::string m_folder;
     std::unique_ptr<StepFileStore> m_store;
-    int32_t m_documentNumber = 0;
     int m_stepPosition = -1;
     int m_redoLimit = -1;
     std::vector<StepEntry> m_entries;
-    std::array<std::array<FileMeta, kMaxLayers>, kMaxSteps> m_fileMeta{};
-    // The committed copy's generation of each slot right after its last step file
-    // was written: while it stays, that copy is the base of the slot's next file.
-    std::array<uint64_t, kMaxLayers> m_baseGeneration{};
-    uint64_t m_writtenNow = 0;  // slots written by the step being recorded
+    // Per record slot: the step whose planes the committed copy holds (-1 none),
+    // whether that step's file is still to be written, and the committed copy's
+    // generation when it was taken.
+    std::array<int, kRecordSlots> m_committedStep{};
+    std::array<bool, kRecordSlots> m_heldOnly{};
+    std::array<uint64_t, kRecordSlots> m_committedGeneration{};
+    bool m_writeFailed = false;
     int32_t m_pendingFrame[2] = {0, 0};
     int64_t m_pendingDocumentValue = 0;
     std::string m_lastError;

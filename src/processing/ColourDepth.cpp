@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/NearestPalette.h"
 #include "core/NyZazo.h"
+#include "core/RowPixels.h"
 #include "core/SizeMath.h"
 #include "processing/Quantizer.h"
 
@@ -18,81 +20,6 @@ bool Usable(const PlaneView& plane) {
     auto row = CheckedRowBytes(plane.width, d);
     return row && plane.stride >= *row;
 }
-
-// The nearest entry (smallest distance, lowest index among equals — the same
-// answer as NearestPaletteIndex) found by walking the entries sorted by red
-// outwards from the colour's red and stopping once red alone is too far.
-class NearestSearch {
-public:
-    NearestSearch(const RGBQUAD* palette, uint32_t count) {
-        if (!palette) count = 0;
-        if (count > 256) count = 256;
-        for (uint32_t i = 0; i < count; ++i) m_entries.push_back(Entry{palette[i], uint8_t(i)});
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [](const Entry& a, const Entry& b) { return a.colour.red < b.colour.red; });
-    }
-
-    uint8_t Find(RGBQUAD c) const {
-        if (m_entries.empty()) return 0;
-        const size_t n = m_entries.size();
-        size_t start = size_t(std::lower_bound(m_entries.begin(), m_entries.end(), c.red,
-                                               [](const Entry& e, uint8_t red) { return e.colour.red < red; }) -
-                              m_entries.begin());
-        long best = 200000;
-        int bestIndex = 256;
-        auto consider = [&](const Entry& e) {
-            long db = long(e.colour.blue) - c.blue;
-            long dg = long(e.colour.green) - c.green;
-            long dr = long(e.colour.red) - c.red;
-            long d = db * db + dg * dg + dr * dr;
-            if (d < best || (d == best && e.index < bestIndex)) {
-                best = d;
-                bestIndex = e.index;
-            }
-        };
-        for (size_t up = start; up < n; ++up) {
-            long dr = long(m_entries[up].colour.red) - c.red;
-            if (dr * dr > best) break;
-            consider(m_entries[up]);
-        }
-        for (size_t down = start; down-- > 0;) {
-            long dr = long(m_entries[down].colour.red) - c.red;
-            if (dr * dr > best) break;
-            consider(m_entries[down]);
-        }
-        return uint8_t(bestIndex);
-    }
-
-private:
-    struct Entry {
-        RGBQUAD colour;
-        uint8_t index;
-    };
-    std::vector<Entry> m_entries;
-};
-
-// Pictures repeat colours heavily; a direct-mapped cache spares most searches.
-class NearestCache {
-public:
-    NearestCache(const RGBQUAD* palette, uint32_t count)
-        : m_search(palette, count), m_keys(kSize, 0xFFFFFFFFu), m_values(kSize, 0) {}
-    uint8_t Lookup(RGBQUAD c) {
-        uint32_t key = uint32_t(c.blue) | (uint32_t(c.green) << 8) | (uint32_t(c.red) << 16);
-        uint32_t slot = (key * 2654435761u) >> (32 - kBits);
-        if (m_keys[slot] != key) {
-            m_keys[slot] = key;
-            m_values[slot] = m_search.Find(c);
-        }
-        return m_values[slot];
-    }
-
-private:
-    static constexpr uint32_t kBits = 14;
-    static constexpr uint32_t kSize = 1u << kBits;
-    NearestSearch m_search;
-    std::vector<uint32_t> m_keys;
-    std::vector<uint8_t> m_values;
-};
 
 }  // namespace
 
@@ -134,13 +61,35 @@ bool OctreePalette(const PlaneView& plane, RGBQUAD palette[256]) {
     return true;
 }
 
+bool OctreePaletteOfFlat(const uint32_t* pixels, int width, int height, RGBQUAD palette[256]) {
+    std::fill(palette, palette + 256, RGBQUAD{});
+    if (!pixels || width <= 0 || height <= 0) return false;
+    CQuantizer quantizer(256, 8);
+    for (int storedY = 0; storedY < height; ++storedY)
+        quantizer.ProcessPixels(reinterpret_cast<const uint8_t*>(pixels + size_t(height - 1 - storedY) * size_t(width)),
+                                4, width);
+    quantizer.GetColorTable(palette);
+    return true;
+}
+
 bool IndexPlane(const PlaneView& plane, const RGBQUAD* palette, uint32_t count, uint8_t* dest, uint32_t destStride) {
     if (!Usable(plane) || !dest || destStride < uint32_t(plane.width)) return false;
-    NearestCache cache(palette, count);
+    NearestPalette nearest(palette, count);
+    const int depth = plane.bitsPerPixel;
+    if (depth >= 24) {
+        for (int y = 0; y < plane.height; ++y)
+            nearest.MapPixels(plane.pixels + size_t(y) * plane.stride, depth / 8, plane.width,
+                              dest + size_t(y) * destStride);
+        return true;
+    }
+    // A palette plane has at most 256 colours: map each index once.
+    uint8_t byIndex[256];
+    for (uint32_t i = 0; i < 256; ++i)
+        byIndex[i] = nearest.Find(plane.palette && i < plane.colourCount ? plane.palette[i] : RGBQUAD{});
     for (int y = 0; y < plane.height; ++y) {
         const uint8_t* row = plane.pixels + size_t(y) * plane.stride;
         uint8_t* out = dest + size_t(y) * destStride;
-        for (int x = 0; x < plane.width; ++x) out[x] = cache.Lookup(PlaneColour(plane, row, x));
+        for (int x = 0; x < plane.width; ++x) out[x] = byIndex[RowIndex(row, x, depth)];
     }
     return true;
 }

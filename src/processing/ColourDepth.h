@@ -39,6 +39,10 @@ RGBQUAD PlaneColour(const PlaneView& plane, const uint8_t* row, int x);
 // count. False for a plane the quantizer cannot read (depth other than 1, 4, 8, 24).
 [[nodiscard]] bool OctreePalette(const PlaneView& plane, RGBQUAD palette[256]);
 
+// The same palette for a flat 32-bit picture (blue, green, red, alpha; rows
+// top-down), its rows fed bottom row first as a picture's stored rows would be.
+[[nodiscard]] bool OctreePaletteOfFlat(const uint32_t* pixels, int width, int height, RGBQUAD palette[256]);
+
 // Writes the nearest palette index of every pixel into an 8-bit plane of the same
 // size with `destStride` bytes a row. False when the plane is unusable.
 [[nodiscard]] bool IndexPlane(const PlaneView& plane, const RGBQUAD* palette, uint32_t count, uint8_t* dest,

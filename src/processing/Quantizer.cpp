@@ -33,10 +33,22 @@ CQuantizer::Node* CQuantizer::CreateNode(uint32_t level) {
 }
 
 void CQuantizer::AddColour(uint8_t red, uint8_t green, uint8_t blue) {
-    Node** slot = &m_root;
-    for (uint32_t level = 0;; ++level) {
-        if (!*slot) *slot = CreateNode(level);
-        Node* node = *slot;
+    if (m_start.empty()) m_start.resize(size_t(1) << (3 * kStartLevel));
+    StartPoint& start = m_start[StartKey(red, green, blue)];
+    Node* node;
+    uint32_t level;
+    if (start.epoch == m_epoch) {
+        node = start.node;
+        level = start.level;
+    } else {
+        if (!m_root) m_root = CreateNode(0);
+        node = m_root;
+        level = 0;
+    }
+    for (;;) {
+        if (level == kStartLevel || (node->isLeaf && level < kStartLevel)) {
+            if (start.node != node || start.epoch != m_epoch) start = StartPoint{node, m_epoch, level};
+        }
         if (node->isLeaf) {
             node->pixelCount += 1;
             node->redSum += red;
@@ -46,7 +58,10 @@ void CQuantizer::AddColour(uint8_t red, uint8_t green, uint8_t blue) {
         }
         uint8_t mask = kLevelMask[level];
         int index = ((red & mask) ? 4 : 0) | ((green & mask) ? 2 : 0) | ((blue & mask) ? 1 : 0);
-        slot = &node->child[index];
+        Node*& child = node->child[index];
+        if (!child) child = CreateNode(level + 1);
+        node = child;
+        ++level;
     }
 }
 
@@ -57,6 +72,7 @@ bool CQuantizer::ReduceTree() {
     Node* node = m_reducible[level];
     if (!node) return false;
     m_reducible[level] = node->nextReducible;
+    ++m_epoch;
 
     // The deepest non-empty level is reduced, so every child here is a leaf.
     uint32_t children = 0;
@@ -76,6 +92,19 @@ bool CQuantizer::ReduceTree() {
 }
 
 void CQuantizer::AddAndReduce(uint8_t red, uint8_t green, uint8_t blue) {
+    // The common case: the colour's start point is a leaf of the current tree, so
+    // adding it creates nothing and cannot call for a reduction.
+    if (!m_start.empty()) {
+        const StartPoint& start = m_start[StartKey(red, green, blue)];
+        if (start.epoch == m_epoch && start.node->isLeaf) {
+            Node* leaf = start.node;
+            leaf->pixelCount += 1;
+            leaf->redSum += red;
+            leaf->greenSum += green;
+            leaf->blueSum += blue;
+            return;
+        }
+    }
     AddColour(red, green, blue);
     // Every reduction takes one node off a list, so this ends even when the
     // limit (0) cannot be reached.
@@ -126,6 +155,11 @@ int CQuantizer::ProcessBuffer(const BITMAPINFOHEADER& description, const RGBQUAD
         }
     }
     return 1;
+}
+
+void CQuantizer::ProcessPixels(const uint8_t* bgr, int step, int count) {
+    if (!bgr) return;
+    for (int x = 0; x < count; ++x, bgr += step) AddAndReduce(bgr[2], bgr[1], bgr[0]);
 }
 
 int CQuantizer::ProcessImage(const NyZazo& image) {

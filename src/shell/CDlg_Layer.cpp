@@ -50,7 +50,9 @@ CDlg_Layer::CDlg_Layer(CMainFrame* frame) : QDialog(frame, Qt::Tool), m_frame(fr
     column->setContentsMargins(2, 2, 2, 2);
     auto* top = new QHBoxLayout;
     m_blend = new QComboBox(layers);
-    for (int code = 0; code < BlendMode::Count; ++code) m_blend->addItem(QString::fromUtf8(BlendModeText(uint8_t(code))));
+    // Codes 0 and 1 both blend normally and share the one "표준상태" entry.
+    for (int code = 0; code < BlendMode::Count; ++code)
+        if (code != BlendMode::NormalAlt) m_blend->addItem(QString::fromUtf8(BlendModeText(uint8_t(code))));
     top->addWidget(m_blend);
     column->addLayout(top);
     auto* transparency = new QHBoxLayout;
@@ -183,37 +185,39 @@ void CDlg_Layer::OnItemChanged(QListWidgetItem* item) {
     SetRowVisible(m_list->row(item), item->checkState() == Qt::Checked);
 }
 
-void CDlg_Layer::SetRowVisible(int row, bool visible) {
-    if (!m_document || row < 0 || row >= m_rowLayers.size()) return;
-    m_document->doc().SetLayerVisible(m_rowLayers[row], visible);
+bool CDlg_Layer::RunOnLayer(int command, int layer, const std::string& key, const std::string& value) {
+    if (!m_document || !LayerStack::IsValidIndex(layer)) return false;
+    const CommandParameters parameters{{"layer", std::to_string(layer)}, {key, value}};
+    if (!m_document->Execute(command, parameters)) return false;
     Changed();
+    return true;
+}
+
+void CDlg_Layer::SetRowVisible(int row, bool visible) {
+    if (row < 0 || row >= m_rowLayers.size()) return;
+    RunOnLayer(cmd::kLayerVisibility, m_rowLayers[row], "visible", visible ? "1" : "0");
 }
 
 void CDlg_Layer::RenameRow(int row, const QString& name) {
-    if (!m_document || row < 0 || row >= m_rowLayers.size()) return;
-    m_document->doc().SetLayerName(m_rowLayers[row], name.left(kNameUnits).toStdString());
-    Changed();
+    if (row < 0 || row >= m_rowLayers.size()) return;
+    RunOnLayer(cmd::kLayerRename, m_rowLayers[row], "name", name.left(kNameUnits).toStdString());
 }
 
 void CDlg_Layer::SwapRows(int fromRow, int toRow) {
-    if (!m_document || fromRow < 0 || toRow < 0 || fromRow >= m_rowLayers.size() || toRow >= m_rowLayers.size()) return;
-    if (m_document->doc().ReorderLayers(m_rowLayers[fromRow], m_rowLayers[toRow])) Changed();
+    if (fromRow < 0 || toRow < 0 || fromRow >= m_rowLayers.size() || toRow >= m_rowLayers.size()) return;
+    RunOnLayer(cmd::kLayerReorder, m_rowLayers[fromRow], "with", std::to_string(m_rowLayers[toRow]));
 }
 
 void CDlg_Layer::ApplyTransparency(int value) {
     if (m_refreshing || !m_document) return;
-    const int cur = m_document->stack().currentLayer;
-    if (!LayerStack::IsValidIndex(cur)) return;
-    m_document->doc().SetLayerTransparency(cur, uint8_t(value));
-    Changed();
+    RunOnLayer(cmd::kLayerTransparency, m_document->stack().currentLayer, "value", std::to_string(value));
 }
 
 void CDlg_Layer::ApplyBlend(const QString& text) {
     if (m_refreshing || !m_document) return;
-    const int cur = m_document->stack().currentLayer;
-    if (!LayerStack::IsValidIndex(cur)) return;
-    m_document->doc().SetLayerBlendMode(cur, text.toStdString());
-    Changed();
+    // Any text not in the list blends normally.
+    const uint8_t mode = BlendModeFromText(text.toStdString());
+    RunOnLayer(cmd::kLayerBlendMode, m_document->stack().currentLayer, "mode", std::to_string(mode));
 }
 
 }  // namespace quillory

@@ -4,6 +4,7 @@
 // history tab with its undo and redo buttons.
 #include <QDialog>
 #include <QListWidget>
+#include <string>
 
 class QComboBox;
 class QPushButton;
@@ -62,6 +63,8 @@ private:
     void OnItemChanged(QListWidgetItem* item);
     void ApplyTransparency(int value);
     void ApplyBlend(const QString& text);
+    // A registered layer command on one layer with one named value; false when refused.
+    bool RunOnLayer(int command, int layer, const std::string& key, const std::string& value);
     void Changed();
 
     CMainFrame* m_frame;

@@ -49,6 +49,7 @@
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
 #include "shell/Dlg_QvxFile.h"
+#include "shell/ProcessingCommands.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
 #include "core/CommandIds.h"
@@ -221,7 +222,10 @@ private:
 };
 
 CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
-    : QMainWindow(parent), m_programDir(std::move(programDir)), m_documentTarget(std::make_unique<DocumentTarget>(*this)) {
+    : QMainWindow(parent),
+      m_programDir(std::move(programDir)),
+      m_documentTarget(std::make_unique<DocumentTarget>(*this)),
+      m_processing(std::make_unique<ProcessingCommands>(*this)) {
     setObjectName("CMainFrame");
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -233,6 +237,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     m_router.SetChain([this] {
         std::vector<CommandTarget*> chain;
         if (CVandView* view = ActiveView()) chain.push_back(view);
+        chain.push_back(m_processing.get());
         chain.push_back(m_documentTarget.get());
         chain.push_back(this);
         if (m_appTarget) chain.push_back(m_appTarget);
@@ -684,9 +689,7 @@ QString CMainFrame::PromptSavePath(DocumentSession& document) {
 
 bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     QString path = QString::fromStdString(document.path());
-    const bool writable = !path.isEmpty() && FormatFromExtension(ExtensionOf(path.toStdString())) >= 0 &&
-                          FormatFromExtension(ExtensionOf(path.toStdString())) != kFormatPcx &&
-                          FormatFromExtension(ExtensionOf(path.toStdString())) != kFormatPsd;
+    const bool writable = !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString()));
     if (saveAs || !writable) {
         path = PromptSavePath(document);
         if (path.isEmpty()) return false;

@@ -30,6 +30,7 @@ namespace quillory {
 class CDlg_Layer;
 class CVandView;
 class DocumentTarget;
+class ProcessingCommands;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
@@ -137,6 +138,7 @@ private:
     CommandRouter m_router;
     CommandTarget* m_appTarget = nullptr;
     std::unique_ptr<DocumentTarget> m_documentTarget;
+    std::unique_ptr<ProcessingCommands> m_processing;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;

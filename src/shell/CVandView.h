@@ -41,6 +41,7 @@ public:
     void ResumeSelectionTimer() {
         if (m_timerRules.running()) m_timer.start();
     }
+    bool SelectionTimerActive() const { return m_timer.isActive(); }
     // The cursor of the environment's cursor kind.
     void ApplyCursor(int cursorKind);
 

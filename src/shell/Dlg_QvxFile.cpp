@@ -16,18 +16,10 @@
 namespace quillory {
 
 QStringList FileTypeFilters(bool forSave, QList<int>* formats) {
-    // The row of all picture types lists every pattern of the types that open (".jpeg" and
-    // ".tiff" too); the save prompt offers only the types that can be written, one by one.
-    QStringList allPatterns;
-    for (const FileTypeRow& row : FileTypeTable())
-        if (row.open && row.formatId != kAllPicturesRow)
-            for (const QString& pattern : QString::fromUtf8(row.patterns).split(';', Qt::SkipEmptyParts))
-                if (!allPatterns.contains(pattern)) allPatterns.append(pattern);
     QStringList filters;
     for (const FileTypeRow& row : FileTypeTable()) {
-        const bool allPictures = row.formatId == kAllPicturesRow;
-        if (forSave ? (!row.save || allPictures) : !row.open) continue;
-        QString patterns = allPictures ? allPatterns.join(' ') : QString::fromUtf8(row.patterns);
+        if (forSave ? !row.save : !row.open) continue;
+        QString patterns = QString::fromUtf8(row.patterns);
         patterns.replace(';', ' ');
         filters.append(QString("%1 (%2)").arg(QString::fromUtf8(row.name), patterns));
         if (formats) formats->append(row.formatId);

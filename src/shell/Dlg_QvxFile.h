@@ -30,11 +30,8 @@ private:
     QLabel* m_caption = nullptr;
 };
 
-// The file-type table's row of all picture types.
-inline constexpr int kAllPicturesRow = 8;
-
 // Qt filters from the file-type table, for opening or for saving, and the format
-// code of each (-1 for all files). Names match whatever the case of their letters.
+// code of each (-1 for all files). The save prompt offers only the types that are written.
 QStringList FileTypeFilters(bool forSave, QList<int>* formats = nullptr);
 
 }  // namespace quillory

@@ -30,12 +30,27 @@ TEST(CliInfo, DescribesABmpAsJson) {
     EXPECT_NE(r.out.find("\"frameCount\""), std::string::npos);
 }
 
+TEST(CliInfo, DescribesAPsdAsJson) {
+    test::TempDir dir;
+    // Version-one PSD, 3 raw 8-bit RGB channels of 2 × 1 pixels, no resources or layers.
+    std::vector<uint8_t> psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 2, 0, 8, 0, 3};
+    psd.insert(psd.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    psd.insert(psd.end(), {10, 20, 30, 40, 50, 60});
+    ASSERT_TRUE(test::WriteFileBytes(dir.File("a.psd"), psd));
+    test::CliResult r = RunCli("info " + QuotePath(dir.File("a.psd")));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("\"format\": 7"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"width\": 2"), std::string::npos);
+    EXPECT_NE(r.out.find("\"bitCount\": 24"), std::string::npos);
+}
+
 TEST(CliInfo, FailureIsALastErrorObject) {
     test::TempDir dir;
     test::WriteFileBytes(dir.File("bad.bmp"), {'B', 'M', 1, 2, 3});
     test::CliResult r = RunCli("info " + QuotePath(dir.File("bad.bmp")));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.rfind("{\"lastError\": \"", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find(dir.File("bad.bmp")), std::string::npos) << r.out;
 }
 
 TEST(CliConvert, ConvertsAndLeavesNoPartialOutputOnFailure) {

@@ -98,3 +98,16 @@ TEST(CliInfo, QvxLayersBottomFirst) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out.rfind("{\"lastError\": \"", 0), 0u) << bad.out;
 }
+
+TEST(DocumentCli, ConvertRefusesAPictureTooLargeForMemoryAtOnce) {
+    test::TempDir dir;
+    // A GIF header claiming 26762 x 24101 pixels, with a frame of that size and nothing else.
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 0x8A, 0x68, 0x25, 0x5E, 0, 0, 0,
+                                0x2C, 0, 0, 0, 0, 0x8A, 0x68, 0x25, 0x5E, 0, 2, 0, 0x3B};
+    const std::string in = dir.File("claim.gif");
+    ASSERT_TRUE(test::WriteFileBytes(in, gif));
+    const test::CliResult r = RunCli("convert " + QuotePath(in) + " " + QuotePath(dir.File("out.bmp")), true);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("그림이 너무 커서 열 수 없습니다: 26762 × 24101"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.bmp")));
+}

@@ -119,8 +119,8 @@ TEST(CliScript, UndoOfADeletionIsSavedWithTheLayerBack) {
                                                 "layers\nsave \"" + out + "\"\n");
     const test::CliResult r = RunCli("run " + QuotePath(script), true);
     ASSERT_EQ(r.status, 0) << r.out;
-    // The layer of the step undone to becomes current again.
-    EXPECT_EQ(Readable(r.out), "0 배경영상\n2 레이어 2 *\n0 배경영상\n1 레이어 1\n2 레이어 2 *\n");
+    // The layer that was current before the deletion becomes current again.
+    EXPECT_EQ(Readable(r.out), "0 배경영상\n2 레이어 2 *\n0 배경영상\n1 레이어 1 *\n2 레이어 2\n");
     const test::CliResult info = RunCli("info " + QuotePath(out));
     EXPECT_NE(info.out.find("\"slot\": 1"), std::string::npos) << info.out;
 }
@@ -169,4 +169,19 @@ TEST(CliScript, ReordersAndFlattensAreUndoneAndRedone) {
                                 "  0" + pad + "(처음영상)\n";
     EXPECT_EQ(Readable(r.out), reordered + "0 배경영상\n1 레이어 1\n2 레이어 2 *\n" + "2 레이어 2 *\n" + reordered + history +
                          "line 14: cannot reorder layers 2 and 9\n");
+}
+
+TEST(CliScript, SetsALayersLookByNameOrId) {
+    test::TempDir dir;
+    const std::string out = dir.File("look.qvx");
+    const std::string script = WriteScript(dir, "new 4 4\n1552\n혼합모드 mode=차이혼합\n3962 value=77\n"
+                                                "보이기 layer=0 visible=0\nsave \"" + out + "\"\n");
+    const test::CliResult r = RunCli("run " + QuotePath(script), true);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const test::CliResult info = RunCli("info " + QuotePath(out));
+    EXPECT_NE(info.out.find("\"blendMode\": 6, \"transparency\": 77, \"visible\": 1"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"blendMode\": 0, \"transparency\": 0, \"visible\": 0"), std::string::npos) << info.out;
+    const std::string bad = WriteScript(dir, "new 4 4\n3962 value=300\n");
+    const test::CliResult refused = RunCli("run " + QuotePath(bad), true);
+    EXPECT_EQ(refused.status, 1);
 }

@@ -262,10 +262,13 @@ TEST(Dispatch, UnknownCodesAndDocumentCodes) {
     EXPECT_EQ(s.size(), 0u);
     EXPECT_FALSE(p.Encode(s, 4));
     EXPECT_STREQ(p.lastError, "Unsupported operation for this format");
+    EXPECT_FALSE(p.Encode(s, 7));  // PSD is read only
+    EXPECT_STREQ(p.lastError, "Unsupported operation for this format");
     EXPECT_FALSE(p.Encode(s, 9));
-    EXPECT_FALSE(p.Decode(s, 7));
+    EXPECT_FALSE(p.Decode(s, 9));
     EXPECT_STREQ(p.lastError, "Unsupported operation for this format");
     EXPECT_TRUE(p.Decode(s, 5));
+    EXPECT_EQ(p.Width(), 2);
 }
 
 TEST(Dispatch, AutomaticDetectionFindsBmpAndFailsQuietly) {
@@ -290,6 +293,13 @@ TEST(LoadAndSave, SecondPassAndFailedSaveKeepsTheOldFile) {
     ASSERT_TRUE(q.Load(dir.File("pic.gif"), 2));  // GIF decoder fails, automatic pass finds BMP
     EXPECT_EQ(q.Width(), 4);
     EXPECT_FALSE(q.Load(dir.File("missing.bmp"), 1));
+    EXPECT_EQ(std::string(q.lastError), std::string(texts::kCannotOpenPicture) + " (" + dir.File("missing.bmp") +
+                                             ": " + texts::kReasonFileMissing + ")");
+    // A file no reader takes: the named reader's text, then the file.
+    test::WriteFileBytes(dir.File("junk.bmp"), std::vector<uint8_t>(64, 0x5A));
+    EXPECT_FALSE(q.Load(dir.File("junk.bmp"), 1));
+    EXPECT_EQ(std::string(q.lastError), "unsupported bitmap header (" + dir.File("junk.bmp") + ")");
+    EXPECT_EQ(q.Width(), 4);
 
     std::vector<uint8_t> before = test::ReadFileBytes(dir.File("pic.bmp"));
     EXPECT_FALSE(p.Save(dir.File("pic.bmp"), 4));  // PCX cannot be written
@@ -297,5 +307,5 @@ TEST(LoadAndSave, SecondPassAndFailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(p.Save(dir.File("no/such/dir/pic.bmp"), 1));
     int files = 0;
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 2);  // no temporary file left behind
+    EXPECT_EQ(files, 3);  // no temporary file left behind
 }

@@ -206,11 +206,27 @@ TEST(NyZazoBlocks, CopyShareAndTakeOver) {
     TargetBuffer target(&out, 1, 1);
     EXPECT_TRUE(src.Draw(&target, 0, 0, 1, 1));
 
+    // TakeOver moves the block itself: no second block of the picture's size.
     NyZazo taker(4, 4, 24, 1);
-    taker.TakeOver(copy);
+    const uint8_t* moved = copy.dib;
+    EXPECT_TRUE(taker.TakeOver(copy));
+    EXPECT_EQ(taker.dib, moved);
     EXPECT_EQ(copy.dib, nullptr);
+    EXPECT_EQ(copy.bits, nullptr);
     EXPECT_EQ(taker.Width(), 5);
     EXPECT_EQ(taker.GetPixelIndex(4, 2), 7);
+    // A borrowed block stays with its owner; the taker gets a copy of its own.
+    {
+        NyZazo borrower;
+        borrower.ShareFrom(src);
+        NyZazo own;
+        EXPECT_TRUE(own.TakeOver(borrower));
+        EXPECT_NE(own.dib, src.dib);
+        EXPECT_EQ(own.sharedFrom, nullptr);
+        EXPECT_EQ(own.GetPixelIndex(4, 2), 7);
+        EXPECT_EQ(borrower.dib, nullptr);
+    }
+    EXPECT_EQ(src.GetPixelIndex(4, 2), 7);
 
     NyZazo fromShared;
     NyZazo borrower;

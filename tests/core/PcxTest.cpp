@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kPcx = 4;
 
-struct PcxSpec {
+struct PcxHeader {
     int bits = 8;
     int planes = 1;
     int width = 1;
@@ -33,7 +33,7 @@ struct PcxSpec {
     std::vector<uint8_t> palette16 = {};  // red, green, blue triples
 };
 
-std::vector<uint8_t> PcxFile(const PcxSpec& s, const std::vector<uint8_t>& data,
+std::vector<uint8_t> PcxFile(const PcxHeader& s, const std::vector<uint8_t>& data,
                              const std::vector<uint8_t>& trailer = {}) {
     std::vector<uint8_t> h(128, 0);
     h[0] = s.manufacturer;
@@ -82,7 +82,7 @@ RGBQUAD Shown(const NyZazo& p, int x, int screenY) { return p.GetPixelColour(x, 
 
 TEST(PcxDecode, TwentyFourBitIsUprightWithRedGreenBluePlanes) {
     // 3 x 2, planes padded to 4 bytes; each line holds the red, green and blue planes.
-    PcxSpec s{.bits = 8, .planes = 3, .width = 3, .height = 2, .bytesPerLine = 4};
+    PcxHeader s{.bits = 8, .planes = 3, .width = 3, .height = 2, .bytesPerLine = 4};
     const std::vector<uint8_t> raw = {
         10, 11, 12, 0, 20, 21, 22, 0, 30, 31, 32, 0,  // top line
         40, 41, 42, 0, 50, 51, 52, 0, 60, 61, 62, 0,  // bottom line
@@ -97,7 +97,7 @@ TEST(PcxDecode, TwentyFourBitIsUprightWithRedGreenBluePlanes) {
 }
 
 TEST(PcxDecode, MonochromeIsBlackOnWhiteWhateverTheHeaderSays) {
-    PcxSpec s{.bits = 1, .planes = 1, .width = 13, .height = 2, .bytesPerLine = 2,
+    PcxHeader s{.bits = 1, .planes = 1, .width = 13, .height = 2, .bytesPerLine = 2,
               .palette16 = {255, 0, 0, 0, 255, 0}};
     NyZazo p;
     ASSERT_TRUE(DecodePcx(PcxFile(s, Literal({0xA0, 0x08, 0xFF, 0xF8})), p)) << p.lastError;
@@ -115,7 +115,7 @@ TEST(PcxDecode, MonochromeIsBlackOnWhiteWhateverTheHeaderSays) {
 TEST(PcxDecode, SixteenColoursFromFourPlanesUseTheHeaderPalette) {
     std::vector<uint8_t> palette;
     for (int i = 0; i < 16; ++i) palette.insert(palette.end(), {uint8_t(i * 16), uint8_t(i), uint8_t(200 - i)});
-    PcxSpec s{.bits = 1, .planes = 4, .width = 5, .height = 1, .bytesPerLine = 1, .palette16 = palette};
+    PcxHeader s{.bits = 1, .planes = 4, .width = 5, .height = 1, .bytesPerLine = 1, .palette16 = palette};
     // Pixel x gets index x * 3: plane p holds bit p of every pixel's index.
     uint8_t planes[4] = {};
     for (int x = 0; x < 5; ++x)
@@ -131,7 +131,7 @@ TEST(PcxDecode, SixteenColoursFromFourPlanesUseTheHeaderPalette) {
 TEST(PcxDecode, ThreeOneBitPlanesGiveTheEightColoursInTwentyFourBits) {
     std::vector<uint8_t> palette;
     for (int i = 0; i < 16; ++i) palette.insert(palette.end(), {uint8_t(i * 30), uint8_t(i * 5), uint8_t(i + 1)});
-    PcxSpec s{.bits = 1, .planes = 3, .width = 8, .height = 1, .bytesPerLine = 1, .palette16 = palette};
+    PcxHeader s{.bits = 1, .planes = 3, .width = 8, .height = 1, .bytesPerLine = 1, .palette16 = palette};
     // Pixel x has index x: plane p is bit p.
     const std::vector<uint8_t> raw = {0x55, 0x33, 0x0F};
     NyZazo p;
@@ -145,7 +145,7 @@ TEST(PcxDecode, PackedTwoAndFourBitLinesAndTwoOneBitPlanes) {
     for (int i = 0; i < 16; ++i) palette.insert(palette.end(), {uint8_t(i + 100), 0, 0});
 
     NyZazo two;
-    PcxSpec s2{.bits = 2, .planes = 1, .width = 5, .height = 1, .bytesPerLine = 2, .palette16 = palette};
+    PcxHeader s2{.bits = 2, .planes = 1, .width = 5, .height = 1, .bytesPerLine = 2, .palette16 = palette};
     ASSERT_TRUE(DecodePcx(PcxFile(s2, Literal({0x1B, 0x80})), two)) << two.lastError;  // 0 1 2 3 2
     ASSERT_EQ(two.BitCount(), 4);
     const int twoWant[] = {0, 1, 2, 3, 2};
@@ -153,25 +153,24 @@ TEST(PcxDecode, PackedTwoAndFourBitLinesAndTwoOneBitPlanes) {
     EXPECT_EQ(two.GetPaletteColour(3), MakeQuad(103, 0, 0));
 
     NyZazo four;
-    PcxSpec s4{.bits = 4, .planes = 1, .width = 3, .height = 1, .bytesPerLine = 2, .palette16 = palette};
+    PcxHeader s4{.bits = 4, .planes = 1, .width = 3, .height = 1, .bytesPerLine = 2, .palette16 = palette};
     ASSERT_TRUE(DecodePcx(PcxFile(s4, Literal({0x9A, 0xF0})), four)) << four.lastError;
     EXPECT_EQ(four.GetPixelIndex(0, 0), 9);
     EXPECT_EQ(four.GetPixelIndex(1, 0), 10);
     EXPECT_EQ(four.GetPixelIndex(2, 0), 15);
 
-    // Two 1-bit planes make a 1-bit picture: the second plane's bit does not fit.
+    // Two 1-bit planes make four colours: a 4-bit picture with the header's first four.
     NyZazo planes;
-    PcxSpec sp{.bits = 1, .planes = 2, .width = 3, .height = 1, .bytesPerLine = 1, .palette16 = palette};
-    ASSERT_TRUE(DecodePcx(PcxFile(sp, Literal({0xA0, 0x60})), planes)) << planes.lastError;  // 1 2 3
-    ASSERT_EQ(planes.BitCount(), 1);
-    EXPECT_EQ(planes.GetPixelIndex(0, 0), 1);
-    EXPECT_EQ(planes.GetPixelIndex(1, 0), 0);
-    EXPECT_EQ(planes.GetPixelIndex(2, 0), 1);
-    EXPECT_EQ(planes.GetPaletteColour(1), MakeQuad(101, 0, 0));
+    PcxHeader sp{.bits = 1, .planes = 2, .width = 4, .height = 1, .bytesPerLine = 1, .palette16 = palette};
+    ASSERT_TRUE(DecodePcx(PcxFile(sp, Literal({0xA0, 0x60})), planes)) << planes.lastError;  // 1 2 3 0
+    ASSERT_EQ(planes.BitCount(), 4);
+    const int planesWant[] = {1, 2, 3, 0};
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(planes.GetPixelIndex(x, 0), planesWant[x]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(planes.GetPaletteColour(i), MakeQuad(uint8_t(100 + i), 0, 0));
 }
 
 TEST(PcxRuns, RunByteC5WritesFiveBytesAndRunsCrossLines) {
-    PcxSpec s{.bits = 8, .planes = 1, .width = 5, .height = 1, .bytesPerLine = 5};
+    PcxHeader s{.bits = 8, .planes = 1, .width = 5, .height = 1, .bytesPerLine = 5};
     NyZazo p;
     ASSERT_TRUE(DecodePcx(PcxFile(s, {0xC5, 0x07}, FilePalette(1)), p)) << p.lastError;
     ASSERT_EQ(p.BitCount(), 8);
@@ -180,7 +179,7 @@ TEST(PcxRuns, RunByteC5WritesFiveBytesAndRunsCrossLines) {
     EXPECT_EQ(p.GetPaletteColour(255), MakeQuad(0, uint8_t(765), 0));
 
     // One run of six fills two lines of three; a literal byte 0xC0 needs a run of one.
-    PcxSpec t{.bits = 8, .planes = 1, .width = 3, .height = 3, .bytesPerLine = 3};
+    PcxHeader t{.bits = 8, .planes = 1, .width = 3, .height = 3, .bytesPerLine = 3};
     ASSERT_TRUE(DecodePcx(PcxFile(t, {0xC6, 0x09, 0xC1, 0xC0, 0x01, 0xC1, 0x02}, FilePalette(0)), p)) << p.lastError;
     for (int x = 0; x < 3; ++x) {
         EXPECT_EQ(p.GetPixelIndex(x, 2), 9);
@@ -197,22 +196,22 @@ TEST(PcxMalformed, EveryRefusalHasItsText) {
         std::vector<uint8_t> bytes;
         const char* text;
     };
-    const PcxSpec grey{.bits = 8, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
+    const PcxHeader grey{.bits = 8, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
     std::vector<uint8_t> shortHeader = PcxFile(grey, {});
     shortHeader.resize(100);
-    PcxSpec notPcx = grey;
+    PcxHeader notPcx = grey;
     notPcx.manufacturer = 11;
-    PcxSpec raw = grey;
+    PcxHeader raw = grey;
     raw.encoding = 0;
-    PcxSpec fivePlanes{.bits = 1, .planes = 5, .width = 8, .height = 1, .bytesPerLine = 1};
-    PcxSpec twoPlanes8{.bits = 8, .planes = 2, .width = 2, .height = 1, .bytesPerLine = 2};
-    PcxSpec noPlanes{.bits = 1, .planes = 0, .width = 8, .height = 1, .bytesPerLine = 1};
-    PcxSpec threeBits{.bits = 3, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
-    PcxSpec fourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 1, .bytesPerLine = 1};
-    PcxSpec twoLineFourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 2, .bytesPerLine = 1};
-    PcxSpec shortLines{.bits = 8, .planes = 1, .width = 10, .height = 1, .bytesPerLine = 9};
-    PcxSpec monoShortLines{.bits = 1, .planes = 1, .width = 17, .height = 1, .bytesPerLine = 2};
-    PcxSpec huge{.bits = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535};
+    PcxHeader fivePlanes{.bits = 1, .planes = 5, .width = 8, .height = 1, .bytesPerLine = 1};
+    PcxHeader twoPlanes8{.bits = 8, .planes = 2, .width = 2, .height = 1, .bytesPerLine = 2};
+    PcxHeader noPlanes{.bits = 1, .planes = 0, .width = 8, .height = 1, .bytesPerLine = 1};
+    PcxHeader threeBits{.bits = 3, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
+    PcxHeader fourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 1, .bytesPerLine = 1};
+    PcxHeader twoLineFourBitPlanes{.bits = 4, .planes = 3, .width = 2, .height = 2, .bytesPerLine = 1};
+    PcxHeader shortLines{.bits = 8, .planes = 1, .width = 10, .height = 1, .bytesPerLine = 9};
+    PcxHeader monoShortLines{.bits = 1, .planes = 1, .width = 17, .height = 1, .bytesPerLine = 2};
+    PcxHeader huge{.bits = 8, .planes = 3, .width = 65535, .height = 65536, .bytesPerLine = 65535};
     std::vector<uint8_t> backwardsFile = PcxFile(grey, {1, 2}, FilePalette(0));
     PutLe16(&backwardsFile[4], 5);  // xmin 5 past xmax 1
     std::vector<uint8_t> badSignature = FilePalette(0);
@@ -281,7 +280,7 @@ TEST(PcxDispatch, NoWriterButAutomaticDetectionReads) {
     EXPECT_FALSE(p.Encode(out, kPcx));
     EXPECT_STREQ(p.lastError, texts::kUnsupportedOperation);
 
-    PcxSpec s{.bits = 8, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
+    PcxHeader s{.bits = 8, .planes = 1, .width = 2, .height = 1, .bytesPerLine = 2};
     const std::vector<uint8_t> file = PcxFile(s, {3, 4}, FilePalette(0));
     ImageStream in(file.data(), uint32_t(file.size()));
     NyZazo q;

@@ -41,7 +41,7 @@ bool DecodeTiff(const std::vector<uint8_t>& bytes, NyZazo& out, int page = 0) {
 }
 
 // A TIFF written by libtiff with the given fields; rows top-down, already packed.
-struct TiffSpec {
+struct TiffFile {
     uint32_t width = 1, height = 1;
     uint16_t bitsPerSample = 8, samplesPerPixel = 1, photometric = PHOTOMETRIC_MINISBLACK;
     uint16_t orientation = 1;
@@ -49,30 +49,30 @@ struct TiffSpec {
     std::vector<std::vector<uint8_t>> rows;
 };
 
-std::vector<uint8_t> MakeTiff(const TiffSpec& spec) {
+std::vector<uint8_t> MakeTiff(const TiffFile& file) {
     ImageStream s(ImageStream::kMemory);
     NyZazo messages;
     {
         TiffHandle tif = OpenTiffStream(s, "w", messages);
         EXPECT_TRUE(tif) << messages.lastError;
         if (!tif) return {};
-        TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, spec.width);
-        TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, spec.height);
-        TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
-        TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, spec.samplesPerPixel);
-        TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, spec.photometric);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, file.width);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, file.height);
+        TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, file.bitsPerSample);
+        TIFFSetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, file.samplesPerPixel);
+        TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, file.photometric);
         TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif.get(), TIFFTAG_ORIENTATION, spec.orientation);
+        TIFFSetField(tif.get(), TIFFTAG_ORIENTATION, file.orientation);
         TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, uint32_t(2));
-        if (!spec.red.empty()) {
+        if (!file.red.empty()) {
             // libtiff takes 2^BitsPerSample entries from each table.
-            std::vector<uint16_t> r = spec.red, g = spec.green, b = spec.blue;
-            const size_t n = size_t(1) << spec.bitsPerSample;
+            std::vector<uint16_t> r = file.red, g = file.green, b = file.blue;
+            const size_t n = size_t(1) << file.bitsPerSample;
             r.resize(n), g.resize(n), b.resize(n);
             TIFFSetField(tif.get(), TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
         }
-        for (uint32_t y = 0; y < spec.height; ++y) {
-            std::vector<uint8_t> line = spec.rows[y];
+        for (uint32_t y = 0; y < file.height; ++y) {
+            std::vector<uint8_t> line = file.rows[y];
             EXPECT_GE(TIFFWriteScanline(tif.get(), line.data(), y, 0), 0);
         }
     }
@@ -399,13 +399,13 @@ TEST(TiffDecode, PhotometricRulesForBilevelAndGrey) {
     // One row of 8 pixels, the first four 0 bits: white when white is zero, black otherwise.
     for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
         SCOPED_TRACE(photometric);
-        TiffSpec spec;
-        spec.width = 8;
-        spec.bitsPerSample = 1;
-        spec.photometric = photometric;
-        spec.rows = {{0x0F}};
+        TiffFile fields;
+        fields.width = 8;
+        fields.bitsPerSample = 1;
+        fields.photometric = photometric;
+        fields.rows = {{0x0F}};
         NyZazo p;
-        ASSERT_TRUE(DecodeTiff(MakeTiff(spec), p)) << p.lastError;
+        ASSERT_TRUE(DecodeTiff(MakeTiff(fields), p)) << p.lastError;
         EXPECT_EQ(p.BitCount(), 1);
         const RGBQUAD white = MakeQuad(255, 255, 255), black = MakeQuad(0, 0, 0);
         EXPECT_EQ(p.GetPixelIndex(0, 0), 0);
@@ -414,13 +414,13 @@ TEST(TiffDecode, PhotometricRulesForBilevelAndGrey) {
     }
     // 2-bit grey becomes an 8-bit picture on the grey ramp; white-is-zero reverses it.
     for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
-        TiffSpec spec;
-        spec.width = 5;
-        spec.bitsPerSample = 2;
-        spec.photometric = photometric;
-        spec.rows = {{0x1B, 0x80}};  // 0, 1, 2, 3, 2
+        TiffFile fields;
+        fields.width = 5;
+        fields.bitsPerSample = 2;
+        fields.photometric = photometric;
+        fields.rows = {{0x1B, 0x80}};  // 0, 1, 2, 3, 2
         NyZazo p;
-        ASSERT_TRUE(DecodeTiff(MakeTiff(spec), p)) << p.lastError;
+        ASSERT_TRUE(DecodeTiff(MakeTiff(fields), p)) << p.lastError;
         EXPECT_EQ(p.BitCount(), 8);
         const uint8_t expected[] = {0, 85, 170, 255, 170};
         for (int x = 0; x < 5; ++x) {
@@ -429,14 +429,14 @@ TEST(TiffDecode, PhotometricRulesForBilevelAndGrey) {
         }
     }
     // 16-bit grey keeps the high byte of each sample.
-    TiffSpec spec;
-    spec.width = 3;
-    spec.bitsPerSample = 16;
+    TiffFile fields;
+    fields.width = 3;
+    fields.bitsPerSample = 16;
     const uint16_t samples[] = {0x1234, 0xFF01, 0x00FF};
-    spec.rows = {std::vector<uint8_t>(6)};
-    std::memcpy(spec.rows[0].data(), samples, 6);
+    fields.rows = {std::vector<uint8_t>(6)};
+    std::memcpy(fields.rows[0].data(), samples, 6);
     NyZazo p;
-    ASSERT_TRUE(DecodeTiff(MakeTiff(spec), p)) << p.lastError;
+    ASSERT_TRUE(DecodeTiff(MakeTiff(fields), p)) << p.lastError;
     EXPECT_EQ(p.GetPixelIndex(0, 0), 0x12);
     EXPECT_EQ(p.GetPixelIndex(1, 0), 0xFF);
     EXPECT_EQ(p.GetPixelIndex(2, 0), 0x00);
@@ -476,7 +476,7 @@ TEST(TiffDecode, TiledGreyGoesThroughTheRaster) {
 
 TEST(TiffDecode, ColourMapsWideNarrowAndShort) {
     // Values above 255 anywhere: every entry is scaled by 255 / 65535.
-    TiffSpec wide;
+    TiffFile wide;
     wide.width = 3;
     wide.photometric = PHOTOMETRIC_PALETTE;
     wide.red = {0, 65535, 32768};
@@ -489,7 +489,7 @@ TEST(TiffDecode, ColourMapsWideNarrowAndShort) {
     EXPECT_EQ(p.GetPaletteColour(1), MakeQuad(255, 0, 0));
     EXPECT_EQ(p.GetPaletteColour(2), MakeQuad(127, 255, 0));
     // All values up to 255: taken as they are.
-    TiffSpec narrow = wide;
+    TiffFile narrow = wide;
     narrow.red = {0, 200, 17};
     narrow.green = {0, 0, 255};
     narrow.blue = {9, 0, 0};
@@ -497,7 +497,7 @@ TEST(TiffDecode, ColourMapsWideNarrowAndShort) {
     EXPECT_EQ(p.GetPaletteColour(1), MakeQuad(200, 0, 0));
     EXPECT_EQ(p.GetPaletteColour(2), MakeQuad(17, 255, 0));
     // A 2-bit palette file has a 4-entry map; the 8-bit picture keeps the rest black.
-    TiffSpec shortMap;
+    TiffFile shortMap;
     shortMap.width = 4;
     shortMap.bitsPerSample = 2;
     shortMap.photometric = PHOTOMETRIC_PALETTE;
@@ -516,22 +516,22 @@ TEST(TiffDecode, ColourMapsWideNarrowAndShort) {
 TEST(TiffDecode, OrientationTurnsBothPaths) {
     // 3 x 2, top row 1 2 3, bottom row 4 5 6.
     auto grey = [](uint16_t orientation) {
-        TiffSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.orientation = orientation;
-        spec.rows = {{1, 2, 3}, {4, 5, 6}};
-        return MakeTiff(spec);
+        TiffFile fields;
+        fields.width = 3;
+        fields.height = 2;
+        fields.orientation = orientation;
+        fields.rows = {{1, 2, 3}, {4, 5, 6}};
+        return MakeTiff(fields);
     };
     auto colour = [](uint16_t orientation) {
-        TiffSpec spec;
-        spec.width = 3;
-        spec.height = 2;
-        spec.samplesPerPixel = 3;
-        spec.photometric = PHOTOMETRIC_RGB;
-        spec.orientation = orientation;
-        spec.rows = {{1, 0, 0, 2, 0, 0, 3, 0, 0}, {4, 0, 0, 5, 0, 0, 6, 0, 0}};
-        return MakeTiff(spec);
+        TiffFile fields;
+        fields.width = 3;
+        fields.height = 2;
+        fields.samplesPerPixel = 3;
+        fields.photometric = PHOTOMETRIC_RGB;
+        fields.orientation = orientation;
+        fields.rows = {{1, 0, 0, 2, 0, 0, 3, 0, 0}, {4, 0, 0, 5, 0, 0, 6, 0, 0}};
+        return MakeTiff(fields);
     };
     // Orientation 6 is shown a quarter turn clockwise: top row first, 4 1 / 5 2 / 6 3.
     NyZazo p;

@@ -84,7 +84,7 @@ TEST(CommandRegistry, ChangesNotifyTheListenerAndStepsStayBounded) {
     doc->SetChangeListener([&](CVandDoc&) { ++notified; });
     ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kLayerAdd, *doc));
     doc->SetLayerVisible(0, false);
-    doc->SetLayerBlendMode(0, texts::kBlendScreen);
+    doc->SetLayerBlendMode(0, BlendMode::Screen);
     EXPECT_EQ(notified, 3);
     for (int i = 0; i < 150; ++i) doc->RecordStep("붓그리기", StepCode::Pixels);
     EXPECT_EQ(doc->RecordedSteps().size(), kMaxStepRecords);

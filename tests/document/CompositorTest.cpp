@@ -292,7 +292,9 @@ TEST(Compositor, PaletteDocumentsBlendThroughTheirPalette) {
         auto doc = test::MakeDocument(5, 3);
         const int colours = bpp == 1 ? 2 : 4;
         // Both layers re-created at the palette depth; the header takes the depth and a palette.
-        ASSERT_TRUE(doc->CreateLayerPlanes(u"", 1, bpp, colours, 255, 0, 0, 0, 5, 3, kPaletteAllocate, 5, 3, 0, 0, 1, -1, 0));
+        ASSERT_TRUE(doc->CreateLayerPlanes({.slot = 0, .name = u"", .formatType = 1, .bitsPerPixel = bpp, .colourCount = colours,
+                                            .alphaFill = 255, .layerWidth = 5, .layerHeight = 3,
+                                            .paletteMode = kPaletteAllocate, .kind = LayerKind::Background}));
         const int top = doc->InsertLayer(0);
         ASSERT_EQ(doc->Layer(top).stride, int(PlaneStride(bpp, 5)));
         auto& palette = doc->Header().palette;

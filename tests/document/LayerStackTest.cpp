@@ -168,7 +168,7 @@ TEST(LayerStack, PaletteSettingsAndNames) {
     };
     for (const auto& [text, code] : entries) {
         doc->Layer(0).blendMode = 77;
-        doc->SetLayerBlendMode(0, text);
+        doc->SetLayerBlendMode(0, BlendModeFromText(text));
         EXPECT_EQ(doc->Layer(0).blendMode, code) << text;
         if (code) {
             EXPECT_STREQ(BlendModeText(uint8_t(code)), text);
@@ -191,17 +191,29 @@ TEST(LayerStack, PaletteSettingsAndNames) {
 TEST(LayerStack, CreateLayerPlanesChecksItsArguments) {
     auto doc = test::MakeDocument(5, 4);
     const DocumentHeader before = doc->Header();
-    EXPECT_FALSE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, 40, 0, 0, 5, 4, 2, 5, 4, 0, 0, 0, -1, 0));
-    EXPECT_FALSE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, -1, 0, 0, 5, 4, 2, 5, 4, 0, 0, 0, -1, 0));
-    EXPECT_FALSE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, 3, 0, 0, 0, 4, 2, 5, 4, 0, 0, 0, -1, 0));
-    EXPECT_FALSE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, 3, 0, 0, 5, -2, 2, 5, 4, 0, 0, 0, -1, 0));
+    auto planes = [](int slot, int layerWidth, int layerHeight) {
+        LayerPlanesRequest request;
+        request.slot = slot;
+        request.formatType = 1;
+        request.layerWidth = layerWidth;
+        request.layerHeight = layerHeight;
+        request.documentWidth = 5;
+        request.documentHeight = 4;
+        return request;
+    };
+    EXPECT_FALSE(doc->CreateLayerPlanes(planes(40, 5, 4)));
+    EXPECT_FALSE(doc->CreateLayerPlanes(planes(-1, 5, 4)));
+    EXPECT_FALSE(doc->CreateLayerPlanes(planes(3, 0, 4)));
+    EXPECT_FALSE(doc->CreateLayerPlanes(planes(3, 5, -2)));
     // Absurd sizes are refused before anything is allocated or changed.
-    EXPECT_FALSE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, 3, 0, 0, 100000, 100000, 2, 5, 4, 0, 0, 0, -1, 0));
+    EXPECT_FALSE(doc->CreateLayerPlanes(planes(3, 100000, 100000)));
     EXPECT_EQ(doc->Header().width, before.width);
     EXPECT_EQ(doc->Header().height, before.height);
 
     // A layer smaller than the document grows to it; the centre flag centres it.
-    ASSERT_TRUE(doc->CreateLayerPlanes(u"그림", 1, 24, 0, 7, 3, 5, 5, 2, 9, 2, 6, 4, 0, 1, 0, -1, 1));
+    ASSERT_TRUE(doc->CreateLayerPlanes({.slot = 3, .name = u"그림", .formatType = 1, .alphaFill = 7, .x = 5, .y = 5,
+                                        .layerWidth = 2, .layerHeight = 9, .documentWidth = 6, .documentHeight = 4,
+                                        .changed = 1, .centre = true}));
     const LayerRecord& layer = doc->Layer(3);
     EXPECT_EQ(layer.width, 6);
     EXPECT_EQ(layer.height, 9);
@@ -212,7 +224,10 @@ TEST(LayerStack, CreateLayerPlanesChecksItsArguments) {
     EXPECT_EQ(doc->Header().imageSize, 4 * 20);
     EXPECT_EQ(doc->PictureName(), "그림");
     // A text layer's pixel plane is one byte a pixel.
-    ASSERT_TRUE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, 4, 0, 0, 6, 4, 2, 6, 4, 0, 0, LayerKind::Text, -1, 0));
+    LayerPlanesRequest text = planes(4, 6, 4);
+    text.documentWidth = 6;
+    text.kind = LayerKind::Text;
+    ASSERT_TRUE(doc->CreateLayerPlanes(text));
     EXPECT_EQ(doc->Layer(4).stride, 6);
     EXPECT_EQ(doc->Layer(4).pixelSize, doc->Layer(4).planeSize);
 }
@@ -220,7 +235,10 @@ TEST(LayerStack, CreateLayerPlanesChecksItsArguments) {
 TEST(LayerStack, TextToRasterKeepsTheCoverage) {
     auto doc = test::MakeDocument(4, 3);
     const int slot = doc->InsertLayer(0);
-    ASSERT_TRUE(doc->CreateLayerPlanes(u"", 1, 24, 0, 0, slot, 0, 0, 4, 3, 2, 4, 3, 0, 1, LayerKind::Text, -1, 0));
+    LayerPlanesRequest request = LayerPlanesRequest::LikeDocument(doc->Header(), slot);
+    request.changed = 1;
+    request.kind = LayerKind::Text;
+    ASSERT_TRUE(doc->CreateLayerPlanes(request));
     LayerRecord& text = doc->Layer(slot);
     for (size_t i = 0; i < text.alpha.size(); ++i) text.alpha[i] = uint8_t(i * 20);
     text.textColour = 0x00102030;  // blue 0x30, green 0x20, red 0x10

@@ -8,6 +8,7 @@
 #include "core/CoreTexts.h"
 #include "core/ImageStream.h"
 #include "document/DocumentTexts.h"
+#include "core/AtomicFile.h"
 #include "document/QvxFormat.h"
 #include "document/QvxTexts.h"
 #include "support/TestFiles.h"
@@ -527,9 +528,10 @@ TEST(QvxSave, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     }
     EXPECT_EQ(files, 1u);
 
-    // A folder that does not exist: the save fails without a message.
+    // A folder that does not exist: the message names the file and the reason.
     EXPECT_FALSE(SaveQvx(dir.File("missing/doc.qvx"), QvxSource{&h, layers, 0, 0, nullptr, true}, error));
-    EXPECT_TRUE(error.empty());
+    EXPECT_EQ(error, FileFailureText(texts::kQvxWriteFailed,
+                                     dir.File("missing/doc.qvx") + ": " + texts::kReasonFolderMissing));
     EXPECT_FALSE(LoadQvx(dir.File("absent.qvx"), doc, error));
     EXPECT_TRUE(error.empty());
 }

@@ -19,7 +19,7 @@ using namespace quillory;
 
 namespace {
 
-// The window scan as described: for each transparent pixel, the sum over dx, dy
+// The plain window scan: for each transparent pixel, the sum over dx, dy
 // in -s .. s-1 of alpha / 255, times 255 / (1.5 s²), truncated, at most 255.
 // Whole-number arithmetic gives the exact value of that expression.
 std::vector<uint8_t> PlainShadow(const LayerRecord& layer, int s) {
@@ -73,7 +73,7 @@ TEST(ShadowCompute, MatchesThePlainWindowScanForEverySizeAndShape) {
     }
 }
 
-TEST(ShadowCompute, WindowValuesOfTheDocumentedCases) {
+TEST(ShadowCompute, WindowValuesOfHandCountedCases) {
     // Size 3: a fully opaque 6 × 6 window gives 255; 4 opaque pixels give 75.
     LayerRecord layer = Plane(12, 12);
     layer.effectSize = 3;

@@ -302,3 +302,170 @@ TEST(ColourDepth, IndexPlaneAgreesWithThePlainSearchOnTiesAndDuplicates) {
                     << count << " " << x << "," << y;
     }
 }
+
+namespace {
+
+// The quantizer as it was before its walks got start points: every colour walks
+// down from the root. Kept to show that the faster walk builds the same tree.
+class RootWalkOctree {
+public:
+    RootWalkOctree(uint32_t maxColours, uint32_t bits) : m_max(maxColours), m_bits(std::min(bits, 8u)) {}
+    ~RootWalkOctree() { Free(m_root); }
+
+    void Add(uint8_t r, uint8_t g, uint8_t b) {
+        Node** slot = &m_root;
+        for (uint32_t level = 0;; ++level) {
+            if (!*slot) {
+                *slot = new Node;
+                if (level == m_bits) {
+                    (*slot)->leaf = true;
+                    ++m_leaves;
+                } else {
+                    (*slot)->next = m_lists[level];
+                    m_lists[level] = *slot;
+                }
+            }
+            Node* node = *slot;
+            if (node->leaf) {
+                node->n += 1, node->r += r, node->g += g, node->b += b;
+                break;
+            }
+            const int mask = 0x80 >> level;
+            slot = &node->child[((r & mask) ? 4 : 0) | ((g & mask) ? 2 : 0) | ((b & mask) ? 1 : 0)];
+        }
+        while (m_leaves > m_max && Reduce()) {
+        }
+    }
+
+    std::vector<RGBQUAD> Palette() const {
+        std::vector<RGBQUAD> out;
+        Collect(m_root, out);
+        return out;
+    }
+
+private:
+    struct Node {
+        bool leaf = false;
+        uint64_t n = 0, r = 0, g = 0, b = 0;
+        Node* child[8] = {};
+        Node* next = nullptr;
+    };
+
+    bool Reduce() {
+        if (m_bits == 0) return false;
+        uint32_t level = m_bits - 1;
+        while (level > 0 && !m_lists[level]) --level;
+        Node* node = m_lists[level];
+        if (!node) return false;
+        m_lists[level] = node->next;
+        uint32_t children = 0;
+        for (Node*& c : node->child) {
+            if (!c) continue;
+            node->n += c->n, node->r += c->r, node->g += c->g, node->b += c->b;
+            delete c;
+            c = nullptr;
+            ++children;
+        }
+        node->leaf = true;
+        m_leaves -= children - 1;
+        return true;
+    }
+    static void Collect(const Node* node, std::vector<RGBQUAD>& out) {
+        if (!node) return;
+        if (node->leaf) {
+            if (node->n)
+                out.push_back(RGBQUAD{uint8_t(node->b / node->n), uint8_t(node->g / node->n), uint8_t(node->r / node->n), 0});
+            return;
+        }
+        for (const Node* c : node->child) Collect(c, out);
+    }
+    static void Free(Node* node) {
+        if (!node) return;
+        for (Node* c : node->child) Free(c);
+        delete node;
+    }
+
+    uint32_t m_max, m_bits;
+    uint32_t m_leaves = 0;
+    Node* m_root = nullptr;
+    Node* m_lists[9] = {};
+};
+
+// A photograph-like picture: smooth fields, hard-edged patches and noise, so the
+// tree is reduced thousands of times while most colours land on existing leaves.
+void PaintPhoto(NyZazo& p, int noise) {
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            int r = 40 + 150 * x / p.Width(), g = 60 + 120 * y / p.Height(), b = 170 - (x * y) % 90;
+            if ((x / 23 + y / 17) % 5 == 0) r = 230 - r / 3, b = b / 2;
+            r += int(Next() % (2 * noise + 1)) - noise;
+            g += int(Next() % (2 * noise + 1)) - noise;
+            b += int(Next() % (2 * noise + 1)) - noise;
+            p.SetPixelColour(x, y, MakeQuad(uint8_t(std::clamp(r, 0, 255)), uint8_t(std::clamp(g, 0, 255)),
+                                            uint8_t(std::clamp(b, 0, 255))));
+        }
+}
+
+}  // namespace
+
+TEST(CQuantizer, BuildsTheSameTreeAsTheRootWalkOnPhotographs) {
+    g_seed = 31;
+    struct Case {
+        int width, height, noise;
+        uint32_t max, bits;
+    };
+    for (const Case& c : {Case{301, 203, 6, 256, 8}, Case{255, 97, 20, 256, 8}, Case{128, 128, 3, 16, 8},
+                          Case{99, 61, 40, 64, 6}, Case{80, 40, 10, 1, 8}, Case{50, 30, 60, 256, 3}}) {
+        NyZazo p(c.width, c.height, 24, 1);
+        PaintPhoto(p, c.noise);
+        CQuantizer q(c.max, c.bits);
+        ASSERT_EQ(q.ProcessImage(p), 1);
+        RootWalkOctree reference(c.max, c.bits);
+        for (int y = 0; y < p.Height(); ++y)
+            for (int x = 0; x < p.Width(); ++x) {
+                const RGBQUAD colour = p.GetPixelColour(x, y);
+                reference.Add(colour.red, colour.green, colour.blue);
+            }
+        const std::vector<RGBQUAD> expected = reference.Palette();
+        ASSERT_EQ(q.GetColorCount(), expected.size()) << c.width << "x" << c.height;
+        std::vector<RGBQUAD> got = Table(q, std::max<uint32_t>(c.max, 1));
+        for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(got[i], expected[i]) << "entry " << i;
+        // The same picture fed again in two halves continues the same tree.
+        CQuantizer halves(c.max, c.bits);
+        BITMAPINFOHEADER half = p.header;
+        half.biHeight = p.Height() / 2;
+        ASSERT_EQ(halves.ProcessBuffer(half, nullptr, p.bits), 1);
+        half.biHeight = p.Height() - p.Height() / 2;
+        ASSERT_EQ(halves.ProcessBuffer(half, nullptr, p.bits + size_t(p.Height() / 2) * p.rowBytes), 1);
+        EXPECT_EQ(Table(halves, std::max<uint32_t>(c.max, 1)), got);
+    }
+}
+
+TEST(ColourDepth, EightBitPhotographMapsEveryPixelToTheNearestEntry) {
+    g_seed = 41;
+    NyZazo p(257, 131, 24, 1);
+    PaintPhoto(p, 8);
+    NyZazo eight;
+    ASSERT_TRUE(ReduceToEightBits(p, eight));
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x)
+            ASSERT_EQ(eight.GetPixelIndex(x, y), eight.GetNearestIndex(p.GetPixelColour(x, y))) << x << "," << y;
+}
+
+TEST(ColourDepth, FlatPicturePaletteEqualsThePaletteOfTheSamePicture) {
+    g_seed = 43;
+    NyZazo p(97, 41, 24, 1);
+    PaintPhoto(p, 12);
+    // The flat form: rows top-down, 4 bytes a pixel, the alpha byte ignored.
+    std::vector<uint32_t> flat(size_t(p.Width()) * p.Height());
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const RGBQUAD c = p.GetPixelColour(x, p.Height() - 1 - y);
+            flat[size_t(y) * p.Width() + x] = c.blue | c.green << 8 | c.red << 16 | uint32_t(x % 256) << 24;
+        }
+    RGBQUAD fromPicture[256], fromFlat[256];
+    ASSERT_TRUE(OctreePalette(ViewOf(p), fromPicture));
+    ASSERT_TRUE(OctreePaletteOfFlat(flat.data(), p.Width(), p.Height(), fromFlat));
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(fromFlat[i], fromPicture[i]) << i;
+    EXPECT_FALSE(OctreePaletteOfFlat(nullptr, 3, 3, fromFlat));
+}

@@ -231,7 +231,9 @@ private Q_SLOTS:
         QCOMPARE(window->geometry().top(), Frame()->mdiArea()->mapToGlobal(QPoint(0, 0)).y());
         QCOMPARE(window->layerList()->count(), 1);
         QVERIFY(window->layerList()->item(0)->text().contains(QString::fromUtf8(texts::kBackgroundLayerName)));
-        QCOMPARE(window->blendList()->count(), 10);
+        // One "표준상태" entry for the two normal codes.
+        QCOMPARE(window->blendList()->count(), 9);
+        QCOMPARE(window->blendList()->findText(QString::fromUtf8(texts::kBlendNormal)), 0);
         QCOMPARE(window->undoButton()->text(), QString::fromUtf8(shelltexts::kHistoryUndo));
         QCOMPARE(window->redoButton()->text(), QString::fromUtf8(shelltexts::kHistoryRedo));
 
@@ -259,6 +261,11 @@ private Q_SLOTS:
         // The transparency field writes the current layer.
         window->transparencyField()->setValue(77);
         QCOMPARE(int(View()->document().doc().Layer(rows[1]).transparency), 77);
+        // The blend list goes through the registered command too; the copy of the list keeps the choice.
+        Q_EMIT window->blendList()->textActivated(QString::fromUtf8(texts::kBlendDifference));
+        QCoreApplication::processEvents();
+        QCOMPARE(int(View()->document().doc().Layer(rows[1]).blendMode), int(BlendMode::Difference));
+        QCOMPARE(window->blendList()->currentText(), QString::fromUtf8(texts::kBlendDifference));
 
         // Dropping the top row onto the bottom row exchanges the two layers.
         QListWidget* list = window->layerList();
@@ -392,7 +399,7 @@ private Q_SLOTS:
             QCOMPARE(action->text(), QString::fromStdString(CommandLabel(id)));
         }
         QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
-        QVERIFY(!Enabled(cmd::kEmboss));
+        QVERIFY(!Enabled(cmd::kPictureFrame));
         QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
         QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));

@@ -20,8 +20,9 @@ struct SmallDocument {
     LayerStack stack{state};
 
     SmallDocument() {
-        EXPECT_TRUE(stack.CreateLayerPlanes(u"t", 1, 24, 0, 255, 0, 0, 0, kW, kH, kPaletteKeep, -1, -1, 1, 1,
-                                            LayerKind::Background, -1, 1));
+        EXPECT_TRUE(stack.CreateLayerPlanes({.slot = 0, .name = u"t", .formatType = 1, .alphaFill = 255,
+                                             .layerWidth = kW, .layerHeight = kH, .resetSelection = true,
+                                             .changed = 1, .kind = LayerKind::Background, .centre = true}));
         stack.Layer(0).inUse = 1;
         stack.Layer(0).visible = 1;
         stack.headLayer = stack.currentLayer = 0;

@@ -1,0 +1,184 @@
+#include "processing/ColourAdjust.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/RowPixels.h"
+
+namespace quillory {
+
+namespace {
+
+uint8_t Clamp(int v) { return uint8_t(std::clamp(v, 0, 255)); }
+
+bool InRange(int v, int limit) { return v >= -limit && v <= limit; }
+
+bool IsWritable(const uint8_t* alphaRow, const uint8_t* selectionRow, int x) {
+    return alphaRow[x] != 0 && (!selectionRow || selectionRow[x] != 0);
+}
+
+// True when every pixel of the row may be written: no transparent pixel, nothing unselected.
+bool WholeRowWritable(const uint8_t* alphaRow, const uint8_t* selectionRow, int width) {
+    return !std::memchr(alphaRow, 0, size_t(width)) && (!selectionRow || !std::memchr(selectionRow, 0, size_t(width)));
+}
+
+// One table for all three channels over a run of whole pixels: the bytes follow each other.
+void MapBytes(uint8_t* p, size_t n, const uint8_t* table) {
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const uint8_t a = table[p[i]], b = table[p[i + 1]], c = table[p[i + 2]], d = table[p[i + 3]];
+        p[i] = a, p[i + 1] = b, p[i + 2] = c, p[i + 3] = d;
+    }
+    for (; i < n; ++i) p[i] = table[p[i]];
+}
+
+void MapPixel(uint8_t* p, const ChannelTables& t) {
+    p[0] = t.blue[p[0]];
+    p[1] = t.green[p[1]];
+    p[2] = t.red[p[2]];
+}
+
+bool SameTables(const ChannelTables& t) {
+    return std::memcmp(t.blue, t.green, 256) == 0 && std::memcmp(t.blue, t.red, 256) == 0;
+}
+
+}  // namespace
+
+ChannelTables BrightnessContrastTables(int brightness, int contrast) {
+    ChannelTables t;
+    const double factor = (255.0 + contrast) / 255.0;
+    for (int v = 0; v < 256; ++v) {
+        const double out = (v - 128) * factor + 128 + brightness;
+        t.blue[v] = Clamp(int(std::trunc(out)));
+    }
+    std::memcpy(t.green, t.blue, 256);
+    std::memcpy(t.red, t.blue, 256);
+    return t;
+}
+
+ChannelTables ChannelShiftTables(int dRed, int dGreen, int dBlue) {
+    ChannelTables t;
+    for (int v = 0; v < 256; ++v) {
+        t.blue[v] = Clamp(v + dBlue);
+        t.green[v] = Clamp(v + dGreen);
+        t.red[v] = Clamp(v + dRed);
+    }
+    return t;
+}
+
+void ApplyChannelTables(ColourPlanes& planes, const ChannelTables& tables, bool honourSelection) {
+    if (planes.IsPalette()) {
+        for (uint32_t i = 0; i < planes.colourCount; ++i) {
+            RGBQUAD& e = planes.palette[i];
+            e.blue = tables.blue[e.blue];
+            e.green = tables.green[e.green];
+            e.red = tables.red[e.red];
+        }
+        return;
+    }
+    const int bytes = planes.BytesPerPixel();
+    const bool uniform = bytes == 3 && SameTables(tables);
+    RowProgress progress(planes.progress, planes.height);
+    for (int y = 0; y < planes.height; ++y) {
+        progress.Row(y);
+        uint8_t* row = planes.Row(y);
+        const uint8_t* alpha = planes.AlphaRow(y);
+        const uint8_t* selection = honourSelection ? planes.SelectionRow(y) : nullptr;
+        if (uniform && WholeRowWritable(alpha, selection, planes.width)) {
+            MapBytes(row, size_t(planes.width) * 3, tables.blue);
+            continue;
+        }
+        for (int x = 0; x < planes.width; ++x)
+            if (IsWritable(alpha, selection, x)) MapPixel(row + size_t(x) * size_t(bytes), tables);
+    }
+}
+
+bool BrightnessAndContrast(ColourPlanes& planes, int brightness, int contrast) {
+    if (!planes.IsUsable() || !InRange(brightness, kBrightnessContrastLimit) ||
+        !InRange(contrast, kBrightnessContrastLimit))
+        return false;
+    ApplyChannelTables(planes, BrightnessContrastTables(brightness, contrast), true);
+    return true;
+}
+
+bool ShiftChannels(ColourPlanes& planes, int dRed, int dGreen, int dBlue) {
+    if (!planes.IsUsable() || !InRange(dRed, kChannelShiftLimit) || !InRange(dGreen, kChannelShiftLimit) ||
+        !InRange(dBlue, kChannelShiftLimit))
+        return false;
+    ApplyChannelTables(planes, ChannelShiftTables(dRed, dGreen, dBlue), true);
+    return true;
+}
+
+bool IsGreyPalette(const RGBQUAD* palette, uint32_t count, int bitsPerPixel) {
+    if (!palette || bitsPerPixel < 1 || bitsPerPixel > 8 || count != (1u << bitsPerPixel)) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t grey = i * 255 / (count - 1);
+        if (palette[i].blue != grey || palette[i].green != grey || palette[i].red != grey) return false;
+    }
+    return true;
+}
+
+bool InvertColours(ColourPlanes& planes) {
+    if (!planes.IsUsable()) return false;
+    if (planes.IsPalette() && !IsGreyPalette(planes.palette, planes.colourCount, planes.bitsPerPixel)) {
+        for (uint32_t i = 0; i < planes.colourCount; ++i) {
+            RGBQUAD& e = planes.palette[i];
+            e.blue = uint8_t(255 - e.blue);
+            e.green = uint8_t(255 - e.green);
+            e.red = uint8_t(255 - e.red);
+        }
+        return true;
+    }
+    // Complementing a byte complements every index packed into it, and every colour byte.
+    uint8_t* p = planes.pixels;
+    const size_t n = planes.stride * size_t(planes.height);
+    for (size_t i = 0; i < n; ++i) p[i] = uint8_t(~p[i]);
+    return true;
+}
+
+bool DesaturatePixels(ColourPlanes& planes) {
+    if (!planes.IsUsable()) return false;
+    RowProgress progress(planes.progress, planes.height);
+    if (planes.IsPalette()) {
+        // Each index always becomes the same index: the entry nearest to its grey.
+        uint8_t greyIndex[256] = {};
+        for (uint32_t i = 0; i < planes.colourCount; ++i) {
+            const RGBQUAD& e = planes.palette[i];
+            const uint8_t g = uint8_t(GreyOf(e.blue, e.green, e.red));
+            greyIndex[i] = NearestPaletteIndex(planes.palette, planes.colourCount, RGBQUAD{g, g, g, 0});
+        }
+        for (int y = 0; y < planes.height; ++y) {
+            progress.Row(y);
+            uint8_t* row = planes.Row(y);
+            const uint8_t* alpha = planes.AlphaRow(y);
+            const uint8_t* selection = planes.SelectionRow(y);
+            for (int x = 0; x < planes.width; ++x)
+                if (IsWritable(alpha, selection, x))
+                    PutRowIndex(row, x, planes.bitsPerPixel, greyIndex[RowIndex(row, x, planes.bitsPerPixel)]);
+        }
+        return true;
+    }
+    const int bytes = planes.BytesPerPixel();
+    for (int y = 0; y < planes.height; ++y) {
+        progress.Row(y);
+        uint8_t* row = planes.Row(y);
+        const uint8_t* alpha = planes.AlphaRow(y);
+        const uint8_t* selection = planes.SelectionRow(y);
+        for (int x = 0; x < planes.width; ++x) {
+            if (!IsWritable(alpha, selection, x)) continue;
+            uint8_t* p = row + size_t(x) * size_t(bytes);
+            const uint8_t g = uint8_t(GreyOf(p[0], p[1], p[2]));
+            p[0] = p[1] = p[2] = g;
+        }
+    }
+    return true;
+}
+
+int32_t DesaturatedTextColour(int32_t textColour) {
+    const uint32_t c = uint32_t(textColour);
+    const uint32_t g = uint32_t(GreyOf(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)));
+    return int32_t((c & 0xFF000000u) | (g << 16) | (g << 8) | g);
+}
+
+}  // namespace quillory

@@ -1,0 +1,68 @@
+#include "shell/DialogPreview.h"
+
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include "shell/CMainFrame.h"
+#include "shell/CVandView.h"
+
+namespace quillory {
+
+DialogPreview::DialogPreview(CMainFrame& frame, int commandId) : m_frame(frame), m_view(frame.ActiveView()) {
+    if (!m_view) return;
+    m_document = &m_view->document();
+    m_preview = std::make_unique<AdjustmentPreview>(m_document->doc(), commandId);
+}
+
+DialogPreview::~DialogPreview() {
+    if (m_preview && m_preview->IsOpen()) Finish(false);
+    if (m_timerPaused && m_view) m_view->ResumeSelectionTimer();
+}
+
+bool DialogPreview::Begin() {
+    if (!m_preview || !m_preview->Begin()) return false;
+    m_view->PauseSelectionTimer();
+    m_timerPaused = true;
+    return true;
+}
+
+bool DialogPreview::Run(const CommandParameters& parameters) {
+    if (!m_preview || !m_preview->IsOpen()) return false;
+    const bool ran = m_preview->Run(parameters);
+    // Shown at once: the user is waiting for this picture.
+    for (CVandView* view : m_frame.Views())
+        if (&view->document() == m_document) view->viewport()->repaint();
+    return ran;
+}
+
+void DialogPreview::Finish(bool accepted) {
+    if (!m_preview || !m_preview->IsOpen()) return;
+    if (accepted)
+        m_preview->Commit();
+    else
+        m_preview->Cancel();
+    if (m_timerPaused && m_view) m_view->ResumeSelectionTimer();
+    m_timerPaused = false;
+    m_frame.DocumentChanged(m_document);
+}
+
+void AddOkCancel(QDialog& dialog, QBoxLayout* layout) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+bool RunAdjustmentDialog(CMainFrame& frame, int commandId, CAdjustDialog& dialog) {
+    DialogPreview preview(frame, commandId);
+    if (!preview.Begin()) return false;
+    dialog.onPreview = [&preview](const CommandParameters& parameters) { preview.Run(parameters); };
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    dialog.onPreview = nullptr;
+    preview.Finish(accepted);
+    return true;
+}
+
+}  // namespace quillory
