@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "core/DibTypes.h"
 #include "document/StepFileStore.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+using quillory::Le32;
 
 uint64_t Le64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
 

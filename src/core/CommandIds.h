@@ -57,6 +57,10 @@ inline constexpr int kGreyScale = 1414;
 inline constexpr int kRgbColour = 2093;
 inline constexpr int kBinary = 2113;
 inline constexpr int kEightBitColour = 2016;
+// Channels.
+inline constexpr int kRgbChannels = 1441;
+inline constexpr int kYuvSplit = 1442;
+inline constexpr int kHslSplit = 1443;
 // Image fields of the composite picture.
 inline constexpr int kRemoveTransparency = 1430;
 inline constexpr int kRemoveAlphaChannel = 1483;
@@ -115,6 +119,7 @@ inline constexpr int kToolMagicWand = 1344;
 inline constexpr int kColourRangeSelect = 3327;
 inline constexpr int kSelectInvert = 2055;
 inline constexpr int kDeselect = 2058;
+inline constexpr int kToolColourRange = 3344;  // the colour-range tool after its first pick
 
 // Transform and decorate.
 inline constexpr int kResizePicture = 1431;
@@ -138,6 +143,8 @@ inline constexpr int kToolGradient = 1353;
 inline constexpr int kCanvasSize = 1432;
 inline constexpr int kStretchSquash = 3339;
 inline constexpr int kTool5615 = 5615;
+inline constexpr int kMirror = 1408;            // no menu item
+inline constexpr int kEllipseTransform = 1406;  // no menu item
 
 // View.
 inline constexpr int kLayerWindow = 1554;

@@ -9,6 +9,10 @@
 #include "document/CVandDoc.h"
 #include "document/ColourDepthCommands.h"
 #include "document/DocumentTexts.h"
+#include "document/TransformCommands.h"
+#include "document/ChannelCommands.h"
+#include "document/ColourRangeSelection.h"
+#include "document/GradientFill.h"
 #include "document/FilterCommands.h"
 #include "document/LayerStack.h"
 #include "document/UndoHistory.h"
@@ -146,6 +150,10 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
                           [command](CVandDoc& d, const CommandParameters& p) { return SampleHandler(command, d, p); });
     }
     RegisterColourDepthCommands(registry);
+    RegisterTransformCommands(registry);
+    RegisterChannelCommands(registry);
+    RegisterColourRangeCommands(registry);
+    RegisterGradientCommands(registry);
     RegisterFilterCommands(registry);
     RegisterHistoryCommands(registry);
     RegisterAdjustmentCommands(registry);

@@ -1,14 +1,21 @@
 #include "processing/FilterCatalogue.h"
 
 #include <array>
+#include <vector>
 
 #include "core/CommandIds.h"
 #include "processing/BoxFilters.h"
 #include "processing/EdgeFilters.h"
 #include "processing/FilterTexts.h"
 #include "processing/KernelFilters.h"
+#include "processing/LuminanceEffects.h"
 #include "processing/MorphologyFilters.h"
 #include "processing/NoiseFilter.h"
+#include "processing/PaperEffects.h"
+#include "processing/RefractionEffects.h"
+#include "processing/RegionEffects.h"
+#include "processing/SpotEffects.h"
+#include "processing/StrokeEffects.h"
 
 namespace quillory {
 
@@ -29,7 +36,31 @@ bool RunSoften(Src s, Dst d, FV v, Sel, Prog p) { return BoxAverage(s, d, v[0], 
 bool RunShrink(Src s, Dst d, FV v, Sel, Prog p) { return MinimumWindow(s, d, v[0], p); }
 bool RunExpand(Src s, Dst d, FV v, Sel, Prog p) { return MaximumWindow(s, d, v[0], p); }
 bool RunDenoise(Src s, Dst d, FV v, Sel sel, Prog p) { return RemoveNoise(s, d, v[0], v[1], sel, p); }
-bool NotBuilt(Src, Dst, FV, Sel, Prog) { return false; }
+
+// Strokes that stop at the edges of the "윤곽선" picture with centre p1.
+bool RunScatter(Src s, Dst d, FV v, Sel, Prog p) {
+    std::vector<uint8_t> markers;
+    return EdgeStopMarkers(s, v[0], markers, p) && ScatterStrokes(s, d, v[1], v[2], markers.data(), p);
+}
+bool RunLineColouring(Src s, Dst d, FV v, Sel, Prog p) {
+    std::vector<float> field;
+    return DirectionField(s, field) && LineStrokes(s, d, v[0], v[1], field.data(), p);
+}
+bool RunOilPaint(Src s, Dst d, FV v, Sel, Prog p) {
+    std::vector<float> field;
+    std::vector<uint8_t> markers;
+    return DirectionField(s, field) && EdgeStopMarkers(s, 8, markers, p) &&
+           OilStrokes(s, d, v[0], field.data(), markers.data(), p);
+}
+bool RunWatercolour(Src s, Dst d, FV, Sel, Prog p) { return ModeOfLuminance(s, d, 3, 30, p); }
+bool RunPaper(Src s, Dst d, FV, Sel, Prog p) { return PaperSmear(s, d, p); }
+bool RunRaindrops(Src s, Dst d, FV v, Sel sel, Prog p) { return Raindrops(s, d, v[0], v[1], sel, p); }
+bool RunFrostedGlass(Src s, Dst d, FV v, Sel, Prog p) { return RandomLuminancePick(s, d, v[0], p); }
+bool RunAreaExpand(Src s, Dst d, FV v, Sel sel, Prog p) { return FlattenRegions(s, d, v[0], sel, p); }
+bool RunBubbles(Src s, Dst d, FV v, Sel, Prog p) { return Bubbles(s, d, v[0], p); }
+bool RunDalmatian(Src s, Dst d, FV v, Sel, Prog p) { return DalmatianSpots(s, d, v[0], v[1], p); }
+bool RunLens(Src s, Dst d, FV, Sel sel, Prog p) { return GlassDistortion(s, d, GlassMode::Lens, sel, p); }
+bool RunBathroom(Src s, Dst d, FV, Sel sel, Prog p) { return GlassDistortion(s, d, GlassMode::Bathroom, sel, p); }
 
 constexpr FilterSlider Off() { return FilterSlider{}; }
 constexpr FilterSlider On(const char* label, int minimum, int maximum, int defaultValue, const char* key) {
@@ -54,33 +85,33 @@ const std::array<FilterDefinition, kFilterCount> kFilters = {{
     {7, kFilterStamp, cmd::kStamp,
      Set(On(kSliderOutlineDegree, 5, 20, 8, "edge"), On(kSliderSegmentLength, 3, 30, 1, "length"),
          On(kSliderColourExpression, 1, 99, 1, "colour")),
-     NotBuilt, false},
+     RunScatter, false},
     {8, kFilterConfetti, cmd::kConfetti,
      Set(On(kSliderOutlineDegree, 5, 20, 10, "edge"), On(kSliderSegmentLength, 3, 30, 1, "length"),
          On(kSliderColourExpression, 1, 20, 2, "colour")),
-     NotBuilt, false},
+     RunScatter, false},
     {9, kFilterLineColouring, cmd::kLineColouring,
-     Set(On(kSliderSegmentLength, 0, 7, 5, "length"), On(kSliderRepeat, 1, 3, 1, "passes")), NotBuilt, false},
+     Set(On(kSliderSegmentLength, 0, 7, 5, "length"), On(kSliderRepeat, 1, 3, 1, "passes")), RunLineColouring, false},
     {10, kFilterWatercolour, cmd::kWatercolour,
-     Set(On(kSliderBrushSize, 0, 99, 1, "brush"), On(kSliderSmooth, 0, 99, 1, "smooth")), NotBuilt, false},
-    {11, kFilterPaper, cmd::kHanji, Set(On(kSliderBlurDegree, 0, 99, 1, "blur")), NotBuilt, false},
+     Set(On(kSliderBrushSize, 0, 99, 1, "brush"), On(kSliderSmooth, 0, 99, 1, "smooth")), RunWatercolour, false},
+    {11, kFilterPaper, cmd::kHanji, Set(On(kSliderBlurDegree, 0, 99, 1, "blur")), RunPaper, false},
     {12, kFilterRaindrops, cmd::kRaindrops,
-     Set(On(kSliderSize, 0, 99, 40, "size"), On(kSliderFrequency, 50, 150, 100, "frequency")), NotBuilt, true},
-    {13, kFilterFrostedGlass, cmd::kFrostedGlass, Set(On(kSliderBlurDegree, 0, 15, 1, "radius")), NotBuilt, false},
+     Set(On(kSliderSize, 0, 99, 40, "size"), On(kSliderFrequency, 50, 150, 100, "frequency")), RunRaindrops, true},
+    {13, kFilterFrostedGlass, cmd::kFrostedGlass, Set(On(kSliderBlurDegree, 0, 15, 1, "radius")), RunFrostedGlass, false},
     {14, kFilterDenoise, cmd::kDenoise,
      Set(On(kSliderNoiseSize, 2, 5, 3, "size"), On(kSliderAbsorption, 1, 4, 4, "absorption")), RunDenoise, true},
-    {15, kFilterAreaExpand, cmd::kAreaExpand, Set(On(kSliderExpand, 20, 70, 30, "tolerance")), NotBuilt, true},
+    {15, kFilterAreaExpand, cmd::kAreaExpand, Set(On(kSliderExpand, 20, 70, 30, "tolerance")), RunAreaExpand, true},
     {16, kFilterBubbles, cmd::kDropColouring,
-     Set(On(kSliderBubbleSize, 0, 30, 7, "size"), On(kSliderOutlineShow, 5, 20, 8, "outline")), NotBuilt, false},
+     Set(On(kSliderBubbleSize, 0, 30, 7, "size"), On(kSliderOutlineShow, 5, 20, 8, "outline")), RunBubbles, false},
     {17, kFilterOilPaint, cmd::kOilPaint,
-     Set(On(kSliderBrushLength, 0, 10, 5, "length"), On(kSliderDetail, 0, 99, 50, "detail")), NotBuilt, false},
+     Set(On(kSliderBrushLength, 0, 10, 5, "length"), On(kSliderDetail, 0, 99, 50, "detail")), RunOilPaint, false},
     {18, kFilterEmboss, cmd::kEmboss,
      Set(On(kSliderExtraction, 1, 10, 1, "depth"), On(kSliderShading, 0, 99, 0, "shading")), RunEmboss, false},
     {19, kFilterDalmatian, cmd::kDalmatian,
-     Set(On(kSliderPattern, 0, 99, 40, "size"), On(kSliderFrequency, 0, 99, 50, "count")), NotBuilt, false},
-    {20, kFilterLens, cmd::kLensEffect, Set(), NotBuilt, true},
+     Set(On(kSliderPattern, 0, 99, 40, "size"), On(kSliderFrequency, 0, 99, 50, "count")), RunDalmatian, false},
+    {20, kFilterLens, cmd::kLensEffect, Set(), RunLens, true},
     {21, kFilterBathroom, cmd::kBathroomGlass,
-     Set(On(kSliderAdjust1, -49, 49, 0, "adjust1"), On(kSliderAdjust2, -49, 49, 0, "adjust2")), NotBuilt, true},
+     Set(On(kSliderAdjust1, -49, 49, 0, "adjust1"), On(kSliderAdjust2, -49, 49, 0, "adjust2")), RunBathroom, true},
 }};
 
 const FilterParameterSet kOtherNames =

@@ -51,7 +51,7 @@ TEST(BrightnessContrast, FastTablesMatchTheFormulaOnRandomPictures) {
                     TestLayer after = before;
                     ColourPlanes planes = after.Planes(true);
                     ASSERT_TRUE(BrightnessAndContrast(planes, b, c));
-                    ExpectPixelwise(before, after, true, [&](RGBQUAD q) {
+                    ExpectPixelwise(before, after, true, [&, b = b, c = c](RGBQUAD q) {
                         return RGBQUAD{uint8_t(ReferenceBrightnessContrast(q.blue, b, c)),
                                        uint8_t(ReferenceBrightnessContrast(q.green, b, c)),
                                        uint8_t(ReferenceBrightnessContrast(q.red, b, c)), q.reserved};

@@ -1,0 +1,458 @@
+#include "document/TransformCommands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/CommandIds.h"
+#include "core/Platform.h"
+#include "core/SizeMath.h"
+#include "document/CVandDoc.h"
+#include "document/CommandRegistry.h"
+#include "document/DocumentTexts.h"
+#include "document/LayerPlanes.h"
+#include "document/ParameterValues.h"
+#include "document/SnapshotSlots.h"
+#include "document/TransformTexts.h"
+#include "processing/Canvas.h"
+#include "processing/FlipRotate.h"
+#include "processing/Resample.h"
+
+namespace quillory {
+
+namespace {
+
+// The platform's progress bar follows the rows of long work.
+class PlatformProgress : public ProgressSink {
+public:
+    void SetPosition(int percent) override { CurrentPlatform().SetProgress(percent); }
+};
+
+void Show(const char* text) { CurrentPlatform().ShowMessage(text, MessageKind::Warning); }
+
+std::vector<int> LayersInList(const CVandDoc& document) {
+    std::vector<int> slots;
+    for (int i = document.HeadLayer(); LayerStack::IsValidIndex(i) && int(slots.size()) < kMaxLayers;
+         i = document.Layer(i).next)
+        slots.push_back(i);
+    return slots;
+}
+
+bool CurrentIsValid(const CVandDoc& document) { return document.IsLayerInList(document.CurrentLayer()); }
+
+OutsideFill FillOf(CVandDoc& document) {
+    OutsideFill fill;
+    if (const NyZazo* composite = document.Composite()) fill.colour = composite->backColour;
+    const PaletteRef palette = PaletteOf(document.Header());
+    if (palette.colours)
+        fill.index = NearestPaletteIndex(palette.colours, uint32_t(std::min(palette.count, 256)), fill.colour);
+    return fill;
+}
+
+// New planes of a layer placed with their top-left pixel at canvas (left, top).
+bool Install(CVandDoc& document, int slot, Planes&& planes, int left, int top) {
+    return PlaceOnLayer(document.State(), document.Layer(slot), slot == document.CurrentLayer(), std::move(planes),
+                        left, top);
+}
+
+// The layer rotated about its centre, without a step.
+bool RotateSlot(CVandDoc& document, int slot, float angle) {
+    LayerRecord& layer = document.Layer(slot);
+    const DocumentHeader& header = document.Header();
+    const CanvasRect rect = LayerCanvasRect(layer, header);
+    Planes source, rotated;
+    if (!CopyLayerPlanes(layer, header, source)) return false;
+    PlatformProgress progress;
+    if (!RotatePlanes(source, angle, FillOf(document), rotated, &progress)) return false;
+    if (layer.kind == LayerKind::Measure) {
+        // Measurement figures are redrawn from their objects; the layer only takes the new size.
+        std::fill(rotated.pixels.begin(), rotated.pixels.end(), uint8_t(255));
+        std::fill(rotated.alpha.begin(), rotated.alpha.end(), uint8_t(0));
+    }
+    const int left = rect.left + (rect.width - rotated.width) / 2;
+    const int top = rect.top + (rect.height - rotated.height) / 2;
+    return Install(document, slot, std::move(rotated), left, top);
+}
+
+bool ResizeSlot(CVandDoc& document, int slot, int newWidth, int newHeight, int left, int top) {
+    LayerRecord& layer = document.Layer(slot);
+    Planes source, resized;
+    if (!CopyLayerPlanes(layer, document.Header(), source)) return false;
+    PlatformProgress progress;
+    if (!ResizePlanes(source, PaletteOf(document.Header()), newWidth, newHeight, resized, &progress)) return false;
+    return Install(document, slot, std::move(resized), left, top);
+}
+
+
+}  // namespace
+
+bool FlipLayer(CVandDoc& document, bool leftRight) {
+    if (!CurrentIsValid(document)) return false;
+    const int slot = document.CurrentLayer();
+    Planes planes;
+    LayerRecord& layer = document.Layer(slot);
+    if (!CopyLayerPlanes(layer, document.Header(), planes)) return false;
+    leftRight ? FlipHorizontal(planes) : FlipVertical(planes);
+    const CanvasRect rect = LayerCanvasRect(layer, document.Header());
+    if (!Install(document, slot, std::move(planes), rect.left, rect.top)) return false;
+    document.RecordStep(leftRight ? texts::kStepLayerFlipLeftRight : texts::kStepLayerFlipTopBottom,
+                        StepCode::Pixels);
+    return true;
+}
+
+bool FlipCanvas(CVandDoc& document, bool leftRight) {
+    if (!CurrentIsValid(document)) return false;
+    WaitCursor wait;
+    for (int slot : LayersInList(document)) {
+        Planes planes;
+        LayerRecord& layer = document.Layer(slot);
+        if (!CopyLayerPlanes(layer, document.Header(), planes)) return false;
+        leftRight ? FlipHorizontal(planes) : FlipVertical(planes);
+        const CanvasRect rect = LayerCanvasRect(layer, document.Header());
+        if (!Install(document, slot, std::move(planes), rect.left, rect.top)) return false;
+    }
+    document.RecordStep(leftRight ? texts::kStepCanvasFlipLeftRight : texts::kStepCanvasFlipTopBottom,
+                        StepCode::Flipped);
+    return true;
+}
+
+bool MirrorPicture(CVandDoc& document) {
+    NyZazo* picture = document.Composite();
+    if (!picture || !picture->bits || !CurrentIsValid(document)) return false;
+    MirrorImage(*picture);
+    document.RecordStep(texts::kStepMirror, StepCode::Pixels);
+    return true;
+}
+
+bool RotateCurrentLayer(CVandDoc& document, float angle, const char* stepName) {
+    if (!CurrentIsValid(document) || !std::isfinite(angle)) return false;
+    const int slot = document.CurrentLayer();
+    if (document.Layer(slot).kind == LayerKind::Text) {
+        Show(texts::kLayerIsTextLayer);
+        return false;
+    }
+    WaitCursor wait;
+    if (!RotateSlot(document, slot, angle)) {
+        Show(texts::kTransformTooLarge);
+        return false;
+    }
+    document.RecordStep(stepName, StepCode::Pixels);
+    return true;
+}
+
+bool RotateCanvas(CVandDoc& document, float angle, const char* stepName) {
+    if (!CurrentIsValid(document) || !IsQuarterTurn(angle)) return false;
+    const std::vector<int> slots = LayersInList(document);
+    for (int slot : slots)
+        if (document.Layer(slot).kind == LayerKind::Text) {
+            Show(texts::kCanvasHasTextLayer);
+            return false;
+        }
+    WaitCursor wait;
+    const DocumentHeader& header = document.Header();
+    double turn = std::fmod(double(angle), 360.0);
+    if (turn < 0) turn += 360.0;
+    const int quarter = int(turn / 90.0 + 0.5) % 4;
+
+    // Every layer is turned first; the document changes only when all of them could be.
+    struct Turned {
+        int slot;
+        Planes planes;
+        CanvasRect rect;
+    };
+    std::vector<Turned> turned;
+    CanvasRect hull = LayerCanvasRect(document.Layer(slots.front()), header);
+    int canvasW = 0, canvasH = 0;
+    PlatformProgress progress;
+    for (int slot : slots) {
+        const LayerRecord& layer = document.Layer(slot);
+        Turned t{slot, {}, LayerCanvasRect(layer, header)};
+        Planes source;
+        if (!CopyLayerPlanes(layer, header, source) || !RotatePlanes(source, angle, FillOf(document), t.planes, &progress)) {
+            Show(texts::kTransformTooLarge);
+            return false;
+        }
+        if (layer.kind == LayerKind::Measure) {
+            std::fill(t.planes.pixels.begin(), t.planes.pixels.end(), uint8_t(255));
+            std::fill(t.planes.alpha.begin(), t.planes.alpha.end(), uint8_t(0));
+        }
+        canvasW = std::max(canvasW, t.planes.width);
+        canvasH = std::max(canvasH, t.planes.height);
+        const int right = std::max(hull.Right(), t.rect.Right()), bottom = std::max(hull.Bottom(), t.rect.Bottom());
+        hull.left = std::min(hull.left, t.rect.left), hull.top = std::min(hull.top, t.rect.top);
+        hull.width = right - hull.left, hull.height = bottom - hull.top;
+        turned.push_back(std::move(t));
+    }
+    // Each layer's place turns with the union of the layer rectangles, which is centred on the new canvas.
+    const bool sideways = quarter % 2 == 1;
+    const int hullW = sideways ? hull.height : hull.width, hullH = sideways ? hull.width : hull.height;
+    const int offsetX = (canvasW - hullW) / 2, offsetY = (canvasH - hullH) / 2;
+    SetCanvasSize(document.Header(), canvasW, canvasH);
+    for (Turned& t : turned) {
+        const int l = t.rect.left - hull.left, top = t.rect.top - hull.top;
+        int nl = l, nt = top;
+        switch (quarter) {
+            case 1: nl = hull.height - top - t.rect.height, nt = l; break;
+            case 2: nl = hull.width - l - t.rect.width, nt = hull.height - top - t.rect.height; break;
+            case 3: nl = top, nt = hull.width - l - t.rect.width; break;
+            default: break;
+        }
+        if (!Install(document, t.slot, std::move(t.planes), nl + offsetX, nt + offsetY)) return false;
+    }
+    document.RecordStep(stepName, StepCode::Resized);
+    return true;
+}
+
+bool ResizePicture(CVandDoc& document, int newWidth, int newHeight) {
+    if (!CurrentIsValid(document) || newWidth <= 0 || newHeight <= 0) return false;
+    const DocumentHeader& header = document.Header();
+    if (newWidth == header.width && newHeight == header.height) return true;
+    if (!FitsPixelCap(newWidth, newHeight, header.bitsPerPixel)) {
+        Show(texts::kTransformTooLarge);
+        return false;
+    }
+    WaitCursor wait;
+    const double sx = double(newWidth) / header.width, sy = double(newHeight) / header.height;
+    struct Resized {
+        int slot;
+        Planes planes;
+        int left, top;
+    };
+    std::vector<Resized> done;
+    PlatformProgress progress;
+    for (int slot : LayersInList(document)) {
+        const LayerRecord& layer = document.Layer(slot);
+        const CanvasRect rect = LayerCanvasRect(layer, header);
+        Resized r{slot, {}, int(std::lround(rect.left * sx)), int(std::lround(rect.top * sy))};
+        Planes source;
+        if (!CopyLayerPlanes(layer, header, source) ||
+            !ResizePlanes(source, PaletteOf(header), ScaledSide(layer.width, sx), ScaledSide(layer.height, sy),
+                          r.planes, &progress)) {
+            Show(texts::kTransformTooLarge);
+            return false;
+        }
+        done.push_back(std::move(r));
+    }
+    progress.SetPosition(0);
+    SetCanvasSize(document.Header(), newWidth, newHeight);
+    for (Resized& r : done) {
+        LayerRecord& layer = document.Layer(r.slot);
+        if (layer.kind == LayerKind::Text) {
+            // The stored text box scales with the picture.
+            layer.textX = int32_t(std::lround(layer.textX * sx));
+            layer.textY = int32_t(std::lround(layer.textY * sy));
+            layer.textSize = int32_t(std::lround(layer.textSize * sy));
+        }
+        if (!Install(document, r.slot, std::move(r.planes), r.left, r.top)) return false;
+    }
+    document.RecordStep(texts::kStepImageSize, StepCode::Resized);
+    return true;
+}
+
+bool ExpandCanvas(CVandDoc& document, int newWidth, int newHeight, int anchor) {
+    if (!CurrentIsValid(document) || newWidth <= 0 || newHeight <= 0) return false;
+    const DocumentHeader& header = document.Header();
+    if (newWidth == header.width && newHeight == header.height) return true;
+    if (!FitsPixelCap(newWidth, newHeight, header.bitsPerPixel)) {
+        Show(texts::kTransformTooLarge);
+        return false;
+    }
+    WaitCursor wait;
+    const AnchorShift shift = AnchorOffset(header.width, header.height, newWidth, newHeight, anchor);
+    // A shift of dy stored rows moves the picture's top by the height gained less dy.
+    const int dTop = newHeight - header.height - shift.dy;
+    struct Moved {
+        int slot;
+        Planes planes;
+        CanvasRect rect;
+    };
+    std::vector<Moved> layers;
+    for (int slot : LayersInList(document)) {
+        Moved m{slot, {}, LayerCanvasRect(document.Layer(slot), header)};
+        if (!CopyLayerPlanes(document.Layer(slot), header, m.planes)) return false;
+        layers.push_back(std::move(m));
+    }
+    SetCanvasSize(document.Header(), newWidth, newHeight);
+    for (Moved& m : layers)
+        if (!Install(document, m.slot, std::move(m.planes), m.rect.left + shift.dx, m.rect.top + dTop)) return false;
+    CurrentPlatform().SetProgress(0);
+    document.RecordStep(texts::kStepCanvasSize, StepCode::Resized);
+    return true;
+}
+
+bool BeginLayerPreview(CVandDoc& document) {
+    if (!CurrentIsValid(document)) return false;
+    const int slot = document.CurrentLayer();
+    if (document.Layer(slot).kind == LayerKind::Text) {
+        Show(texts::kLayerIsTextLayer);
+        return false;
+    }
+    SnapshotSlots& snapshots = document.Snapshots();
+    snapshots.Restore(SnapshotSlot::A, document.Layer(slot), slot);
+    snapshots.Save(SnapshotSlot::B, document.Header(), document.Layer(slot), slot);
+    return true;
+}
+
+bool PreviewRotation(CVandDoc& document, float angle) {
+    if (!CurrentIsValid(document) || !std::isfinite(angle)) return false;
+    const int slot = document.CurrentLayer();
+    if (!document.Snapshots().Restore(SnapshotSlot::B, document.Layer(slot), slot)) return false;
+    WaitCursor wait;
+    const bool done = RotateSlot(document, slot, angle);
+    document.NotifyChanged();
+    return done;
+}
+
+bool PreviewStretch(CVandDoc& document, int newWidth, int newHeight) {
+    if (!CurrentIsValid(document) || newWidth <= 0 || newHeight <= 0) return false;
+    const int slot = document.CurrentLayer();
+    if (!document.Snapshots().Restore(SnapshotSlot::B, document.Layer(slot), slot)) return false;
+    const CanvasRect rect = LayerCanvasRect(document.Layer(slot), document.Header());
+    WaitCursor wait;
+    // The stretched layer keeps its centre.
+    const bool done = ResizeSlot(document, slot, newWidth, newHeight, rect.left + (rect.width - newWidth) / 2,
+                                 rect.top + (rect.height - newHeight) / 2);
+    document.NotifyChanged();
+    return done;
+}
+
+void CommitLayerPreview(CVandDoc& document, const char* stepName) {
+    if (CurrentIsValid(document)) document.RecordStep(stepName, StepCode::Pixels);
+}
+
+void CancelLayerPreview(CVandDoc& document) {
+    if (!CurrentIsValid(document)) return;
+    const int slot = document.CurrentLayer();
+    document.Snapshots().Restore(SnapshotSlot::A, document.Layer(slot), slot);
+    document.NotifyChanged();
+}
+
+bool ApplyFreeTransform(CVandDoc& document, int command, const Quad& quad, float zoom) {
+    if (!CurrentIsValid(document)) return false;
+    const int slot = document.CurrentLayer();
+    if (std::fabs(zoom - 1.0f) > 1e-6f) {
+        Show(texts::kFreeTransformZoom);
+        document.Snapshots().Restore(SnapshotSlot::A, document.Layer(slot), slot);
+        document.NotifyChanged();
+        return false;
+    }
+    LayerRecord& layer = document.Layer(slot);
+    if (layer.kind == LayerKind::Text) {
+        Show(texts::kLayerIsTextLayer);
+        return false;
+    }
+    Planes source;
+    if (!CopyLayerPlanes(layer, document.Header(), source)) return false;
+    WaitCursor wait;
+    MappedPlanes mapped;
+    PlatformProgress progress;
+    switch (FreeTransformPlanes(source, PaletteOf(document.Header()), quad, mapped, &progress)) {
+        case TransformOutcome::Done: break;
+        case TransformOutcome::Degenerate: Show(texts::kFreeTransformDegenerate); return false;
+        default: Show(texts::kTransformTooLarge); return false;
+    }
+    const CanvasRect rect = LayerCanvasRect(layer, document.Header());
+    if (!Install(document, slot, std::move(mapped.planes), rect.left + mapped.left, rect.top + mapped.top))
+        return false;
+    document.RecordStep(command == cmd::kToolPerspective ? texts::kStepFreeTransformPerspective
+                                                         : texts::kStepFreeTransform,
+                        StepCode::Pixels);
+    return true;
+}
+
+bool EllipseTransform(CVandDoc& document, int left, int top, int right, int bottom) {
+    if (!CurrentIsValid(document)) return false;
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    const int slot = document.CurrentLayer();
+    LayerRecord& layer = document.Layer(slot);
+    if (layer.kind == LayerKind::Text) {
+        Show(texts::kLayerIsTextLayer);
+        return false;
+    }
+    const int64_t w = int64_t(right) - left + 1, h = int64_t(bottom) - top + 1;
+    Planes source, shaped;
+    if (w > INT32_MAX || h > INT32_MAX || !CopyLayerPlanes(layer, document.Header(), source) ||
+        !EllipsePlanes(source, PaletteOf(document.Header()), int(w), int(h), shaped)) {
+        Show(texts::kTransformTooLarge);
+        return false;
+    }
+    const CanvasRect rect = LayerCanvasRect(layer, document.Header());
+    if (!Install(document, slot, std::move(shaped), rect.left + left, rect.top + top)) return false;
+    document.RecordStep(texts::kStepEllipse, StepCode::Pixels);
+    return true;
+}
+
+void RegisterTransformCommands(CommandRegistry& registry) {
+    using P = const CommandParameters&;
+    registry.Register(cmd::kLayerFlipLeftRight, texts::kCmdLayerFlipLeftRight,
+                      [](CVandDoc& d, P) { return FlipLayer(d, true); });
+    registry.Register(cmd::kLayerFlipTopBottom, texts::kCmdLayerFlipTopBottom,
+                      [](CVandDoc& d, P) { return FlipLayer(d, false); });
+    registry.Register(cmd::kCanvasFlipLeftRight, texts::kCmdCanvasFlipLeftRight,
+                      [](CVandDoc& d, P) { return FlipCanvas(d, true); });
+    registry.Register(cmd::kCanvasFlipTopBottom, texts::kCmdCanvasFlipTopBottom,
+                      [](CVandDoc& d, P) { return FlipCanvas(d, false); });
+    registry.Register(cmd::kMirror, texts::kCmdMirror, [](CVandDoc& d, P) { return MirrorPicture(d); });
+    registry.Register(cmd::kCanvasRotateRight, texts::kCmdCanvasRotateRight,
+                      [](CVandDoc& d, P) { return RotateCanvas(d, 90.0f, texts::kStepCanvasRotateRight); });
+    registry.Register(cmd::kCanvasRotateLeft, texts::kCmdCanvasRotateLeft,
+                      [](CVandDoc& d, P) { return RotateCanvas(d, -90.0f, texts::kStepCanvasRotateLeft); });
+    registry.Register(cmd::kCanvasRotate180, texts::kCmdCanvasRotate180,
+                      [](CVandDoc& d, P) { return RotateCanvas(d, 180.0f, texts::kStepCanvasRotate180); });
+    registry.Register(cmd::kLayerRotateRight, texts::kCmdLayerRotateRight,
+                      [](CVandDoc& d, P) { return RotateCurrentLayer(d, 90.0f, texts::kStepLayerRotateRight); });
+    registry.Register(cmd::kLayerRotateLeft, texts::kCmdLayerRotateLeft,
+                      [](CVandDoc& d, P) { return RotateCurrentLayer(d, -90.0f, texts::kStepLayerRotateLeft); });
+    registry.Register(cmd::kLayerRotate180, texts::kCmdLayerRotate180,
+                      [](CVandDoc& d, P) { return RotateCurrentLayer(d, 180.0f, texts::kStepLayerRotate180); });
+    registry.Register(cmd::kToolFreeRotate, texts::kCmdFreeRotate, [](CVandDoc& d, P p) {
+        return p.Has("angle") && RotateCurrentLayer(d, float(RealParameter(p, "angle", 0)), texts::kStepFreeRotate);
+    });
+    registry.Register(cmd::kStretchSquash, texts::kCmdStretch, [](CVandDoc& d, P p) {
+        if (!BeginLayerPreview(d)) return false;
+        if (!PreviewStretch(d, int(p.Number("width", -1)), int(p.Number("height", -1)))) {
+            CancelLayerPreview(d);
+            return false;
+        }
+        CommitLayerPreview(d, texts::kStepStretch);
+        return true;
+    });
+    registry.Register(cmd::kResizePicture, texts::kCmdResizePicture, [](CVandDoc& d, P p) {
+        double w = RealParameter(p, "width", -1), h = RealParameter(p, "height", -1);
+        if (p.Text("unit") == "percent") {
+            w = std::trunc(d.Header().width * w / 100.0 + 0.5);
+            h = std::trunc(d.Header().height * h / 100.0 + 0.5);
+        }
+        return w >= 1 && h >= 1 && w <= INT32_MAX && h <= INT32_MAX && ResizePicture(d, int(w), int(h));
+    });
+    registry.Register(cmd::kCanvasSize, texts::kCmdCanvasSize, [](CVandDoc& d, P p) {
+        const long long anchor = p.Number("anchor", 4);
+        return anchor >= 0 && anchor < kAnchorCount &&
+               ExpandCanvas(d, int(p.Number("width", -1)), int(p.Number("height", -1)), int(anchor));
+    });
+    for (int command : {cmd::kToolScale, cmd::kToolSkew, cmd::kToolPerspective}) {
+        const char* name = command == cmd::kToolScale ? texts::kCmdScale
+                           : command == cmd::kToolSkew ? texts::kCmdDistort
+                                                       : texts::kCmdPerspective;
+        registry.Register(command, name, [command](CVandDoc& d, P p) {
+            const int cur = d.CurrentLayer();
+            if (!LayerStack::IsValidIndex(cur)) return false;
+            Quad quad = Quad::OfLayer(d.Layer(cur).width, d.Layer(cur).height);
+            for (int k = 0; k < 4; ++k) {
+                quad.x[k] = RealParameter(p, "x" + std::to_string(k), quad.x[k]);
+                quad.y[k] = RealParameter(p, "y" + std::to_string(k), quad.y[k]);
+            }
+            return ApplyFreeTransform(d, command, quad, float(RealParameter(p, "zoom", 100) / 100.0));
+        });
+    }
+    registry.Register(cmd::kEllipseTransform, texts::kCmdEllipse, [](CVandDoc& d, P p) {
+        if (!p.Has("left") || !p.Has("top") || !p.Has("right") || !p.Has("bottom")) return false;
+        return EllipseTransform(d, int(p.Number("left")), int(p.Number("top")), int(p.Number("right")),
+                                int(p.Number("bottom")));
+    });
+}
+
+}  // namespace quillory
