@@ -66,7 +66,7 @@ void WriteStepSeed(const std::string& dir) {
     if (!store.WriteStep(0, 0, planes, 4, error)) return;
     const std::vector<uint8_t> step = ReadBytes(store.StepPath(0, 0));
     const std::vector<uint8_t> pack = ReadBytes(store.PackPath(1));
-    std::vector<uint8_t> seed = {uint8_t(step.size()), uint8_t(step.size() >> 8), uint8_t(step.size() >> 16), 0};
+    std::vector<uint8_t> seed = {uint8_t(step.size()), uint8_t(step.size() >> 8), uint8_t(step.size() >> 16), 0x80};
     seed.insert(seed.end(), step.begin(), step.end());
     seed.insert(seed.end(), pack.begin(), pack.end());
     WriteBytes(dir + "/history_step", seed.data(), seed.size());

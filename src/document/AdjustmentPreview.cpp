@@ -49,6 +49,9 @@ const PreviewableCommand* FindPreviewable(int id) {
 AdjustmentPreview::AdjustmentPreview(CVandDoc& document, int commandId)
     : m_document(document), m_command(FindPreviewable(commandId)) {}
 
+AdjustmentPreview::AdjustmentPreview(CVandDoc& document, PreviewableCommand command)
+    : m_document(document), m_owned(std::move(command)), m_command(&m_owned) {}
+
 AdjustmentPreview::~AdjustmentPreview() {
     if (m_open) Cancel();
 }

@@ -56,6 +56,8 @@ bool RefuseTextLayer(const CVandDoc& document);
 class AdjustmentPreview {
 public:
     AdjustmentPreview(CVandDoc& document, int commandId);
+    // A change that is not a registered command of its own (a filter chosen by name).
+    AdjustmentPreview(CVandDoc& document, PreviewableCommand command);
     ~AdjustmentPreview();
     AdjustmentPreview(const AdjustmentPreview&) = delete;
     AdjustmentPreview& operator=(const AdjustmentPreview&) = delete;
@@ -82,6 +84,7 @@ private:
     void ForEachLayer(Each each);
 
     CVandDoc& m_document;
+    PreviewableCommand m_owned;
     const PreviewableCommand* m_command;
     int m_layer = -1;
     bool m_open = false;

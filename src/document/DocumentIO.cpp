@@ -59,6 +59,8 @@ bool OpenNative(CVandDoc& document, const std::string& path) {
     for (int i = 0; i < kMaxLayers; ++i) stack.Layer(i) = std::move(file->layers[size_t(i)]);
     stack.headLayer = file->headLayer;
     state.composite = std::make_unique<NyZazo>(kFormatQvx);
+    state.composite->SetDpiX(state.header.dpiX);
+    state.composite->SetDpiY(state.header.dpiY);
     // What CreateLayerPlanes would have left: a full selection mask and scratch copies of the bottom layer's size.
     const LayerRecord& bottom = stack.Layer(stack.headLayer);
     state.selection = SelectionMask{};
@@ -144,6 +146,9 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type) {
     if (!converted) return false;
     picture->lastError[0] = '\0';
     // NyZazo::Save writes next to the target and renames only on success.
+    // Every picture file keeps the resolution the document was opened with.
+    picture->SetDpiX(header.dpiX);
+    picture->SetDpiY(header.dpiY);
     const bool written = picture->Save(path, type);
     if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
     document.State().composite = std::move(picture);
@@ -239,6 +244,10 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     LayerStack& stack = document.Stack();
     stack.Clear();
     state.header = DocumentHeader{};
+    if (image.dpiX > 0 && image.dpiY > 0) {
+        state.header.dpiX = image.dpiX;
+        state.header.dpiY = image.dpiY;
+    }
     state.selection = SelectionMask{};
     stack.headLayer = 0;
     LayerRecord& layer = stack.Layer(0);
@@ -353,6 +362,17 @@ void NameDocument(CVandDoc& target, std::string_view name) {
     target.SetFileName(target.PictureName());
 }
 
+// A copy or a cut-out of a picture keeps the size of its pixels.
+void TakeResolution(CVandDoc& target, const CVandDoc& source) {
+    DocumentHeader& header = target.Header();
+    header.dpiX = source.Header().dpiX;
+    header.dpiY = source.Header().dpiY;
+    if (NyZazo* composite = target.Composite()) {
+        composite->SetDpiX(header.dpiX);
+        composite->SetDpiY(header.dpiY);
+    }
+}
+
 }  // namespace
 
 bool DocumentIO::DuplicateDocument(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings) {
@@ -367,6 +387,7 @@ bool DocumentIO::DuplicateDocument(CVandDoc& source, CVandDoc& target, NewPictur
     char name[512];
     std::snprintf(name, sizeof name, texts::kDuplicateNameFormat, NextDuplicateNumber(), source.PictureName().c_str());
     NameDocument(target, name);
+    TakeResolution(target, source);
     target.NotifyChanged();
     return true;
 }
@@ -389,6 +410,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
         return false;
     if (!target.NewDocument(settings) || !PasteAndFlatten(target, picture)) return false;
     NameDocument(target, texts::kUntitledPicture);
+    TakeResolution(target, source);
     target.Layer(target.HeadLayer()).kind = LayerKind::Background;
     target.NotifyChanged();
     return true;

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "core/AtomicFile.h"
+#include "core/DibTypes.h"
 
 namespace quillory {
 
@@ -28,22 +29,11 @@ constexpr uint64_t kMaxPlaneBytes = uint64_t(1) << 34;
 
 enum BlockCode : uint8_t { kRaw = 0, kUniform = 1, kRepeat = 2 };
 
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
 void PutU64(uint8_t* p, uint64_t v) {
-    for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
+    PutLe32(p, uint32_t(v));
+    PutLe32(p + 4, uint32_t(v >> 32));
 }
-uint32_t GetU32(const uint8_t* p) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
-}
-uint64_t GetU64(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
-}
+uint64_t GetU64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
 
 uint32_t Crc(const uint8_t* p, size_t n) {
     uLong crc = crc32(0L, Z_NULL, 0);
@@ -155,9 +145,9 @@ bool ParsePlane(const uint8_t* in, uint64_t stored, uint64_t length, std::vector
         r.code = codes[b];
         r.value = codes[b] == kUniform ? values[b] : 0;
         if (codes[b] != kRaw) continue;
-        r.pack = GetU32(ref);
+        r.pack = Le32(ref);
         r.offset = GetU64(ref + 4);
-        r.crc = GetU32(ref + 12);
+        r.crc = Le32(ref + 12);
         if (r.pack == 0) return why = "stored block without data", false;
         ref += kRefBytes;
     }
@@ -374,9 +364,9 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
     // The step file: header, plane sizes, block lists, its own crc32.
     std::vector<uint8_t> file(kFileHeaderBytes + size_t(count) * kPlaneHeaderBytes, 0);
     std::memcpy(file.data(), kMagic, 4);
-    PutU32(file.data() + 4, kStepFormat);
-    PutU32(file.data() + 8, kStepBlockBytes);
-    PutU32(file.data() + 12, uint32_t(count));
+    PutLe32(file.data() + 4, kStepFormat);
+    PutLe32(file.data() + 8, kStepBlockBytes);
+    PutLe32(file.data() + 12, uint32_t(count));
     for (int i = 0; i < count; ++i) {
         uint8_t* h = file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes;
         PutU64(h, encoded[size_t(i)].length);
@@ -388,14 +378,14 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
         for (size_t b = 0; b < e.codes.size(); ++b) {
             if (e.codes[b] != kRaw) continue;
             uint8_t ref[kRefBytes];
-            PutU32(ref, e.refs[b].pack);
+            PutLe32(ref, e.refs[b].pack);
             PutU64(ref + 4, e.refs[b].offset);
-            PutU32(ref + 12, e.refs[b].crc);
+            PutLe32(ref + 12, e.refs[b].crc);
             file.insert(file.end(), ref, ref + kRefBytes);
         }
     }
     uint8_t trailer[kTrailerBytes];
-    PutU32(trailer, Crc(file.data(), file.size()));
+    PutLe32(trailer, Crc(file.data(), file.size()));
     file.insert(file.end(), trailer, trailer + kTrailerBytes);
 
     auto writeFile = [](const std::string& name, const std::vector<std::pair<const uint8_t*, size_t>>& pieces) {
@@ -457,11 +447,11 @@ bool StepFileStore::ReadStep(int step, int slot, const uint64_t* expected, int c
     if (!read) return fail("short or unreadable");
     const size_t headerBytes = kFileHeaderBytes + size_t(count) * kPlaneHeaderBytes;
     if (file.size() < headerBytes + kTrailerBytes) return fail("short");
-    if (std::memcmp(file.data(), kMagic, 4) != 0 || GetU32(file.data() + 4) != kStepFormat ||
-        GetU32(file.data() + 8) != kStepBlockBytes || GetU32(file.data() + 12) != uint32_t(count))
+    if (std::memcmp(file.data(), kMagic, 4) != 0 || Le32(file.data() + 4) != kStepFormat ||
+        Le32(file.data() + 8) != kStepBlockBytes || Le32(file.data() + 12) != uint32_t(count))
         return fail("not a step file of this kind");
     const size_t body = file.size() - kTrailerBytes;
-    if (Crc(file.data(), body) != GetU32(file.data() + body)) return fail("damaged (checksum)");
+    if (Crc(file.data(), body) != Le32(file.data() + body)) return fail("damaged (checksum)");
     uint64_t total = headerBytes;
     for (int i = 0; i < count; ++i) {
         const uint8_t* h = file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes;

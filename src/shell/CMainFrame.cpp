@@ -48,6 +48,7 @@
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
+#include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/ProcessingCommands.h"
 #include "document/DocumentTexts.h"
@@ -531,16 +532,11 @@ void CMainFrame::CreateToolBars() {
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, colours);
 
-    // The second dialog bar: the filter list; the filters themselves arrive with the processing commands.
-    auto* filters = new QToolBar(Label(shelltexts::kFilterBar), this);
-    filters->setObjectName("FilterBar");
-    filters->setAllowedAreas(Qt::AllToolBarAreas);
-    auto* list = new QComboBox(filters);
-    list->setObjectName("FilterList");
-    for (const char* name : shelltexts::kFilterListNames) list->addItem(Label(name));
-    list->setEnabled(false);
-    filters->addWidget(list);
+    // The second dialog bar: the filter list; picking a filter opens its dialog.
+    auto* filters = new DlgBar_Thrs(this);
+    connect(filters, &DlgBar_Thrs::filterChosen, this, [this](int index) { m_processing->ChooseFilter(index); });
     addToolBar(Qt::TopToolBarArea, filters);
+    m_filterBar = filters;
     m_toolBars = {tools, colours, filters};
 
     QSettings settings;

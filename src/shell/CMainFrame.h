@@ -31,6 +31,7 @@ class CDlg_Layer;
 class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
+class DlgBar_Thrs;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
@@ -97,6 +98,7 @@ public:
     void ToggleLayerWindow();
 
     QProgressBar* progressBar() const { return m_progress; }
+    DlgBar_Thrs* filterBar() const { return m_filterBar; }
     QLabel* statusLabel() const { return m_status; }
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
@@ -155,6 +157,7 @@ private:
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
+    DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;

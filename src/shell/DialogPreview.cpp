@@ -15,6 +15,12 @@ DialogPreview::DialogPreview(CMainFrame& frame, int commandId) : m_frame(frame),
     m_preview = std::make_unique<AdjustmentPreview>(m_document->doc(), commandId);
 }
 
+DialogPreview::DialogPreview(CMainFrame& frame, PreviewableCommand command) : m_frame(frame), m_view(frame.ActiveView()) {
+    if (!m_view) return;
+    m_document = &m_view->document();
+    m_preview = std::make_unique<AdjustmentPreview>(m_document->doc(), std::move(command));
+}
+
 DialogPreview::~DialogPreview() {
     if (m_preview && m_preview->IsOpen()) Finish(false);
     if (m_timerPaused && m_view) m_view->ResumeSelectionTimer();
@@ -55,14 +61,27 @@ void AddOkCancel(QDialog& dialog, QBoxLayout* layout) {
     layout->addWidget(buttons);
 }
 
-bool RunAdjustmentDialog(CMainFrame& frame, int commandId, CAdjustDialog& dialog) {
-    DialogPreview preview(frame, commandId);
+namespace {
+
+bool RunUnder(DialogPreview& preview, CAdjustDialog& dialog) {
     if (!preview.Begin()) return false;
     dialog.onPreview = [&preview](const CommandParameters& parameters) { preview.Run(parameters); };
     const bool accepted = dialog.exec() == QDialog::Accepted;
     dialog.onPreview = nullptr;
     preview.Finish(accepted);
     return true;
+}
+
+}  // namespace
+
+bool RunAdjustmentDialog(CMainFrame& frame, int commandId, CAdjustDialog& dialog) {
+    DialogPreview preview(frame, commandId);
+    return RunUnder(preview, dialog);
+}
+
+bool RunAdjustmentDialog(CMainFrame& frame, PreviewableCommand command, CAdjustDialog& dialog) {
+    DialogPreview preview(frame, std::move(command));
+    return RunUnder(preview, dialog);
 }
 
 }  // namespace quillory

@@ -27,6 +27,7 @@ class DocumentSession;
 class DialogPreview {
 public:
     DialogPreview(CMainFrame& frame, int commandId);
+    DialogPreview(CMainFrame& frame, PreviewableCommand command);
     ~DialogPreview();
     DialogPreview(const DialogPreview&) = delete;
     DialogPreview& operator=(const DialogPreview&) = delete;
@@ -66,5 +67,6 @@ void AddOkCancel(QDialog& dialog, QBoxLayout* layout);
 // Opens the dialog for the command on the active picture under the preview protocol.
 // False when there is no picture or the command refused to start.
 bool RunAdjustmentDialog(CMainFrame& frame, int commandId, CAdjustDialog& dialog);
+bool RunAdjustmentDialog(CMainFrame& frame, PreviewableCommand command, CAdjustDialog& dialog);
 
 }  // namespace quillory

@@ -2,6 +2,8 @@
 
 #include "core/CommandIds.h"
 #include "document/AdjustmentCommands.h"
+#include "document/FilterPreview.h"
+#include "processing/FilterCatalogue.h"
 #include "processing/AdjustTexts.h"
 #include "processing/BinaryConversion.h"
 #include "shell/CDlg_BrigCont.h"
@@ -9,6 +11,7 @@
 #include "shell/CDlg_RGBColor.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVandView.h"
+#include "shell/DlgBar_Thrs.h"
 
 namespace quillory {
 
@@ -29,6 +32,35 @@ ThrsSetup BinaryConversionSetup() {
         return p;
     };
     return setup;
+}
+
+ThrsSetup FilterSetup(const QString& filterName) {
+    ThrsSetup setup;
+    setup.filterName = filterName;
+    const FilterParameterSet set = ParameterSetOf(filterName.toStdString());
+    setup.sliders = [set](int) {
+        ThrsSliders sliders;
+        for (int i = 0; i < 3; ++i) {
+            const FilterSlider& s = set.sliders[i];
+            sliders[size_t(i)] = ThrsSlider{QString::fromUtf8(s.label), s.minimum, s.maximum, s.defaultValue, s.IsOn()};
+        }
+        return sliders;
+    };
+    setup.parameters = [](int, const std::array<int, 3>& values) {
+        CommandParameters p;
+        for (size_t i = 0; i < 3; ++i) p.Set("p" + std::to_string(i + 1), std::to_string(values[i]));
+        return p;
+    };
+    return setup;
+}
+
+void ProcessingCommands::ChooseFilter(int index) {
+    DlgBar_Thrs* bar = m_frame.filterBar();
+    if (!bar || !m_frame.ActiveView()) return;
+    bar->SetCurrentIndex(index);
+    const QString name = bar->CurrentName();
+    CDlg_Thrs dialog(FilterSetup(name), &m_frame);
+    RunAdjustmentDialog(m_frame, FilterPreviewable(name.toStdString()), dialog);
 }
 
 bool ProcessingCommands::Run(int id, CAdjustDialog& dialog) {
@@ -60,8 +92,12 @@ bool ProcessingCommands::OnCommand(int id) {
             Run(id, dialog);
             return true;
         }
-        default: return false;
+        default: break;
     }
+    const int filter = FilterIndexOfCommand(id);
+    if (filter < 0) return false;
+    ChooseFilter(filter);
+    return true;
 }
 
 bool ProcessingCommands::OnUpdateCommand(int id, CommandState& state) {
@@ -70,8 +106,11 @@ bool ProcessingCommands::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kRgbAdjust:
         case cmd::kLevels:
         case cmd::kBinary: state.enabled = m_frame.ActiveView() != nullptr; return true;
-        default: return false;
+        default: break;
     }
+    if (FilterIndexOfCommand(id) < 0) return false;
+    state.enabled = m_frame.ActiveView() != nullptr;
+    return true;
 }
 
 }  // namespace quillory

@@ -15,6 +15,8 @@ public:
     explicit ProcessingCommands(CMainFrame& frame) : m_frame(frame) {}
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
+    // The filter at a list index: the list shows it and its dialog opens on the active picture.
+    void ChooseFilter(int index);
 
 private:
     bool Run(int id, CAdjustDialog& dialog);
@@ -23,5 +25,7 @@ private:
 
 // The filter dialog's description of the binary conversion: its three methods, one slider each.
 ThrsSetup BinaryConversionSetup();
+// The filter dialog's description of a filter: its parameter set's sliders, values as p1= p2= p3=.
+ThrsSetup FilterSetup(const QString& filterName);
 
 }  // namespace quillory

@@ -52,13 +52,6 @@ inline constexpr const char* kEffectSize = "효과크기";
 inline constexpr const char* kEffectColour = "그림자색상";
 inline constexpr const char* kEffectSliderScale = "0 2 4 6 8 10";
 
-// The filter bar's list, in the order of its indices.
-inline constexpr const char* kFilterListNames[] = {
-    "경계강조", "강조",     "윤곽선", "흐리게",   "부드럽게", "물체축소", "물체확장", "찍어붙이기",
-    "색종이뿌리기", "선효과채색", "수채화", "한지효과", "빗방울", "유리성에", "잡영제거", "영역확장",
-    "방울채색", "유화",     "엠보스", "달마시안", "렌즈효과", "욕실효과",
-};
-
 // Tool-bar buttons without a menu item: the status-line text, a line break, the tool tip.
 inline constexpr const char* kToolDotTip = "점을 찍듯이 칠하기\n점찍기";
 inline constexpr const char* kToolColourPickerTip = "픽셀의 색상을 추출합니다\n색상추출";

@@ -7,6 +7,7 @@
 #include "core/CommandIds.h"
 #include "document/AdjustmentCommands.h"
 #include "document/AdjustmentPreview.h"
+#include "document/FilterPreview.h"
 #include "document/CommandRegistry.h"
 #include "document/DocumentTexts.h"
 #include "document/UndoHistory.h"
@@ -293,4 +294,28 @@ TEST(AdjustmentCommands, InvertingTwiceRestoresTheLayerAndTheBackgroundColour) {
     ASSERT_TRUE(Registry().Execute(cmd::kInvert, *doc));
     EXPECT_EQ(Take(*doc), before);
     EXPECT_EQ(doc->Composite()->backColour, MakeQuad(10, 20, 30));
+}
+
+TEST(AdjustmentPreview, AFilterChosenByNamePreviewsAndRecordsItsName) {
+    auto doc = TwoLayers(12, 9);
+    const Snapshot before = Take(*doc);
+    ASSERT_TRUE(Registry().Execute(cmd::kBlur, *doc, {{"size", "3"}}));
+    const Snapshot direct = Take(*doc);
+    ASSERT_TRUE(doc->History().Undo());
+    ASSERT_EQ(Take(*doc), before);
+
+    AdjustmentPreview preview(*doc, FilterPreviewable("흐리게"));
+    ASSERT_TRUE(preview.Begin());
+    ASSERT_TRUE(preview.Run({{"p1", "9"}}));
+    ASSERT_TRUE(preview.Run({{"p1", "3"}}));
+    EXPECT_EQ(Take(*doc), direct);
+    preview.Cancel();
+    EXPECT_EQ(Take(*doc), before);
+
+    AdjustmentPreview again(*doc, FilterPreviewable("흐리게"));
+    ASSERT_TRUE(again.Begin());
+    ASSERT_TRUE(again.Run({{"p1", "3"}}));
+    ASSERT_TRUE(again.Commit());
+    EXPECT_EQ(NewestStep(*doc), "흐리게");
+    EXPECT_EQ(Take(*doc), direct);
 }

@@ -26,6 +26,8 @@
 #include "shell/CMainFrame.h"
 #include "shell/CVandApp.h"
 #include "shell/CVandView.h"
+#include "shell/DlgBar_Thrs.h"
+#include "processing/FilterCatalogue.h"
 #include "shell/SliderRow.h"
 #include "ShellTestMain.h"
 
@@ -265,6 +267,67 @@ private Q_SLOTS:
         for (size_t i = 0; i < Pixels().size(); ++i) QCOMPARE(int(Pixels()[i]), 255);
     }
 
+    void filterMenuItemsAndTheBarOpenTheFilterDialog() {
+        Start();
+        DlgBar_Thrs* bar = Frame()->filterBar();
+        QVERIFY(bar);
+        QCOMPARE(bar->list()->count(), 22);
+        for (int i = 0; i < 22; ++i) QCOMPARE(bar->list()->itemText(i), Text(FilterAt(i)->name));
+        QCOMPARE(bar->list()->itemText(21), Text("욕실효과"));
+
+        const std::vector<uint8_t> before = Pixels();
+        const int position = Position();
+        QVERIFY(RunDialog<CDlg_Thrs>(cmd::kBlur, [&](CDlg_Thrs& dialog) {
+            QCOMPARE(dialog.windowTitle(), Text("흐리게"));
+            QVERIFY(!dialog.methodList());
+            QCOMPARE(dialog.row(0)->label(), Text("흐림(1‥9)"));
+            QCOMPARE(dialog.row(0)->value(), 4);
+            QVERIFY(!dialog.row(1)->isEnabled());
+            QVERIFY(Pixels() == before);
+            dialog.row(0)->edit()->setValue(9);
+            QVERIFY(Pixels() != before);
+            dialog.reject();
+        }));
+        QCOMPARE(Pixels(), before);
+        QCOMPARE(Position(), position);
+        QCOMPARE(bar->CurrentIndex(), 3);  // the list follows the menu
+
+        // The menu's "강조" chooses the edge enhancement.
+        QVERIFY(RunDialog<CDlg_Thrs>(cmd::kSharpen, [&](CDlg_Thrs& dialog) {
+            QCOMPARE(dialog.windowTitle(), Text("경계강조"));
+            QCOMPARE(dialog.row(1)->label(), Text("표시강도(0‥10)"));
+            dialog.reject();
+        }));
+        QCOMPARE(bar->CurrentIndex(), 0);
+
+        // Picking in the list: "물체확장", kept as one step named after it.
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CDlg_Thrs*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            seen = true;
+            QCOMPARE(dialog->windowTitle(), Text("물체확장"));
+            dialog->row(0)->edit()->setValue(3);
+            dialog->accept();
+        });
+        bar->list()->setCurrentIndex(6);
+        Q_EMIT bar->list()->activated(6);
+        QVERIFY(seen);
+        QCOMPARE(Position(), position + 1);
+        QCOMPARE(NewestStep(), std::string("물체확장"));
+        QVERIFY(Pixels() != before);
+
+        // A default below its slider's minimum goes to the filter until the slider moves.
+        QVERIFY(RunDialog<CDlg_Thrs>(cmd::kStamp, [&](CDlg_Thrs& dialog) {
+            QCOMPARE(dialog.row(1)->label(), Text("선분길이(3‥30)"));
+            QCOMPARE(dialog.values()[1], 1);
+            QCOMPARE(dialog.Parameters().Text("p2"), std::string("1"));
+            dialog.row(1)->edit()->setValue(12);
+            QCOMPARE(dialog.values()[1], 12);
+            dialog.reject();
+        }));
+    }
+
     void commandsWithoutDialogRecordTheirSteps() {
         Start();
         const std::vector<uint8_t> before = Pixels();
@@ -305,10 +368,10 @@ private Q_SLOTS:
         request.kind = LayerKind::Text;
         QVERIFY(doc.CreateLayerPlanes(request));
         const size_t shown = m_app->platform().shownMessages().size();
-        for (int id : {cmd::kBrightnessContrast, cmd::kRgbAdjust, cmd::kBinary, cmd::kAutoColour}) {
+        for (int id : {cmd::kBrightnessContrast, cmd::kRgbAdjust, cmd::kBinary, cmd::kAutoColour, cmd::kBlur}) {
             QVERIFY(!RunDialog<QDialog>(id, [](QDialog& dialog) { dialog.reject(); }));
         }
-        QCOMPARE(int(m_app->platform().shownMessages().size()), int(shown) + 4);
+        QCOMPARE(int(m_app->platform().shownMessages().size()), int(shown) + 5);
         QCOMPARE(QString::fromStdString(m_app->platform().shownMessages().back()),
                  Text("현재는 [Text:글] 레이어. \n\r레이어창에서 다른 레이어 선택"));
     }

@@ -28,6 +28,7 @@
 #include "document/CVandDoc.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_LayerEffect.h"
+#include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/ShellTexts.h"
 #include "view/ViewTool.h"
@@ -459,8 +460,9 @@ private Q_SLOTS:
 
     void barsHoldTheFilterListAndTheToolButtonsStillToCome() {
         Start({m_picture});
-        auto* list = Frame()->findChild<QComboBox*>("FilterList");
-        QVERIFY(list);
+        auto* bar = Frame()->findChild<DlgBar_Thrs*>();
+        QVERIFY(bar);
+        QComboBox* list = bar->list();
         QStringList names;
         for (int i = 0; i < list->count(); ++i) names << list->itemText(i);
         QCOMPARE(names.join('|'), QString::fromUtf8("경계강조|강조|윤곽선|흐리게|부드럽게|물체축소|물체확장|찍어붙이기|"
