@@ -12,6 +12,7 @@
 #include "shell/CDlg_Layer.h"
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
+#include "shell/PanelCommands.h"
 #include "core/CommandIds.h"
 #include "view/SelectionOutline.h"
 #include "view/StackComposer.h"
@@ -159,6 +160,7 @@ void CVandView::paintEvent(QPaintEvent* event) {
     m_lastPaint = m_renderer.Paint(target, clip, s, layers, settings, ChooseOverlayKind(overlay), outline);
     QPainter painter(viewport());
     painter.drawImage(r, m_frame, r);
+    if (m_mainFrame) m_mainFrame->panels().PaintOverlay(painter, *this);
 }
 
 void CVandView::resizeEvent(QResizeEvent* event) {
@@ -296,6 +298,7 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
     e.control = event->modifiers() & Qt::ControlModifier;
     const EnvSettings& env = m_mainFrame->env();
     ToolContext context{m_document->doc(), s, id, uint32_t(env.foreground), uint32_t(env.background), env.brushSize};
+    context.panels = &m_mainFrame->panelState();
     bool changed = false;
     switch (step) {
         case ToolStep::Press: changed = m_tool->Press(context, e); break;
