@@ -60,7 +60,7 @@ const std::map<int, const char*>& MenuLabels() {
         {kBrightnessContrast, "명도·대비"}, {kRgbAdjust, "RGB색상조정"}, {kLevels, "픽셀분포조정"},
         {kAutoColour, "자동색상조정"}, {kInvert, "반전변환"}, {kDesaturateLayer, "레이어 채도 감소"},
         {kGreyScale, "그레이스케일 표현"}, {kRgbColour, "RGB컬러 표현"}, {kBinary, "이진영상 으로"},
-        {kEightBitColour, "8 비트 컬러 표현"},
+        {kEightBitColour, "8 비트 컬러 표현"}, {kRgbChannels, "RGB구분"}, {kYuvSplit, "YUV구분"}, {kHslSplit, "HSL구분"},
         // Filters
         {kSharpen, "강조"}, {kBlur, "흐리게"}, {kErode, "물체축소"}, {kDilate, "물체확장"}, {kSoften, "부드럽게"},
         {kContour, "윤곽선"}, {kStamp, "찍어붙이기"}, {kConfetti, "색종이뿌리기"}, {kLineColouring, "선효과채색"},
