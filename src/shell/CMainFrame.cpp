@@ -49,6 +49,9 @@
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
 #include "shell/ProcessingCommands.h"
+#include "shell/ToolCommands.h"
+#include "shell/ToolSettingsBar.h"
+#include "document/ToolTexts.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
 #include "core/CommandIds.h"
@@ -68,7 +71,8 @@ const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd
                                cmd::kToolRectSelect, cmd::kToolPolygonSelect, cmd::kToolFreeSelect, cmd::kToolMagicWand,
                                0,                    cmd::kToolDrop,         cmd::kToolBrush,      cmd::kToolLine,
                                cmd::kToolCircle,     cmd::kToolPolyline,     cmd::kToolSpray,      cmd::kToolEraser,
-                               cmd::kToolFill,       0,                      cmd::kZoomIn,         cmd::kZoomOut,
+                               cmd::kToolFill,       cmd::kToolDot,          cmd::kToolColourPicker, cmd::kToolText,
+                               cmd::kPathPanel,      0,                      cmd::kZoomIn,         cmd::kZoomOut,
                                cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
                                cmd::kLayerWindow};
 
@@ -97,6 +101,8 @@ const ToolGlyph kToolGlyphs[] = {
     {cmd::kToolSpray, "뿌"},       {cmd::kToolEraser, "지"},      {cmd::kToolFill, "채"},
     {cmd::kZoomIn, "+"},           {cmd::kZoomOut, "−"},          {cmd::kActualSize, "1:1"},
     {cmd::kFitToWindow, "⤢"},      {cmd::kGrid, "#"},             {cmd::kLayerWindow, "층"},
+    {cmd::kToolDot, "점"},         {cmd::kToolColourPicker, "추"}, {cmd::kToolText, "T"},
+    {cmd::kPathPanel, "경"},
 };
 
 QIcon GlyphIcon(const char* glyph) {
@@ -119,6 +125,12 @@ QIcon GlyphIcon(const char* glyph) {
 
 QColor FromPlatformColour(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 int32_t ToPlatformColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+
+// A colour button shows its colour, with a label that stays readable on it.
+void StyleColourButton(QToolButton* button, int32_t colour) {
+    const QColor c = FromPlatformColour(colour);
+    button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }").arg(c.name(), c.lightness() > 128 ? "black" : "white"));
+}
 
 }  // namespace
 
@@ -235,7 +247,8 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
       m_programDir(std::move(programDir)),
       m_documentTarget(std::make_unique<DocumentTarget>(*this)),
       m_processing(std::make_unique<ProcessingCommands>(*this)),
-      m_panels(std::make_unique<PanelCommands>(*this)) {
+      m_panels(std::make_unique<PanelCommands>(*this)),
+      m_toolCommands(std::make_unique<ToolCommands>(*this)) {
     setObjectName("CMainFrame");
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -249,6 +262,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         if (CVandView* view = ActiveView()) chain.push_back(view);
         chain.push_back(m_processing.get());
         chain.push_back(m_panels.get());
+        chain.push_back(m_toolCommands.get());
         chain.push_back(m_documentTarget.get());
         chain.push_back(this);
         if (m_appTarget) chain.push_back(m_appTarget);
@@ -323,6 +337,20 @@ void CMainFrame::CreateActions() {
         addAction(action);
     }
 
+    // Tool-bar buttons without a menu item: the dot, the colour picker, text and the path panel.
+    for (auto [id, label] : {std::pair{cmd::kToolDot, texts::kCmdDot}, {cmd::kToolColourPicker, texts::kCmdColourPicker},
+                             {cmd::kToolText, texts::kCmdText}, {cmd::kPathPanel, texts::kCmdPathPanel}}) {
+        if (m_actions.contains(id)) continue;
+        const QStringList parts = Label(label).split('\n');
+        auto* action = new QAction(parts.last(), this);
+        action->setData(id);
+        action->setObjectName(QString("cmd%1").arg(id));
+        action->setStatusTip(parts.first());
+        action->setToolTip(parts.last());
+        const int command = id;
+        connect(action, &QAction::triggered, this, [this, command] { Dispatch(command); });
+        m_actions.insert(id, action);
+    }
     for (const ToolGlyph& g : kToolGlyphs)
         if (QAction* action = m_actions.value(g.id)) action->setIcon(GlyphIcon(g.glyph));
 
@@ -330,7 +358,7 @@ void CMainFrame::CreateActions() {
     m_toolGroup->setExclusive(true);
     for (QAction* action : std::as_const(m_actions)) {
         const int id = action->data().toInt();
-        if (IsExclusiveTool(id)) {
+        if (IsExclusiveTool(id) || id == cmd::kToolColourPicker) {
             action->setCheckable(true);
             m_toolGroup->addAction(action);
         }
@@ -406,11 +434,7 @@ void CMainFrame::CreateToolBars() {
         auto* button = new QToolButton(colours);
         button->setText(Label(label));
         button->setObjectName(QString::fromUtf8(label));
-        auto paint = [button, field] {
-            button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
-                                      .arg(FromPlatformColour(*field).name(),
-                                           FromPlatformColour(*field).lightness() > 128 ? "black" : "white"));
-        };
+        auto paint = [button, field] { StyleColourButton(button, *field); };
         paint();
         connect(button, &QToolButton::clicked, this, [this, field, paint, label] {
             QColor c = QColorDialog::getColor(FromPlatformColour(*field), this, Label(label));
@@ -428,6 +452,9 @@ void CMainFrame::CreateToolBars() {
     brush->setValue(m_env.brushSize);
     connect(brush, &QSpinBox::valueChanged, this, [this](int v) { m_env.brushSize = v; });
     colours->addWidget(brush);
+    colours->addSeparator();
+    m_toolSettings = new ToolSettingsBar(colours);
+    colours->addWidget(m_toolSettings);
     // The dialog bars sit on their own row below the tool bar.
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, colours);
@@ -605,6 +632,11 @@ void CMainFrame::DocumentChanged(DocumentSession* document) {
 }
 
 PanelState& CMainFrame::panelState() { return m_panels->state(); }
+
+void CMainFrame::SetForegroundColour(int32_t platformColour) {
+    m_env.foreground = platformColour;
+    if (auto* button = findChild<QToolButton*>(Label(shelltexts::kForeground))) StyleColourButton(button, platformColour);
+}
 
 void CMainFrame::SetCurrentTool(int id) {
     if (id != m_currentTool) m_previousTool = m_currentTool;

@@ -68,6 +68,8 @@ void RegisterPaintTools(ToolRegistry& registry) {
     Add<MoveTool>(registry, cmd::kToolMove);
     for (int id : {cmd::kPathAddPoints, cmd::kPathDragPoint, cmd::kPathInsertPoint, cmd::kPathDeletePoint, cmd::kPathMove})
         Add<GuidePathTool>(registry, id, id);
+    // Choosing the path panel's command starts adding points.
+    Add<GuidePathTool>(registry, cmd::kPathPanel, int(cmd::kPathAddPoints));
 }
 
 }  // namespace quillory
