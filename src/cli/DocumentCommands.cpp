@@ -60,6 +60,8 @@ int RunConvert(const Args& args) {
     }
     CliPlatform platform;
     auto document = std::make_unique<CVandDoc>();
+    // Nothing is undone in a one-shot conversion: the document keeps no history files.
+    document->SetStepSink(nullptr);
     if (!document->OpenDocument(args[0])) {
         platform.Explain(document->LastError(), "cannot open file");
         return 1;
