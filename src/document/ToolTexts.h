@@ -22,10 +22,7 @@ inline constexpr const char* kSliderTolerance = "포함한계치";
 inline constexpr const char* kSliderEdgeSpread = "경계퍼짐";
 inline constexpr const char* kSoftBrush = "부드러운 붓";
 
-// Command names (a status text, then after the line break the button's name).
-inline constexpr const char* kCmdDot = "점을 찍듯이 칠하기\n점찍기";
-inline constexpr const char* kCmdColourPicker = "픽셀의 색상을 추출합니다\n색상추출";
-inline constexpr const char* kCmdText = "글자입력";
+// Command names.
 inline constexpr const char* kCmdPathPanel = "경로설정";
 inline constexpr const char* kCmdInvertSelection = "선택반전";
 inline constexpr const char* kCmdDeselect = "선택/명령 해제";
