@@ -59,6 +59,27 @@ TEST(BrightnessContrast, FastTablesMatchTheFormulaOnRandomPictures) {
                 }
 }
 
+TEST(ColourAdjust, WholeOpaqueRowsTakeTheFastPathsWithTheSameResults) {
+    for (int w : {1, 15, 16, 17, 53, 130}) {
+        TestLayer before = RandomLayer(w, 5, 24, uint32_t(w));
+        std::fill(before.alpha.begin(), before.alpha.end(), 255);
+        TestLayer bc = before, grey = before;
+        ColourPlanes p = bc.Planes();
+        ASSERT_TRUE(BrightnessAndContrast(p, -12, 77));
+        ExpectPixelwise(before, bc, false, [](RGBQUAD q) {
+            return RGBQUAD{uint8_t(ReferenceBrightnessContrast(q.blue, -12, 77)),
+                           uint8_t(ReferenceBrightnessContrast(q.green, -12, 77)),
+                           uint8_t(ReferenceBrightnessContrast(q.red, -12, 77)), 0};
+        });
+        p = grey.Planes();
+        ASSERT_TRUE(DesaturatePixels(p));
+        ExpectPixelwise(before, grey, false, [](RGBQUAD q) {
+            const uint8_t g = uint8_t((q.red + q.green + q.blue) / 3);
+            return RGBQUAD{g, g, g, 0};
+        });
+    }
+}
+
 TEST(BrightnessContrast, ContrastMinus255LeavesOnly128PlusBrightness) {
     for (int brightness : {-200, -20, 0, 90, 200}) {
         TestLayer layer = RandomLayer(9, 4, 24, 5);
