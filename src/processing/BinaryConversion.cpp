@@ -1,12 +1,14 @@
 #include "processing/BinaryConversion.h"
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 #include <new>
 #include <vector>
 
 #include "core/RowPixels.h"
 #include "processing/AdjustTexts.h"
+#include "processing/GreyRows.h"
 
 namespace quillory {
 
@@ -64,23 +66,13 @@ bool WithAccess(ColourPlanes& planes, Work work) {
     return work(DirectAccess(planes));
 }
 
-bool Writable(const uint8_t* alpha, const uint8_t* selection, int x) {
-    return alpha[x] != 0 && (!selection || selection[x] != 0);
-}
-
 // Every opaque, selected pixel becomes white where decide(x, y, grey) says so, else black.
 template <typename Decide>
 void Binarise(ColourPlanes& planes, Decide decide) {
     WithAccess(planes, [&](const auto& access) {
-        RowProgress progress(planes.progress, planes.height);
-        for (int y = 0; y < planes.height; ++y) {
-            progress.Row(y);
-            uint8_t* row = planes.Row(y);
-            const uint8_t* alpha = planes.AlphaRow(y);
-            const uint8_t* selection = planes.SelectionRow(y);
-            for (int x = 0; x < planes.width; ++x)
-                if (Writable(alpha, selection, x)) access.Put(row, x, decide(x, y, access.Grey(row, x)));
-        }
+        ForEachWritablePixel(planes, true, [&](uint8_t* row, int x, int y) {
+            access.Put(row, x, decide(x, y, access.Grey(row, x)));
+        });
         return true;
     });
 }
@@ -104,22 +96,19 @@ struct Shares {
 
 // One row of error diffusion over direct colour without a selection. The shares of
 // the row below are carried in registers: (x − 1, y + 1) is final once pixel x has
-// given its share, so each place of the next row is written once, starting from the
-// grey read from that row here.
-void DiffuseDirectRow(uint8_t* row, const uint8_t* nextRow, const uint8_t* alpha, int* here, int* below, int w,
+// given its share, so each place of the next row is written once, starting from its
+// grey (`nextGreys`, one spare place past the row).
+template <bool Opaque>
+void DiffuseDirectRow(uint8_t* row, const uint8_t* nextGreys, const uint8_t* alpha, int* here, int* below, int w,
                       const Shares& shares, size_t bytes) {
-    auto grey = [&](int x) {
-        const uint8_t* p = nextRow + size_t(x) * bytes;
-        return GreyOf(p[0], p[1], p[2]);
-    };
     auto clamp = [](int v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
     int current = here[0];
     int left = 0;  // (x − 1, y + 1)
-    int middle = grey(0);
+    int middle = nextGreys[0];
     for (int x = 0; x < w; ++x) {
-        int right = x + 1 < w ? grey(x + 1) : 0;
+        int right = nextGreys[x + 1];
         int ahead = here[x + 1];  // the spare place past the row when x is the last
-        if (alpha[x] != 0) {
+        if (Opaque || alpha[x] != 0) {
             const int g = current;
             uint8_t* p = row + size_t(x) * bytes;
             p[0] = p[1] = p[2] = shares.colour[g];
@@ -151,6 +140,7 @@ void Diffuse(ColourPlanes& planes, int t, const Access& access, std::vector<int>
     };
     auto add = [](int& grey, int share) { grey = std::clamp(grey + share, 0, 255); };
     const Shares shares(t);
+    std::vector<uint8_t> nextGreys(size_t(w) + 1, 0);
     load(current, 0);
     RowProgress progress(planes.progress, planes.height);
     for (int y = 0; y < planes.height; ++y) {
@@ -167,7 +157,17 @@ void Diffuse(ColourPlanes& planes, int t, const Access& access, std::vector<int>
         int* below = next.data() + 1;
         if constexpr (std::is_same_v<Access, DirectAccess>) {
             if (direct && hasNext) {
-                DiffuseDirectRow(row, planes.Row(y + 1), alpha, here, below, w, shares, size_t(planes.BytesPerPixel()));
+                const size_t bytes = size_t(planes.BytesPerPixel());
+                const uint8_t* nextRow = planes.Row(y + 1);
+                if (bytes == 3) {
+                    GreysOfRow(nextRow, w, nextGreys.data());
+                } else {
+                    for (int x = 0; x < w; ++x) nextGreys[size_t(x)] = uint8_t(access.Grey(nextRow, x));
+                }
+                if (std::memchr(alpha, 0, size_t(unsigned(w))))
+                    DiffuseDirectRow<false>(row, nextGreys.data(), alpha, here, below, w, shares, bytes);
+                else
+                    DiffuseDirectRow<true>(row, nextGreys.data(), alpha, here, below, w, shares, bytes);
                 std::swap(current, next);
                 continue;
             }

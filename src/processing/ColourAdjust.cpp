@@ -4,11 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <tmmintrin.h>
-#endif
 
 #include "core/RowPixels.h"
+#include "processing/GreyRows.h"
 
 namespace quillory {
 
@@ -43,56 +41,6 @@ void MapPixel(uint8_t* p, const ChannelTables& t) {
     p[2] = t.red[p[2]];
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-// Shuffle masks that gather one colour byte of 16 pixels (48 bytes in three vectors),
-// and that spread 16 greys back into three bytes a pixel. -1 gives a zero byte.
-struct GreyMasks {
-    alignas(16) int8_t gather[3][3][16];  // [colour][source vector][byte]
-    alignas(16) int8_t spread[3][16];     // [target vector][byte]
-    GreyMasks() {
-        for (int c = 0; c < 3; ++c)
-            for (int v = 0; v < 3; ++v)
-                for (int i = 0; i < 16; ++i) {
-                    const int source = 3 * i + c;
-                    gather[c][v][i] = int8_t(source / 16 == v ? source % 16 : -1);
-                }
-        for (int v = 0; v < 3; ++v)
-            for (int i = 0; i < 16; ++i) spread[v][i] = int8_t((16 * v + i) / 3);
-    }
-};
-
-// A whole row of 24-bit pixels to grey, 16 pixels at a time; returns the pixels done.
-__attribute__((target("ssse3"))) int GreyRowSsse3(uint8_t* row, int width) {
-    static const GreyMasks masks;
-    auto mask = [](const int8_t* m) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m)); };
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i third = _mm_set1_epi16(21846);  // (s × 21846) >> 16 is s / 3 for s ≤ 765
-    int x = 0;
-    for (; x + 16 <= width; x += 16, row += 48) {
-        const __m128i v[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)),
-                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 16)),
-                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 32))};
-        __m128i sumLow = zero, sumHigh = zero;
-        for (int c = 0; c < 3; ++c) {
-            const __m128i bytes = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v[0], mask(masks.gather[c][0])),
-                                                            _mm_shuffle_epi8(v[1], mask(masks.gather[c][1]))),
-                                               _mm_shuffle_epi8(v[2], mask(masks.gather[c][2])));
-            sumLow = _mm_add_epi16(sumLow, _mm_unpacklo_epi8(bytes, zero));
-            sumHigh = _mm_add_epi16(sumHigh, _mm_unpackhi_epi8(bytes, zero));
-        }
-        const __m128i grey =
-            _mm_packus_epi16(_mm_mulhi_epu16(sumLow, third), _mm_mulhi_epu16(sumHigh, third));
-        for (int t = 0; t < 3; ++t)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 16 * t), _mm_shuffle_epi8(grey, mask(masks.spread[t])));
-    }
-    return x;
-}
-
-bool HaveSsse3() {
-    static const bool have = __builtin_cpu_supports("ssse3");
-    return have;
-}
-#endif
 
 bool SameTables(const ChannelTables& t) {
     return std::memcmp(t.blue, t.green, 256) == 0 && std::memcmp(t.blue, t.red, 256) == 0;
@@ -202,7 +150,6 @@ bool InvertColours(ColourPlanes& planes) {
 
 bool DesaturatePixels(ColourPlanes& planes) {
     if (!planes.IsUsable()) return false;
-    RowProgress progress(planes.progress, planes.height);
     if (planes.IsPalette()) {
         // Each index always becomes the same index: the entry nearest to its grey.
         uint8_t greyIndex[256] = {};
@@ -211,17 +158,12 @@ bool DesaturatePixels(ColourPlanes& planes) {
             const uint8_t g = uint8_t(GreyOf(e.blue, e.green, e.red));
             greyIndex[i] = NearestPaletteIndex(planes.palette, planes.colourCount, RGBQUAD{g, g, g, 0});
         }
-        for (int y = 0; y < planes.height; ++y) {
-            progress.Row(y);
-            uint8_t* row = planes.Row(y);
-            const uint8_t* alpha = planes.AlphaRow(y);
-            const uint8_t* selection = planes.SelectionRow(y);
-            for (int x = 0; x < planes.width; ++x)
-                if (IsWritable(alpha, selection, x))
-                    PutRowIndex(row, x, planes.bitsPerPixel, greyIndex[RowIndex(row, x, planes.bitsPerPixel)]);
-        }
+        const int bits = planes.bitsPerPixel;
+        ForEachWritablePixel(planes, true,
+                             [&](uint8_t* row, int x, int) { PutRowIndex(row, x, bits, greyIndex[RowIndex(row, x, bits)]); });
         return true;
     }
+    RowProgress progress(planes.progress, planes.height);
     const size_t bytes = size_t(planes.BytesPerPixel());
     for (int y = 0; y < planes.height; ++y) {
         progress.Row(y);
@@ -230,11 +172,7 @@ bool DesaturatePixels(ColourPlanes& planes) {
         const uint8_t* selection = planes.SelectionRow(y);
         auto grey = [](uint8_t* p) { p[0] = p[1] = p[2] = uint8_t(GreyOf(p[0], p[1], p[2])); };
         if (WholeRowWritable(alpha, selection, planes.width) && bytes == 3) {
-            int x = 0;
-#if defined(__x86_64__) || defined(__i386__)
-            if (HaveSsse3()) x = GreyRowSsse3(row, planes.width);
-#endif
-            for (; x < planes.width; ++x) grey(row + size_t(x) * 3);
+            GreyRowInPlace(row, planes.width);
             continue;
         }
         for (int x = 0; x < planes.width; ++x)

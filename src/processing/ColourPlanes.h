@@ -59,4 +59,19 @@ private:
     int m_last = -1;
 };
 
+// Calls visit(row, x, storedY) for every pixel whose opacity is not 0 and, with
+// honourSelection, whose selection byte is not 0; the row loop reports its progress.
+template <typename Visit>
+void ForEachWritablePixel(const ColourPlanes& planes, bool honourSelection, Visit visit) {
+    RowProgress progress(planes.progress, planes.height);
+    for (int y = 0; y < planes.height; ++y) {
+        progress.Row(y);
+        uint8_t* row = planes.Row(y);
+        const uint8_t* alpha = planes.AlphaRow(y);
+        const uint8_t* selection = honourSelection ? planes.SelectionRow(y) : nullptr;
+        for (int x = 0; x < planes.width; ++x)
+            if (alpha[x] != 0 && (!selection || selection[x] != 0)) visit(row, x, y);
+    }
+}
+
 }  // namespace quillory
