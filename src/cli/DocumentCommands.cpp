@@ -60,6 +60,8 @@ int RunConvert(const Args& args) {
     }
     CliPlatform platform;
     auto document = std::make_unique<CVandDoc>();
+    // Nothing is undone in a one-shot conversion: the document keeps no history files.
+    document->SetStepSink(nullptr);
     if (!document->OpenDocument(args[0])) {
         platform.Explain(document->LastError(), "cannot open file");
         return 1;
@@ -143,8 +145,8 @@ int RunQvxInfo(const std::string& path) {
         .Add("height", (long long)header.height)
         .Add("bitCount", (long long)header.bitsPerPixel)
         .Add("clrUsed", (long long)header.colourCount)
-        .Add("dpiX", 0LL)
-        .Add("dpiY", 0LL)
+        .Add("dpiX", (long long)header.dpiX)
+        .Add("dpiY", (long long)header.dpiY)
         .Add("frameIndex", 0LL)
         .Add("frameCount", 1LL)
         .Add("headLayer", (long long)file->headLayer)

@@ -41,6 +41,39 @@ void CmykToBgr(const JSAMPLE* in, uint8_t* out, JDIMENSION width, bool inverted)
     }
 }
 
+// The JFIF density in dots per inch, or per centimetre (converted); a unit of 0
+// gives only the aspect ratio and leaves the picture at its default resolution.
+void TakeDensity(NyZazo& out, const jpeg_decompress_struct& cinfo) {
+    if (!cinfo.saw_JFIF_marker || cinfo.X_density == 0 || cinfo.Y_density == 0) return;
+    if (cinfo.density_unit == 1) {
+        out.SetDpiX(cinfo.X_density);
+        out.SetDpiY(cinfo.Y_density);
+    } else if (cinfo.density_unit == 2) {
+        out.SetDpiX(int(cinfo.X_density * 2.54 + 0.5));
+        out.SetDpiY(int(cinfo.Y_density * 2.54 + 0.5));
+    }
+}
+
+// A picture at the default 72 dpi keeps the library's density (aspect ratio only);
+// any other resolution is written so other programs know the picture's size:
+// in dots per inch, or per centimetre when the inch value does not fit 16 bits.
+void PutDensity(const NyZazo& picture, jpeg_compress_struct& cinfo) {
+    const int x = picture.dpiX, y = picture.dpiY;
+    if (x <= 0 || y <= 0 || (x == 72 && y == 72)) return;
+    if (x <= 0xFFFF && y <= 0xFFFF) {
+        cinfo.density_unit = 1;
+        cinfo.X_density = UINT16(x);
+        cinfo.Y_density = UINT16(y);
+    } else {
+        const long xCm = long(x / 2.54 + 0.5), yCm = long(y / 2.54 + 0.5);
+        if (xCm > 0xFFFF || yCm > 0xFFFF) return;
+        cinfo.density_unit = 2;
+        cinfo.X_density = UINT16(xCm);
+        cinfo.Y_density = UINT16(yCm);
+    }
+    cinfo.write_JFIF_header = TRUE;
+}
+
 bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
     jpeg_decompress_struct& cinfo = job.cinfo;
     cinfo.err = InstallJpegErrorManager(job.error, out);
@@ -75,6 +108,7 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
         return out.Fail(refusal);
     }
     if (cinfo.out_color_space == JCS_GRAYSCALE) out.SetGreyPalette();
+    TakeDensity(out, cinfo);
 
     const JDIMENSION width = cinfo.output_width;
     const size_t lineBytes = size_t(width) * size_t(cinfo.output_components);
@@ -143,6 +177,7 @@ bool RunEncode(NyZazoJPG& picture, EncodeJob& job) {
     jpeg_set_defaults(&cinfo);
     // jpegQuality starts at 150; the library's scale ends at 100.
     jpeg_set_quality(&cinfo, std::min<int>(picture.jpegQuality, 100), TRUE);
+    PutDensity(picture, cinfo);
     jpeg_start_compress(&cinfo, TRUE);
 
     const size_t lineBytes = size_t(picture.Width()) * size_t(cinfo.input_components);

@@ -40,10 +40,11 @@ bool SplitCommand(CVandDoc& d, const CommandParameters& p, ChannelModel model) {
         return false;
     }
     ChannelTitleCounter titles(int(p.Number("number", counter.Next())));
-    std::unique_ptr<CVandDoc> made[3];
+    CVandDoc documents[3];
+    CVandDoc* made[3] = {&documents[0], &documents[1], &documents[2]};
     if (!SplitIntoDocuments(d, model, titles, made)) return false;
     counter = titles;
-    for (auto& document : made)
+    for (CVandDoc* document : made)
         if (!WriteAll(*document, p.Text("folder"), document->FileName())) return false;
     return true;
 }
@@ -77,8 +78,7 @@ std::string DocumentTitle(const CVandDoc& document) {
     return document.FileName().empty() ? document.PictureName() : document.FileName();
 }
 
-bool SplitIntoDocuments(const CVandDoc& source, ChannelModel model, ChannelTitleCounter& titles,
-                        std::unique_ptr<CVandDoc> out[3]) {
+bool SplitIntoDocuments(const CVandDoc& source, ChannelModel model, ChannelTitleCounter& titles, CVandDoc* out[3]) {
     Planes planes;
     const LayerRecord* layer = nullptr;
     if (!CurrentPlanes(source, planes, layer)) return false;
@@ -88,18 +88,15 @@ bool SplitIntoDocuments(const CVandDoc& source, ChannelModel model, ChannelTitle
     NyZazo images[3];
     NyZazo* targets[3] = {&images[0], &images[1], &images[2]};
     if (!SplitChannels(planes, PaletteOf(header), place, model, targets)) return false;
-    std::unique_ptr<CVandDoc> made[3];
     ChannelTitleCounter next = titles;
     const std::string sourceTitle = DocumentTitle(source);
     const char* const* formats = TitleFormats(model);
     for (int k = 0; k < 3; ++k) {
-        made[k] = std::make_unique<CVandDoc>();
         const std::string title = next.Title(formats[k], sourceTitle);
-        if (!made[k]->BuildFromImage(images[k], title, 255)) return false;
-        made[k]->SetFileName(title);
+        if (!out[k]->BuildFromImage(images[k], title, 255)) return false;
+        out[k]->SetFileName(title);
     }
     titles = next;
-    for (int k = 0; k < 3; ++k) out[k] = std::move(made[k]);
     return true;
 }
 

@@ -27,11 +27,11 @@ private:
 // The title a document shows: its file name, or its picture's name.
 std::string DocumentTitle(const CVandDoc& document);
 
-// Three new documents (Y, U, V or hue, saturation, lightness), each holding one
-// 8-bit grey picture of the document's size. False (nothing made, no title used)
-// when the current layer is missing or a document cannot be made.
-bool SplitIntoDocuments(const CVandDoc& source, ChannelModel model, ChannelTitleCounter& titles,
-                        std::unique_ptr<CVandDoc> out[3]);
+// Fills three new documents (Y, U, V or hue, saturation, lightness), each with one
+// 8-bit grey picture of the document's size and its title. False (no title used)
+// when the current layer is missing or a document cannot be made; the caller then
+// drops all three.
+bool SplitIntoDocuments(const CVandDoc& source, ChannelModel model, ChannelTitleCounter& titles, CVandDoc* out[3]);
 
 // The three channels of the current layer (its own size) as the viewer shows
 // them: 24-bit pictures in shades of red, green and blue.

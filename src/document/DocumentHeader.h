@@ -11,6 +11,8 @@
 namespace quillory {
 
 inline constexpr int kDocumentHeaderFileBytes = 256;
+inline constexpr char kResolutionTag[4] = {'Q', 'd', 'p', 'i'};
+inline constexpr int32_t kDefaultDpi = 72;  // the image object's default resolution
 
 namespace DocumentHeaderOffset {
 inline constexpr int name = 0;
@@ -25,10 +27,16 @@ inline constexpr int bitsPerPixel = 224;
 inline constexpr int imageSize = 228;
 inline constexpr int pixelCount = 232;
 inline constexpr int scratchSize = 236;
-inline constexpr int scratchPixelsPointer = 240;  // stored as 0
-inline constexpr int scratchAlphaPointer = 244;   // stored as 0
+inline constexpr int scratchPixelsPointer = 240;  // stored as 0, or dpiX (below)
+inline constexpr int scratchAlphaPointer = 244;   // stored as 0, or dpiY (below)
 inline constexpr int backgroundChanged = 248;
 inline constexpr int reserved252 = 252;
+// The picture's resolution lives in the two pointer places, which mean nothing in a
+// file; the reserved bytes then carry a tag, so files whose pointer places hold
+// leftover memory values are never read as a resolution.
+inline constexpr int dpiX = scratchPixelsPointer;
+inline constexpr int dpiY = scratchAlphaPointer;
+inline constexpr int resolutionTag = reserved252;
 inline constexpr int end = 256;
 }  // namespace DocumentHeaderOffset
 
@@ -47,8 +55,12 @@ struct DocumentHeader {
     int32_t scratchSize = 0;
     int32_t backgroundChanged = 0;  // a pixel of a background layer was written
     uint8_t reserved252[4] = {};
+    // Resolution of the picture the document was opened from, in dots per inch.
+    int32_t dpiX = kDefaultDpi;
+    int32_t dpiY = kDefaultDpi;
 
-    // Memory only: scratch copies of one layer's pixels and alpha, and the palette.
+    // Memory only: scratch copies of one layer's pixels and alpha (work buffers that an
+    // operation sizes when it uses them; empty otherwise), and the palette.
     std::vector<uint8_t> scratchPixels;
     std::vector<uint8_t> scratchAlpha;
     std::vector<RGBQUAD> palette;

@@ -306,9 +306,15 @@ void StoreDocumentHeader(const DocumentHeader& h, uint8_t out[kDocumentHeaderFil
     PutI32(out + HO::imageSize, h.imageSize);
     PutI32(out + HO::pixelCount, h.pixelCount);
     PutI32(out + HO::scratchSize, h.scratchSize);
-    // The two scratch pointers are meaningless outside memory and stay 0.
     PutI32(out + HO::backgroundChanged, h.backgroundChanged);
-    std::memcpy(out + HO::reserved252, h.reserved252, 4);
+    // The scratch pointers are meaningless outside memory: their places keep the resolution.
+    if (h.dpiX > 0 && h.dpiY > 0) {
+        PutI32(out + HO::dpiX, h.dpiX);
+        PutI32(out + HO::dpiY, h.dpiY);
+        std::memcpy(out + HO::resolutionTag, kResolutionTag, 4);
+    } else {
+        std::memcpy(out + HO::reserved252, h.reserved252, 4);
+    }
 }
 
 void LoadDocumentHeader(const uint8_t in[kDocumentHeaderFileBytes], DocumentHeader& h) {
@@ -325,7 +331,14 @@ void LoadDocumentHeader(const uint8_t in[kDocumentHeaderFileBytes], DocumentHead
     h.pixelCount = GetI32(in + HO::pixelCount);
     h.scratchSize = GetI32(in + HO::scratchSize);
     h.backgroundChanged = GetI32(in + HO::backgroundChanged);
-    std::memcpy(h.reserved252, in + HO::reserved252, 4);
+    h.dpiX = h.dpiY = kDefaultDpi;
+    if (std::memcmp(in + HO::resolutionTag, kResolutionTag, 4) == 0) {
+        std::memset(h.reserved252, 0, 4);
+        const int32_t x = GetI32(in + HO::dpiX), y = GetI32(in + HO::dpiY);
+        if (x > 0 && y > 0) h.dpiX = x, h.dpiY = y;
+    } else {
+        std::memcpy(h.reserved252, in + HO::reserved252, 4);
+    }
     h.scratchPixels.clear();
     h.scratchAlpha.clear();
 }

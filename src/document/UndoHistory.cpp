@@ -134,8 +134,11 @@ UndoHistory::UndoHistory(CVandDoc& document, SnapshotSlots& snapshots, std::stri
     m_committedGeneration.fill(0);
     m_document.SetStepSink(this);
     // Planes of a step that live only in the committed copy are stored before it changes.
+    // When that write fails the step's planes are lost with the change: a later
+    // move that needs them says so.
     m_snapshots.beforeCommittedChange = [this](int slot) {
         if (m_heldOnly[size_t(slot)]) Persist(slot);
+        m_heldOnly[size_t(slot)] = false;
     };
 }
 
@@ -313,8 +316,6 @@ bool UndoHistory::Persist(int slot) {
         m_heldOnly[s] = false;
         return true;
     }
-    // When the write fails the step's planes are lost: a move that needs them says so.
-    m_heldOnly[s] = false;
     PlaneSource planes[kMaxPlanes];
     int count = 1;
     std::vector<uint8_t> text;
@@ -332,6 +333,7 @@ bool UndoHistory::Persist(int slot) {
         m_writeFailed = true;
         return false;
     }
+    m_heldOnly[s] = false;
     m_snapshots.ClearChanged(slot);
     return true;
 }

@@ -1,7 +1,10 @@
 #include "processing/KernelFilters.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
+
+#include "processing/VectorLanes.h"
 
 namespace quillory {
 
@@ -13,6 +16,9 @@ Kernel3x3 EmbossKernel(int depth) { return Kernel3x3{{-depth, 0, 0, 0, 0, 0, 0, 
 
 namespace {
 
+// Weights beyond this would let the sums leave 32 bits.
+constexpr int kMaxWeight = 1 << 18;
+
 uint8_t GreyOf(int64_t sum, int weight) {
     int64_t v = sum / 3;
     if (weight != 0) v /= weight;
@@ -23,10 +29,11 @@ uint8_t GreyOf(int64_t sum, int weight) {
 // entries of unprocessed pixels are undefined. Each row's R + G + B is computed once;
 // the interior of a row is nine passes of multiply-add over those sums and one table
 // look-up, the few border pixels take the general rule.
-template <typename Sink>
-bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool blackBorder, FilterProgress& progress,
-                  Sink&& sink) {
-    if (!source.IsUsable()) return false;
+// Sums in 16 bits when the kernel keeps every partial sum inside them (the
+// filter menu's kernels do), else in 32 bits.
+template <typename Sum, typename Sink>
+bool ConvolveRowsIn(const LayerPlanesView& source, const Kernel3x3& kernel, bool blackBorder, FilterProgress& progress,
+                    Sink&& sink) {
     const int width = source.width;
     const int height = source.height;
     const int* w = kernel.weights;
@@ -36,8 +43,8 @@ bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool b
         interiorWeight += w[i];
         (w[i] < 0 ? low : high) += int64_t(w[i]) * 765;
     }
-    std::vector<int32_t> sums[3];
-    std::vector<int32_t> accumulator;
+    std::vector<Sum> sums[3];
+    std::vector<Sum> accumulator;
     std::vector<uint8_t> grey;
     std::vector<uint8_t> table;
     const bool useTable = high - low < (int64_t(1) << 22);
@@ -54,14 +61,14 @@ bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool b
     }
 
     // sums[k] holds row y - 1 + k with one zero column on each side.
-    auto load = [&](std::vector<int32_t>& target, int y) {
+    auto load = [&](std::vector<Sum>& target, int y) {
         if (y < 0 || y >= height) {
             std::fill(target.begin(), target.end(), 0);
             return;
         }
         const uint8_t* p = source.Row(y);
-        int32_t* out = target.data() + 1;
-        for (int x = 0; x < width; ++x) out[x] = p[3 * x] + p[3 * x + 1] + p[3 * x + 2];
+        Sum* out = target.data() + 1;
+        for (int x = 0; x < width; ++x) out[x] = Sum(p[3 * x] + p[3 * x + 1] + p[3 * x + 2]);
     };
     load(sums[0], -1);
     load(sums[1], 0);
@@ -79,11 +86,9 @@ bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool b
         std::fill(accumulator.begin(), accumulator.end(), 0);
         for (int ky = 0; ky < 3; ++ky) {
             for (int kx = 0; kx < 3; ++kx) {
-                const int32_t weight = w[3 * ky + kx];
+                const Sum weight = Sum(w[3 * ky + kx]);
                 if (weight == 0) continue;
-                const int32_t* s = sums[ky].data() + kx;
-                int32_t* a = accumulator.data();
-                for (int x = 0; x < width; ++x) a[x] += weight * s[x];
+                AddScaled<Sum>(accumulator.data(), sums[ky].data() + kx, weight, size_t(width));
             }
         }
         const uint8_t* alpha = source.AlphaRow(y);
@@ -102,7 +107,7 @@ bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool b
         } else {
             grey[0] = border(0);
             if (width > 1) grey[size_t(width - 1)] = border(width - 1);
-            const int32_t* a = accumulator.data();
+            const Sum* a = accumulator.data();
             uint8_t* g = grey.data();
             if (useTable) {
                 const uint8_t* t = table.data() - low;
@@ -116,16 +121,32 @@ bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool b
     return true;
 }
 
+template <typename Sink>
+bool ConvolveRows(const LayerPlanesView& source, const Kernel3x3& kernel, bool blackBorder, FilterProgress& progress,
+                  Sink&& sink) {
+    if (!source.IsUsable()) return false;
+    int64_t low = 0, high = 0;
+    for (int weight : kernel.weights) {
+        if (weight > kMaxWeight || weight < -kMaxWeight) return false;
+        (weight < 0 ? low : high) += int64_t(weight) * 765;
+    }
+    if (low >= INT16_MIN && high <= INT16_MAX) return ConvolveRowsIn<int16_t>(source, kernel, blackBorder, progress, sink);
+    return ConvolveRowsIn<int32_t>(source, kernel, blackBorder, progress, sink);
+}
+
 }  // namespace
 
 bool Convolve3x3(const LayerPlanesView& source, const LayerPlanes& destination, const Kernel3x3& kernel,
                  bool blackBorder, FilterProgress& progress) {
     return ConvolveRows(source, kernel, blackBorder, progress, [&](int y, const uint8_t* grey, const uint8_t* alpha) {
         uint8_t* out = destination.Row(y);
-        for (int x = 0; x < source.width; ++x) {
-            if (!alpha[x]) continue;
-            out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = grey[x];
+        const int width = source.width;
+        if (!std::memchr(alpha, 0, size_t(width))) {
+            for (int x = 0; x < width; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = grey[x];
+            return;
         }
+        for (int x = 0; x < width; ++x)
+            if (alpha[x]) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = grey[x];
     });
 }
 

@@ -27,16 +27,46 @@ struct Bin {
     }
 };
 
-// The classes of every pixel, rows top-down.
-bool Classes(const LayerPlanesView& source, std::vector<uint8_t>& classes) {
+// The bin of every pixel, rows top-down: its luminance class scaled to `bins` - 1.
+bool BinsOf(const LayerPlanesView& source, int bins, std::vector<uint8_t>& binOf) {
     try {
-        classes.resize(size_t(source.width) * size_t(source.height));
+        binOf.resize(size_t(source.width) * size_t(source.height));
     } catch (const std::bad_alloc&) {
         return false;
     }
     for (int y = 0; y < source.height; ++y)
         for (int x = 0; x < source.width; ++x)
-            classes[size_t(y) * size_t(source.width) + size_t(x)] = uint8_t(LuminanceClass(source.Pixel(x, y)));
+            binOf[size_t(y) * size_t(source.width) + size_t(x)] =
+                uint8_t(LuminanceClass(source.Pixel(x, y)) * (bins - 1) / 255);
+    return true;
+}
+
+// Row by row, the bins of the (2r + 1) × (2r + 1) window (cut at the layer's edges)
+// follow the pixel: a column enters, a column leaves. `visit(x, y, seen)` runs for
+// each pixel with a non-zero alpha byte, `seen` being the window's pixel count.
+template <typename Visit>
+bool SlideWindow(const LayerPlanesView& source, const std::vector<uint8_t>& binOf, int radius, std::vector<Bin>& bins,
+                 FilterProgress& progress, Visit&& visit) {
+    const int width = source.width, height = source.height;
+    for (int y = 0; y < height; ++y) {
+        if (!progress.Step(y, height)) return false;
+        const int top = std::max(0, y - radius), bottom = std::min(height - 1, y + radius);
+        const int rows = bottom - top + 1;
+        auto column = [&](int wx, int sign) {
+            for (int wy = top; wy <= bottom; ++wy)
+                bins[binOf[size_t(wy) * size_t(width) + size_t(wx)]].Add(source.Pixel(wx, wy), sign);
+        };
+        std::fill(bins.begin(), bins.end(), Bin{});
+        int seen = 0;
+        for (int wx = 0; wx <= std::min(width - 1, radius); ++wx) column(wx, 1), seen += rows;
+        for (int x = 0; x < width; ++x) {
+            if (x > 0) {
+                if (x - radius - 1 >= 0) column(x - radius - 1, -1), seen -= rows;
+                if (x + radius < width) column(x + radius, 1), seen += rows;
+            }
+            if (source.Alpha(x, y)) visit(x, y, seen);
+        }
+    }
     return true;
 }
 
@@ -45,73 +75,41 @@ bool Classes(const LayerPlanesView& source, std::vector<uint8_t>& classes) {
 bool ModeOfLuminance(const LayerPlanesView& source, const LayerPlanes& destination, int radius, int classes,
                      FilterProgress& progress) {
     if (!source.IsUsable() || radius < 0 || classes < 1 || classes > 255) return false;
-    std::vector<uint8_t> luminance;
-    if (!Classes(source, luminance)) return false;
-    const int width = source.width, height = source.height;
+    std::vector<uint8_t> binOf;
+    if (!BinsOf(source, classes + 1, binOf)) return false;
     std::vector<Bin> bins(size_t(classes) + 1);
-    for (int y = 0; y < height; ++y) {
-        if (!progress.Step(y, height)) return false;
-        for (int x = 0; x < width; ++x) {
-            if (!source.Alpha(x, y)) continue;
-            std::fill(bins.begin(), bins.end(), Bin{});
-            for (int wy = std::max(0, y - radius); wy <= std::min(height - 1, y + radius); ++wy)
-                for (int wx = std::max(0, x - radius); wx <= std::min(width - 1, x + radius); ++wx) {
-                    const int bin = luminance[size_t(wy) * size_t(width) + size_t(wx)] * classes / 255;
-                    bins[size_t(bin)].Add(source.Pixel(wx, wy), 1);
-                }
-            size_t best = 0;
-            for (size_t b = 1; b < bins.size(); ++b)
-                if (bins[b].count > bins[best].count) best = b;
-            PutColour(destination, x, y, bins[best].Mean());
-        }
-    }
-    return true;
+    return SlideWindow(source, binOf, radius, bins, progress, [&](int x, int y, int) {
+        size_t best = 0;
+        for (size_t b = 1; b < bins.size(); ++b)
+            if (bins[b].count > bins[best].count) best = b;
+        PutColour(destination, x, y, bins[best].Mean());
+    });
 }
 
 bool RandomLuminancePick(const LayerPlanesView& source, const LayerPlanes& destination, int radius,
                          FilterProgress& progress) {
     if (!source.IsUsable() || radius < 0) return false;
     if (radius == 0) return true;  // the window is the pixel itself
-    std::vector<uint8_t> luminance;
-    if (!Classes(source, luminance)) return false;
+    std::vector<uint8_t> binOf;
+    if (!BinsOf(source, 256, binOf)) return false;
     ClassicRandom& random = EngineRandom();
-    const int width = source.width, height = source.height;
-    Bin bins[256];
-    for (int y = 0; y < height; ++y) {
-        if (!progress.Step(y, height)) return false;
-        const int top = std::max(0, y - radius), bottom = std::min(height - 1, y + radius);
-        auto column = [&](int wx, int sign) {
-            if (wx < 0 || wx >= width) return;
-            for (int wy = top; wy <= bottom; ++wy)
-                bins[luminance[size_t(wy) * size_t(width) + size_t(wx)]].Add(source.Pixel(wx, wy), sign);
-        };
-        // The window's classes slide along the row: a column enters, a column leaves.
-        std::fill(std::begin(bins), std::end(bins), Bin{});
-        int seen = 0;
-        for (int wx = 0; wx <= std::min(width - 1, radius); ++wx) column(wx, 1), seen += bottom - top + 1;
-        for (int x = 0; x < width; ++x) {
-            if (x > 0) {
-                if (x - radius - 1 >= 0) column(x - radius - 1, -1), seen -= bottom - top + 1;
-                if (x + radius < width) column(x + radius, 1), seen += bottom - top + 1;
-            }
-            if (!source.Alpha(x, y)) continue;
-            for (int draw = 0; draw < kMaxDraws; ++draw) {
-                const int t = std::min<int>(int(int64_t(random.Next() + 1) * seen / 32768), 10000);
-                int running = 0, chosen = 255;
-                for (int b = 0; b < 256; ++b) {
-                    running += bins[b].count;
-                    if (running >= t) {
-                        chosen = b;
-                        break;
-                    }
+    std::vector<Bin> bins(256);
+    return SlideWindow(source, binOf, radius, bins, progress, [&](int x, int y, int seen) {
+        for (int draw = 0; draw < kMaxDraws; ++draw) {
+            const int t = std::min<int>(int(int64_t(random.Next() + 1) * seen / 32768), 10000);
+            int running = 0, chosen = 255;
+            for (int b = 0; b < 256; ++b) {
+                running += bins[size_t(b)].count;
+                if (running >= t) {
+                    chosen = b;
+                    break;
                 }
-                if (bins[chosen].count == 0) continue;
-                PutColour(destination, x, y, bins[chosen].Mean());
-                break;
             }
+            if (bins[size_t(chosen)].count == 0) continue;
+            PutColour(destination, x, y, bins[size_t(chosen)].Mean());
+            return;
         }
-    }
-    return true;
+    });
 }
 
 }  // namespace quillory

@@ -5,16 +5,17 @@
 #include <new>
 #include <vector>
 
+#include "processing/VectorLanes.h"
+
 namespace quillory {
 
 namespace {
 
 constexpr int kMaxWindow = 4095;
 
-// Minimum or maximum of two byte runs, element by element (vectorised by the compiler).
 template <bool kMinimum>
 void Combine(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) out[i] = kMinimum ? std::min(a[i], b[i]) : std::max(a[i], b[i]);
+    CombineBytes<kMinimum>(out, a, b, n);
 }
 
 // The window extreme over any size with the van Herk / Gil-Werman scheme: along a
@@ -60,13 +61,14 @@ bool WindowExtreme(const LayerPlanesView& source, const LayerPlanes& destination
         for (size_t k = lead + rowBytes; k < paddedBytes; k += 3)
             padded[k] = pad[0], padded[k + 1] = pad[1], padded[k + 2] = pad[2];
         // doubling[j] = extreme of pixels j .. j + run - 1, for run = 1, 2, 4, ... span.
-        std::memcpy(doubling.data(), padded.data(), paddedBytes);
+        const uint8_t* runs = padded.data();
         for (int run = 1; run < span; run *= 2) {
             const size_t shift = size_t(run) * 3;
-            Combine<kMinimum>(doubling.data(), doubling.data(), doubling.data() + shift, paddedBytes - shift);
+            Combine<kMinimum>(doubling.data(), runs, runs + shift, paddedBytes - shift);
+            runs = doubling.data();
         }
         const size_t rest = size_t(size - span) * 3;
-        Combine<kMinimum>(out, doubling.data(), doubling.data() + rest, rowBytes);
+        Combine<kMinimum>(out, runs, runs + rest, rowBytes);
     };
 
     // Window of output row y: padded rows y .. y + size - 1.
@@ -85,6 +87,10 @@ bool WindowExtreme(const LayerPlanesView& source, const LayerPlanes& destination
     auto emit = [&](int y, const uint8_t* values) {
         const uint8_t* a = source.AlphaRow(y);
         uint8_t* out = destination.Row(y);
+        if (!std::memchr(a, 0, size_t(width))) {
+            std::memcpy(out, values, rowBytes);
+            return;
+        }
         for (int x = 0; x < width; ++x)
             if (a[x]) out[3 * x] = values[3 * x], out[3 * x + 1] = values[3 * x + 1], out[3 * x + 2] = values[3 * x + 2];
     };

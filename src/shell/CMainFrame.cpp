@@ -47,6 +47,7 @@
 #include "shell/CVandView.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
+#include "shell/PanelCommands.h"
 #include "shell/ProcessingCommands.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
@@ -233,7 +234,8 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     : QMainWindow(parent),
       m_programDir(std::move(programDir)),
       m_documentTarget(std::make_unique<DocumentTarget>(*this)),
-      m_processing(std::make_unique<ProcessingCommands>(*this)) {
+      m_processing(std::make_unique<ProcessingCommands>(*this)),
+      m_panels(std::make_unique<PanelCommands>(*this)) {
     setObjectName("CMainFrame");
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -246,6 +248,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         std::vector<CommandTarget*> chain;
         if (CVandView* view = ActiveView()) chain.push_back(view);
         chain.push_back(m_processing.get());
+        chain.push_back(m_panels.get());
         chain.push_back(m_documentTarget.get());
         chain.push_back(this);
         if (m_appTarget) chain.push_back(m_appTarget);
@@ -600,6 +603,8 @@ void CMainFrame::DocumentChanged(DocumentSession* document) {
     RefreshLayerWindow();
     RefreshCommandStates();
 }
+
+PanelState& CMainFrame::panelState() { return m_panels->state(); }
 
 void CMainFrame::SetCurrentTool(int id) {
     if (id != m_currentTool) m_previousTool = m_currentTool;

@@ -27,6 +27,8 @@ class QToolBar;
 namespace quillory {
 
 class CDlg_Layer;
+class PanelCommands;
+struct PanelState;
 class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
@@ -84,6 +86,10 @@ public:
     void RefreshLayerWindow();
     void ToggleLayerWindow();
 
+    // The transform, colour-range and gradient panels and their tools' state.
+    PanelCommands& panels() { return *m_panels; }
+    PanelState& panelState();
+
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
     QLabel* statusLabel() const { return m_status; }
@@ -119,6 +125,7 @@ private:
     CommandTarget* m_appTarget = nullptr;
     std::unique_ptr<DocumentTarget> m_documentTarget;
     std::unique_ptr<ProcessingCommands> m_processing;
+    std::unique_ptr<PanelCommands> m_panels;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;

@@ -12,14 +12,17 @@
 #include "shell/CDlg_Layer.h"
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
+#include "shell/PanelCommands.h"
 #include "core/CommandIds.h"
 #include "view/SelectionOutline.h"
-#include "view/StackComposer.h"
 
 namespace quillory {
 
 CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* frame, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(std::move(document)), m_mainFrame(frame) {
+    : QAbstractScrollArea(parent),
+      m_document(std::move(document)),
+      m_mainFrame(frame),
+      m_composite(std::make_unique<CompositeCache>(m_document->header(), m_document->stack())) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
@@ -128,6 +131,9 @@ void CVandView::paintEvent(QPaintEvent* event) {
     // Another view's paint may have cleared the flag for a change this view has not drawn yet.
     if (m_seenGeneration != m_document->generation()) {
         s.needsRedraw = 1;
+        if (!m_document->changes().ChangesSince(m_seenGeneration,
+                                                [&](const IntRect& region) { m_composite->InvalidateRegion(region); }))
+            m_composite->Invalidate();
         m_seenGeneration = m_document->generation();
     }
     GetPictureRect(s, m_document->Width(), m_document->Height());
@@ -135,7 +141,6 @@ void CVandView::paintEvent(QPaintEvent* event) {
                         int(m_frame.bytesPerLine() / 4));
     const QRect r = event->rect();
     const IntRect clip{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
-    StackComposer layers(m_document->header(), m_document->stack());
     ViewPaintSettings settings;
     if (m_mainFrame) {
         settings.gridSpacing = m_mainFrame->env().gridSpacing;
@@ -156,9 +161,10 @@ void CVandView::paintEvent(QPaintEvent* event) {
         if (kind == kOverlayOutline)
             DrawSelectionOutline(part, originX, originY, g.scaleX, g.scaleY, selection, pictureW, pictureH, phase);
     };
-    m_lastPaint = m_renderer.Paint(target, clip, s, layers, settings, ChooseOverlayKind(overlay), outline);
+    m_lastPaint = m_renderer.Paint(target, clip, s, *m_composite, settings, ChooseOverlayKind(overlay), outline);
     QPainter painter(viewport());
     painter.drawImage(r, m_frame, r);
+    if (m_mainFrame) m_mainFrame->panels().PaintOverlay(painter, *this);
 }
 
 void CVandView::resizeEvent(QResizeEvent* event) {
@@ -166,11 +172,12 @@ void CVandView::resizeEvent(QResizeEvent* event) {
     OnUpdate(0);
 }
 
-void CVandView::scrollContentsBy(int, int) {
+void CVandView::scrollContentsBy(int dx, int dy) {
     ViewState& s = m_document->view();
     s.needsRedraw = 1;
     SyncState();
-    viewport()->update();
+    // What stays in view moves with the picture; only the uncovered strip is painted.
+    viewport()->scroll(dx, dy);
 }
 
 void CVandView::wheelEvent(QWheelEvent* event) { event->accept(); }
@@ -296,6 +303,7 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
     e.control = event->modifiers() & Qt::ControlModifier;
     const EnvSettings& env = m_mainFrame->env();
     ToolContext context{m_document->doc(), s, id, uint32_t(env.foreground), uint32_t(env.background), env.brushSize};
+    context.panels = &m_mainFrame->panelState();
     bool changed = false;
     switch (step) {
         case ToolStep::Press: changed = m_tool->Press(context, e); break;

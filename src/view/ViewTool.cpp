@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
+#include "view/PanelTools.h"
 #include "view/ViewZoom.h"
 
 namespace quillory {
 
 ToolRegistry& ToolRegistry::Instance() {
     static ToolRegistry registry;
+    static std::once_flag once;
+    std::call_once(once, [] { RegisterPanelTools(registry); });
     return registry;
 }
 

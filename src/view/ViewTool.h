@@ -13,6 +13,7 @@
 namespace quillory {
 
 class CVandDoc;
+struct PanelState;
 
 struct ToolEvent {
     int windowX = 0, windowY = 0;   // client coordinates
@@ -30,6 +31,7 @@ struct ToolContext {
     uint32_t foreground = 0;  // platform colours: red in the low byte
     uint32_t background = 0xFFFFFF;
     int brushSize = 1;
+    PanelState* panels = nullptr;  // the transform, colour-range and gradient panels' state
 };
 
 class ViewTool {

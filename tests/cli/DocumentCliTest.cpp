@@ -82,7 +82,7 @@ TEST(CliInfo, QvxLayersBottomFirst) {
     test::CliResult r = RunCli("info " + QuotePath(dir.File("l.qvx")));
     ASSERT_EQ(r.status, 0) << r.out;
     const std::string expected =
-        "{\"format\": 5, \"width\": 6, \"height\": 4, \"bitCount\": 24, \"clrUsed\": 0, \"dpiX\": 0, \"dpiY\": 0, "
+        "{\"format\": 5, \"width\": 6, \"height\": 4, \"bitCount\": 24, \"clrUsed\": 0, \"dpiX\": 72, \"dpiY\": 72, "
         "\"frameIndex\": 0, \"frameCount\": 1, \"headLayer\": 2, \"currentLayer\": 1, \"layers\": ["
         "{\"slot\": 2, \"name\": \"레이어 2\", \"kind\": 0, \"blendMode\": 0, \"transparency\": 0, \"visible\": 1, "
         "\"x\": 0, \"y\": 0, \"width\": 6, \"height\": 4}, "

@@ -135,3 +135,31 @@ TEST(CliScript, SetsALayersLookByNameOrId) {
     const test::CliResult refused = RunCli("run " + QuotePath(bad), true);
     EXPECT_EQ(refused.status, 1);
 }
+
+TEST(CliScript, GeometryChannelAndSelectionCommandsTakeNamedParameters) {
+    test::TempDir dir;
+    const std::string out = dir.File("turned.bmp");
+    const std::string script = WriteScript(dir, "new 40 30 colour 204060\n"
+                                                "1431 width=50 height=50 unit=percent\n"
+                                                "1432 width=30 height=20 anchor=0\n"
+                                                "1491\n"
+                                                "4250 x2=24 y2=34 x1=24 y3=34\n"
+                                                "3327 x=1 y=1 tolerance=0\n"
+                                                "1353 x0=0 y0=0 x1=10 y1=0 colours=1 shape=2\n"
+                                                "1443 \"folder=" + dir.File("") + "\" number=7\n"
+                                                "history\n"
+                                                "save \"" + out + "\"\n");
+    const test::CliResult r = RunCli("run " + QuotePath(script), true);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("캔버스 90 우회전"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("자유변환"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("그라디언트"), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Hue Channel 7 from 이름없음.bmp")));
+    const test::CliResult info = RunCli("info " + QuotePath(out), true);
+    // 20 × 15, canvas 30 × 20, turned to 20 × 30.
+    EXPECT_NE(info.out.find("\"width\": 20"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("\"height\": 30"), std::string::npos) << info.out;
+
+    const std::string bad = WriteScript(dir, "new 4 4\n1432 width=8 height=8 anchor=12\n");
+    EXPECT_EQ(RunCli("run " + QuotePath(bad), true).status, 1);
+}

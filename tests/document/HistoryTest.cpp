@@ -508,6 +508,43 @@ TEST(History, ADamagedMissingOrShortStepFileFailsTheUndoWithAMessageAndChangesNo
     }
 }
 
+// A folder in the place of a step file makes its write fail, as a full disk would.
+TEST(History, AStepFileThatCannotBeWrittenFailsTheMoveAndChangesNothing) {
+    test::RecordingPlatform platform;
+    auto doc = test::MakeDocument(30, 20);
+    Stroke(*doc, 1);
+    const DocumentPrint first = PrintOf(*doc);
+    Stroke(*doc, 2);
+    const DocumentPrint second = PrintOf(*doc);
+    UndoHistory& h = doc->History();
+    // Step 2's planes live in the committed copy; undo must store them before it changes anything.
+    const std::string blocked = h.Store()->StepPath(2, 0);
+    ASSERT_FALSE(fs::exists(blocked));
+    fs::create_directory(blocked);
+    EXPECT_FALSE(h.Undo());
+    EXPECT_SAME_DOCUMENT(second, PrintOf(*doc));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].find(blocked), std::string::npos) << platform.messages[0];
+    fs::remove(blocked);
+    ASSERT_TRUE(h.Undo());
+    EXPECT_SAME_DOCUMENT(first, PrintOf(*doc));
+    ASSERT_TRUE(h.Redo());
+    EXPECT_SAME_DOCUMENT(second, PrintOf(*doc));
+
+    // A step whose write fails is still recorded; only the move that needs the lost planes is refused.
+    platform.messages.clear();
+    fs::create_directory(h.Store()->StepPath(3, 0));
+    Stroke(*doc, 3);
+    Stroke(*doc, 4);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].rfind(texts::kUndoWriteFailed, 0), 0u) << platform.messages[0];
+    EXPECT_EQ(h.StepPosition(), 4);
+    const DocumentPrint fourth = PrintOf(*doc);
+    EXPECT_FALSE(h.Undo());
+    EXPECT_SAME_DOCUMENT(fourth, PrintOf(*doc));
+    fs::remove(h.Store()->StepPath(3, 0));
+}
+
 TEST(History, AMoveThatNeedsSeveralFilesChangesNothingWhenOneIsDamaged) {
     test::RecordingPlatform platform;
     auto doc = test::MakeDocument(40, 20);

@@ -165,7 +165,10 @@ TEST(QvxWrite, OneLayerTwoByTwoIsLaidOutByteForByte) {
     EXPECT_EQ(Get32(f, header + 224), 24);
     EXPECT_EQ(Get32(f, header + 228), 16);
     EXPECT_EQ(Get32(f, header + 232), 4);
-    EXPECT_EQ(Get32(f, header + 240), 0);
+    // The pointer places keep the resolution, announced by the tag in the reserved bytes.
+    EXPECT_EQ(Get32(f, header + 240), 72);
+    EXPECT_EQ(Get32(f, header + 244), 72);
+    EXPECT_EQ(std::string(f.begin() + header + 252, f.begin() + header + 256), "Qdpi");
     EXPECT_EQ(Get32(f, header + 248), 1);
     // Flat picture bottom-up: green, blue, 2 padding bytes; red, white, padding.
     const Bytes flat(f.begin() + 264, f.begin() + 280);

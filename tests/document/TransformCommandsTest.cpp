@@ -215,7 +215,9 @@ TEST(ChannelCommands, GreySplitsIntoNeutralChannelsWithRunningTitles) {
         for (int x = 0; x < 5; ++x) Paint(*doc, x, top, MakeQuad(90, 90, 90));
     doc->SetFileName("grey.bmp");
     ChannelTitleCounter titles(4);
-    std::unique_ptr<CVandDoc> yuv[3], hsl[3];
+    CVandDoc yuvDocs[3], hslDocs[3];
+    CVandDoc* yuv[3] = {&yuvDocs[0], &yuvDocs[1], &yuvDocs[2]};
+    CVandDoc* hsl[3] = {&hslDocs[0], &hslDocs[1], &hslDocs[2]};
     ASSERT_TRUE(SplitIntoDocuments(*doc, ChannelModel::Yuv, titles, yuv));
     EXPECT_EQ(titles.Next(), 7);
     ASSERT_TRUE(SplitIntoDocuments(*doc, ChannelModel::Hsl, titles, hsl));
@@ -223,7 +225,7 @@ TEST(ChannelCommands, GreySplitsIntoNeutralChannelsWithRunningTitles) {
     EXPECT_EQ(yuv[0]->FileName(), "Y Channel 4 from grey.bmp");
     EXPECT_EQ(yuv[2]->FileName(), "V Channel 6 from grey.bmp");
     EXPECT_EQ(hsl[1]->FileName(), "Saturation Channel 8 from grey.bmp");
-    for (auto* d : {yuv[1].get(), yuv[2].get()}) EXPECT_EQ(Shown(*d, 2, 1), MakeQuad(128, 128, 128));
+    for (auto* d : {yuv[1], yuv[2]}) EXPECT_EQ(Shown(*d, 2, 1), MakeQuad(128, 128, 128));
     EXPECT_EQ(Shown(*hsl[0], 0, 0), MakeQuad(170, 170, 170));
     EXPECT_EQ(Shown(*hsl[1], 0, 0), MakeQuad(0, 0, 0));
     EXPECT_EQ(hsl[0]->Header().width, 5);

@@ -1,0 +1,327 @@
+#include "shell/PanelCommands.h"
+
+#include <QPainter>
+#include <QPolygonF>
+
+#include "core/CommandIds.h"
+#include "document/ColourRangeSelection.h"
+#include "document/SnapshotSlots.h"
+#include "document/TransformCommands.h"
+#include "document/TransformTexts.h"
+#include "shell/CDlg_CHANNEL.h"
+#include "shell/CDlg_CanvasSize.h"
+#include "shell/CDlg_Find_SimPixelArea.h"
+#include "shell/CDlg_GradientBucket.h"
+#include "shell/CDlg_ImageSize.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVandView.h"
+#include "shell/TransformPanels.h"
+#include "view/ColourRangeTool.h"
+#include "view/FreeTransformTool.h"
+#include "view/LayerPreviewTools.h"
+
+namespace quillory {
+
+namespace {
+
+bool IsPanelCommand(int id) {
+    switch (id) {
+        case cmd::kResizePicture:
+        case cmd::kCanvasSize:
+        case cmd::kToolFreeRotate:
+        case cmd::kStretchSquash:
+        case cmd::kToolScale:
+        case cmd::kToolSkew:
+        case cmd::kToolPerspective:
+        case cmd::kColourRangeSelect:
+        case cmd::kToolColourRange:
+        case cmd::kToolGradient:
+        case cmd::kRgbChannels:
+        case cmd::kYuvSplit:
+        case cmd::kHslSplit: return true;
+        default: return false;
+    }
+}
+
+bool IsTool(int id) {
+    return id == cmd::kToolFreeRotate || id == cmd::kStretchSquash || cmd::IsTransformTool(id) ||
+           id == cmd::kColourRangeSelect || id == cmd::kToolColourRange || id == cmd::kToolGradient;
+}
+
+// Panels stand in a column left of the layer window, each kind on its own row so
+// that two open panels do not cover each other.
+enum PanelRow { kLayerPanelRow = 0, kColourRangeRow = 1, kGradientRow = 2 };
+void Place(CMainFrame& frame, QWidget* panel, PanelRow row) {
+    const QRect area = frame.geometry();
+    panel->adjustSize();
+    panel->move(area.right() - panel->width() - 280, area.top() + 90 + 190 * int(row));
+}
+
+}  // namespace
+
+PanelCommands::PanelCommands(CMainFrame& frame) : m_frame(frame) {
+    m_state.changed = [this] { RefreshPanels(); };
+}
+
+PanelCommands::~PanelCommands() = default;
+
+DocumentSession* PanelCommands::SessionDocument() const {
+    for (CVandView* view : m_frame.Views())
+        if (m_state.transform.IsFor(view->document().doc())) return &view->document();
+    return nullptr;
+}
+
+void PanelCommands::EndSession() {
+    m_state.transform = TransformSession{};
+    if (IsTool(m_frame.currentTool()) && m_frame.currentTool() != cmd::kToolGradient &&
+        m_frame.currentTool() != cmd::kColourRangeSelect && m_frame.currentTool() != cmd::kToolColourRange)
+        m_frame.SetCurrentTool(cmd::kNone);
+}
+
+void PanelCommands::RefreshPanels() {
+    const TransformSession& s = m_state.transform;
+    if (m_rotate && s.command == cmd::kToolFreeRotate) m_rotate->SetAngle(s.angle);
+    if (m_stretch && s.command == cmd::kStretchSquash) m_stretch->SetSize(s.width, s.height);
+    if (m_colourRange) {
+        const ColourRangeState& c = m_state.colourRange;
+        m_colourRange->ShowResult(c.picked ? QString::fromStdString(PixelCountText(c.result))
+                                           : QString::fromUtf8(texts::kPixelCountLabel),
+                                  c.picked, c.pickedColour);
+    }
+}
+
+bool PanelCommands::OnCommand(int id) {
+    if (!IsPanelCommand(id)) return false;
+    CVandView* view = m_frame.ActiveView();
+    if (!view) return true;
+    DocumentSession& doc = view->document();
+    switch (id) {
+        case cmd::kResizePicture: {
+            CDlg_ImageSize dialog(doc.Width(), doc.Height(), &m_frame);
+            if (dialog.exec() == QDialog::Accepted && doc.Execute(id, dialog.Parameters())) m_frame.DocumentChanged(&doc);
+            return true;
+        }
+        case cmd::kCanvasSize: {
+            CDlg_CanvasSize dialog(doc.Width(), doc.Height(), &m_frame);
+            if (dialog.exec() == QDialog::Accepted && doc.Execute(id, dialog.Parameters())) m_frame.DocumentChanged(&doc);
+            return true;
+        }
+        case cmd::kToolFreeRotate: ShowRotate(doc); return true;
+        case cmd::kStretchSquash: ShowStretch(doc); return true;
+        case cmd::kToolScale:
+        case cmd::kToolSkew:
+        case cmd::kToolPerspective: ShowTransform(doc, id); return true;
+        case cmd::kColourRangeSelect:
+        case cmd::kToolColourRange: ShowColourRange(doc); return true;
+        case cmd::kToolGradient: ToggleGradient(); return true;
+        case cmd::kRgbChannels: {
+            CDlg_CHANNEL dialog(doc.doc(), &m_frame);
+            dialog.exec();
+            return true;
+        }
+        case cmd::kYuvSplit: Split(doc, ChannelModel::Yuv); return true;
+        case cmd::kHslSplit: Split(doc, ChannelModel::Hsl); return true;
+        default: return false;
+    }
+}
+
+bool PanelCommands::OnUpdateCommand(int id, CommandState& state) {
+    if (!IsPanelCommand(id)) return false;
+    state.enabled = m_frame.ActiveView() != nullptr;
+    state.checked = IsTool(id) && m_frame.currentTool() == id;
+    return true;
+}
+
+void PanelCommands::DropPendingPreview() {
+    // A rotation or stretch still previewed on some picture goes back to what it was.
+    const int command = m_state.transform.command;
+    if (command != cmd::kToolFreeRotate && command != cmd::kStretchSquash) return;
+    if (DocumentSession* d = SessionDocument()) {
+        CancelLayerPreview(d->doc());
+        m_frame.DocumentChanged(d);
+    }
+    m_state.transform = TransformSession{};
+    if (m_rotate) m_rotate->hide();
+    if (m_stretch) m_stretch->hide();
+}
+
+void PanelCommands::ShowRotate(DocumentSession& doc) {
+    DropPendingPreview();
+    if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kToolFreeRotate)) return;
+    m_frame.SetCurrentTool(cmd::kToolFreeRotate);
+    if (!m_rotate) {
+        m_rotate = new DlgRotate(&m_frame);
+        QObject::connect(m_rotate, &DlgRotate::angleChosen, m_rotate, [this](double degrees) {
+            DocumentSession* d = SessionDocument();
+            if (!d) return;
+            m_state.transform.angle = float(degrees);
+            PreviewRotation(d->doc(), m_state.transform.angle);
+            m_frame.DocumentChanged(d);
+        });
+        QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) {
+            if (DocumentSession* d = SessionDocument()) {
+                if (result == QDialog::Accepted && m_state.transform.angle != 0)
+                    CommitLayerPreview(d->doc(), texts::kStepFreeRotate);
+                else
+                    CancelLayerPreview(d->doc());
+                m_frame.DocumentChanged(d);
+            }
+            EndSession();
+        });
+        Place(m_frame, m_rotate, kLayerPanelRow);
+    }
+    m_rotate->SetAngle(0);
+    m_rotate->show();
+    m_rotate->raise();
+}
+
+void PanelCommands::ShowStretch(DocumentSession& doc) {
+    DropPendingPreview();
+    if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kStretchSquash)) return;
+    m_frame.SetCurrentTool(cmd::kStretchSquash);
+    if (!m_stretch) {
+        m_stretch = new DlgStretch(&m_frame);
+        QObject::connect(m_stretch, &DlgStretch::sizeChosen, m_stretch, [this](int w, int h) {
+            DocumentSession* d = SessionDocument();
+            if (!d) return;
+            m_state.transform.width = w, m_state.transform.height = h;
+            PreviewStretch(d->doc(), w, h);
+            m_frame.DocumentChanged(d);
+        });
+        QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) {
+            if (DocumentSession* d = SessionDocument()) {
+                const LayerRecord& saved = d->doc().Snapshots().Saved(SnapshotSlot::B, m_state.transform.slot);
+                const bool resized = m_state.transform.width != saved.width || m_state.transform.height != saved.height;
+                if (result == QDialog::Accepted && resized)
+                    CommitLayerPreview(d->doc(), texts::kStepStretch);
+                else
+                    CancelLayerPreview(d->doc());
+                m_frame.DocumentChanged(d);
+            }
+            EndSession();
+        });
+        Place(m_frame, m_stretch, kLayerPanelRow);
+    }
+    m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
+    m_stretch->show();
+    m_stretch->raise();
+}
+
+void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
+    DropPendingPreview();
+    StartFreeTransform(m_state.transform, doc.doc(), command);
+    if (!m_state.transform.IsFor(doc.doc())) return;
+    m_frame.SetCurrentTool(command);
+    if (!m_transform) {
+        m_transform = new DlgFreeTransform(&m_frame);
+        QObject::connect(m_transform, &DlgFreeTransform::applyRequested, m_transform, [this] {
+            DocumentSession* d = SessionDocument();
+            CVandView* view = m_frame.ActiveView();
+            if (!d || !view) return;
+            const int command = m_state.transform.command;
+            // The zoom of the view the handles were placed in decides, as for a double click.
+            ApplyFreeTransform(d->doc(), command, m_state.transform.quad, d->view().zoom);
+            StartFreeTransform(m_state.transform, d->doc(), command);
+            m_frame.DocumentChanged(d);
+        });
+        QObject::connect(m_transform, &QDialog::rejected, m_transform, [this] {
+            DocumentSession* d = SessionDocument();
+            EndSession();
+            if (d) m_frame.DocumentChanged(d);
+        });
+        Place(m_frame, m_transform, kLayerPanelRow);
+    }
+    m_transform->SetMode(command);
+    m_transform->show();
+    m_transform->raise();
+    m_frame.DocumentChanged(&doc);
+}
+
+void PanelCommands::ShowColourRange(DocumentSession& doc) {
+    if (!BeginColourRange(doc.doc())) return;
+    m_state.colourRange.tolerance = kDefaultTolerance;
+    m_state.colourRange.picked = false;
+    m_state.colourRange.result = SimilarResult{};
+    m_frame.SetCurrentTool(cmd::kColourRangeSelect);
+    if (!m_colourRange) {
+        m_colourRange = new CDlg_Find_SimPixelArea(&m_frame);
+        QObject::connect(m_colourRange, &CDlg_Find_SimPixelArea::toleranceChosen, m_colourRange, [this](int value) {
+            m_state.colourRange.tolerance = value;
+            CVandView* view = m_frame.ActiveView();
+            if (view && RepeatColourRange(view->document().doc(), m_state.colourRange)) {
+                m_frame.DocumentChanged(&view->document());
+                RefreshPanels();
+                // The outline of the new selection runs while the picture has the focus.
+                view->setFocus();
+            }
+        });
+        QObject::connect(m_colourRange, &CDlg_Find_SimPixelArea::modeChosen, m_colourRange,
+                         [this](bool add) { m_state.colourRange.add = add; });
+        Place(m_frame, m_colourRange, kColourRangeRow);
+    }
+    m_colourRange->SetTolerance(kDefaultTolerance);
+    m_colourRange->SetAddMode(m_state.colourRange.add);
+    RefreshPanels();
+    m_colourRange->show();
+    m_colourRange->raise();
+    m_frame.DocumentChanged(&doc);
+}
+
+void PanelCommands::ToggleGradient() {
+    if (m_gradient && m_gradient->isVisible() && m_frame.currentTool() == cmd::kToolGradient) {
+        m_gradient->hide();
+        m_frame.SetCurrentTool(cmd::kNone);
+        return;
+    }
+    m_frame.SetCurrentTool(cmd::kToolGradient);
+    if (!m_gradient) {
+        m_gradient = new CDlg_GradientBucket(&m_frame);
+        m_gradient->SetChoices(m_state.gradient.colourMode, m_state.gradient.shape);
+        QObject::connect(m_gradient, &CDlg_GradientBucket::choicesChanged, m_gradient, [this](int mode, int shape) {
+            m_state.gradient.colourMode = mode;
+            m_state.gradient.shape = shape;
+        });
+        Place(m_frame, m_gradient, kGradientRow);
+    }
+    m_gradient->show();
+    m_gradient->raise();
+}
+
+void PanelCommands::Split(DocumentSession& doc, ChannelModel model) {
+    std::shared_ptr<DocumentSession> made[3];
+    CVandDoc* targets[3];
+    for (int k = 0; k < 3; ++k) {
+        made[k] = std::make_shared<DocumentSession>();
+        targets[k] = &made[k]->doc();
+    }
+    if (!SplitIntoDocuments(doc.doc(), model, m_titles, targets)) return;
+    for (auto& document : made) {
+        m_frame.AttachDocument(document.get());
+        m_frame.AddDocumentView(document);
+    }
+}
+
+void PanelCommands::PaintOverlay(QPainter& painter, CVandView& view) {
+    TransformSession& s = m_state.transform;
+    const CVandDoc& doc = view.document().doc();
+    if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc)) return;
+    // Another layer chosen meanwhile: the handles start again on its corners.
+    if (s.slot != doc.CurrentLayer()) StartFreeTransform(s, doc, s.command);
+    if (!doc.IsLayerInList(s.slot)) return;
+    QPolygonF outline;
+    for (int k = 0; k < 4; ++k) {
+        const HandlePoint h = HandleWindowPoint(s, doc, view.document().view(), k);
+        outline << QPointF(h.x, h.y);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawPolygon(outline);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawPolygon(outline);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    for (const QPointF& p : outline) painter.drawRect(QRectF(p.x() - 4, p.y() - 4, 8, 8));
+}
+
+}  // namespace quillory

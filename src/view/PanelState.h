@@ -1,0 +1,51 @@
+#pragma once
+// What the transform, colour-range and gradient tools share with their panels:
+// the quadrilateral, angle or size being placed on one document, the colour-range
+// settings and last result, and the gradient's choices. The main frame owns one;
+// the tools receive it through their context.
+#include <functional>
+
+#include "core/DibTypes.h"
+#include "document/ColourRangeSelection.h"
+#include "processing/FreeTransform.h"
+#include "processing/Gradient.h"
+
+namespace quillory {
+
+class CVandDoc;
+
+struct TransformSession {
+    const CVandDoc* document = nullptr;  // the picture being transformed; null when none
+    int command = -1;                    // kToolScale, kToolSkew, kToolPerspective, kToolFreeRotate, kStretchSquash
+    int slot = -1;                       // the layer
+    Quad quad;                           // free transform: corners in layer pixels, rows top-down
+    float angle = 0;                     // free rotation: degrees, clockwise on screen
+    int width = 0, height = 0;           // stretch: the layer's size being previewed
+    bool IsFor(const CVandDoc& d) const { return document == &d; }
+};
+
+struct ColourRangeState {
+    int tolerance = kDefaultTolerance;
+    bool add = false;  // "색상추출더하기"
+    bool picked = false;
+    RGBQUAD pickedColour{};
+    SimilarResult result;
+};
+
+struct GradientState {
+    int colourMode = GradientSettings::ForegroundAndBackground;
+    int shape = GradientSettings::Linear;
+};
+
+struct PanelState {
+    TransformSession transform;
+    ColourRangeState colourRange;
+    GradientState gradient;
+    // Called by a tool after it changed what a panel shows.
+    std::function<void()> changed;
+    void Changed() const {
+        if (changed) changed();
+    }
+};
+
+}  // namespace quillory
