@@ -2,7 +2,7 @@
 // command a line:
 //   new W H [white|transparent|colour RRGGBB]   open PATH   save PATH
 //   ID-or-NAME [key=value ...]                  a registered document command
-//   select SLOT   reorder SLOT SLOT   layers   undo   redo   history
+//   select SLOT   reorder SLOT SLOT   layers (JSON as info gives)   undo   redo   history
 // Blank lines and lines starting with "#" are skipped; a token may be quoted
 // with "..." to hold spaces. The first failing line ends the run with status 1.
 #include <fstream>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DocumentJson.h"
 #include "core/DibTypes.h"
 #include "core/Platform.h"
 #include "document/CVandDoc.h"
@@ -115,11 +116,11 @@ public:
             return {};
         }
         if (verb == "layers") {
-            int guard = 0;
-            for (int i = m_document->HeadLayer(); i >= 0 && i < kMaxLayers && guard < kMaxLayers;
-                 i = m_document->Layer(i).next, ++guard)
-                std::cout << i << " " << m_document->LayerName(i) << (i == m_document->CurrentLayer() ? " *" : "")
-                          << "\n";
+            if (t.size() != 1) return "usage: layers";
+            const CVandDoc& doc = *m_document;
+            std::cout << LayeredDocumentJson(doc.Header().formatType, doc.Header(), doc.Stack().Layers(), doc.HeadLayer(),
+                                             doc.CurrentLayer())
+                      << "\n";
             return {};
         }
         if (verb == "select") {

@@ -324,9 +324,8 @@ void CVandView::ZoomInAt(int x, int y) {
     ViewState& s = m_document->view();
     SyncState();
     GetPictureRect(s, m_document->Width(), m_document->Height());
-    // The anchor is the clicked point of the zoomed picture, so it is relative to the scroll range.
-    const MappedPoint p = WindowToPicture(s, x, y);
-    if (ZoomIn(s, p.x, p.y)) UpdateAllViews(kUpdateHintZoom);
+    // The anchor is the window point: the picture point under it stays there.
+    if (ZoomIn(s, x, y)) UpdateAllViews(kUpdateHintZoom);
     if (m_mainFrame) m_mainFrame->RefreshCommandStates();
 }
 
@@ -376,7 +375,11 @@ bool CVandView::OnCommand(int id) {
 bool CVandView::OnUpdateCommand(int id, CommandState& state) {
     const ViewState& s = m_document->view();
     switch (id) {
-        case cmd::kZoomIn: state.enabled = ZoomInEnabled(s); return true;
+        case cmd::kZoomIn:
+            state.enabled = ZoomInEnabled(s);
+            // The button shows pressed while the zoom tool waits for its click.
+            state.checked = m_mainFrame && m_mainFrame->currentTool() == cmd::kZoomIn;
+            return true;
         case cmd::kZoomOut: state.enabled = ZoomOutEnabled(s); return true;
         case cmd::kActualSize: state.enabled = ActualSizeEnabled(s); return true;
         case cmd::kFitToWindow: state.checked = s.fitToWindow != 0; return true;
