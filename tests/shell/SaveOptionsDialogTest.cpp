@@ -1,7 +1,9 @@
 // The save options dialog and what the editor window does with it: PNG and WebP in
 // the file dialogs, the options asked after the name, remembered in their settings
 // file, and PNG files dropped on the window.
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QMimeData>
 #include <QSlider>
@@ -15,7 +17,9 @@
 
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
+#include "core/ImageStream.h"
 #include "core/SaveOptions.h"
+#include "document/ClipboardCommands.h"
 #include "shell/CDlg_SaveOptions.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVandApp.h"
@@ -168,6 +172,29 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(Frame(), &drop);
         QCOMPARE(Frame()->Views().size(), before + 1);
         QCOMPARE(Frame()->ActiveView()->document().Width(), 30);
+    }
+
+    void pngBytesOnTheClipboardAreReadWithTheirOpacity() {
+        Start({});
+        NyZazo picture(6, 4, 32, kFormatPng);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                uint8_t* p = picture.Row(y) + 4 * x;
+                p[0] = 10, p[1] = uint8_t(40 * x), p[2] = uint8_t(60 * y), p[3] = uint8_t(x * 50);
+            }
+        ImageStream png(ImageStream::kMemory);
+        QVERIFY(picture.Encode(png, kFormatPng));
+        auto* data = new QMimeData;  // what a program that offers only PNG bytes puts there
+        data->setData("image/png", QByteArray(reinterpret_cast<const char*>(png.data()), qsizetype(png.size())));
+        QApplication::clipboard()->setMimeData(data);
+        const auto dib = CurrentPlatform().ClipboardDib();
+        QVERIFY(dib.has_value());
+        LayerPicture read;
+        QVERIFY(UnpackPicture(dib->data(), dib->size(), read));
+        QCOMPARE(read.width, 6);
+        QCOMPARE(read.height, 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) QCOMPARE(read.pixels[size_t(y) * 6 + x], *reinterpret_cast<const uint32_t*>(picture.Row(y) + 4 * x));
     }
 };
 
