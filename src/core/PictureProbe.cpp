@@ -194,9 +194,38 @@ bool ProbePsd(ImageStream& s, PictureDimensions& out) {
     return Done(out, Be32(h + 18), Be32(h + 14), 24);
 }
 
+// Whether a transparency chunk before the image data turns the picture into a
+// 32-bit one: any transparency of a colour picture or of 16-bit grey, and palette
+// opacities other than one fully transparent entry among opaque ones.
+bool PngTransparencyNeedsAlpha(ImageStream& s, int colourType, int bitDepth) {
+    long at = 8;
+    for (int chunks = 0; chunks < 1024; ++chunks) {
+        uint8_t h[8];
+        if (!ReadAt(s, at, h, sizeof h)) return false;
+        const uint32_t length = Be32(h);
+        if (std::memcmp(h + 4, "IDAT", 4) == 0 || std::memcmp(h + 4, "IEND", 4) == 0 || length > 0x7FFFFFFFu) return false;
+        if (std::memcmp(h + 4, "tRNS", 4) == 0) {
+            if (colourType == 2 || bitDepth == 16) return true;
+            if (colourType != 3) return false;
+            uint8_t alphas[256];
+            const size_t n = std::min<size_t>(length, sizeof alphas);
+            if (!ReadAt(s, at + 8, alphas, n)) return false;
+            int transparent = 0;
+            for (size_t i = 0; i < n; ++i) {
+                if (alphas[i] == 255) continue;
+                if (alphas[i] != 0 || ++transparent > 1) return true;
+            }
+            return false;
+        }
+        at += 12 + long(length);
+    }
+    return false;
+}
+
 // The header chunk: width, height, bit depth and colour type. Palette and grey
 // pictures stay indexed (2 bits widen to 4), 16-bit grey becomes 8 bits, colour
-// 24 and colour or grey with an opacity channel 32.
+// 24 and colour or grey with an opacity channel (or a transparency chunk that
+// needs one) 32.
 bool ProbePng(ImageStream& s, PictureDimensions& out) {
     uint8_t h[33];
     if (!ReadAt(s, 0, h, sizeof h) || std::memcmp(h, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(h + 12, "IHDR", 4) != 0)
@@ -206,6 +235,7 @@ bool ProbePng(ImageStream& s, PictureDimensions& out) {
     if (colourType == 3 || (colourType == 0 && bitDepth <= 8)) depth = bitDepth == 2 ? 4 : bitDepth;
     else if (colourType == 0) depth = 8;
     else if (colourType == 2) depth = 24;
+    if (depth < 32 && PngTransparencyNeedsAlpha(s, colourType, bitDepth)) depth = 32;
     return Done(out, Be32(h + 16), Be32(h + 20), depth);
 }
 

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QSlider;
 class QSpinBox;
 
@@ -31,7 +32,7 @@ public:
 
 private:
     // A spin box and a slider that follow each other.
-    QSpinBox* AddNumberRow(class QFormLayout* form, const char* label, const char* hint, int low, int high,
+    QSpinBox* AddNumberRow(QFormLayout* form, const char* label, const char* hint, int low, int high,
                            int value, QSlider** slider);
 
     int m_format;

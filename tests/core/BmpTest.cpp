@@ -264,8 +264,8 @@ TEST(Dispatch, UnknownCodesAndDocumentCodes) {
     EXPECT_STREQ(p.lastError, "Unsupported operation for this format");
     EXPECT_FALSE(p.Encode(s, 7));  // PSD is read only
     EXPECT_STREQ(p.lastError, "Unsupported operation for this format");
-    EXPECT_FALSE(p.Encode(s, 9));
-    EXPECT_FALSE(p.Decode(s, 9));
+    EXPECT_FALSE(p.Encode(s, 42));
+    EXPECT_FALSE(p.Decode(s, 42));
     EXPECT_STREQ(p.lastError, "Unsupported operation for this format");
     EXPECT_TRUE(p.Decode(s, 5));
     EXPECT_EQ(p.Width(), 2);

@@ -51,7 +51,9 @@ TEST(FormatFromExtension, MapsEveryKnownExtensionInAnyCase) {
     EXPECT_EQ(FormatFromExtension("psd"), 7);
     EXPECT_EQ(FormatFromExtension("JPEG"), 0);
     EXPECT_EQ(FormatFromExtension("TiF"), 3);
-    EXPECT_EQ(FormatFromExtension("png"), -1);
+    EXPECT_EQ(FormatFromExtension("png"), 9);
+    EXPECT_EQ(FormatFromExtension("WebP"), 10);
+    EXPECT_EQ(FormatFromExtension("xcf"), -1);
     EXPECT_EQ(FormatFromExtension("jp"), -1);
     EXPECT_EQ(FormatFromExtension(""), -1);
     EXPECT_EQ(ExtensionOf("/a.b/Picture.JPEG"), "jpeg");

@@ -110,7 +110,7 @@ TEST(DocumentOpen, FailureMessages) {
     // No extension, or one not in the table: refused without a message.
     EXPECT_FALSE(doc.OpenDocument(""));
     EXPECT_FALSE(doc.OpenDocument(dir.File("picture")));
-    EXPECT_FALSE(doc.OpenDocument(dir.File("picture.png")));
+    EXPECT_FALSE(doc.OpenDocument(dir.File("picture.xcf")));
     EXPECT_FALSE(doc.OpenDocument(dir.File("picture.")));
     EXPECT_TRUE(platform.messages.empty());
 

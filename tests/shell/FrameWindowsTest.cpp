@@ -354,7 +354,7 @@ private Q_SLOTS:
         // Only the types that are written, one by one.
         QStringList save = FileTypeFilters(true);
         for (QString& filter : save) filter = filter.section(' ', 0, 0);
-        QCOMPARE(save.join('|'), QString("jpg|bmp|gif|tif|qvx|All"));
+        QCOMPARE(save.join('|'), QString("jpg|bmp|gif|tif|qvx|png|webp|All"));
 
         // Names of any case and every extension show in the open dialog; other files do not.
         QTemporaryDir folder;

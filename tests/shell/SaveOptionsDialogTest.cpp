@@ -18,6 +18,7 @@
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
 #include "core/ImageStream.h"
+#include "core/Platform.h"
 #include "core/SaveOptions.h"
 #include "document/ClipboardCommands.h"
 #include "shell/CDlg_SaveOptions.h"
@@ -164,10 +165,15 @@ private Q_SLOTS:
         QVERIFY2(filters.contains("*.png") && filters.contains("*.webp"), qPrintable(filters));
 
         const QString png = WritePng("dropped.png");
+        QVERIFY(!png.isEmpty());
         Start({});
         const int before = Frame()->Views().size();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(png)});
+        // As a drag from a file manager arrives: entering the window, then the drop.
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Frame(), &enter);
+        QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(Frame(), &drop);
         QCOMPARE(Frame()->Views().size(), before + 1);
