@@ -985,9 +985,16 @@ bool CMainFrame::CloseAllDocuments() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    SaveEnvironment(m_programDir, m_env);
+    std::string failure;
+    const bool saved = SaveEnvironment(m_programDir, m_env, &failure);
     QSettings settings;
     settings.setValue(QString("%1/ToolBars").arg(shelltexts::kProfileSection), saveState());
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        failure += (failure.empty() ? "" : "\n") + QDir::toNativeSeparators(settings.fileName()).toStdString();
+    // The old files stay as they were; the user learns that this run's changes were not kept.
+    if (!saved || settings.status() != QSettings::NoError)
+        CurrentPlatform().ShowMessage(std::string(shelltexts::kSettingsNotSaved) + "\n" + failure, MessageKind::Warning);
     if (!CloseAllDocuments()) {
         event->ignore();
         return;

@@ -21,15 +21,19 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <csignal>
 #include <fstream>
 #include <map>
 
+#include "core/AtomicFile.h"
 #include "core/CommandIds.h"
+#include "core/CoreTexts.h"
 #include "document/CVandDoc.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
+#include "shell/EnvSettings.h"
 #include "shell/ShellTexts.h"
 #include "view/ViewTool.h"
 #include "EditorFixture.h"
@@ -490,6 +494,32 @@ private Q_SLOTS:
         Trigger(cmd::kToolText);
         QCOMPARE(Frame()->currentTool(), cmd::kToolText);
         QVERIFY(Frame()->Action(cmd::kToolText)->isChecked());
+    }
+
+    void settingsAreWrittenWholeOrTheUserLearnsWhy() {
+        const std::filesystem::path home = qEnvironmentVariable("QUILLORY_HOME").toStdString();
+        std::filesystem::create_directories(home);
+        // A temporary file of a settings write that a killed run left behind goes at the start.
+        pid_t dead = 999999;
+        while (dead > 1 && !(::kill(dead, 0) != 0 && errno == ESRCH)) --dead;
+        const std::filesystem::path stale = home / (".ZazoCon_372.ini.quillory-tmp." + std::to_string(dead) + ".abcdef");
+        std::ofstream(stale) << "half a settings file";
+        Start({m_picture});
+        QVERIFY(!std::filesystem::exists(stale));
+
+        // Where the file cannot be replaced (a folder stands there), closing says so with the name and reason.
+        const std::filesystem::path settings = home / kSettingsFileName;
+        std::filesystem::remove(settings);
+        std::filesystem::create_directory(settings);
+        const size_t before = MessageCount();
+        QVERIFY(Frame()->close());
+        std::filesystem::remove(settings);
+        QCOMPARE(MessageCount(), before + 1);
+        QVERIFY(LastMessage().startsWith(QString::fromUtf8(shelltexts::kSettingsNotSaved)));
+        QVERIFY(LastMessage().contains(QString::fromUtf8(kSettingsFileName)));
+        QVERIFY(LastMessage().contains(QString::fromUtf8(texts::kReasonIsFolder)));
+        for (const auto& entry : std::filesystem::directory_iterator(home))
+            QVERIFY2(!IsAtomicTemporaryName(entry.path().filename().string()), entry.path().c_str());
     }
 
     void printSetUpAndPrintShareOnePrinter() {
