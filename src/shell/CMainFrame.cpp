@@ -652,10 +652,10 @@ bool CMainFrame::NewDocument() {
     return true;
 }
 
-bool CMainFrame::OpenDocument(const QString& path) {
+bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
-    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd)) return false;
     AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
@@ -783,7 +783,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::kFileOpen: {
             Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
-                for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
+                for (const QString& path : dialog.selectedFiles()) {
+                    // A PSD picture the preview read is not read a second time.
+                    NyZazo previewed;
+                    const bool handed = dialog.preview().TakePsdPicture(QFileInfo(path).absoluteFilePath().toStdString(), previewed);
+                    OpenDocument(path, handed ? &previewed : nullptr);
+                }
             return true;
         }
         case cmd::kAppExit: close(); return true;

@@ -522,6 +522,47 @@ private Q_SLOTS:
             QVERIFY2(!IsAtomicTemporaryName(entry.path().filename().string()), entry.path().c_str());
     }
 
+    void openTakesThePsdPictureThePreviewRead() {
+        // A 3 × 2 RGB picture in PSD form, uncompressed: red, green and blue planes.
+        const QString psd = m_dir.filePath("small.psd");
+        {
+            QByteArray bytes("8BPS\x00\x01", 6);
+            bytes += QByteArray(6, '\0');
+            bytes += QByteArray("\x00\x03\x00\x00\x00\x02\x00\x00\x00\x03\x00\x08\x00\x03", 14);
+            bytes += QByteArray(12, '\0');  // no mode data, resources or layers
+            bytes += QByteArray(2, '\0');   // raw
+            bytes += QByteArray("\xFF\x00\x00\x10\x20\x30", 6);
+            bytes += QByteArray("\x00\xFF\x00\x40\x50\x60", 6);
+            bytes += QByteArray("\x00\x00\xFF\x70\x80\x90", 6);
+            QFile file(psd);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        Start({});
+        const int before = Frame()->Views().size();
+        ANSWER_NEXT_MODAL(Dlg_QvxFile, [&psd](Dlg_QvxFile* dialog) {
+            dialog->setDirectory(QFileInfo(psd).absolutePath());
+            dialog->selectFile(QFileInfo(psd).fileName());
+            QCOMPARE(dialog->Preview(QFileInfo(psd).absoluteFilePath()), FilePreview::Outcome::kShown);
+            // Spoiled after the preview read it: an open that read the file again would fail.
+            QFile file(psd);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("no longer a picture");
+            file.close();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        Trigger(cmd::kFileOpen);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(Frame()->Views().size(), before + 1);
+        QCOMPARE(View()->document().Width(), 3);
+        QCOMPARE(View()->document().Height(), 2);
+        const InclusiveRect r = View()->document().view().pictureRect;
+        QCOMPARE(Grab().pixel(r.left, r.top), qRgb(255, 0, 0));
+        QCOMPARE(Grab().pixel(r.left + 2, r.top + 1), qRgb(0x30, 0x60, 0x90));
+        // Without the preview the spoiled file is refused.
+        QVERIFY(!Frame()->OpenDocument(psd));
+    }
+
     void printSetUpAndPrintShareOnePrinter() {
         Start({m_picture});
         QVERIFY(Enabled(cmd::kFilePrintSetup));
