@@ -114,12 +114,6 @@ void CollectItems(QMenu* menu, QList<QAction*>& items) {
     }
 }
 
-QMenu* TopMenu(QMenuBar* bar, const QString& startsWith) {
-    for (QAction* action : bar->actions())
-        if (action->menu() && action->text().startsWith(startsWith)) return action->menu();
-    return nullptr;
-}
-
 QMdiSubWindow* ChildOf(CVandView* view) { return qobject_cast<QMdiSubWindow*>(view->parentWidget()); }
 
 }  // namespace
