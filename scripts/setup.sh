@@ -17,6 +17,8 @@ PACKAGES=(
   libpng-dev
   libwebp-dev
   python3-pil imagemagick
+  librsvg2-bin desktop-file-utils appstream-util shared-mime-info xdg-utils libfile-mimeinfo-perl
+  breeze-icon-theme adwaita-icon-theme
 )
 
 missing=()

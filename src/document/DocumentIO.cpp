@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "core/SaveOptions.h"
@@ -114,7 +115,7 @@ bool WritePicture(CVandDoc& document, std::unique_ptr<NyZazo> picture, const std
     picture->SetDpiY(header.dpiY);
     // NyZazo::Save writes next to the target and renames only on success.
     const bool written = picture->Save(path, type);
-    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
+    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : texts::kCannotWriteFile);
     picture->Destroy();
     document.State().composite = std::move(picture);
     return written;
@@ -477,7 +478,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -498,8 +499,9 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
     NyZazo picture;
+    const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
-    if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
+    if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
         Show(texts::kCannotOpenFile);
         document.SetLastError(picture.lastError);
         document.State().composite.reset();

@@ -24,7 +24,9 @@ PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header);
 class DocumentIO {
 public:
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
-    static bool Open(CVandDoc& document, const std::string& path);
+    // `preread`: the picture of a PSD file that the open dialog's preview already read; it is
+    // taken instead of reading the file again.
+    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr);
     // Picture formats are written with the options of their format.
     static bool Save(CVandDoc& document, const std::string& path, const SaveOptions& options = {});
 
