@@ -236,9 +236,10 @@ bool CVandDoc::Flatten() {
     // The result holds every visible layer; a hidden bottom slot must not hide it.
     layer.visible = 1;
     m_stack.currentLayer = bottom;
-    RecordStep(texts::kStepFlatten, StepCode::Flattened, bottom);
+    // The flattened picture is the step's state: the selection ends before it is recorded.
     m_state.selection.selectionActive = 0;
     m_state.selection.suspended = 0;
+    RecordStep(texts::kStepFlatten, StepCode::Flattened, bottom);
     return true;
 }
 

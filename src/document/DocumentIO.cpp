@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "core/SizeMath.h"
@@ -110,7 +111,7 @@ bool WritePicture(CVandDoc& document, std::unique_ptr<NyZazo> picture, const std
     picture->SetDpiY(header.dpiY);
     // NyZazo::Save writes next to the target and renames only on success.
     const bool written = picture->Save(path, type);
-    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
+    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : texts::kCannotWriteFile);
     picture->Destroy();
     document.State().composite = std::move(picture);
     return written;

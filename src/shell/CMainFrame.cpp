@@ -48,6 +48,8 @@
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
+#include "shell/CommandIcons.h"
+#include "shell/StatusFields.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
@@ -57,6 +59,7 @@
 #include "document/ToolTexts.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
+#include "shell/DesktopTexts.h"
 #include "core/CommandIds.h"
 #include "view/ViewTool.h"
 
@@ -276,7 +279,16 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     m_progress->setMaximumWidth(200);
     m_progress->setTextVisible(false);
     statusBar()->addWidget(m_status, 1);
+    m_statusFields = new StatusFields(statusBar());
     statusBar()->addPermanentWidget(m_progress);
+
+    // What every desktop program has: Ctrl+Q quits, buttons show theme icons and tips.
+    if (QAction* exit = Action(cmd::kAppExit)) {
+        exit->setShortcut(QKeySequence::Quit);
+        addAction(exit);
+    }
+    PrepareIconThemes();
+    DecorateCommandActions(m_actions.values());
 
     // The grid starts hidden.
     m_env.gridSpacing = -std::abs(m_env.gridSpacing);
@@ -313,7 +325,9 @@ void CMainFrame::RefreshTitles() {
         if (auto* view = qobject_cast<CVandView*>(child->widget()); view && !child->isHidden())
             windows[&view->document()].append(child);
     for (auto it = windows.begin(); it != windows.end(); ++it) {
-        const QString title = QString::fromStdString(it.key()->title());
+        QString title = QString::fromStdString(it.key()->title());
+        // A picture with unsaved changes is marked, as on every desktop.
+        if (it.key()->modified()) title.prepend(QString::fromUtf8(shelltexts::kUnsavedMark));
         const QList<QMdiSubWindow*>& list = it.value();
         for (int i = 0; i < list.size(); ++i)
             list[i]->setWindowTitle(list.size() == 1 ? title
@@ -570,6 +584,9 @@ void CMainFrame::RefreshCommandStates() {
         action->setEnabled(state.enabled);
         if (action->isCheckable()) action->setChecked(state.checked);
     }
+    // A change may have made a picture unsaved, or saved it; the zoom may have changed.
+    RefreshTitles();
+    if (m_statusFields) m_statusFields->ShowPicture(ActiveView());
 }
 
 CVandView* CMainFrame::ActiveView() const {
@@ -1052,6 +1069,12 @@ void CMainFrame::ChildClosed() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (CVandView* view = ActiveView(); view && watched == view->viewport()) {
+        if (event->type() == QEvent::MouseMove)
+            m_statusFields->ShowPointer(*view, static_cast<QMouseEvent*>(event)->position().toPoint());
+        else if (event->type() == QEvent::Leave)
+            m_statusFields->ClearPointer();
+    }
     if (event->type() == QEvent::MouseMove && ActiveView()) {
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this) {
             const QPoint p = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());

@@ -33,6 +33,7 @@ struct PanelState;
 class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
+class StatusFields;
 class DlgBar_Thrs;
 class ToolCommands;
 class ToolSettingsBar;
@@ -113,6 +114,8 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
     QLabel* statusLabel() const { return m_status; }
+    // The permanent fields: pointer position and colour, zoom, picture size.
+    StatusFields* statusFields() const { return m_statusFields; }
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
     QMenu* fileMenu() const { return m_fileMenu; }
@@ -172,6 +175,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
+    StatusFields* m_statusFields = nullptr;
     QProgressBar* m_progress = nullptr;
     DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame

@@ -218,7 +218,7 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(Frame()->Views().size(), 1);
         QCOMPARE(MessageCount(), before);
-        QCOMPARE(ChildOf(View())->windowTitle(), QString("pic.bmp"));
+        QCOMPARE(ChildOf(View())->windowTitle(), QString("*pic.bmp"));
 
         // Close asks once for the picture; cancel keeps both windows, no closes both.
         Trigger(cmd::kWindowNew);
