@@ -681,10 +681,10 @@ bool CMainFrame::NewDocument() {
     return true;
 }
 
-bool CMainFrame::OpenDocument(const QString& path) {
+bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
-    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd)) return false;
     AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
@@ -817,7 +817,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::kFileOpen: {
             Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
-                for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
+                for (const QString& path : dialog.selectedFiles()) {
+                    // A PSD picture the preview read is not read a second time.
+                    NyZazo previewed;
+                    const bool handed = dialog.preview().TakePsdPicture(QFileInfo(path).absoluteFilePath().toStdString(), previewed);
+                    OpenDocument(path, handed ? &previewed : nullptr);
+                }
             return true;
         }
         case cmd::kAppExit: close(); return true;
@@ -1019,9 +1024,16 @@ bool CMainFrame::CloseAllDocuments() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    SaveEnvironment(m_programDir, m_env);
+    std::string failure;
+    const bool saved = SaveEnvironment(m_programDir, m_env, &failure);
     QSettings settings;
     settings.setValue(QString("%1/ToolBars").arg(shelltexts::kProfileSection), saveState());
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        failure += (failure.empty() ? "" : "\n") + QDir::toNativeSeparators(settings.fileName()).toStdString();
+    // The old files stay as they were; the user learns that this run's changes were not kept.
+    if (!saved || settings.status() != QSettings::NoError)
+        CurrentPlatform().ShowMessage(std::string(shelltexts::kSettingsNotSaved) + "\n" + failure, MessageKind::Warning);
     if (!CloseAllDocuments()) {
         event->ignore();
         return;

@@ -68,7 +68,8 @@ public:
     // The window of a picture just made or opened; shows the layer window when it was hidden.
     CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
-    bool OpenDocument(const QString& path);
+    // `prereadPsd`: the picture the open dialog's preview read from that PSD file.
+    bool OpenDocument(const QString& path, NyZazo* prereadPsd = nullptr);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     // Closes every window of the document, after the save question when it changed.
     bool CloseDocument(DocumentSession* document);
