@@ -454,7 +454,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -475,8 +475,9 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
     NyZazo picture;
+    const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
-    if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
+    if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
         Show(texts::kCannotOpenFile);
         document.SetLastError(picture.lastError);
         document.State().composite.reset();
