@@ -199,9 +199,10 @@ bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture, bo
         layer.pixels.size() != size_t(layer.pixelSize) || layer.alpha.size() != size_t(layer.planeSize))
         return false;
     // Opaque everywhere: the blend of a lone layer is then its own colour, trunc(1.0 × colour).
-    uint8_t opaque = 255;
-    for (uint8_t a : layer.alpha) opaque &= a;
-    if (opaque != 255) return keepOpacity && LayerWithOpacity(layer, header, picture);
+    const uint8_t* alpha = layer.alpha.data();
+    const size_t n = layer.alpha.size();
+    if (n > 0 && (alpha[0] != 255 || std::memcmp(alpha, alpha + 1, n - 1) != 0))
+        return keepOpacity && LayerWithOpacity(layer, header, picture);
     if (!picture.Create(header.width, header.height, 24, header.formatType) ||
         size_t(picture.header.biSizeImage) != layer.pixels.size())
         return false;
