@@ -454,7 +454,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, int page) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -475,6 +475,7 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
     NyZazo picture;
+    picture.frameIndex = page;
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
     if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
         Show(texts::kCannotOpenFile);

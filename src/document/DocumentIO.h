@@ -23,7 +23,7 @@ PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header);
 class DocumentIO {
 public:
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
-    static bool Open(CVandDoc& document, const std::string& path);
+    static bool Open(CVandDoc& document, const std::string& path, int page = 0);
     static bool Save(CVandDoc& document, const std::string& path);
 
     // The flat picture of a document that is one plain layer (shown, opaque everywhere,

@@ -68,7 +68,8 @@ public:
     // The window of a picture just made or opened; shows the layer window when it was hidden.
     CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
-    bool OpenDocument(const QString& path);
+    // Opens a picture file; `page` picks the page of a multi-page TIFF or the frame of a GIF.
+    bool OpenDocument(const QString& path, int page = 0);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     // Closes every window of the document, after the save question when it changed.
     bool CloseDocument(DocumentSession* document);
