@@ -48,6 +48,7 @@
 #include "shell/CChildFrame.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/CDlg_Layer.h"
+#include "shell/CDlg_OneClickDica.h"
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
@@ -416,7 +417,7 @@ void CMainFrame::CreateActions() {
             m_toolGroup->addAction(action);
         }
     }
-    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow})
+    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow, cmd::kQuickEditWindow})
         if (QAction* action = m_actions.value(id)) action->setCheckable(true);
 }
 
@@ -692,10 +693,11 @@ bool CMainFrame::NewDocument() {
     return true;
 }
 
-bool CMainFrame::OpenDocument(const QString& path, int page) {
+bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd, int page) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
-    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), page)) return false;
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd, page))
+        return false;
     AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
@@ -801,6 +803,7 @@ void CMainFrame::CreateToolWindows() {
 
 void CMainFrame::RefreshLayerWindow() {
     if (m_layerWindow) m_layerWindow->SetDocument(ActiveDocument());
+    if (m_quickEdit) m_quickEdit->RefreshState();
 }
 
 void CMainFrame::ToggleLayerWindow() {
@@ -812,6 +815,24 @@ void CMainFrame::ToggleLayerWindow() {
         m_layerWindow->raise();
         RefreshLayerWindow();
     }
+}
+
+void CMainFrame::ToggleQuickEditWindow() {
+    if (!m_quickEdit) {
+        // Made on first use below the tool bars, left of the layer window's place; later uses keep its place.
+        m_quickEdit = new CDlg_OneClickDica(this);
+        m_quickEdit->adjustSize();
+        const int top = m_mdi->mapToGlobal(QPoint(0, 0)).y();
+        m_quickEdit->move(geometry().right() - 263 - m_quickEdit->width() - 8, top);
+    }
+    if (m_quickEdit->isVisible()) {
+        m_quickEdit->hide();
+    } else {
+        m_quickEdit->RefreshState();
+        m_quickEdit->show();
+        m_quickEdit->raise();
+    }
+    RefreshCommandStates();
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
@@ -833,7 +854,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::kFileOpen: {
             Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
-                for (const QString& path : dialog.selectedFiles()) OpenDocument(path, dialog.PageOf(path));
+                for (const QString& path : dialog.selectedFiles()) {
+                    // A PSD picture the preview read is not read a second time.
+                    NyZazo previewed;
+                    const bool handed = dialog.preview().TakePsdPicture(QFileInfo(path).absoluteFilePath().toStdString(), previewed);
+                    OpenDocument(path, handed ? &previewed : nullptr, dialog.PageOf(path));
+                }
             return true;
         }
         case cmd::kAppExit: close(); return true;
@@ -884,6 +910,7 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kLayerWindow: ToggleLayerWindow(); return true;
+        case cmd::kQuickEditWindow: ToggleQuickEditWindow(); return true;
         case cmd::kWindowCascade: m_mdi->cascadeSubWindows(); return true;
         case cmd::kWindowTile: m_mdi->tileSubWindows(); return true;
         case cmd::kWindowNew:
@@ -924,6 +951,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kLoadTifSample:
         case cmd::kLoadBitmapSample: state.enabled = DocumentSession::HasCommand(id); return true;
         case cmd::kLayerWindow: state.checked = m_layerWindow && m_layerWindow->isVisible(); return true;
+        case cmd::kQuickEditWindow: state.checked = m_quickEdit && m_quickEdit->isVisible(); return true;
         case cmd::kDuplicateDocument:
         case cmd::kCropToNew: state.enabled = ActiveView() != nullptr; return true;
         case cmd::kWindowCascade:
@@ -1039,13 +1067,21 @@ bool CMainFrame::CloseAllDocuments() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    SaveEnvironment(m_programDir, m_env);
+    std::string failure;
+    const bool saved = SaveEnvironment(m_programDir, m_env, &failure);
     QSettings settings;
     settings.setValue(QString("%1/ToolBars").arg(shelltexts::kProfileSection), saveState());
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        failure += (failure.empty() ? "" : "\n") + QDir::toNativeSeparators(settings.fileName()).toStdString();
+    // The old files stay as they were; the user learns that this run's changes were not kept.
+    if (!saved || settings.status() != QSettings::NoError)
+        CurrentPlatform().ShowMessage(std::string(shelltexts::kSettingsNotSaved) + "\n" + failure, MessageKind::Warning);
     if (!CloseAllDocuments()) {
         event->ignore();
         return;
     }
+    if (m_quickEdit) m_quickEdit->close();
     if (m_layerWindow) m_layerWindow->close();
     event->accept();
 }

@@ -28,6 +28,7 @@ class QToolBar;
 namespace quillory {
 
 class CDlg_Layer;
+class CDlg_OneClickDica;
 class PanelCommands;
 struct PanelState;
 class CVandView;
@@ -68,8 +69,9 @@ public:
     // The window of a picture just made or opened; shows the layer window when it was hidden.
     CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
-    // Opens a picture file; `page` picks the page of a multi-page TIFF or the frame of a GIF.
-    bool OpenDocument(const QString& path, int page = 0);
+    // `prereadPsd`: the picture the open dialog's preview read from that PSD file; `page` picks
+    // the page of a multi-page TIFF or the frame of an animated GIF.
+    bool OpenDocument(const QString& path, NyZazo* prereadPsd = nullptr, int page = 0);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     // Closes every window of the document, after the save question when it changed.
     bool CloseDocument(DocumentSession* document);
@@ -102,6 +104,9 @@ public:
     void CreateToolWindows();
     void RefreshLayerWindow();
     void ToggleLayerWindow();
+    // The quick-edit window: made below the tool bars on first use, then shown or hidden.
+    CDlg_OneClickDica* quickEditWindow() const { return m_quickEdit; }
+    void ToggleQuickEditWindow();
 
     // The transform, colour-range and gradient panels and their tools' state.
     PanelCommands& panels() { return *m_panels; }
@@ -180,6 +185,7 @@ private:
     QProgressBar* m_progress = nullptr;
     DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
+    CDlg_OneClickDica* m_quickEdit = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;
     bool m_closing = false;
