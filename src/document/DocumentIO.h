@@ -25,8 +25,9 @@ class DocumentIO {
 public:
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
     // `preread`: the picture of a PSD file that the open dialog's preview already read; it is
-    // taken instead of reading the file again.
-    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr);
+    // taken instead of reading the file again. `page` picks the page of a multi-page TIFF or
+    // the frame of an animated GIF.
+    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr, int page = 0);
     // Picture formats are written with the options of their format.
     static bool Save(CVandDoc& document, const std::string& path, const SaveOptions& options = {});
 
