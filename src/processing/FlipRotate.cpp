@@ -172,8 +172,9 @@ void RotateGeneral(const Planes& src, Planes& out, const RotatedBox& box, const 
             CopyBytes<Bytes>(fillPixel.data(), row + size_t(ox) * Bytes);
         }
     };
+    // Each row's span inside the layer first, with the fill on both sides of it.
+    std::vector<std::pair<int, int>> spans(size_t(out.height));
     for (int oy = 0; oy < out.height; ++oy) {
-        report.Row(oy);
         const double r = double(oy + box.minY);
         const double rs = r * m.sine + 0.5;
         const double rc = r * m.cosine + 0.5;
@@ -184,36 +185,54 @@ void RotateGeneral(const Planes& src, Planes& out, const RotatedBox& box, const 
         const auto [ay, by] = MonotonicSpan(out.width, sourceY, 0, src.height);
         const int first = std::max(ax, ay);
         const int last = std::max(first, std::min(bx, by));
+        spans[size_t(oy)] = {first, last};
         uint8_t* row = out.Row(oy);
-        uint8_t* alphaRow = out.AlphaRow(oy);
         for (int ox = 0; ox < first; ++ox) putFill(row, ox);
         for (int ox = last; ox < out.width; ++ox) putFill(row, ox);
-        std::memset(alphaRow, 0, size_t(first));
-        std::memset(alphaRow + last, 0, size_t(out.width - last));
-        // Inside the span every source position is in the layer and not negative, so
-        // truncation is the floor.
-        int ox = first;
-        if constexpr (Bytes == 3) {
-            for (; ox < last - 1; ++ox) {
+        std::memset(out.AlphaRow(oy), 0, size_t(first));
+        std::memset(out.AlphaRow(oy) + last, 0, size_t(out.width - last));
+    }
+    // Then the spans in strips of columns, so that the source rows a strip crosses stay
+    // in the first-level cache from one output row to the next.
+    constexpr int kStrip = 512;
+    for (int x0 = 0; x0 < out.width; x0 += kStrip) {
+        report.Row(int(int64_t(x0) * out.height / out.width));
+        for (int oy = 0; oy < out.height; ++oy) {
+            const auto [first, last] = spans[size_t(oy)];
+            const int lo = std::max(first, x0), hi = std::min(last, x0 + kStrip);
+            if (lo >= hi) continue;
+            const double r = double(oy + box.minY);
+            const double rs = r * m.sine + 0.5;
+            const double rc = r * m.cosine + 0.5;
+            uint8_t* row = out.Row(oy);
+            uint8_t* alphaRow = out.AlphaRow(oy);
+            // Inside the span every source position is in the layer and not negative,
+            // so truncation is the floor.
+            int ox = lo;
+            if constexpr (Bytes == 3) {
+                // A 4-byte word spills onto the next pixel, which is still to come unless
+                // it lies past the span.
+                for (const int wideEnd = hi == last ? hi - 1 : hi; ox < wideEnd; ++ox) {
+                    const double k = double(ox + box.minX);
+                    const int sx = int(k * m.cosine + rs);
+                    const int sy = int(rc - k * m.sine);
+                    uint32_t word;
+                    std::memcpy(&word, rows[size_t(sy)] + size_t(sx) * 3, 4);
+                    std::memcpy(row + size_t(ox) * 3, &word, 4);
+                    alphaRow[ox] = alphaRows[size_t(sy)][sx];
+                }
+            }
+            for (; ox < hi; ++ox) {
                 const double k = double(ox + box.minX);
                 const int sx = int(k * m.cosine + rs);
                 const int sy = int(rc - k * m.sine);
-                uint32_t word;
-                std::memcpy(&word, rows[size_t(sy)] + size_t(sx) * 3, 4);
-                std::memcpy(row + size_t(ox) * 3, &word, 4);
+                if constexpr (Bytes == 0) {
+                    PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(rows[size_t(sy)], sx, src.bitsPerPixel));
+                } else {
+                    CopyBytes<Bytes>(rows[size_t(sy)] + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
+                }
                 alphaRow[ox] = alphaRows[size_t(sy)][sx];
             }
-        }
-        for (; ox < last; ++ox) {
-            const double k = double(ox + box.minX);
-            const int sx = int(k * m.cosine + rs);
-            const int sy = int(rc - k * m.sine);
-            if constexpr (Bytes == 0) {
-                PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(rows[size_t(sy)], sx, src.bitsPerPixel));
-            } else {
-                CopyBytes<Bytes>(rows[size_t(sy)] + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
-            }
-            alphaRow[ox] = alphaRows[size_t(sy)][sx];
         }
     }
 }

@@ -79,12 +79,13 @@ TEST(FlipRotate, HalfTurnMapsEachPixelToTheOppositeCorner) {
 }
 
 TEST(FlipRotate, FastPathsMatchThePlainMapping) {
-    // Sizes around the 64-pixel tiles, 24-bit rows with and without padding (the
-    // pixels move as 4-byte words), angles just off the quarter turns and tiny ones.
+    // Sizes around the 64-pixel tiles and past a 512-column strip, 24-bit rows with and
+    // without padding (the pixels move as 4-byte words), angles just off the quarter
+    // turns and tiny ones.
     const OutsideFill fill{RGBQUAD{10, 20, 30, 0}, 3};
     const float angles[] = {0.0f, 90.0f, -90.0f, 180.0f, 270.0f, -180.0f, 30.0f,  -17.5f,
                             135.0f, 400.0f, 89.9f, 90.1f,  0.01f,  359.99f, -45.0f, 225.0f};
-    const std::pair<int, int> sizes[] = {{1, 1}, {2, 9}, {31, 7}, {3, 300}, {4, 4}, {64, 65}, {67, 131}, {130, 63}};
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 9}, {31, 7}, {3, 300}, {4, 4}, {64, 65}, {67, 131}, {130, 63}, {700, 9}};
     for (int bpp : {1, 4, 8, 24, 32})
         for (float angle : angles)
             for (const auto& [w, h] : sizes) {
