@@ -71,7 +71,7 @@ bool CalendarCommand(CVandDoc& d, const CommandParameters& p) {
     request.year = int(p.Number("year", local.tm_year + 1900));
     request.month = int(p.Number("month", local.tm_mon + 1));
     request.size = int(p.Number("size", 12));
-    if (request.size < 1 || request.size > 500) return false;
+    if (request.size < 0 || request.size > 500) return false;
     if (p.Has("face")) request.look.face = p.Text("face");
     return StyleParameter(p, request.look.style) && ColourParameter(p, "colour", request.look.colour) &&
            PutCalendar(d, request);

@@ -26,7 +26,9 @@ class QToolBar;
 
 namespace quillory {
 
+class AcquisitionCommands;
 class CDlg_Layer;
+class DecorationCommands;
 class PanelCommands;
 struct PanelState;
 class CVandView;
@@ -89,6 +91,8 @@ public:
     // The transform, colour-range and gradient panels and their tools' state.
     PanelCommands& panels() { return *m_panels; }
     PanelState& panelState();
+    // Scanning and screen capture.
+    AcquisitionCommands& acquisition() { return *m_acquisition; }
 
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
@@ -126,6 +130,8 @@ private:
     std::unique_ptr<DocumentTarget> m_documentTarget;
     std::unique_ptr<ProcessingCommands> m_processing;
     std::unique_ptr<PanelCommands> m_panels;
+    std::unique_ptr<DecorationCommands> m_decorations;
+    std::unique_ptr<AcquisitionCommands> m_acquisition;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;

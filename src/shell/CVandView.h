@@ -9,6 +9,7 @@
 
 #include "shell/CommandRouter.h"
 #include "shell/DocumentSession.h"
+#include "shell/TextEntryView.h"
 #include "view/CompositeCache.h"
 #include "view/SelectionTimer.h"
 #include "view/ViewRender.h"
@@ -60,6 +61,9 @@ public:
     QImage RenderedImage() const { return m_frame; }
     // The scroll range (the zoomed picture) and position.
     ScrollGeometry scrollGeometry() const { return CurrentScroll(); }
+    // The tool the mouse last worked with, and the text tool's typing.
+    ViewTool* activeTool() const { return m_tool.get(); }
+    TextEntryView& textEntry() { return *m_textEntry; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -75,6 +79,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     void ApplyScroll(const ScrollGeometry& geometry);
@@ -101,6 +107,7 @@ private:
     uint64_t m_seenGeneration = ~uint64_t(0);
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;
+    std::unique_ptr<TextEntryView> m_textEntry;
 };
 
 }  // namespace quillory
