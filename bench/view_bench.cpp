@@ -85,19 +85,26 @@ struct PaintSetup {
 
 const IntRect kWholeWindow{0, 0, kWindowWidth, kWindowHeight};
 
+// A window-sized target and its renderer.
+struct Window {
+    std::vector<uint32_t> pixels = std::vector<uint32_t>(size_t(kWindowWidth) * kWindowHeight);
+    TargetBuffer target{pixels.data(), kWindowWidth, kWindowHeight};
+    ViewRenderer renderer;
+
+    void Paint(ViewState& view, LayerComposer& layers, const IntRect& clip = kWholeWindow) {
+        view.needsRedraw = 1;
+        renderer.Paint(target, clip, view, layers, {}, kOverlayNone);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+};
+
 // The old way: every paint blends every visible layer for every shown pixel.
 void BM_PaintBlendingEveryLayer(benchmark::State& state) {
     BigDocument& doc = Document();
     PaintSetup setup(state);
     StackComposer layers(doc.state.header, doc.stack);
-    std::vector<uint32_t> window(size_t(kWindowWidth) * kWindowHeight);
-    TargetBuffer target(window.data(), kWindowWidth, kWindowHeight);
-    ViewRenderer renderer;
-    for (auto _ : state) {
-        setup.view.needsRedraw = 1;
-        renderer.Paint(target, kWholeWindow, setup.view, layers, {}, kOverlayNone);
-        benchmark::DoNotOptimize(window.data());
-    }
+    Window window;
+    for (auto _ : state) window.Paint(setup.view, layers);
 }
 
 // A paint of the whole window while the composite is current (an expose, a
@@ -106,15 +113,9 @@ void BM_Paint(benchmark::State& state) {
     BigDocument& doc = Document();
     PaintSetup setup(state);
     CompositeCache cache(doc.state.header, doc.stack);
-    std::vector<uint32_t> window(size_t(kWindowWidth) * kWindowHeight);
-    TargetBuffer target(window.data(), kWindowWidth, kWindowHeight);
-    ViewRenderer renderer;
-    renderer.Paint(target, kWholeWindow, setup.view, cache, {}, kOverlayNone);
-    for (auto _ : state) {
-        setup.view.needsRedraw = 1;
-        renderer.Paint(target, kWholeWindow, setup.view, cache, {}, kOverlayNone);
-        benchmark::DoNotOptimize(window.data());
-    }
+    Window window;
+    window.Paint(setup.view, cache);
+    for (auto _ : state) window.Paint(setup.view, cache);
 }
 
 // The first paint after a change of the whole document: every shown tile is blended.
@@ -122,15 +123,10 @@ void BM_PaintAfterChange(benchmark::State& state) {
     BigDocument& doc = Document();
     PaintSetup setup(state);
     CompositeCache cache(doc.state.header, doc.stack);
-    std::vector<uint32_t> window(size_t(kWindowWidth) * kWindowHeight);
-    TargetBuffer target(window.data(), kWindowWidth, kWindowHeight);
-    ViewRenderer renderer;
-    renderer.Paint(target, kWholeWindow, setup.view, cache, {}, kOverlayNone);
+    Window window;
     for (auto _ : state) {
         cache.Invalidate();
-        setup.view.needsRedraw = 1;
-        renderer.Paint(target, kWholeWindow, setup.view, cache, {}, kOverlayNone);
-        benchmark::DoNotOptimize(window.data());
+        window.Paint(setup.view, cache);
     }
 }
 
@@ -140,19 +136,14 @@ void BM_ScrollThreePixels(benchmark::State& state) {
     BigDocument& doc = Document();
     PaintSetup setup(state);
     CompositeCache cache(doc.state.header, doc.stack);
-    std::vector<uint32_t> window(size_t(kWindowWidth) * kWindowHeight);
-    TargetBuffer target(window.data(), kWindowWidth, kWindowHeight);
-    ViewRenderer renderer;
-    renderer.Paint(target, kWholeWindow, setup.view, cache, {}, kOverlayNone);
+    Window window;
+    window.Paint(setup.view, cache);
     for (auto _ : state) {
         setup.view.scrollX += 3;
         setup.view.scrollY += 3;
         if (setup.view.scrollY > 2000) setup.view.scrollX = setup.view.scrollY = 0;
-        setup.view.needsRedraw = 1;
-        renderer.Paint(target, {kWindowWidth - 3, 0, kWindowWidth, kWindowHeight}, setup.view, cache, {}, kOverlayNone);
-        renderer.Paint(target, {0, kWindowHeight - 3, kWindowWidth, kWindowHeight}, setup.view, cache, {},
-                       kOverlayNone);
-        benchmark::DoNotOptimize(window.data());
+        window.Paint(setup.view, cache, {kWindowWidth - 3, 0, kWindowWidth, kWindowHeight});
+        window.Paint(setup.view, cache, {0, kWindowHeight - 3, kWindowWidth, kWindowHeight});
     }
 }
 

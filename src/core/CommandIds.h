@@ -42,7 +42,9 @@ inline constexpr int kToolPolyline = 1357;
 inline constexpr int kToolSpray = 1346;
 inline constexpr int kToolEraser = 1355;
 inline constexpr int kToolFill = 1352;
-inline constexpr int kToolText = 1382;
+inline constexpr int kToolDot = 1350;           // tool bar only
+inline constexpr int kToolColourPicker = 2097;  // tool bar only
+inline constexpr int kToolText = 1382;          // tool bar only
 
 // Image.
 inline constexpr int kBrightnessContrast = 1450;
@@ -144,6 +146,15 @@ inline constexpr int kToolGradient = 1353;
 inline constexpr int kCanvasSize = 1432;
 inline constexpr int kStretchSquash = 3339;
 inline constexpr int kTool5615 = 5615;
+// The guide-point path: its panel, and the panel's tools and buttons.
+inline constexpr int kPathPanel = 1509;
+inline constexpr int kPathAddPoints = kTool5615;
+inline constexpr int kPathDragPoint = 5616;
+inline constexpr int kPathInsertPoint = 5620;
+inline constexpr int kPathDeletePoint = 5621;
+inline constexpr int kPathMove = 5622;
+inline constexpr int kPathToSelection = 5623;
+inline constexpr int kPathStroke = 5625;
 inline constexpr int kMirror = 1408;            // no menu item
 inline constexpr int kEllipseTransform = 1406;  // no menu item
 

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -43,6 +45,7 @@
 #include "shell/AcquisitionCommands.h"
 #include "shell/CChildFrame.h"
 #include "shell/DecorationCommands.h"
+#include "shell/CDlg_LayerEffect.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
@@ -51,6 +54,9 @@
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
 #include "shell/ProcessingCommands.h"
+#include "shell/ToolCommands.h"
+#include "shell/ToolSettingsBar.h"
+#include "document/ToolTexts.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
 #include "core/CommandIds.h"
@@ -61,6 +67,9 @@ namespace quillory {
 namespace {
 
 constexpr int kRecentFileCount = 9;
+constexpr int kRecentFileWidth = 420;  // pixels of a recent file's path in the menu
+// Room for a child window's title bar with its buttons, whatever the picture's size.
+constexpr QSize kChildMinimumSize(160, 100);
 const char* const kRecentSection = "Recent File List";
 
 // The main tool bar: file and edit buttons, then the tools.
@@ -70,7 +79,8 @@ const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd
                                cmd::kToolRectSelect, cmd::kToolPolygonSelect, cmd::kToolFreeSelect, cmd::kToolMagicWand,
                                0,                    cmd::kToolDrop,         cmd::kToolBrush,      cmd::kToolLine,
                                cmd::kToolCircle,     cmd::kToolPolyline,     cmd::kToolSpray,      cmd::kToolEraser,
-                               cmd::kToolFill,       0,                      cmd::kZoomIn,         cmd::kZoomOut,
+                               cmd::kToolFill,       cmd::kToolDot,          cmd::kToolColourPicker, cmd::kToolText,
+                               cmd::kPathPanel,      0,                      cmd::kZoomIn,         cmd::kZoomOut,
                                cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
                                cmd::kLayerWindow};
 
@@ -99,6 +109,20 @@ const ToolGlyph kToolGlyphs[] = {
     {cmd::kToolSpray, "뿌"},       {cmd::kToolEraser, "지"},      {cmd::kToolFill, "채"},
     {cmd::kZoomIn, "+"},           {cmd::kZoomOut, "−"},          {cmd::kActualSize, "1:1"},
     {cmd::kFitToWindow, "⤢"},      {cmd::kGrid, "#"},             {cmd::kLayerWindow, "층"},
+    {cmd::kToolDot, "점"},         {cmd::kToolColourPicker, "추"}, {cmd::kToolText, "T"},
+    {cmd::kPathPanel, "경"},
+};
+
+// Tool-bar buttons that no menu reaches: their status-line text and tool tip.
+struct ToolBarButton {
+    int id;
+    const char* tip;
+};
+const ToolBarButton kToolBarOnlyButtons[] = {
+    {cmd::kToolDot, shelltexts::kToolDotTip},
+    {cmd::kToolColourPicker, shelltexts::kToolColourPickerTip},
+    {cmd::kToolText, shelltexts::kToolTextTip},
+    {cmd::kPathPanel, texts::kCmdPathPanel},
 };
 
 QIcon GlyphIcon(const char* glyph) {
@@ -119,8 +143,20 @@ QIcon GlyphIcon(const char* glyph) {
     return QIcon(pixmap);
 }
 
+const char* GlyphOf(int id) {
+    for (const ToolGlyph& g : kToolGlyphs)
+        if (g.id == id) return g.glyph;
+    return nullptr;
+}
+
 QColor FromPlatformColour(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 int32_t ToPlatformColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+
+// A colour button shows its colour, with a label that stays readable on it.
+void StyleColourButton(QToolButton* button, int32_t colour) {
+    const QColor c = FromPlatformColour(colour);
+    button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }").arg(c.name(), c.lightness() > 128 ? "black" : "white"));
+}
 
 }  // namespace
 
@@ -137,11 +173,9 @@ public:
         switch (id) {
             case cmd::kFileSave: m_frame.SaveDocument(doc, false); return true;
             case cmd::kFileSaveAs: m_frame.SaveDocument(doc, true); return true;
-            case cmd::kFileClose:
-                if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget())) child->close();
-                return true;
+            case cmd::kFileClose: m_frame.CloseDocument(&doc); return true;
             case cmd::kFilePrint: {
-                QPrinter printer;
+                QPrinter& printer = m_frame.printer();
                 printer.setFromTo(1, 1);
                 QPrintDialog dialog(&printer, &m_frame);
                 if (dialog.exec() == QDialog::Accepted) view->Print(printer);
@@ -160,9 +194,15 @@ public:
             }
             case cmd::kLayerEffect: {
                 if (!DocumentSession::HasCommand(id)) return false;
-                CommandParameters parameters;
-                if (!AskLayerEffect(parameters)) return true;
-                if (doc.Execute(id, parameters)) m_frame.DocumentChanged(&doc);
+                // The dialog starts at the layer's own size and the remembered colour.
+                const ShadowDialog dialog = [this](const ShadowSettings& initial) -> std::optional<ShadowSettings> {
+                    CDlg_LayerEffect effect(initial, &m_frame);
+                    if (effect.exec() != QDialog::Accepted) return std::nullopt;
+                    return effect.settings();
+                };
+                const bool done = LayerEffectCommand(doc.doc(), dialog, m_frame.shadowColour());
+                doc.MarkChanged();
+                if (done) m_frame.DocumentChanged(&doc);
                 return true;
             }
             default: break;
@@ -181,9 +221,6 @@ public:
             case cmd::kFileSaveAs:
             case cmd::kFileClose:
             case cmd::kFilePrint: return true;
-            case cmd::kLayerDelete:
-                state.enabled = doc.doc().CountLayers() > 1;
-                return true;
             case cmd::kEditUndo: state.enabled = DocumentSession::HasCommand(id) && doc.doc().History().CanUndo(); return true;
             case cmd::kEditRedo: state.enabled = DocumentSession::HasCommand(id) && doc.doc().History().CanRedo(); return true;
             case cmd::kEditPaste:
@@ -196,39 +233,6 @@ public:
     }
 
 private:
-    // The shadow's size (3 each time the dialog opens), colour and the two choices.
-    bool AskLayerEffect(CommandParameters& parameters) {
-        QDialog dialog(&m_frame);
-        dialog.setWindowTitle(Label(texts::kCmdTextLayerEffect));
-        auto* form = new QFormLayout(&dialog);
-        auto* size = new QSpinBox(&dialog);
-        size->setRange(0, 17);
-        size->setValue(3);
-        QColor colour = Qt::black;
-        auto* colourButton = new QToolButton(&dialog);
-        colourButton->setText(Label(shelltexts::kEffectColour));
-        QObject::connect(colourButton, &QToolButton::clicked, &dialog, [&] {
-            const QColor c = QColorDialog::getColor(colour, &dialog);
-            if (c.isValid()) colour = c;
-        });
-        auto* shadowOnly = new QCheckBox(Label(texts::kShadowOnlyLabel), &dialog);
-        auto* remove = new QCheckBox(Label(texts::kRemoveEffectLabel), &dialog);
-        form->addRow(Label(shelltexts::kEffectSize), size);
-        form->addRow(colourButton);
-        form->addRow(shadowOnly);
-        form->addRow(remove);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        form->addRow(buttons);
-        if (dialog.exec() != QDialog::Accepted) return false;
-        parameters.Set("size", std::to_string(size->value()));
-        parameters.Set("colour", QString::asprintf("%02x%02x%02x", colour.red(), colour.green(), colour.blue()).toStdString());
-        parameters.Set("shadowOnly", shadowOnly->isChecked() ? "1" : "0");
-        parameters.Set("remove", remove->isChecked() ? "1" : "0");
-        return true;
-    }
-
     CMainFrame& m_frame;
 };
 
@@ -238,6 +242,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
       m_documentTarget(std::make_unique<DocumentTarget>(*this)),
       m_processing(std::make_unique<ProcessingCommands>(*this)),
       m_panels(std::make_unique<PanelCommands>(*this)),
+      m_toolCommands(std::make_unique<ToolCommands>(*this)),
       m_decorations(std::make_unique<DecorationCommands>(*this)),
       m_acquisition(std::make_unique<AcquisitionCommands>(*this)) {
     setObjectName("CMainFrame");
@@ -253,6 +258,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         if (CVandView* view = ActiveView()) chain.push_back(view);
         chain.push_back(m_processing.get());
         chain.push_back(m_panels.get());
+        chain.push_back(m_toolCommands.get());
         chain.push_back(m_decorations.get());
         chain.push_back(m_acquisition.get());
         chain.push_back(m_documentTarget.get());
@@ -283,10 +289,60 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
 
     setAcceptDrops(true);
     qApp->installEventFilter(this);
+    SetFrameTitle(Label(shelltexts::kAppTitle));
     RefreshCommandStates();
 }
 
 CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+
+QPrinter& CMainFrame::printer() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+void CMainFrame::SetFrameTitle(const QString& programTitle) {
+    m_programTitle = programTitle;
+    RefreshTitles();
+}
+
+QString CMainFrame::FrameTitle() const {
+    QMdiSubWindow* child = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+    if (!child && m_mdi && !m_mdi->subWindowList().isEmpty()) child = m_mdi->currentSubWindow();
+    if (!child || child->isHidden() || child->windowTitle().isEmpty()) return m_programTitle;
+    return QString(Label(shelltexts::kFrameTitleFormat)).arg(m_programTitle, child->windowTitle());
+}
+
+void CMainFrame::RefreshTitles() {
+    // A picture shown in several windows numbers them.
+    QMap<DocumentSession*, QList<QMdiSubWindow*>> windows;
+    for (QMdiSubWindow* child : m_mdi->subWindowList())
+        if (auto* view = qobject_cast<CVandView*>(child->widget()); view && !child->isHidden())
+            windows[&view->document()].append(child);
+    for (auto it = windows.begin(); it != windows.end(); ++it) {
+        const QString title = QString::fromStdString(it.key()->title());
+        const QList<QMdiSubWindow*>& list = it.value();
+        for (int i = 0; i < list.size(); ++i)
+            list[i]->setWindowTitle(list.size() == 1 ? title
+                                                     : QString(Label(shelltexts::kChildTitleFormat)).arg(title).arg(i + 1));
+    }
+    m_frameTitle = FrameTitle();
+    if (windowTitle() != m_frameTitle) {
+        m_applyingTitle = true;
+        setWindowTitle(m_frameTitle);
+        m_applyingTitle = false;
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A maximised child writes its own "frame - [child]" title into the frame (and the
+    // frame's old title back when restored); the frame keeps the title it chose last.
+    if (event->type() == QEvent::WindowTitleChange && !m_applyingTitle && windowTitle() != m_frameTitle) {
+        m_applyingTitle = true;
+        setWindowTitle(m_frameTitle);
+        m_applyingTitle = false;
+    }
+}
 
 QString CMainFrame::MenuText(const char* label) const {
     QString text = Label(label);
@@ -345,11 +401,34 @@ void CMainFrame::CreateActions() {
         if (QAction* action = m_actions.value(id)) action->setCheckable(true);
 }
 
+QAction* CMainFrame::ToolBarOnlyAction(int id) {
+    const char* tip = nullptr;
+    for (const ToolBarButton& button : kToolBarOnlyButtons)
+        if (button.id == id) tip = button.tip;
+    if (!tip) return nullptr;
+    const QStringList parts = Label(tip).split('\n');
+    auto* action = new QAction(parts.last(), this);
+    action->setData(id);
+    action->setObjectName(QString("cmd%1").arg(id));
+    action->setStatusTip(parts.first());
+    action->setToolTip(parts.last());
+    if (const char* glyph = GlyphOf(id)) action->setIcon(GlyphIcon(glyph));
+    // A drawing tool like the others: one of the group is pressed at a time.
+    action->setCheckable(true);
+    m_toolGroup->addAction(action);
+    connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    m_actions.insert(id, action);
+    return action;
+}
+
 QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
     auto* menu = new QMenu(MenuText(item.label), parent);
     for (const MenuItem& child : item.children) {
         if (child.recentFiles) {
-            m_recentMenu = menu->addMenu(MenuText(child.label));
+            // The recent files stand in the menu itself, before this invisible place holder.
+            m_fileMenu = menu;
+            m_recentPlace = menu->addAction(MenuText(child.label));
+            m_recentPlace->setVisible(false);
             continue;
         }
         if (child.id == 0) {
@@ -383,8 +462,44 @@ QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
 }
 
 void CMainFrame::CreateMenus() {
-    for (const MenuItem& item : MainMenu().menus) menuBar()->addMenu(BuildMenu(item, menuBar()));
+    for (const MenuItem& item : MainMenu().menus) {
+        QMenu* menu = BuildMenu(item, menuBar());
+        menuBar()->addMenu(menu);
+        for (const MenuItem& child : item.children)
+            if (child.id == cmd::kWindowCascade) m_windowMenu = menu;
+    }
+    if (m_windowMenu) connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowMenu);
     UpdateRecentMenu();
+}
+
+void CMainFrame::UpdateWindowMenu() {
+    if (!m_windowMenu) return;
+    for (QAction* action : std::as_const(m_windowActions)) {
+        m_windowMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowActions.clear();
+    const QList<QMdiSubWindow*> children = m_mdi->subWindowList();
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    int number = 0;
+    for (QMdiSubWindow* child : children) {
+        if (child->isHidden() || !qobject_cast<CVandView*>(child->widget())) continue;
+        if (number == 0) m_windowActions.append(m_windowMenu->addSeparator());
+        ++number;
+        QString title = child->windowTitle();
+        title.replace('&', "&&");
+        QAction* action = m_windowMenu->addAction(number < 10 ? QString("&%1 %2").arg(number).arg(title)
+                                                              : QString("%1 %2").arg(number).arg(title));
+        action->setCheckable(true);
+        action->setChecked(child == active);
+        QPointer<QMdiSubWindow> target(child);
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (!target) return;
+            m_mdi->setActiveSubWindow(target);
+            if (auto* view = qobject_cast<CVandView*>(target->widget())) view->setFocus();
+        });
+        m_windowActions.append(action);
+    }
 }
 
 void CMainFrame::CreateToolBars() {
@@ -398,6 +513,7 @@ void CMainFrame::CreateToolBars() {
             continue;
         }
         QAction* action = m_actions.value(id);
+        if (!action) action = ToolBarOnlyAction(id);
         if (!action) continue;
         tools->addAction(action);
     }
@@ -412,11 +528,7 @@ void CMainFrame::CreateToolBars() {
         auto* button = new QToolButton(colours);
         button->setText(Label(label));
         button->setObjectName(QString::fromUtf8(label));
-        auto paint = [button, field] {
-            button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
-                                      .arg(FromPlatformColour(*field).name(),
-                                           FromPlatformColour(*field).lightness() > 128 ? "black" : "white"));
-        };
+        auto paint = [button, field] { StyleColourButton(button, *field); };
         paint();
         connect(button, &QToolButton::clicked, this, [this, field, paint, label] {
             QColor c = QColorDialog::getColor(FromPlatformColour(*field), this, Label(label));
@@ -434,6 +546,9 @@ void CMainFrame::CreateToolBars() {
     brush->setValue(m_env.brushSize);
     connect(brush, &QSpinBox::valueChanged, this, [this](int v) { m_env.brushSize = v; });
     colours->addWidget(brush);
+    colours->addSeparator();
+    m_toolSettings = new ToolSettingsBar(colours);
+    colours->addWidget(m_toolSettings);
     // The dialog bars sit on their own row below the tool bar.
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, colours);
@@ -525,9 +640,12 @@ CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     m_mdi->addSubWindow(child);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(QString::fromStdString(view->document().title()));
+    // A tiny picture still gets a window with room for its title bar and buttons.
+    child->setMinimumSize(kChildMinimumSize);
     // The first window of a picture fits it (up to the free space); later ones keep their size.
     child->resize(600, 450);
     child->show();
+    RefreshTitles();
     view->OnUpdate(kUpdateHintZoom);
     view->setFocus();
     RefreshLayerWindow();
@@ -561,11 +679,27 @@ bool CMainFrame::OpenDocument(const QString& path) {
     return true;
 }
 
+QString CMainFrame::OpenFolder() const {
+    if (!m_env.defaultFolder.empty()) return QString::fromStdString(m_env.defaultFolder);
+    // Without the samples folder: where the last picture came from, else the user's home.
+    const QStringList recent = RecentFiles();
+    if (!recent.isEmpty() && QFileInfo(recent.first()).dir().exists()) return QFileInfo(recent.first()).absolutePath();
+    return QDir::homePath();
+}
+
 QString CMainFrame::PromptSavePath(DocumentSession& document) {
-    const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(document.title()));
+    // "flower.jpg" is proposed as "flower.qvx", not "flower.jpg.qvx".
+    QString title = QString::fromStdString(document.title());
+    const QFileInfo titled(title);
+    if (FormatFromExtension(ExtensionOf(title.toStdString())) != kFormatUndetermined && !titled.completeBaseName().isEmpty())
+        title = titled.completeBaseName();
+    const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(title.toStdString()));
     if (savePathPrompt) return savePathPrompt(proposed);
     int formatType = kFormatUndetermined;
-    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, QString::fromStdString(m_env.defaultFolder), &formatType);
+    // Beside the picture's own file, else where pictures are opened from.
+    const QString folder = document.path().empty() ? OpenFolder()
+                                                   : QFileInfo(QString::fromStdString(document.path())).absolutePath();
+    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, folder, &formatType);
     if (chosen.isEmpty()) return {};
     return QString::fromStdString(DocumentIO::CompleteSaveName(chosen.toStdString(), formatType));
 }
@@ -583,15 +717,24 @@ bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
         if (!existed) QFile::remove(path);
         return false;
     }
-    statusLabel()->setText(QString::asprintf(texts::kSaveStatusFormat, document.Width(), document.Height(),
-                                             document.header().bitsPerPixel));
+    // The title names the file that the next Save writes.
+    document.doc().SetFileName(QFileInfo(path).fileName().toStdString());
+    const int format = FormatFromExtension(ExtensionOf(path.toStdString()));
+    if (format != kFormatQvx && format != kFormatMzr)
+        statusLabel()->setText(QString::asprintf(texts::kSaveStatusFormat, document.Width(), document.Height(),
+                                                 document.header().bitsPerPixel));
     m_progress->setValue(0);
     AddRecentFile(path);
-    for (CVandView* view : Views())
-        if (&view->document() == &document)
-            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
-                child->setWindowTitle(QString::fromStdString(document.title()));
+    RefreshTitles();
     return true;
+}
+
+bool CMainFrame::CloseDocument(DocumentSession* document) {
+    bool cancelled = false;
+    const bool closed = CloseDocumentWindows(document, true, &cancelled);
+    RefreshLayerWindow();
+    RefreshCommandStates();
+    return closed;
 }
 
 void CMainFrame::UpdateAllViews(DocumentSession* document, int hint) {
@@ -601,16 +744,18 @@ void CMainFrame::UpdateAllViews(DocumentSession* document, int hint) {
 
 void CMainFrame::DocumentChanged(DocumentSession* document) {
     document->MarkChanged();
-    for (CVandView* view : Views())
-        if (&view->document() == document)
-            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
-                child->setWindowTitle(QString::fromStdString(document->title()));
+    RefreshTitles();
     UpdateAllViews(document, 0);
     RefreshLayerWindow();
     RefreshCommandStates();
 }
 
 PanelState& CMainFrame::panelState() { return m_panels->state(); }
+
+void CMainFrame::SetForegroundColour(int32_t platformColour) {
+    m_env.foreground = platformColour;
+    if (auto* button = findChild<QToolButton*>(Label(shelltexts::kForeground))) StyleColourButton(button, platformColour);
+}
 
 void CMainFrame::SetCurrentTool(int id) {
     if (id != m_currentTool) m_previousTool = m_currentTool;
@@ -643,6 +788,7 @@ void CMainFrame::ToggleLayerWindow() {
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
+    RefreshTitles();
     RefreshLayerWindow();
     RefreshCommandStates();
 }
@@ -658,12 +804,17 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kFileOpen: {
-            Dlg_QvxFile dialog(this, QString::fromStdString(m_env.defaultFolder));
+            Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
                 for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
             return true;
         }
         case cmd::kAppExit: close(); return true;
+        case cmd::kFilePrintSetup: {
+            QPageSetupDialog dialog(&printer(), this);
+            dialog.exec();
+            return true;
+        }
         case cmd::kEnvironment: {
             CVandView* view = ActiveView();
             if (view) view->PauseSelectionTimer();
@@ -738,6 +889,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kFileNew:
         case cmd::kFileOpen:
         case cmd::kAppExit:
+        case cmd::kFilePrintSetup:
         case cmd::kAppAbout:
         case cmd::kEnvironment: return true;
         case cmd::kLoadJpegSample:
@@ -787,16 +939,33 @@ QStringList CMainFrame::RecentFiles() const {
 }
 
 void CMainFrame::UpdateRecentMenu() {
-    if (!m_recentMenu) return;
-    m_recentMenu->clear();
+    if (!m_fileMenu || !m_recentPlace) return;
+    for (QAction* action : std::as_const(m_recentActions)) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
     const QStringList files = RecentFiles();
+    const QFontMetrics metrics(m_fileMenu->font());
     for (int i = 0; i < files.size(); ++i) {
-        QAction* action = m_recentMenu->addAction(QString("&%1 %2").arg(i + 1).arg(files[i]));
+        // Long paths keep their start and their file name.
+        QString shown = metrics.elidedText(QDir::toNativeSeparators(files[i]), Qt::ElideMiddle, kRecentFileWidth);
+        shown.replace('&', "&&");
+        auto* action = new QAction(QString("&%1 %2").arg(i + 1).arg(shown), m_fileMenu);
         const int id = cmd::kFileMru1 + i;
         action->setData(id);
+        action->setStatusTip(files[i]);
         connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+        m_fileMenu->insertAction(m_recentPlace, action);
+        m_recentActions.append(action);
     }
-    m_recentMenu->setEnabled(!files.isEmpty());
+    if (files.isEmpty()) {
+        // An empty list shows its greyed name, as the menu always has.
+        auto* none = new QAction(m_recentPlace->text(), m_fileMenu);
+        none->setEnabled(false);
+        m_fileMenu->insertAction(m_recentPlace, none);
+        m_recentActions.append(none);
+    }
 }
 
 bool CMainFrame::CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled) {
@@ -882,6 +1051,7 @@ bool CMainFrame::AskBeforeClosingWindow(CVandView* view) {
 
 void CMainFrame::ChildClosed() {
     QMetaObject::invokeMethod(this, [this] {
+        RefreshTitles();
         RefreshLayerWindow();
         RefreshCommandStates();
     }, Qt::QueuedConnection);

@@ -62,7 +62,10 @@ void DecorationCommands::PutPictureFrame() {
         if (session.Valid()) {
             m_frame.RefreshLayerWindow();
             CDlg_ImgFrame dialog(FromPlatformColour(m_frame.env().foreground), FromPlatformColour(m_frame.env().background),
-                                 [&session](const FrameChoice& choice) { session.Draw(choice); }, &m_frame);
+                                 [&](const FrameChoice& choice) {
+                                     // Each change shows at once in the picture behind the dialog.
+                                     if (session.Draw(choice)) m_frame.DocumentChanged(&doc);
+                                 }, &m_frame);
             if (dialog.exec() == QDialog::Accepted) session.Commit();
             else session.Cancel();
         }
