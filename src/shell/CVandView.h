@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "shell/CanvasNavigation.h"
 #include "shell/CommandRouter.h"
 #include "shell/DocumentSession.h"
 #include "shell/TextEntryView.h"
@@ -66,6 +67,11 @@ public:
     ViewTool* activeTool() const { return m_tool.get(); }
     TextEntryView& textEntry() { return *m_textEntry; }
 
+    // One step of the zoom commands, in or out, keeping the picture point under the
+    // viewport point where it is (the wheel and the pinch); false when the command would refuse.
+    bool ZoomStepAt(bool zoomIn, QPoint viewportPoint);
+    CanvasNavigation& navigation() { return *m_navigation; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -82,6 +88,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void ApplyScroll(const ScrollGeometry& geometry);
@@ -111,6 +118,7 @@ private:
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;
     std::unique_ptr<TextEntryView> m_textEntry;
+    std::unique_ptr<CanvasNavigation> m_navigation;
 };
 
 }  // namespace quillory
