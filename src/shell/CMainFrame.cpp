@@ -788,6 +788,9 @@ void CMainFrame::CreateToolWindows() {
         m_layerWindow->setGeometry(geometry().right() - 263, top, 260, 280);
         m_layerWindow->hide();
     }
+    // The modeless tool dialogs stand ready, hidden, from the start.
+    m_panels->CreateToolDialogs();
+    m_toolCommands->CreatePathPanel();
 }
 
 void CMainFrame::RefreshLayerWindow() {
