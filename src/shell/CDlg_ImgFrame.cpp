@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "extras/ExtrasTexts.h"
+#include "shell/FontChoiceBoxes.h"
 #include "shell/PanelTexts.h"
 
 namespace quillory {
@@ -21,7 +22,6 @@ namespace quillory {
 namespace {
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-RGBQUAD ToQuad(const QColor& c) { return RGBQUAD{uint8_t(c.blue()), uint8_t(c.green()), uint8_t(c.red()), 0}; }
 
 // A small picture of a frame style in the chosen colours, on a light ground.
 QIcon FrameIcon(int style, const QColor& main, const QColor& second) {
@@ -36,11 +36,6 @@ QIcon FrameIcon(int style, const QColor& main, const QColor& second) {
     DrawFrameStyle(kSide, kSide, choice,
                    [&](int x, int y, RGBQUAD c) { image.setPixel(x, y, qRgb(c.red, c.green, c.blue)); });
     return QIcon(QPixmap::fromImage(image));
-}
-
-void PaintColourButton(QToolButton* button, const QColor& colour) {
-    button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
-                              .arg(colour.name(), colour.lightness() > 128 ? "black" : "white"));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +13,7 @@
 
 #include "extras/Calendar.h"
 #include "extras/ExtrasTexts.h"
+#include "shell/FontChoiceBoxes.h"
 #include "shell/PanelTexts.h"
 
 namespace quillory {
@@ -38,11 +38,6 @@ QHBoxLayout* Spinner(QWidget* parent, QLineEdit* box, const char* unit, std::fun
     return row;
 }
 
-void PaintColourButton(QToolButton* button, const QColor& colour) {
-    button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
-                              .arg(colour.name(), colour.lightness() > 128 ? "black" : "white"));
-}
-
 }  // namespace
 
 CDlg_PutCalendar::CDlg_PutCalendar(const CalendarDialogStart& start, QWidget* parent)
@@ -61,17 +56,11 @@ CDlg_PutCalendar::CDlg_PutCalendar(const CalendarDialogStart& start, QWidget* pa
     date->addStretch();
     form->addRow(date);
 
-    m_size = new QComboBox(this);
-    m_size->setEditable(true);
-    for (int size : CalendarFontSizes(12)) m_size->addItem(QString::number(size));
+    m_size = FontSizeBox(this, 12);
     form->addRow(Text(texts::kFontSizeLabel), m_size);
-    m_style = new QComboBox(this);
-    for (const std::string& style : FontStyleNames(texts::kStyleRegular)) m_style->addItem(QString::fromStdString(style));
+    m_style = FontStyleBox(this, Text(texts::kStyleRegular));
     form->addRow(Text(texts::kFontStyleLabel), m_style);
-    m_face = new QComboBox(this);
-    std::vector<std::string> fonts;
-    for (const QString& family : QFontDatabase::families()) fonts.push_back(family.toStdString());
-    for (const std::string& face : FontFaceList(start.face.toStdString(), fonts)) m_face->addItem(QString::fromStdString(face));
+    m_face = FontFaceBox(this, start.face);
     form->addRow(Text(texts::kFontFaceLabel), m_face);
     m_colourButton = new QToolButton(this);
     m_colourButton->setText(Text(texts::kColourLabel));

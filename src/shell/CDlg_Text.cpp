@@ -4,7 +4,6 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +14,7 @@
 #include "document/Utf16.h"
 #include "extras/Calendar.h"
 #include "extras/ExtrasTexts.h"
+#include "shell/FontChoiceBoxes.h"
 #include "shell/PanelTexts.h"
 
 namespace quillory {
@@ -22,14 +22,6 @@ namespace quillory {
 namespace {
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QColor FromQuad(RGBQUAD c) { return QColor(c.red, c.green, c.blue); }
-RGBQUAD ToQuad(const QColor& c) { return RGBQUAD{uint8_t(c.blue()), uint8_t(c.green()), uint8_t(c.red()), 0}; }
-
-void PaintColourButton(QToolButton* button, const QColor& colour) {
-    button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
-                              .arg(colour.name(), colour.lightness() > 128 ? "black" : "white"));
-}
 
 }  // namespace
 
@@ -88,19 +80,11 @@ CDlg_Text::CDlg_Text(const TextDialogResult& start, QWidget* parent) : QDialog(p
     m_text->setMinimumSize(360, 90);
     form->addRow(m_text);
 
-    m_size = new QComboBox(this);
-    m_size->setEditable(true);
-    for (int size : CalendarFontSizes(start.size)) m_size->addItem(QString::number(size));
+    m_size = FontSizeBox(this, start.size);
     form->addRow(Text(texts::kFontSizeLabel), m_size);
-
-    m_face = new QComboBox(this);
-    std::vector<std::string> fonts;
-    for (const QString& family : QFontDatabase::families()) fonts.push_back(family.toStdString());
-    for (const std::string& face : FontFaceList(start.face.toStdString(), fonts)) m_face->addItem(QString::fromStdString(face));
+    m_face = FontFaceBox(this, start.face);
     form->addRow(Text(texts::kFontFaceLabel), m_face);
-
-    m_style = new QComboBox(this);
-    for (const std::string& style : FontStyleNames(start.style.toStdString())) m_style->addItem(QString::fromStdString(style));
+    m_style = FontStyleBox(this, start.style);
     form->addRow(Text(texts::kFontStyleLabel), m_style);
 
     auto* flags = new QHBoxLayout;
