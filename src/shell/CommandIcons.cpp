@@ -62,6 +62,7 @@ const std::vector<IconNames>& IconTable() {
         {kLayerDuplicate, {"layer-duplicate"}},
         {kEnvironment, {"configure", "preferences-system", "document-properties"}},
         {kAppAbout, {"help-about"}},
+        {kPathPanel, {"draw-bezier-curves", "draw-path"}},
         {kSelectInvert, {"edit-select-invert"}},
         {kDeselect, {"edit-select-none"}},
         {kInvert, {"color-mode-invert-image"}},
@@ -108,8 +109,9 @@ QString PrepareIconThemes() {
         const QString name = QString::fromLatin1(theme);
         if (!ThemeInstalled(name)) continue;
         QIcon::setFallbackThemeName(name);
-        // Without a desktop (a bare X server, the offscreen platform) Qt names no theme at all.
-        if (QIcon::themeName().isEmpty()) QIcon::setThemeName(name);
+        // Without a desktop (a bare X server, the offscreen platform) Qt names no theme, or only
+        // the base theme that has no action icons.
+        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) QIcon::setThemeName(name);
         return name;
     }
     return {};

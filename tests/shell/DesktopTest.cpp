@@ -171,6 +171,34 @@ private Q_SLOTS:
         QVERIFY(!view->document().modified());
     }
 
+    void touchpadPinchZoomsByWholeStepsAroundItsCentre() {
+        Start({m_big});
+        SetClientSize(200, 150);
+        CVandView* view = View();
+        const QPoint centre(80, 60);
+        const QPointingDevice* pad = QPointingDevice::primaryPointingDevice();
+        auto pinch = [&](Qt::NativeGestureType type, double value) {
+            QNativeGestureEvent event(type, pad, 2, QPointF(centre), QPointF(centre), view->viewport()->mapToGlobal(QPointF(centre)),
+                                      value, QPointF());
+            QApplication::sendEvent(view->viewport(), &event);
+        };
+        pinch(Qt::BeginNativeGesture, 0);
+        // Growing by a third is nearer no step than one; by half is nearer one step.
+        pinch(Qt::ZoomNativeGesture, 1.0 / 3.0);
+        QCOMPARE(view->document().view().zoom, 1.0f);
+        pinch(Qt::ZoomNativeGesture, 0.1);
+        QCOMPARE(view->document().view().zoom, 2.0f);
+        const PointerReading under = ReadPointer(*view, centre);
+        QCOMPARE(QPoint(under.x, under.y), QPoint(80, 60));
+        // Pinching back to about the starting spread returns to the starting zoom, further on zooms out.
+        pinch(Qt::ZoomNativeGesture, -0.3);
+        QCOMPARE(view->document().view().zoom, 1.0f);
+        pinch(Qt::ZoomNativeGesture, -0.5);
+        QCOMPARE(view->document().view().zoom, 0.5f);
+        pinch(Qt::EndNativeGesture, 0);
+        QVERIFY(!view->document().modified());
+    }
+
     void middleButtonAndSpaceDragPanWithoutPainting() {
         Start({m_big});
         SetClientSize(200, 150);
@@ -295,7 +323,8 @@ private Q_SLOTS:
             for (QAction* action : bar->actions()) {
                 if (action->isSeparator() || !action->data().isValid() || action->text().isEmpty()) continue;
                 ++buttons;
-                QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
+                // Every button finds its picture in the themes; the letter glyphs are the last resort.
+                QVERIFY2(!action->icon().name().isEmpty(), qPrintable(action->text()));
                 QVERIFY2(!action->toolTip().isEmpty(), qPrintable(action->text()));
                 for (const QKeySequence& key : action->shortcuts())
                     QVERIFY2(action->toolTip().contains(key.toString(QKeySequence::NativeText)),
@@ -304,6 +333,9 @@ private Q_SLOTS:
         }
         QVERIFY(buttons > 20);
         QCOMPARE(Frame()->Action(cmd::kFileNew)->toolTip(), QString::fromUtf8("새파일 (Ctrl+N)"));
+        // The window icon is the application's own, also when it is not installed.
+        QVERIFY(!QIcon(":/icons/org.quillory.Quillory.svg").pixmap(32, 32).isNull());
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("org.quillory.Quillory"));
 
         QList<QMenu*> menus;
         for (QAction* top : Frame()->menuBar()->actions())
