@@ -179,9 +179,9 @@ bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
         layer.pixels.size() != size_t(layer.pixelSize) || layer.alpha.size() != size_t(layer.planeSize))
         return false;
     // Opaque everywhere: the blend of a lone layer is then its own colour, trunc(1.0 × colour).
-    uint8_t opaque = 255;
-    for (uint8_t a : layer.alpha) opaque &= a;
-    if (opaque != 255) return false;
+    const uint8_t* alpha = layer.alpha.data();
+    const size_t n = layer.alpha.size();
+    if (n > 0 && (alpha[0] != 255 || std::memcmp(alpha, alpha + 1, n - 1) != 0)) return false;
     if (!picture.Create(header.width, header.height, 24, header.formatType) ||
         size_t(picture.header.biSizeImage) != layer.pixels.size())
         return false;
@@ -454,7 +454,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -475,8 +475,9 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
     NyZazo picture;
+    const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
-    if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
+    if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
         Show(texts::kCannotOpenFile);
         document.SetLastError(picture.lastError);
         document.State().composite.reset();

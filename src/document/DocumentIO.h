@@ -23,7 +23,9 @@ PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header);
 class DocumentIO {
 public:
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
-    static bool Open(CVandDoc& document, const std::string& path);
+    // `preread`: the picture of a PSD file that the open dialog's preview already read; it is
+    // taken instead of reading the file again.
+    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr);
     static bool Save(CVandDoc& document, const std::string& path);
 
     // The flat picture of a document that is one plain layer (shown, opaque everywhere,

@@ -48,6 +48,8 @@
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
+#include "shell/CommandIcons.h"
+#include "shell/StatusFields.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
@@ -57,6 +59,7 @@
 #include "document/ToolTexts.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
+#include "shell/DesktopTexts.h"
 #include "core/CommandIds.h"
 #include "view/ViewTool.h"
 
@@ -276,7 +279,16 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     m_progress->setMaximumWidth(200);
     m_progress->setTextVisible(false);
     statusBar()->addWidget(m_status, 1);
+    m_statusFields = new StatusFields(statusBar());
     statusBar()->addPermanentWidget(m_progress);
+
+    // What every desktop program has: Ctrl+Q quits, buttons show theme icons and tips.
+    if (QAction* exit = Action(cmd::kAppExit)) {
+        exit->setShortcut(QKeySequence::Quit);
+        addAction(exit);
+    }
+    PrepareIconThemes();
+    DecorateCommandActions(m_actions.values());
 
     // The grid starts hidden.
     m_env.gridSpacing = -std::abs(m_env.gridSpacing);
@@ -313,7 +325,9 @@ void CMainFrame::RefreshTitles() {
         if (auto* view = qobject_cast<CVandView*>(child->widget()); view && !child->isHidden())
             windows[&view->document()].append(child);
     for (auto it = windows.begin(); it != windows.end(); ++it) {
-        const QString title = QString::fromStdString(it.key()->title());
+        QString title = QString::fromStdString(it.key()->title());
+        // A picture with unsaved changes is marked, as on every desktop.
+        if (it.key()->modified()) title.prepend(QString::fromUtf8(shelltexts::kUnsavedMark));
         const QList<QMdiSubWindow*>& list = it.value();
         for (int i = 0; i < list.size(); ++i)
             list[i]->setWindowTitle(list.size() == 1 ? title
@@ -570,6 +584,9 @@ void CMainFrame::RefreshCommandStates() {
         action->setEnabled(state.enabled);
         if (action->isCheckable()) action->setChecked(state.checked);
     }
+    // A change may have made a picture unsaved, or saved it; the zoom may have changed.
+    RefreshTitles();
+    if (m_statusFields) m_statusFields->ShowPicture(ActiveView());
 }
 
 CVandView* CMainFrame::ActiveView() const {
@@ -664,10 +681,10 @@ bool CMainFrame::NewDocument() {
     return true;
 }
 
-bool CMainFrame::OpenDocument(const QString& path) {
+bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
-    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd)) return false;
     AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
@@ -800,7 +817,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::kFileOpen: {
             Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
-                for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
+                for (const QString& path : dialog.selectedFiles()) {
+                    // A PSD picture the preview read is not read a second time.
+                    NyZazo previewed;
+                    const bool handed = dialog.preview().TakePsdPicture(QFileInfo(path).absoluteFilePath().toStdString(), previewed);
+                    OpenDocument(path, handed ? &previewed : nullptr);
+                }
             return true;
         }
         case cmd::kAppExit: close(); return true;
@@ -1002,9 +1024,16 @@ bool CMainFrame::CloseAllDocuments() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    SaveEnvironment(m_programDir, m_env);
+    std::string failure;
+    const bool saved = SaveEnvironment(m_programDir, m_env, &failure);
     QSettings settings;
     settings.setValue(QString("%1/ToolBars").arg(shelltexts::kProfileSection), saveState());
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        failure += (failure.empty() ? "" : "\n") + QDir::toNativeSeparators(settings.fileName()).toStdString();
+    // The old files stay as they were; the user learns that this run's changes were not kept.
+    if (!saved || settings.status() != QSettings::NoError)
+        CurrentPlatform().ShowMessage(std::string(shelltexts::kSettingsNotSaved) + "\n" + failure, MessageKind::Warning);
     if (!CloseAllDocuments()) {
         event->ignore();
         return;
@@ -1052,6 +1081,12 @@ void CMainFrame::ChildClosed() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (CVandView* view = ActiveView(); view && watched == view->viewport()) {
+        if (event->type() == QEvent::MouseMove)
+            m_statusFields->ShowPointer(*view, static_cast<QMouseEvent*>(event)->position().toPoint());
+        else if (event->type() == QEvent::Leave)
+            m_statusFields->ClearPointer();
+    }
     if (event->type() == QEvent::MouseMove && ActiveView()) {
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this) {
             const QPoint p = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());

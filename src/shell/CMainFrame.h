@@ -33,6 +33,7 @@ struct PanelState;
 class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
+class StatusFields;
 class DlgBar_Thrs;
 class ToolCommands;
 class ToolSettingsBar;
@@ -67,7 +68,8 @@ public:
     // The window of a picture just made or opened; shows the layer window when it was hidden.
     CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
-    bool OpenDocument(const QString& path);
+    // `prereadPsd`: the picture the open dialog's preview read from that PSD file.
+    bool OpenDocument(const QString& path, NyZazo* prereadPsd = nullptr);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     // Closes every window of the document, after the save question when it changed.
     bool CloseDocument(DocumentSession* document);
@@ -113,6 +115,8 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
     QLabel* statusLabel() const { return m_status; }
+    // The permanent fields: pointer position and colour, zoom, picture size.
+    StatusFields* statusFields() const { return m_statusFields; }
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
     QMenu* fileMenu() const { return m_fileMenu; }
@@ -172,6 +176,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
+    StatusFields* m_statusFields = nullptr;
     QProgressBar* m_progress = nullptr;
     DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
