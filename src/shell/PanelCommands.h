@@ -45,6 +45,8 @@ private:
     DocumentSession* SessionDocument() const;
     void EndSession();
     void DropPendingPreview();
+    // The rotation or stretch previewed: kept as one step, or the layer as it was.
+    void FinishPreview(bool keep);
     void RefreshPanels();
     void ShowRotate(DocumentSession& doc);
     void ShowStretch(DocumentSession& doc);
