@@ -45,6 +45,7 @@
 #include "shell/CChildFrame.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/CDlg_Layer.h"
+#include "shell/CDlg_OneClickDica.h"
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
@@ -405,7 +406,7 @@ void CMainFrame::CreateActions() {
             m_toolGroup->addAction(action);
         }
     }
-    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow})
+    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow, cmd::kQuickEditWindow})
         if (QAction* action = m_actions.value(id)) action->setCheckable(true);
 }
 
@@ -781,10 +782,14 @@ void CMainFrame::CreateToolWindows() {
         m_layerWindow->setGeometry(geometry().right() - 263, top, 260, 280);
         m_layerWindow->hide();
     }
+    // The modeless tool dialogs stand ready, hidden, from the start.
+    m_panels->CreateToolDialogs();
+    m_toolCommands->CreatePathPanel();
 }
 
 void CMainFrame::RefreshLayerWindow() {
     if (m_layerWindow) m_layerWindow->SetDocument(ActiveDocument());
+    if (m_quickEdit) m_quickEdit->RefreshState();
 }
 
 void CMainFrame::ToggleLayerWindow() {
@@ -796,6 +801,24 @@ void CMainFrame::ToggleLayerWindow() {
         m_layerWindow->raise();
         RefreshLayerWindow();
     }
+}
+
+void CMainFrame::ToggleQuickEditWindow() {
+    if (!m_quickEdit) {
+        // Made on first use below the tool bars, left of the layer window's place; later uses keep its place.
+        m_quickEdit = new CDlg_OneClickDica(this);
+        m_quickEdit->adjustSize();
+        const int top = m_mdi->mapToGlobal(QPoint(0, 0)).y();
+        m_quickEdit->move(geometry().right() - 263 - m_quickEdit->width() - 8, top);
+    }
+    if (m_quickEdit->isVisible()) {
+        m_quickEdit->hide();
+    } else {
+        m_quickEdit->RefreshState();
+        m_quickEdit->show();
+        m_quickEdit->raise();
+    }
+    RefreshCommandStates();
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
@@ -873,6 +896,7 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kLayerWindow: ToggleLayerWindow(); return true;
+        case cmd::kQuickEditWindow: ToggleQuickEditWindow(); return true;
         case cmd::kWindowCascade: m_mdi->cascadeSubWindows(); return true;
         case cmd::kWindowTile: m_mdi->tileSubWindows(); return true;
         case cmd::kWindowNew:
@@ -913,6 +937,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kLoadTifSample:
         case cmd::kLoadBitmapSample: state.enabled = DocumentSession::HasCommand(id); return true;
         case cmd::kLayerWindow: state.checked = m_layerWindow && m_layerWindow->isVisible(); return true;
+        case cmd::kQuickEditWindow: state.checked = m_quickEdit && m_quickEdit->isVisible(); return true;
         case cmd::kDuplicateDocument:
         case cmd::kCropToNew: state.enabled = ActiveView() != nullptr; return true;
         case cmd::kWindowCascade:
@@ -1038,6 +1063,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (m_quickEdit) m_quickEdit->close();
     if (m_layerWindow) m_layerWindow->close();
     event->accept();
 }

@@ -28,6 +28,7 @@ class QToolBar;
 namespace quillory {
 
 class CDlg_Layer;
+class CDlg_OneClickDica;
 class PanelCommands;
 struct PanelState;
 class CVandView;
@@ -102,6 +103,9 @@ public:
     void CreateToolWindows();
     void RefreshLayerWindow();
     void ToggleLayerWindow();
+    // The quick-edit window: made below the tool bars on first use, then shown or hidden.
+    CDlg_OneClickDica* quickEditWindow() const { return m_quickEdit; }
+    void ToggleQuickEditWindow();
 
     // The transform, colour-range and gradient panels and their tools' state.
     PanelCommands& panels() { return *m_panels; }
@@ -180,6 +184,7 @@ private:
     QProgressBar* m_progress = nullptr;
     DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
+    CDlg_OneClickDica* m_quickEdit = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;
     bool m_closing = false;

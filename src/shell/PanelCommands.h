@@ -31,6 +31,9 @@ public:
     bool OnUpdateCommand(int id, CommandState& state) override;
 
     PanelState& state() { return m_state; }
+    // The gradient, free transform, rotation and stretch panels, made hidden at start-up;
+    // their commands show them.
+    void CreateToolDialogs();
     // The free transform's quadrilateral and handles over a view of its picture.
     void PaintOverlay(QPainter& painter, CVandView& view);
 
@@ -48,6 +51,10 @@ private:
     // The rotation or stretch previewed: kept as one step, or the layer as it was.
     void FinishPreview(bool keep);
     void RefreshPanels();
+    void MakeRotatePanel();
+    void MakeStretchPanel();
+    void MakeTransformPanel();
+    void MakeGradientPanel();
     void ShowRotate(DocumentSession& doc);
     void ShowStretch(DocumentSession& doc);
     void ShowTransform(DocumentSession& doc, int command);

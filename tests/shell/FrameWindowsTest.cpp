@@ -29,12 +29,17 @@
 #include "core/CommandIds.h"
 #include "core/CoreTexts.h"
 #include "document/CVandDoc.h"
+#include "shell/CDlg_AnchorLine.h"
+#include "shell/CDlg_GradientBucket.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/EnvSettings.h"
+#include "shell/PanelCommands.h"
 #include "shell/ShellTexts.h"
+#include "shell/ToolCommands.h"
+#include "shell/TransformPanels.h"
 #include "view/ViewTool.h"
 #include "EditorFixture.h"
 #include "ModalAnswer.h"
@@ -555,6 +560,36 @@ private Q_SLOTS:
         QCOMPARE(Grab().pixel(r.left + 2, r.top + 1), qRgb(0x30, 0x60, 0x90));
         // Without the preview the spoiled file is refused.
         QVERIFY(!Frame()->OpenDocument(psd));
+    }
+
+    void toolDialogsStandReadyFromTheStartAndTheirCommandsShowThem() {
+        Start({m_picture});
+        PanelCommands& panels = Frame()->panels();
+        const QList<QWidget*> dialogs = {panels.gradientPanel(), panels.transformPanel(), panels.rotatePanel(),
+                                         panels.stretchPanel(), Frame()->toolCommands().pathPanel()};
+        for (QWidget* dialog : dialogs) {
+            QVERIFY(dialog);
+            QVERIFY(!dialog->isVisible());
+        }
+        // Each command shows the dialog made at the start, not another one.
+        const std::pair<int, QWidget*> shown[] = {{cmd::kToolGradient, dialogs[0]}, {cmd::kToolScale, dialogs[1]},
+                                                  {cmd::kToolFreeRotate, dialogs[2]}, {cmd::kStretchSquash, dialogs[3]},
+                                                  {cmd::kPathPanel, dialogs[4]}};
+        for (const auto& [id, dialog] : shown) {
+            Trigger(id);
+            QVERIFY2(dialog->isVisible(), qPrintable(QString::number(id)));
+            QCOMPARE(Frame()->currentTool(), id);
+        }
+        QCOMPARE(panels.gradientPanel(), dialogs[0]);
+        QCOMPARE(panels.transformPanel(), dialogs[1]);
+        QCOMPARE(Frame()->toolCommands().pathPanel(), dialogs[4]);
+        // The guide path and the gradient commands hide their panels again while their tool is chosen.
+        Trigger(cmd::kPathPanel);
+        QVERIFY(!dialogs[4]->isVisible());
+        Trigger(cmd::kToolGradient);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolGradient);
+        Trigger(cmd::kToolGradient);
+        QVERIFY(!dialogs[0]->isVisible());
     }
 
     void printSetUpAndPrintShareOnePrinter() {
