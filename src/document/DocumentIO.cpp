@@ -455,7 +455,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread, int page) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -476,6 +476,7 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* prere
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
     NyZazo picture;
+    picture.frameIndex = page;
     const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
     if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
