@@ -171,6 +171,34 @@ private Q_SLOTS:
         QVERIFY(!view->document().modified());
     }
 
+    void touchpadPinchZoomsByWholeStepsAroundItsCentre() {
+        Start({m_big});
+        SetClientSize(200, 150);
+        CVandView* view = View();
+        const QPoint centre(80, 60);
+        const QPointingDevice* pad = QPointingDevice::primaryPointingDevice();
+        auto pinch = [&](Qt::NativeGestureType type, double value) {
+            QNativeGestureEvent event(type, pad, 2, QPointF(centre), QPointF(centre), view->viewport()->mapToGlobal(QPointF(centre)),
+                                      value, QPointF());
+            QApplication::sendEvent(view->viewport(), &event);
+        };
+        pinch(Qt::BeginNativeGesture, 0);
+        // Growing by a third is nearer no step than one; by half is nearer one step.
+        pinch(Qt::ZoomNativeGesture, 1.0 / 3.0);
+        QCOMPARE(view->document().view().zoom, 1.0f);
+        pinch(Qt::ZoomNativeGesture, 0.1);
+        QCOMPARE(view->document().view().zoom, 2.0f);
+        const PointerReading under = ReadPointer(*view, centre);
+        QCOMPARE(QPoint(under.x, under.y), QPoint(80, 60));
+        // Pinching back to about the starting spread returns to the starting zoom, further on zooms out.
+        pinch(Qt::ZoomNativeGesture, -0.3);
+        QCOMPARE(view->document().view().zoom, 1.0f);
+        pinch(Qt::ZoomNativeGesture, -0.5);
+        QCOMPARE(view->document().view().zoom, 0.5f);
+        pinch(Qt::EndNativeGesture, 0);
+        QVERIFY(!view->document().modified());
+    }
+
     void middleButtonAndSpaceDragPanWithoutPainting() {
         Start({m_big});
         SetClientSize(200, 150);
