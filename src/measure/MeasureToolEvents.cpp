@@ -163,7 +163,11 @@ bool CreateFigure(MeasureSet& set, MeasureKind kind, const std::vector<MeasurePo
     stored.angle = values.angle;
     stored.radius = values.radius;
     stored.diameter = values.diameter;
-    return set.AddMeasureObject(KindName(kind), stored, text);
+    const bool added = set.AddMeasureObject(KindName(kind), stored, text);
+    // The click lists are empty again for the next figure.
+    set.scratch.three.clear();
+    set.scratch.poly.clear();
+    return added;
 }
 
 void PreviewLine(MeasureSet& set, MeasurePoint a, MeasurePoint b) {
@@ -186,7 +190,6 @@ bool RegisterPending(MeasureSet& set) {
     const size_t needed = kind == MeasureKind::Polygon ? 3 : 2;
     if (points.size() < needed) return hadPreview;  // too few points: nothing, no message
     const bool added = CreateFigure(set, kind, points);
-    set.scratch.poly.clear();
     return added || hadPreview;
 }
 
