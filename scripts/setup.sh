@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xauth x11-utils
   libpng-dev
   python3-pil imagemagick
+  python3-openpyxl
 )
 
 missing=()

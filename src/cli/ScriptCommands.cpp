@@ -3,11 +3,16 @@
 //   new W H [white|transparent|colour RRGGBB]   open PATH   save PATH
 //   ID-or-NAME [key=value ...]                  a registered document command
 //   select SLOT   reorder SLOT SLOT   layers   undo   redo   history
+//   tool ID   press X Y [TEXT]   drag X Y   release X Y   click X Y [TEXT]   end
+//   calibrate DX DY LENGTH [UNIT]   objects   multifocus
+// Every document of a run shares one measurement calibration; multifocus composes
+// all documents opened or made so far into a new one.
 // Blank lines and lines starting with "#" are skipped; a token may be quoted
 // with "..." to hold spaces. The first failing line ends the run with status 1.
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +23,9 @@
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/UndoHistory.h"
+#include "measure/MeasureSet.h"
+#include "measure/MeasureTool.h"
+#include "measure/MultiFocus.h"
 
 namespace quillory::cli {
 
@@ -89,13 +97,14 @@ public:
         if (verb == "new") return New(t);
         if (verb == "open") {
             if (t.size() != 2) return "usage: open PATH";
-            auto document = std::make_unique<CVandDoc>();
+            auto document = NewDocumentObject();
             if (!document->OpenDocument(t[1]))
                 return document->LastError().empty() ? "cannot open " + t[1] : document->LastError();
-            m_document = std::move(document);
+            Keep(std::move(document));
             return {};
         }
         if (!m_document) return "no document: start with new or open";
+        if (const std::optional<std::string> measured = Measure(t)) return *measured;
         if (verb == "save") {
             if (t.size() != 2) return "usage: save PATH";
             if (!m_document->SaveDocument(t[1]))
@@ -170,13 +179,90 @@ private:
         } else {
             return "usage: new W H [white|transparent|colour RRGGBB]";
         }
-        auto document = std::make_unique<CVandDoc>();
+        auto document = NewDocumentObject();
         if (!document->NewDocument(settings)) return "cannot create a picture of that size";
-        m_document = std::move(document);
+        Keep(std::move(document));
         return {};
     }
 
-    std::unique_ptr<CVandDoc> m_document;
+    // The measuring verbs; nothing for any other verb.
+    std::optional<std::string> Measure(const std::vector<std::string>& t) {
+        const std::string& verb = t[0];
+        CVandDoc& doc = *m_document;
+        long long x = 0, y = 0;
+        const bool point = t.size() >= 3 && ParseWhole(t[1], x) && ParseWhole(t[2], y);
+        if (verb == "tool") {
+            long long id = 0;
+            if (t.size() != 2 || !ParseWhole(t[1], id)) return "usage: tool ID";
+            ChooseMeasureTool(doc, m_tool, int(id));
+            m_tool = int(id);
+            MeasuresOf(doc).tool.currentTool = m_tool;
+            return std::string();
+        }
+        if (verb == "press" || verb == "drag" || verb == "release" || verb == "click") {
+            const bool withText = verb == "press" || verb == "click";
+            if (!point || t.size() > (withText ? 4u : 3u)) return "usage: " + verb + " X Y" + (withText ? " [TEXT]" : "");
+            if (!IsMeasureTool(m_tool)) return "no measuring tool: choose one with tool ID";
+            if (x >= doc.Header().width || y >= doc.Header().height) return "point outside the picture";
+            const MeasurePoint at{int32_t(x), int32_t(y)};
+            const std::string text = t.size() == 4 ? t[3] : std::string();
+            if (verb == "press" || verb == "click") MeasurePress(doc, m_tool, at, text);
+            if (verb == "drag") MeasureDrag(doc, m_tool, at);
+            if (verb == "release" || verb == "click") MeasureRelease(doc, m_tool, at);
+            return std::string();
+        }
+        if (verb == "end") {
+            m_tool = EndContinuousMeasure(doc, m_tool);
+            return std::string();
+        }
+        if (verb == "calibrate") {
+            if (t.size() < 4 || t.size() > 5) return "usage: calibrate DX DY LENGTH [UNIT]";
+            CommandParameters parameters{{"dx", t[1]}, {"dy", t[2]}, {"length", t[3]}};
+            if (t.size() == 5) parameters.Set("unit", t[4]);
+            return CommandRegistry::Instance().Execute(cmd::kCalibrationValues, doc, parameters)
+                       ? std::string()
+                       : "calibrate failed";
+        }
+        if (verb == "objects") {
+            // A pending polyline or polygon counts once the tool changes.
+            const MeasureSet& set = MeasuresOf(doc);
+            for (int i = 0; i < set.ObjectCount(); ++i) {
+                const MeasureObject& o = set.Object(i);
+                if (!o.valid) continue;
+                std::cout << i << " " << o.kind << " length=" << o.length << " area=" << o.area
+                          << " angle=" << o.angle << " radius=" << o.radius << " points=" << o.points.size() << "\n";
+            }
+            return std::string();
+        }
+        if (verb == "multifocus") {
+            std::vector<CVandDoc*> documents;
+            for (auto& d : m_documents) documents.push_back(d.get());
+            auto result = NewDocumentObject();
+            NewPictureSettings settings;
+            if (!ComposeMultiFocus(documents, *result, settings)) return "multifocus failed";
+            Keep(std::move(result));
+            return std::string();
+        }
+        return std::nullopt;
+    }
+
+    std::unique_ptr<CVandDoc> NewDocumentObject() {
+        auto document = std::make_unique<CVandDoc>();
+        MeasuresOf(*document).UseSettings(&m_measureSettings);
+        return document;
+    }
+
+    // The newest document becomes current; the earlier ones stay for multifocus.
+    void Keep(std::unique_ptr<CVandDoc> document) {
+        m_document = document.get();
+        m_documents.push_back(std::move(document));
+        m_tool = cmd::kNone;
+    }
+
+    std::vector<std::unique_ptr<CVandDoc>> m_documents;
+    CVandDoc* m_document = nullptr;
+    MeasureSettings m_measureSettings;
+    int m_tool = cmd::kNone;
 };
 
 }  // namespace
