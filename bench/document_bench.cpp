@@ -67,3 +67,68 @@ void BM_FlattenForSaving(benchmark::State& state) {
 BENCHMARK(BM_FlattenForSaving)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// Opening a 12-megapixel picture into a document and saving a one-layer document,
+// each against the bare decode or encode of the same file. The files go to a
+// private temporary folder; the undo history's files go below QUILLORY_HOME.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "BenchPicture.h"
+#include "core/FormatCodes.h"
+
+namespace {
+
+std::string BenchFile(int format) {
+    static const std::string folder = [] {
+        const std::string path = std::filesystem::temp_directory_path() / ("quillory-document-bench-" + std::to_string(getpid()));
+        std::filesystem::create_directories(path);
+        if (!std::getenv("QUILLORY_HOME")) setenv("QUILLORY_HOME", (path + "/home").c_str(), 1);
+        return path;
+    }();
+    const std::string path = folder + "/picture." + PrimaryExtension(format);
+    if (!std::filesystem::exists(path)) quillory::bench::BigPicture().Save(path, format);
+    return path;
+}
+
+void BM_DecodeBare(benchmark::State& state) {
+    const int format = int(state.range(0));
+    const std::string path = BenchFile(format);
+    for (auto _ : state) {
+        NyZazo picture;
+        benchmark::DoNotOptimize(picture.Load(path, format));
+    }
+}
+BENCHMARK(BM_DecodeBare)->Arg(kFormatJpeg)->Arg(kFormatBmp)->Unit(benchmark::kMillisecond);
+
+// Decode, the one-layer document and its first history step.
+void BM_OpenDocument(benchmark::State& state) {
+    const int format = int(state.range(0));
+    const std::string path = BenchFile(format);
+    for (auto _ : state) {
+        CVandDoc document;
+        benchmark::DoNotOptimize(document.OpenDocument(path));
+    }
+}
+BENCHMARK(BM_OpenDocument)->Arg(kFormatJpeg)->Arg(kFormatBmp)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeBare(benchmark::State& state) {
+    const int format = int(state.range(0));
+    const std::string path = BenchFile(format) + ".out." + PrimaryExtension(format);
+    NyZazo& picture = quillory::bench::BigPicture();
+    for (auto _ : state) benchmark::DoNotOptimize(picture.Save(path, format));
+}
+BENCHMARK(BM_EncodeBare)->Arg(kFormatJpeg)->Arg(kFormatBmp)->Unit(benchmark::kMillisecond);
+
+void BM_SaveOneLayerDocument(benchmark::State& state) {
+    const int format = int(state.range(0));
+    const std::string path = BenchFile(format) + ".saved." + PrimaryExtension(format);
+    CVandDoc document;
+    document.OpenDocument(BenchFile(kFormatBmp));
+    for (auto _ : state) benchmark::DoNotOptimize(document.SaveDocument(path));
+}
+BENCHMARK(BM_SaveOneLayerDocument)->Arg(kFormatJpeg)->Arg(kFormatBmp)->Unit(benchmark::kMillisecond);
+
+}  // namespace

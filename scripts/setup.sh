@@ -9,10 +9,11 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libtiff-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins libgl-dev
+  qt6-translations-l10n
   libsane-dev sane-utils libsane1
   libxlsxwriter-dev
   fonts-nanum
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils openbox xdotool
   libpng-dev
   python3-pil imagemagick
   python3-openpyxl

@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "cli/Commands.h"
+#include "cli/DocumentJson.h"
 #include "cli/Json.h"
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/QvxFormat.h"
-#include "document/Utf16.h"
 
 namespace quillory::cli {
 
@@ -60,6 +60,8 @@ int RunConvert(const Args& args) {
     }
     CliPlatform platform;
     auto document = std::make_unique<CVandDoc>();
+    // Nothing is undone in a one-shot conversion: the document keeps no history files.
+    document->SetStepSink(nullptr);
     if (!document->OpenDocument(args[0])) {
         platform.Explain(document->LastError(), "cannot open file");
         return 1;
@@ -118,39 +120,9 @@ int RunQvxInfo(const std::string& path) {
                   << "\n";
         return 1;
     }
-    const DocumentHeader& header = file->header;
-    std::string layers = "[";
-    int steps = 0;
-    for (int i = file->headLayer; i >= 0 && i < kMaxLayers && steps < kMaxLayers; i = file->layers[size_t(i)].next, ++steps) {
-        const LayerRecord& layer = file->layers[size_t(i)];
-        JsonObject entry;
-        entry.Add("slot", (long long)i)
-            .Add("name", Utf16ToUtf8(FixedName(layer.name)))
-            .Add("kind", (long long)layer.kind)
-            .Add("blendMode", (long long)layer.blendMode)
-            .Add("transparency", (long long)layer.transparency)
-            .Add("visible", (long long)layer.visible)
-            .Add("x", (long long)layer.x)
-            .Add("y", (long long)layer.y)
-            .Add("width", (long long)layer.width)
-            .Add("height", (long long)layer.height);
-        layers += (steps ? ", " : "") + entry.Str();
-    }
-    layers += "]";
-    JsonObject out;
-    out.Add("format", (long long)kFormatQvx)
-        .Add("width", (long long)header.width)
-        .Add("height", (long long)header.height)
-        .Add("bitCount", (long long)header.bitsPerPixel)
-        .Add("clrUsed", (long long)header.colourCount)
-        .Add("dpiX", (long long)header.dpiX)
-        .Add("dpiY", (long long)header.dpiY)
-        .Add("frameIndex", 0LL)
-        .Add("frameCount", 1LL)
-        .Add("headLayer", (long long)file->headLayer)
-        .Add("currentLayer", (long long)file->fileCurrentLayer)
-        .Raw("layers", layers);
-    std::cout << out.Str() << "\n";
+    std::cout << LayeredDocumentJson(kFormatQvx, file->header, file->layers.data(), file->headLayer,
+                                     file->fileCurrentLayer)
+              << "\n";
     return 0;
 }
 

@@ -2,7 +2,7 @@
 // command a line:
 //   new W H [white|transparent|colour RRGGBB]   open PATH   save PATH
 //   ID-or-NAME [key=value ...]                  a registered document command
-//   select SLOT   reorder SLOT SLOT   layers   undo   redo   history
+//   select SLOT   reorder SLOT SLOT   layers (JSON as info gives)   undo   redo   history
 //   tool ID   press X Y [TEXT]   drag X Y   release X Y   click X Y [TEXT]   end
 //   calibrate DX DY LENGTH [UNIT]   objects   multifocus
 // Every document of a run shares one measurement calibration; multifocus composes
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DocumentJson.h"
 #include "core/DibTypes.h"
 #include "core/Platform.h"
 #include "document/CVandDoc.h"
@@ -124,11 +125,11 @@ public:
             return {};
         }
         if (verb == "layers") {
-            int guard = 0;
-            for (int i = m_document->HeadLayer(); i >= 0 && i < kMaxLayers && guard < kMaxLayers;
-                 i = m_document->Layer(i).next, ++guard)
-                std::cout << i << " " << m_document->LayerName(i) << (i == m_document->CurrentLayer() ? " *" : "")
-                          << "\n";
+            if (t.size() != 1) return "usage: layers";
+            const CVandDoc& doc = *m_document;
+            std::cout << LayeredDocumentJson(doc.Header().formatType, doc.Header(), doc.Stack().Layers(), doc.HeadLayer(),
+                                             doc.CurrentLayer())
+                      << "\n";
             return {};
         }
         if (verb == "select") {

@@ -42,6 +42,9 @@ inline constexpr int kToolPolyline = 1357;
 inline constexpr int kToolSpray = 1346;
 inline constexpr int kToolEraser = 1355;
 inline constexpr int kToolFill = 1352;
+inline constexpr int kToolDot = 1350;           // tool bar only
+inline constexpr int kToolColourPicker = 2097;  // tool bar only
+inline constexpr int kToolText = 1382;          // tool bar only
 
 // Image.
 inline constexpr int kBrightnessContrast = 1450;

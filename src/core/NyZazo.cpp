@@ -83,7 +83,7 @@ void NyZazo::Init(int formatCode) {
     SetDpiY(72);
 }
 
-uint8_t* NyZazo::Create(int width, int height, int bitsPerPixel, int formatCode) {
+uint8_t* NyZazo::Allocate(int width, int height, int bitsPerPixel, int formatCode) {
     if (width == 0 || height == 0) return nullptr;
     int depth = SupportedDepth(bitsPerPixel);
     // A negative size or one past the pixel cap is refused before anything changes.
@@ -113,7 +113,20 @@ uint8_t* NyZazo::Create(int width, int height, int bitsPerPixel, int formatCode)
     std::memset(dib + kInfoHeaderBytes, 0, 4 * header.biClrUsed);
     RefreshDibHeader();
     bits = dib + kInfoHeaderBytes + 4 * header.biClrUsed;
+    return dib;
+}
+
+uint8_t* NyZazo::Create(int width, int height, int bitsPerPixel, int formatCode) {
+    if (!Allocate(width, height, bitsPerPixel, formatCode)) return nullptr;
     std::memset(bits, 0xFF, header.biSizeImage);
+    return dib;
+}
+
+uint8_t* NyZazo::CreateForWriting(int width, int height, int bitsPerPixel, int formatCode) {
+    if (!Allocate(width, height, bitsPerPixel, formatCode)) return nullptr;
+    const size_t used = (size_t(width) * BitCount() + 7) / 8;
+    if (used < rowBytes)
+        for (int y = 0; y < height; ++y) std::memset(Row(y) + used, 0, rowBytes - used);
     return dib;
 }
 
@@ -145,7 +158,7 @@ void NyZazo::Copy(const NyZazo& source, bool copyWholeBlock) {
     // The copy owns its block, whatever the source did.
     sharedFrom = nullptr;
     if (!source.dib) return;
-    if (!Create(source.Width(), source.Height(), source.BitCount(), source.formatType)) return;
+    if (!CreateForWriting(source.Width(), source.Height(), source.BitCount(), source.formatType)) return;
     if (copyWholeBlock) {
         std::memcpy(dib, source.dib, std::min(GetSize(), source.GetSize()));
         header = ReadInfoHeader(dib);

@@ -113,6 +113,10 @@ public:
 
     // Pixel block.
     uint8_t* Create(int width, int height, int bitsPerPixel, int formatCode);
+    // Create for decoders that write every pixel byte of every row themselves: the
+    // pixels are not filled first (only the row padding is cleared, so no stale
+    // bytes reach a file or the clipboard).
+    uint8_t* CreateForWriting(int width, int height, int bitsPerPixel, int formatCode);
     void Destroy();
     uint32_t GetSize() const;
     void CopyInfo(const NyZazo& source);
@@ -182,6 +186,9 @@ public:
 
 protected:
     void RefreshDibHeader();
+
+private:
+    uint8_t* Allocate(int width, int height, int bitsPerPixel, int formatCode);
 };
 
 }  // namespace quillory

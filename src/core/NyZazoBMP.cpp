@@ -134,7 +134,12 @@ bool NyZazoBMP::Decode(ImageStream& stream) {
 
     header.biXPelsPerMeter = in.biXPelsPerMeter;
     header.biYPelsPerMeter = in.biYPelsPerMeter;
-    if (!Create(in.biWidth, in.biHeight, bitCount, 0)) return Fail(texts::kCannotAllocate);
+    // Uncompressed rows fill the whole block; only run-length and 16-bit data need the white fill.
+    const bool everyByte = bitCount != 16 && (compression == kRgb || (bitCount == 32 && compression != kRle8 &&
+                                                                       compression != kRle4));
+    if (!(everyByte ? CreateForWriting(in.biWidth, in.biHeight, bitCount, 0)
+                    : Create(in.biWidth, in.biHeight, bitCount, 0)))
+        return Fail(texts::kCannotAllocate);
     header.biClrImportant = in.biClrImportant;
     dpiX = int(std::floor(double(in.biXPelsPerMeter) * 254.0 / 10000.0 + 0.5));
     dpiY = int(std::floor(double(in.biYPelsPerMeter) * 254.0 / 10000.0 + 0.5));
@@ -203,6 +208,7 @@ bool NyZazoBMP::ReadRows(ImageStream& stream) {
     // Files that lack only the padding of the last row are accepted.
     const size_t usedInLastRow = (size_t(Width()) * BitCount() + 7) / 8;
     if (got + (rowBytes - usedInLastRow) < header.biSizeImage) return Fail(texts::kTruncatedFile);
+    std::memset(bits + got, 0, header.biSizeImage - got);
     return true;
 }
 

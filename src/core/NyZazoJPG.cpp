@@ -92,15 +92,21 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
     const int components = cinfo.num_components;
     if (!FitsPixelCap(cinfo.image_width, cinfo.image_height, components == 1 ? 8 : 24))
         refusal = texts::kPictureTooLarge;
+    // Colour pictures come out of the library in the picture's own blue-green-red order.
+    if (components == 3 && (cinfo.jpeg_color_space == JCS_YCbCr || cinfo.jpeg_color_space == JCS_RGB))
+        cinfo.out_color_space = JCS_EXT_BGR;
     if (!refusal) {
         jpeg_start_decompress(&cinfo);
         const J_COLOR_SPACE space = cinfo.out_color_space;
         const bool known = (space == JCS_GRAYSCALE && cinfo.output_components == 1) ||
+                           (space == JCS_EXT_BGR && cinfo.output_components == 3) ||
                            (space == JCS_RGB && cinfo.output_components == 3) ||
                            (space == JCS_CMYK && cinfo.output_components == 4);
+        // Every row is written below, so the block need not be filled first.
         if (!known)
             refusal = texts::kJpegColourSpace;
-        else if (!out.Create(int(cinfo.output_width), int(cinfo.output_height), space == JCS_GRAYSCALE ? 8 : 24, 0))
+        else if (!out.CreateForWriting(int(cinfo.output_width), int(cinfo.output_height),
+                                       space == JCS_GRAYSCALE ? 8 : 24, 0))
             refusal = texts::kCannotAllocate;
     }
     if (refusal) {
@@ -111,14 +117,29 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
     TakeDensity(out, cinfo);
 
     const JDIMENSION width = cinfo.output_width;
-    const size_t lineBytes = size_t(width) * size_t(cinfo.output_components);
-    JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                 JDIMENSION(lineBytes), 1);
-    const bool inverted = cinfo.saw_Adobe_marker;
     const int height = out.Height();
+    const size_t lineBytes = size_t(width) * size_t(cinfo.output_components);
+    const bool direct = cinfo.out_color_space == JCS_GRAYSCALE || cinfo.out_color_space == JCS_EXT_BGR;
+    JSAMPARRAY line = nullptr;
+    if (!direct)
+        line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, JDIMENSION(lineBytes), 1);
+    const bool inverted = cinfo.saw_Adobe_marker;
+    constexpr int kRowsAtOnce = 16;
     while (cinfo.output_scanline < cinfo.output_height) {
         // The first line is the top of the picture, which is the last stored row.
-        uint8_t* row = out.Row(height - 1 - int(cinfo.output_scanline));
+        const int first = int(cinfo.output_scanline);
+        if (direct) {
+            // The library writes straight into the picture's rows.
+            JSAMPROW rows[kRowsAtOnce];
+            const int count = std::min(kRowsAtOnce, height - first);
+            for (int i = 0; i < count; ++i) rows[i] = out.Row(height - 1 - first - i);
+            if (jpeg_read_scanlines(&cinfo, rows, JDIMENSION(count)) == 0) {
+                jpeg_destroy_decompress(&cinfo);
+                return out.Fail(texts::kTruncatedFile);
+            }
+            continue;
+        }
+        uint8_t* row = out.Row(height - 1 - first);
         if (jpeg_read_scanlines(&cinfo, line, 1) != 1) {
             jpeg_destroy_decompress(&cinfo);
             return out.Fail(texts::kTruncatedFile);
@@ -127,7 +148,7 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
             CmykToBgr(line[0], row, width, inverted);
         } else {
             std::memcpy(row, line[0], std::min<size_t>(lineBytes, out.rowBytes));
-            if (cinfo.out_color_space == JCS_RGB) out.SwapRedBlue(row, uint32_t(lineBytes));
+            out.SwapRedBlue(row, uint32_t(lineBytes));
         }
     }
     (void)jpeg_finish_decompress(&cinfo);
@@ -135,28 +156,15 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
     return true;
 }
 
-// Fills the work line of stored row y in the component order the library wants.
-void PrepareLine(const NyZazo& picture, int storedY, JSAMPLE* line, bool grey) {
+// Widens 1- and 4-bit rows of the identity grey palette to one grey byte a pixel:
+// each index is its own grey value.
+void PrepareGreyLine(const NyZazo& picture, int storedY, JSAMPLE* line) {
     const uint8_t* row = picture.Row(storedY);
     const int width = picture.Width();
-    const int depth = picture.BitCount();
-    if (grey) {
-        // The identity grey palette makes each index its own grey value.
-        if (depth == 8) {
-            std::memcpy(line, row, size_t(width));
-        } else if (depth == 4) {
-            for (int x = 0; x < width; ++x) line[x] = JSAMPLE((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4));
-        } else {
-            for (int x = 0; x < width; ++x) line[x] = JSAMPLE((row[x >> 3] >> (7 - (x & 7))) & 1);
-        }
-        return;
-    }
-    // 24 and 32 bits: blue, green, red (and a fourth byte that JPEG cannot keep) to red, green, blue.
-    const int step = depth / 8;
-    for (int x = 0; x < width; ++x, row += step, line += 3) {
-        line[0] = row[2];
-        line[1] = row[1];
-        line[2] = row[0];
+    if (picture.BitCount() == 4) {
+        for (int x = 0; x < width; ++x) line[x] = JSAMPLE((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4));
+    } else {
+        for (int x = 0; x < width; ++x) line[x] = JSAMPLE((row[x >> 3] >> (7 - (x & 7))) & 1);
     }
 }
 
@@ -170,22 +178,35 @@ bool RunEncode(NyZazoJPG& picture, EncodeJob& job) {
     jpeg_create_compress(&cinfo);
     job.bridge.AttachDestination(&cinfo);
     const bool grey = picture.header.biClrUsed != 0;
+    const int depth = picture.BitCount();
     cinfo.image_width = JDIMENSION(picture.Width());
     cinfo.image_height = JDIMENSION(picture.Height());
-    cinfo.input_components = grey ? 1 : 3;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    // Colour rows go to the library as they are stored, blue-green-red (and a fourth
+    // byte that JPEG cannot keep), without a copy.
+    cinfo.input_components = grey ? 1 : depth == 32 ? 4 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : depth == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     // jpegQuality starts at 150; the library's scale ends at 100.
     jpeg_set_quality(&cinfo, std::min<int>(picture.jpegQuality, 100), TRUE);
     PutDensity(picture, cinfo);
     jpeg_start_compress(&cinfo, TRUE);
 
-    const size_t lineBytes = size_t(picture.Width()) * size_t(cinfo.input_components);
-    JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                 JDIMENSION(std::max<size_t>(lineBytes, picture.rowBytes) + 8), 1);
-    for (int storedY = picture.Height() - 1; storedY >= 0; --storedY) {
-        PrepareLine(picture, storedY, line[0], grey);
-        (void)jpeg_write_scanlines(&cinfo, line, 1);
+    const int height = picture.Height();
+    if (!grey || depth == 8) {
+        constexpr int kRowsAtOnce = 16;
+        for (int top = 0; top < height; top += kRowsAtOnce) {
+            JSAMPROW rows[kRowsAtOnce];
+            const int count = std::min(kRowsAtOnce, height - top);
+            for (int i = 0; i < count; ++i) rows[i] = picture.Row(height - 1 - top - i);
+            (void)jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+        }
+    } else {
+        JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                     JDIMENSION(picture.Width() + 8), 1);
+        for (int storedY = height - 1; storedY >= 0; --storedY) {
+            PrepareGreyLine(picture, storedY, line[0]);
+            (void)jpeg_write_scanlines(&cinfo, line, 1);
+        }
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);

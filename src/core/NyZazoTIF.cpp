@@ -28,6 +28,9 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
+// Strips of 8-bit RGB rows up to this size are read whole.
+constexpr uint64_t kWholeStripBytes = uint64_t(1) << 20;
+
 // Largest resolution taken from a file; pixels per metre of anything above it overflow.
 constexpr double kMaxDpi = 1000000;
 
@@ -91,7 +94,6 @@ bool NyZazoTIF::Decode(ImageStream& stream) {
     if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yResolution)) SetDpiY(ClampToInt(yResolution, 0, kMaxDpi));
     if (TIFFGetField(tif, TIFFTAG_XPOSITION, &xPosition)) offsetX = ClampToInt(xPosition);
     if (TIFFGetField(tif, TIFFTAG_YPOSITION, &yPosition)) offsetY = ClampToInt(yPosition);
-    (void)compression;
 
     // Bilevel, grey and palette pictures in strips keep their indices; everything else
     // (tiles included) goes through the library's colour conversion.
@@ -105,13 +107,27 @@ bool NyZazoTIF::Decode(ImageStream& stream) {
         else
             depth = bitsPerSample == 4 ? 4 : 8;
     }
+    // Plain 8-bit RGB in strips (any compression but the old JPEG scheme) needs no
+    // colour conversion: its rows are read straight into the picture. The colour
+    // of unassociated alpha pictures is weighted by the raster, so they go that way.
+    uint16_t extraCount = 0;
+    uint16_t* extraTypes = nullptr;
+    TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
+    const bool weightedAlpha = extraCount > 0 && extraTypes && extraTypes[0] == EXTRASAMPLE_UNASSALPHA;
+    const bool rgbRows = photometric == PHOTOMETRIC_RGB && bitsPerSample == 8 && planar == PLANARCONFIG_CONTIG &&
+                         samplesPerPixel >= 3 && !weightedAlpha && compression != COMPRESSION_OJPEG &&
+                         !TIFFIsTiled(tif);
     if (width == 0 || height == 0) return Fail(texts::kBadDimensions);
-    if (!FitsPixelCap(width, height, indexed ? depth : 32)) return Fail(texts::kPictureTooLarge);
+    if (!FitsPixelCap(width, height, indexed || rgbRows ? depth : 32)) return Fail(texts::kPictureTooLarge);
     transparentIndex = -1;
-    if (!Create(int(width), int(height), depth, 3)) return Fail(texts::kCannotAllocate);
+    // The RGB rows and the raster write every pixel byte; the palette path may leave rows out.
+    const bool filled = indexed ? Create(int(width), int(height), depth, 3) != nullptr
+                                : CreateForWriting(int(width), int(height), depth, 3) != nullptr;
+    if (!filled) return Fail(texts::kCannotAllocate);
 
-    const bool read = indexed ? ReadStrips(tif, photometric, bitsPerSample, samplesPerPixel, planar, rowsPerStrip)
-                              : ReadRaster(tif);
+    const bool read = indexed   ? ReadStrips(tif, photometric, bitsPerSample, samplesPerPixel, planar, rowsPerStrip)
+                      : rgbRows ? ReadRgbRows(tif, samplesPerPixel, rowsPerStrip)
+                                : ReadRaster(tif);
     if (!read) return false;
     if (!ApplyTiffOrientation(*this, orientation)) return Fail(texts::kCannotAllocate);
     return true;
@@ -142,6 +158,44 @@ bool NyZazoTIF::ReadRaster(TIFF* tif) {
             out[1] = uint8_t(TIFFGetG(in[x]));
             out[2] = uint8_t(TIFFGetR(in[x]));
         }
+    }
+    return true;
+}
+
+bool NyZazoTIF::ReadRgbRows(TIFF* tif, uint16_t samplesPerPixel, uint32_t rowsPerStrip) {
+    const uint32_t width = uint32_t(Width()), height = uint32_t(Height());
+    const size_t lineBytes = size_t(width) * samplesPerPixel;
+    const uint32_t stripRows = rowsPerStrip == 0 || rowsPerStrip > height ? height : rowsPerStrip;
+    // Strips up to this size are read whole; larger ones (one strip for the whole
+    // picture) row by row, so the buffer never approaches the picture's size.
+    const bool wholeStrips = uint64_t(lineBytes) * stripRows <= kWholeStripBytes;
+    const size_t bufferRows = wholeStrips ? stripRows : 1;
+    std::unique_ptr<uint8_t, FreeDeleter> buffer(static_cast<uint8_t*>(std::malloc(lineBytes * bufferRows)));
+    if (!buffer) return Fail(texts::kCannotAllocate);
+
+    auto store = [&](const uint8_t* in, uint32_t fileRow) {
+        uint8_t* out = Row(int(height - 1 - fileRow));
+        for (uint32_t x = 0; x < width; ++x, in += samplesPerPixel, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    };
+    if (!wholeStrips) {
+        for (uint32_t y = 0; y < height; ++y) {
+            if (TIFFReadScanline(tif, buffer.get(), y, 0) < 0) return Fail(texts::kTiffCorrupted);
+            store(buffer.get(), y);
+        }
+        return true;
+    }
+    for (uint32_t r0 = 0; r0 < height; r0 += stripRows) {
+        const uint32_t rows = std::min(stripRows, height - r0);
+        const size_t wanted = lineBytes * rows;
+        const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, r0, 0), buffer.get(), tmsize_t(wanted));
+        if (got < 0) return Fail(texts::kTiffCorrupted);
+        // A short strip leaves no stale rows of the previous one behind.
+        if (size_t(got) < wanted) std::memset(buffer.get() + got, 0, wanted - size_t(got));
+        for (uint32_t k = 0; k < rows; ++k) store(buffer.get() + k * lineBytes, r0 + k);
     }
     return true;
 }

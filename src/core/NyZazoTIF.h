@@ -20,6 +20,8 @@ public:
 
 private:
     [[nodiscard]] bool ReadRaster(TIFF* tif);
+    // 8-bit RGB in strips, read straight into the picture's rows.
+    [[nodiscard]] bool ReadRgbRows(TIFF* tif, uint16_t samplesPerPixel, uint32_t rowsPerStrip);
     [[nodiscard]] bool ReadStrips(TIFF* tif, uint16_t photometric, uint16_t bitsPerSample, uint16_t samplesPerPixel,
                                   uint16_t planar, uint32_t rowsPerStrip);
 };

@@ -7,6 +7,7 @@
 
 #include "core/NearestPalette.h"
 #include "core/Platform.h"
+#include "core/WorkerPool.h"
 #include "core/RowPixels.h"
 #include "processing/ColourDepth.h"
 #include "document/DocumentTexts.h"
@@ -192,19 +193,43 @@ bool Compositor::CopyLayer2vwImage(const DocumentHeader& header, const LayerReco
 
 void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
                             const RenderMapping& mapping, bool firstOfPass, bool silhouette) {
-    if (!target.pixels || !(mapping.zoom > 0) || !std::isfinite(mapping.zoom) || !PlanesUsable(header, layer)) return;
+    if (!target.pixels || !(mapping.zoom > 0) || !std::isfinite(mapping.zoom)) return;
+    SampleGrid grid;
+    if (!MappingGrid(header, target, mapping, grid)) return;
+    BlendLayerSampled(header, layer, target, grid, firstOfPass, silhouette);
+}
+
+bool Compositor::MappingGrid(const DocumentHeader& header, const TargetBuffer& target, const RenderMapping& mapping,
+                             SampleGrid& grid) {
     const int docW = header.width, docH = header.height;
+    if (docW <= 0 || docH <= 0 || !(mapping.zoom > 0) || !std::isfinite(mapping.zoom)) return false;
+    const int right = std::min(target.width, target.clip.right), bottom = std::min(target.height, target.clip.bottom);
+    if (right <= 0 || bottom <= 0) return false;
+    grid.columns.assign(size_t(right), 0);
+    grid.rows.assign(size_t(bottom), 0);
+    for (int dx = std::max(0, target.clip.left); dx < right; ++dx) {
+        const double position = std::floor((double(dx) + mapping.originX) / mapping.zoom);
+        grid.columns[size_t(dx)] = int(std::clamp(position, 0.0, double(docW - 1)));
+    }
+    for (int dy = std::max(0, target.clip.top); dy < bottom; ++dy) {
+        const double fromTop = std::floor((double(dy) + mapping.originY) / mapping.zoom);
+        grid.rows[size_t(dy)] = int(std::clamp(fromTop, 0.0, double(docH - 1)));
+    }
+    return true;
+}
+
+void Compositor::BlendLayerSampled(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
+                                   const SampleGrid& grid, bool firstOfPass, bool silhouette) {
+    if (!target.pixels || !PlanesUsable(header, layer)) return;
+    const int docH = header.height;
     const int left = std::max(0, target.clip.left), right = std::min(target.width, target.clip.right);
     const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
-    if (right <= left || bottom <= top) return;
+    if (right <= left || bottom <= top || grid.columns.size() < size_t(right) || grid.rows.size() < size_t(bottom))
+        return;
 
-    // Column positions are computed once per pass and reused for every row.
+    // Layer columns are looked up once per pass and reused for every row.
     std::vector<int> columns(size_t(right), -1);
-    for (int dx = left; dx < right; ++dx) {
-        const double position = std::floor((double(dx) + mapping.originX) / mapping.zoom);
-        const int c = int(std::clamp(position, 0.0, double(docW - 1)));
-        columns[size_t(dx)] = LayerColumn(layer, c);
-    }
+    for (int dx = left; dx < right; ++dx) columns[size_t(dx)] = LayerColumn(layer, grid.columns[size_t(dx)]);
 
     const bool text = layer.kind == LayerKind::Text;
     const bool indexed = !text && header.bitsPerPixel <= 8;
@@ -230,8 +255,7 @@ void Compositor::BlendLayer(const DocumentHeader& header, const LayerRecord& lay
     const RowBlender blend = PickBlender(source, op);
 
     for (int dy = top; dy < bottom; ++dy) {
-        const double fromTop = std::floor((double(dy) + mapping.originY) / mapping.zoom);
-        const int d = docH - 1 - int(std::clamp(fromTop, 0.0, double(docH - 1)));
+        const int d = docH - 1 - grid.rows[size_t(dy)];
         const int r = LayerRow(layer, d);
         if (r < 0) continue;
         blend(row, layer.AlphaRow(r), text ? nullptr : layer.PixelRow(r),
@@ -261,15 +285,45 @@ int Compositor::BlendPass(const DocumentHeader& header, const LayerRecord* layer
                           TargetBuffer& target, const RenderMapping& mapping) {
     if (!target.pixels) return 0;
     ClearClip(target);
-    int blended = 0, walked = 0;
+    SampleGrid grid;
+    if (!MappingGrid(header, target, mapping, grid)) {
+        // Nothing can be sampled; the layers are still counted as a pass would.
+        grid.columns.clear();
+    }
+    return BlendPassSampled(header, layers, first, count, target, grid, false);
+}
+
+int Compositor::BlendPassSampled(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                                 TargetBuffer& target, const SampleGrid& grid, bool clear) {
+    if (!target.pixels) return 0;
+    std::vector<const LayerRecord*> visible;
+    int walked = 0;
     for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {
         if (count > 0 && walked >= count) break;
         ++walked;
-        if (layers[i].visible != 1) continue;
-        BlendLayer(header, layers[i], target, mapping, blended == 0);
-        ++blended;
+        if (layers[i].visible == 1) visible.push_back(&layers[i]);
     }
-    return blended;
+    BlendLayers(header, visible, target, grid, clear);
+    return int(visible.size());
+}
+
+void Compositor::BlendLayers(const DocumentHeader& header, const std::vector<const LayerRecord*>& layers,
+                             TargetBuffer& target, const SampleGrid& grid, bool clear) {
+    if (!target.pixels) return;
+    const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
+    const int width = std::min(target.width, target.clip.right) - std::max(0, target.clip.left);
+    if (bottom <= top || width <= 0) return;
+    // Every layer is blended into a band of rows while the band is still in the
+    // cache, and the bands are shared among the threads of the pool.
+    const int bandRows = std::max(4, int(kBandPixels / width));
+    const int bands = (bottom - top + bandRows - 1) / bandRows;
+    WorkerPool::Shared().Run(bands, [&](int band) {
+        TargetBuffer part = target;
+        part.clip.top = top + band * bandRows;
+        part.clip.bottom = std::min(bottom, part.clip.top + bandRows);
+        if (clear) ClearClip(part);
+        for (size_t i = 0; i < layers.size(); ++i) BlendLayerSampled(header, *layers[i], part, grid, i == 0);
+    });
 }
 
 bool Compositor::FlattenForSaving(const DocumentHeader& header, const LayerStack& stack,

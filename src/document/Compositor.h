@@ -23,6 +23,14 @@ struct RenderMapping {
     int originY = 0;
 };
 
+// Which document pixel each target pixel shows: columns[x] for target column x,
+// rows[y] (counted from the top) for target row y, both inside the document. The
+// vectors cover the target up to its clip's right and bottom edges.
+struct SampleGrid {
+    std::vector<int> columns;
+    std::vector<int> rows;
+};
+
 // A layer placed in document space: opacity (width × height bytes) and pixels
 // (document stride, 8 bits for text layers), both rows bottom-up.
 struct WorkPlanes {
@@ -33,6 +41,9 @@ struct WorkPlanes {
 
 class Compositor {
 public:
+    // Pixels of a band of rows that all layers are blended into in turn (256 KiB).
+    static constexpr int kBandPixels = 65536;
+
     // Places a layer into document-sized work planes; uncovered positions get
     // opacity 0. False, with the allocation message, when the planes cannot be made.
     static bool CopyLayer2vwImage(const DocumentHeader& header, const LayerRecord& layer, WorkPlanes& planes);
@@ -42,11 +53,28 @@ public:
     static void BlendLayer(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
                            const RenderMapping& mapping, bool firstOfPass, bool silhouette = false);
 
+    // The same blend with the document pixel of every target pixel given.
+    static void BlendLayerSampled(const DocumentHeader& header, const LayerRecord& layer, TargetBuffer& target,
+                                  const SampleGrid& grid, bool firstOfPass, bool silhouette = false);
+
+    // The grid a mapping gives for the target's clip; false when the mapping or the document is unusable.
+    static bool MappingGrid(const DocumentHeader& header, const TargetBuffer& target, const RenderMapping& mapping,
+                            SampleGrid& grid);
+
     // Clears the target's clip rectangle and blends the visible layers of the list
     // from `first` along `next`, stopping after `count` layers when count > 0.
     // Returns the number of layers blended.
     static int BlendPass(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                          TargetBuffer& target, const RenderMapping& mapping);
+
+    // A pass over a given grid; `clear` first empties the clip rectangle.
+    static int BlendPassSampled(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                                TargetBuffer& target, const SampleGrid& grid, bool clear = true);
+
+    // Blends the given layers, bottom first, over a grid; `clear` first empties the clip rectangle.
+    // Large targets are blended in bands of rows on the worker pool.
+    static void BlendLayers(const DocumentHeader& header, const std::vector<const LayerRecord*>& layers,
+                            TargetBuffer& target, const SampleGrid& grid, bool clear = true);
 
     // Fills the target's clip rectangle with transparent black.
     static void ClearClip(TargetBuffer& target);

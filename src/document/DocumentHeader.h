@@ -59,7 +59,8 @@ struct DocumentHeader {
     int32_t dpiX = kDefaultDpi;
     int32_t dpiY = kDefaultDpi;
 
-    // Memory only: scratch copies of one layer's pixels and alpha, and the palette.
+    // Memory only: scratch copies of one layer's pixels and alpha (work buffers that an
+    // operation sizes when it uses them; empty otherwise), and the palette.
     std::vector<uint8_t> scratchPixels;
     std::vector<uint8_t> scratchAlpha;
     std::vector<RGBQUAD> palette;

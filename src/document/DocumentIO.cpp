@@ -64,13 +64,11 @@ bool OpenNative(CVandDoc& document, const std::string& path) {
     state.composite = std::make_unique<NyZazo>(kFormatQvx);
     state.composite->SetDpiX(state.header.dpiX);
     state.composite->SetDpiY(state.header.dpiY);
-    // What CreateLayerPlanes would have left: a full selection mask and scratch copies of the bottom layer's size.
+    // What CreateLayerPlanes would have left: a full selection mask of the bottom layer's size.
     const LayerRecord& bottom = stack.Layer(stack.headLayer);
     state.selection = SelectionMask{};
     try {
         state.selection.mask.assign(size_t(bottom.planeSize), 1);
-        state.header.scratchPixels.assign(size_t(bottom.pixelSize), 0);
-        state.header.scratchAlpha.assign(size_t(bottom.planeSize), 0);
     } catch (const std::bad_alloc&) {
         stack.Clear();
         return false;
@@ -104,6 +102,22 @@ bool SaveNative(CVandDoc& document, const std::string& path) {
     return true;
 }
 
+// Writes the flat picture; it then stays as the composite's information (resolution,
+// format type), its pixels released.
+bool WritePicture(CVandDoc& document, std::unique_ptr<NyZazo> picture, const std::string& path, int type) {
+    const DocumentHeader& header = document.Header();
+    picture->lastError[0] = '\0';
+    // Every picture file keeps the resolution the document was opened with.
+    picture->SetDpiX(header.dpiX);
+    picture->SetDpiY(header.dpiY);
+    // NyZazo::Save writes next to the target and renames only on success.
+    const bool written = picture->Save(path, type);
+    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
+    picture->Destroy();
+    document.State().composite = std::move(picture);
+    return written;
+}
+
 // The flat picture reduced to 256 octree colours: the palette the GIF is written with.
 bool GifPalette(const DocumentHeader& header, const std::vector<uint32_t>& flat, std::vector<RGBQUAD>& palette) {
     if (flat.size() != size_t(header.width) * size_t(header.height)) return false;
@@ -114,6 +128,9 @@ bool GifPalette(const DocumentHeader& header, const std::vector<uint32_t>& flat,
 }
 
 bool SaveImage(CVandDoc& document, const std::string& path, int type) {
+    auto plain = std::make_unique<NyZazo>();
+    if (type != kFormatGif && DocumentIO::PlainLayerPicture(document, *plain))
+        return WritePicture(document, std::move(plain), path, type);
     std::vector<uint32_t> flat;
     if (!document.FlattenForSaving(flat)) {
         Show(texts::kConversionFailed);
@@ -147,15 +164,7 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type) {
         converted = Compositor::BufferToImage(header, flat, *picture);
     }
     if (!converted) return false;
-    picture->lastError[0] = '\0';
-    // NyZazo::Save writes next to the target and renames only on success.
-    // Every picture file keeps the resolution the document was opened with.
-    picture->SetDpiX(header.dpiX);
-    picture->SetDpiY(header.dpiY);
-    const bool written = picture->Save(path, type);
-    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
-    document.State().composite = std::move(picture);
-    return written;
+    return WritePicture(document, std::move(picture), path, type);
 }
 
 }  // namespace
@@ -163,6 +172,27 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type) {
 void DocumentIO::SetMeasureFileFunctions(MeasureFileFunction open, MeasureFileFunction save) {
     g_openMeasure = open;
     g_saveMeasure = save;
+}
+
+bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
+    const DocumentHeader& header = document.Header();
+    const int slot = document.HeadLayer();
+    if (!LayerStack::IsValidIndex(slot) || header.bitsPerPixel != 24 || header.colourCount != 0) return false;
+    const LayerRecord& layer = document.Layer(slot);
+    if (layer.next != -1 || layer.visible != 1 || layer.kind == LayerKind::Text || layer.transparency != 0 ||
+        layer.effectOn != 0 || layer.x != 0 || layer.y != 0 || layer.width != header.width ||
+        layer.height != header.height || layer.stride != PlaneStride(24, header.width) ||
+        layer.pixels.size() != size_t(layer.pixelSize) || layer.alpha.size() != size_t(layer.planeSize))
+        return false;
+    // Opaque everywhere: the blend of a lone layer is then its own colour, trunc(1.0 × colour).
+    uint8_t opaque = 255;
+    for (uint8_t a : layer.alpha) opaque &= a;
+    if (opaque != 255) return false;
+    if (!picture.Create(header.width, header.height, 24, header.formatType) ||
+        size_t(picture.header.biSizeImage) != layer.pixels.size())
+        return false;
+    std::memcpy(picture.bits, layer.pixels.data(), layer.pixels.size());
+    return true;
 }
 
 int32_t DocumentIO::NextDocumentNumber() {
@@ -279,13 +309,20 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     request.resetSelection = true;
     request.changed = 1;
     request.centre = true;
+    // The picture's rows are laid out as the plane's: 4-byte aligned, bottom-up.
+    if (int64_t(image.rowBytes) == PlaneStride(image.BitCount(), w)) request.pixelsFrom = image.bits;
     if (!stack.CreateLayerPlanes(request)) {
         stack.Clear();
         state.composite.reset();
         return false;
     }
-    const size_t rowBytes = std::min<size_t>(size_t(layer.stride), image.rowBytes);
-    for (int storedY = 0; storedY < h; ++storedY) std::memcpy(layer.PixelRow(storedY), image.Row(storedY), rowBytes);
+    if (!request.pixelsFrom) {
+        const size_t rowBytes = std::min<size_t>(size_t(layer.stride), image.rowBytes);
+        for (int storedY = 0; storedY < h; ++storedY)
+            std::memcpy(layer.PixelRow(storedY), image.Row(storedY), rowBytes);
+    }
+    // The layer holds the pixels now; the composite keeps only the picture's information.
+    state.composite->Destroy();
     state.header.originX = layer.x;
     state.header.originY = layer.y;
     FinishOpening(document, 0);
@@ -342,10 +379,7 @@ bool DocumentIO::ConvertToRgb(CVandDoc& document) {
     header.palette.clear();
     header.imageSize = int32_t(int64_t(header.height) * PlaneStride(24, header.width));
     const int current = document.CurrentLayer();
-    if (LayerStack::IsValidIndex(current)) {
-        header.scratchPixels.resize(size_t(document.Layer(current).pixelSize));
-        header.scratchSize = document.Layer(current).pixelSize;
-    }
+    if (LayerStack::IsValidIndex(current)) header.scratchSize = document.Layer(current).pixelSize;
     return true;
 }
 

@@ -31,6 +31,11 @@ public:
     static bool Open(CVandDoc& document, const std::string& path);
     static bool Save(CVandDoc& document, const std::string& path);
 
+    // The flat picture of a document that is one plain layer (shown, opaque everywhere,
+    // no transparency or shadow, covering the picture exactly) is that layer's pixel
+    // plane: `picture` becomes a copy of it. False (nothing made) for any other document.
+    static bool PlainLayerPicture(const CVandDoc& document, NyZazo& picture);
+
     static bool BuildFromImage(CVandDoc& document, NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);
     static void FinishOpening(CVandDoc& document, int layer);
 

@@ -76,13 +76,12 @@ bool LayerStack::CreateLayerPlanes(const LayerPlanesRequest& request) {
     LayerRecord& layer = m_layers[slot];
     std::vector<uint8_t> pixels, alpha, effect;
     try {
-        pixels.assign(size_t(pixelSize), 255);
+        if (request.pixelsFrom)
+            pixels.assign(request.pixelsFrom, request.pixelsFrom + pixelSize);
+        else
+            pixels.assign(size_t(pixelSize), 255);
         alpha.assign(size_t(planeSize), request.alphaFill);
         effect.assign(size_t(planeSize), 0);
-        if (!m_state.loading) {
-            m_state.header.scratchPixels.resize(size_t(pixelSize));
-            m_state.header.scratchAlpha.resize(size_t(planeSize));
-        }
         if (!m_state.selection.selectionActive || request.resetSelection) m_state.selection.mask.assign(size_t(planeSize), 1);
     } catch (const std::bad_alloc&) {
         return false;

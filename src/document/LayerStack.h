@@ -35,6 +35,9 @@ struct LayerPlanesRequest {
     uint8_t kind = LayerKind::Raster;
     int16_t linkedLayer = -1;
     bool centre = false;
+    // When set, the pixel plane is a copy of these pixelSize bytes (rows laid out as the
+    // plane's) instead of white: one pass over the memory instead of two.
+    const uint8_t* pixelsFrom = nullptr;
 
     // A layer of the document's own format, depth, colours and size in `slot`.
     static LayerPlanesRequest LikeDocument(const DocumentHeader& header, int slot) {

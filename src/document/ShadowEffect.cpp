@@ -1,6 +1,7 @@
 #include "document/ShadowEffect.h"
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -125,24 +126,29 @@ void ApplyShadow(LayerRecord& layer, const DocumentHeader& header) {
 int BlendPassWithEffects(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
                          bool selectionActive, TargetBuffer& target, const RenderMapping& mapping) {
     if (!target.pixels) return 0;
-    Compositor::ClearClip(target);
-    int blended = 0, walked = 0;
-    LayerRecord shadowed;
+    std::deque<LayerRecord> shadowed;
+    std::vector<const LayerRecord*> visible;
+    int walked = 0;
     for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {
         if (count > 0 && walked >= count) break;
         ++walked;
         const LayerRecord& layer = layers[i];
         if (layer.visible != 1) continue;
         if (layer.effectOn == 1 && !selectionActive && layer.kind != LayerKind::Text) {
-            shadowed = layer;
-            ApplyShadow(shadowed, header);
-            Compositor::BlendLayer(header, shadowed, target, mapping, blended == 0);
+            shadowed.push_back(layer);
+            ApplyShadow(shadowed.back(), header);
+            visible.push_back(&shadowed.back());
         } else {
-            Compositor::BlendLayer(header, layer, target, mapping, blended == 0);
+            visible.push_back(&layer);
         }
-        ++blended;
     }
-    return blended;
+    SampleGrid grid;
+    if (Compositor::MappingGrid(header, target, mapping, grid)) {
+        Compositor::BlendLayers(header, visible, target, grid);
+    } else {
+        Compositor::ClearClip(target);
+    }
+    return int(visible.size());
 }
 
 bool LayerEffectCommand(CVandDoc& document, const ShadowDialog& dialog, int32_t& rememberedColour) {

@@ -5,22 +5,9 @@
 
 #include "core/SizeMath.h"
 #include "processing/PixelAccess.h"
+#include "processing/Yuv.h"
 
 namespace quillory {
-
-namespace {
-
-inline uint8_t Clamp255(double v) { return uint8_t(std::clamp(int(v), 0, 255)); }
-
-}  // namespace
-
-void RgbToYuv(int red, int green, int blue, uint8_t out[3]) {
-    const double y = 0.587 * green + 0.299 * red + 0.114 * blue;
-    const int yi = std::clamp(int(y), 0, 255);
-    out[0] = uint8_t(yi);
-    out[1] = Clamp255(0.565 * (blue - yi) + 128);
-    out[2] = Clamp255(0.713 * (red - yi) + 128);
-}
 
 void RgbToHsl(int red, int green, int blue, uint8_t out[3]) {
     const int mx = std::max({red, green, blue}), mn = std::min({red, green, blue});
@@ -49,7 +36,11 @@ void RgbToHsl(int red, int green, int blue, uint8_t out[3]) {
 
 void ChannelValues(ChannelModel model, RGBQUAD c, uint8_t out[3]) {
     switch (model) {
-        case ChannelModel::Yuv: RgbToYuv(c.red, c.green, c.blue, out); break;
+        case ChannelModel::Yuv: {
+            const Yuv yuv = RgbToYuv(c.red, c.green, c.blue);
+            out[0] = yuv.y, out[1] = yuv.u, out[2] = yuv.v;
+            break;
+        }
         case ChannelModel::Hsl: RgbToHsl(c.red, c.green, c.blue, out); break;
         default: out[0] = c.red, out[1] = c.green, out[2] = c.blue; break;
     }

@@ -11,12 +11,10 @@ namespace quillory {
 
 enum class ChannelModel { Rgb = 0, Yuv = 1, Hsl = 2 };
 
-// Y = 0.587 G + 0.299 R + 0.114 B, U = 0.565 (B − Y) + 128, V = 0.713 (R − Y) + 128,
-// each truncated and clamped to 0..255.
-void RgbToYuv(int red, int green, int blue, uint8_t out[3]);
 // Hue, saturation and lightness on 0..255; the hue circle is 255 wide, grey has hue 170.
 void RgbToHsl(int red, int green, int blue, uint8_t out[3]);
-// The three channel values of a colour in a model (red, green, blue for RGB).
+// The three channel values of a colour in a model (red, green, blue for RGB; Y, U, V
+// as the colour adjustments convert them).
 void ChannelValues(ChannelModel model, RGBQUAD colour, uint8_t out[3]);
 
 // Where a layer lies on the document (the layer record's x and y) and what shows outside it.

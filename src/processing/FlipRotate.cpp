@@ -61,6 +61,9 @@ inline void CopyBytes(const uint8_t* from, uint8_t* to) {
 template <int Bytes, typename Map>
 void PermuteTiles(const Planes& src, Planes& out, Map map, RowReporter& report) {
     constexpr int kTile = 64;
+    // Row starts looked up once, so the inner loop only adds.
+    std::vector<const uint8_t*> rows(size_t(src.height)), alphaRows(size_t(src.height));
+    for (int y = 0; y < src.height; ++y) rows[size_t(y)] = src.Row(y), alphaRows[size_t(y)] = src.AlphaRow(y);
     for (int ty = 0; ty < out.height; ty += kTile) {
         report.Row(ty);
         const int yEnd = std::min(out.height, ty + kTile);
@@ -73,11 +76,11 @@ void PermuteTiles(const Planes& src, Planes& out, Map map, RowReporter& report) 
                     int sx, sy;
                     map(ox, oy, sx, sy);
                     if constexpr (Bytes == 0) {
-                        PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(src.Row(sy), sx, src.bitsPerPixel));
+                        PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(rows[size_t(sy)], sx, src.bitsPerPixel));
                     } else {
-                        CopyBytes<Bytes>(src.Row(sy) + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
+                        CopyBytes<Bytes>(rows[size_t(sy)] + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
                     }
-                    alphaRow[ox] = src.AlphaRow(sy)[sx];
+                    alphaRow[ox] = alphaRows[size_t(sy)][sx];
                 }
             }
         }
@@ -104,6 +107,8 @@ void RotateGeneral(const Planes& src, Planes& out, const RotatedBox& box, const 
         kc[size_t(ox)] = k * m.cosine;
         ks[size_t(ox)] = k * m.sine;
     }
+    std::vector<const uint8_t*> rows(size_t(src.height)), alphaRows(size_t(src.height));
+    for (int y = 0; y < src.height; ++y) rows[size_t(y)] = src.Row(y), alphaRows[size_t(y)] = src.AlphaRow(y);
     std::vector<uint8_t> fillPixel(Bytes > 0 ? Bytes : 1);
     FillRow(fillPixel.data(), 1, Bytes > 0 ? Bytes * 8 : 8, fill);
     for (int oy = 0; oy < out.height; ++oy) {
@@ -118,11 +123,11 @@ void RotateGeneral(const Planes& src, Planes& out, const RotatedBox& box, const 
             const int sy = FloorToInt(rc - ks[size_t(ox)]);
             if (unsigned(sx) < unsigned(src.width) && unsigned(sy) < unsigned(src.height)) {
                 if constexpr (Bytes == 0) {
-                    PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(src.Row(sy), sx, src.bitsPerPixel));
+                    PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(rows[size_t(sy)], sx, src.bitsPerPixel));
                 } else {
-                    CopyBytes<Bytes>(src.Row(sy) + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
+                    CopyBytes<Bytes>(rows[size_t(sy)] + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
                 }
-                alphaRow[ox] = src.AlphaRow(sy)[sx];
+                alphaRow[ox] = alphaRows[size_t(sy)][sx];
             } else {
                 if constexpr (Bytes == 0) {
                     PutRowIndex(row, ox, src.bitsPerPixel, fill.index);

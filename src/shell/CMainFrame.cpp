@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -41,6 +43,7 @@
 #include "document/UndoHistory.h"
 #include "document/Utf16.h"
 #include "shell/CChildFrame.h"
+#include "shell/CDlg_LayerEffect.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
@@ -59,6 +62,9 @@ namespace quillory {
 namespace {
 
 constexpr int kRecentFileCount = 9;
+constexpr int kRecentFileWidth = 420;  // pixels of a recent file's path in the menu
+// Room for a child window's title bar with its buttons, whatever the picture's size.
+constexpr QSize kChildMinimumSize(160, 100);
 const char* const kRecentSection = "Recent File List";
 
 // The main tool bar: file and edit buttons, then the tools.
@@ -68,7 +74,8 @@ const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd
                                cmd::kToolRectSelect, cmd::kToolPolygonSelect, cmd::kToolFreeSelect, cmd::kToolMagicWand,
                                0,                    cmd::kToolDrop,         cmd::kToolBrush,      cmd::kToolLine,
                                cmd::kToolCircle,     cmd::kToolPolyline,     cmd::kToolSpray,      cmd::kToolEraser,
-                               cmd::kToolFill,       0,                      cmd::kZoomIn,         cmd::kZoomOut,
+                               cmd::kToolFill,       cmd::kToolDot,          cmd::kToolColourPicker, cmd::kToolText,
+                               0,                    cmd::kZoomIn,           cmd::kZoomOut,
                                cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
                                cmd::kLayerWindow};
 
@@ -97,6 +104,18 @@ const ToolGlyph kToolGlyphs[] = {
     {cmd::kToolSpray, "뿌"},       {cmd::kToolEraser, "지"},      {cmd::kToolFill, "채"},
     {cmd::kZoomIn, "+"},           {cmd::kZoomOut, "−"},          {cmd::kActualSize, "1:1"},
     {cmd::kFitToWindow, "⤢"},      {cmd::kGrid, "#"},             {cmd::kLayerWindow, "층"},
+    {cmd::kToolDot, "점"},         {cmd::kToolColourPicker, "추"}, {cmd::kToolText, "T"},
+};
+
+// Tool-bar buttons that no menu reaches: their status-line text and tool tip.
+struct ToolBarButton {
+    int id;
+    const char* tip;
+};
+const ToolBarButton kToolBarOnlyButtons[] = {
+    {cmd::kToolDot, shelltexts::kToolDotTip},
+    {cmd::kToolColourPicker, shelltexts::kToolColourPickerTip},
+    {cmd::kToolText, shelltexts::kToolTextTip},
 };
 
 QIcon GlyphIcon(const char* glyph) {
@@ -117,6 +136,12 @@ QIcon GlyphIcon(const char* glyph) {
     return QIcon(pixmap);
 }
 
+const char* GlyphOf(int id) {
+    for (const ToolGlyph& g : kToolGlyphs)
+        if (g.id == id) return g.glyph;
+    return nullptr;
+}
+
 QColor FromPlatformColour(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 int32_t ToPlatformColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
 
@@ -135,11 +160,9 @@ public:
         switch (id) {
             case cmd::kFileSave: m_frame.SaveDocument(doc, false); return true;
             case cmd::kFileSaveAs: m_frame.SaveDocument(doc, true); return true;
-            case cmd::kFileClose:
-                if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget())) child->close();
-                return true;
+            case cmd::kFileClose: m_frame.CloseDocument(&doc); return true;
             case cmd::kFilePrint: {
-                QPrinter printer;
+                QPrinter& printer = m_frame.printer();
                 printer.setFromTo(1, 1);
                 QPrintDialog dialog(&printer, &m_frame);
                 if (dialog.exec() == QDialog::Accepted) view->Print(printer);
@@ -158,9 +181,15 @@ public:
             }
             case cmd::kLayerEffect: {
                 if (!DocumentSession::HasCommand(id)) return false;
-                CommandParameters parameters;
-                if (!AskLayerEffect(parameters)) return true;
-                if (doc.Execute(id, parameters)) m_frame.DocumentChanged(&doc);
+                // The dialog starts at the layer's own size and the remembered colour.
+                const ShadowDialog dialog = [this](const ShadowSettings& initial) -> std::optional<ShadowSettings> {
+                    CDlg_LayerEffect effect(initial, &m_frame);
+                    if (effect.exec() != QDialog::Accepted) return std::nullopt;
+                    return effect.settings();
+                };
+                const bool done = LayerEffectCommand(doc.doc(), dialog, m_frame.shadowColour());
+                doc.MarkChanged();
+                if (done) m_frame.DocumentChanged(&doc);
                 return true;
             }
             default: break;
@@ -179,9 +208,6 @@ public:
             case cmd::kFileSaveAs:
             case cmd::kFileClose:
             case cmd::kFilePrint: return true;
-            case cmd::kLayerDelete:
-                state.enabled = doc.doc().CountLayers() > 1;
-                return true;
             case cmd::kEditUndo: state.enabled = DocumentSession::HasCommand(id) && doc.doc().History().CanUndo(); return true;
             case cmd::kEditRedo: state.enabled = DocumentSession::HasCommand(id) && doc.doc().History().CanRedo(); return true;
             case cmd::kEditPaste:
@@ -194,39 +220,6 @@ public:
     }
 
 private:
-    // The shadow's size (3 each time the dialog opens), colour and the two choices.
-    bool AskLayerEffect(CommandParameters& parameters) {
-        QDialog dialog(&m_frame);
-        dialog.setWindowTitle(Label(texts::kCmdTextLayerEffect));
-        auto* form = new QFormLayout(&dialog);
-        auto* size = new QSpinBox(&dialog);
-        size->setRange(0, 17);
-        size->setValue(3);
-        QColor colour = Qt::black;
-        auto* colourButton = new QToolButton(&dialog);
-        colourButton->setText(Label(shelltexts::kEffectColour));
-        QObject::connect(colourButton, &QToolButton::clicked, &dialog, [&] {
-            const QColor c = QColorDialog::getColor(colour, &dialog);
-            if (c.isValid()) colour = c;
-        });
-        auto* shadowOnly = new QCheckBox(Label(texts::kShadowOnlyLabel), &dialog);
-        auto* remove = new QCheckBox(Label(texts::kRemoveEffectLabel), &dialog);
-        form->addRow(Label(shelltexts::kEffectSize), size);
-        form->addRow(colourButton);
-        form->addRow(shadowOnly);
-        form->addRow(remove);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        form->addRow(buttons);
-        if (dialog.exec() != QDialog::Accepted) return false;
-        parameters.Set("size", std::to_string(size->value()));
-        parameters.Set("colour", QString::asprintf("%02x%02x%02x", colour.red(), colour.green(), colour.blue()).toStdString());
-        parameters.Set("shadowOnly", shadowOnly->isChecked() ? "1" : "0");
-        parameters.Set("remove", remove->isChecked() ? "1" : "0");
-        return true;
-    }
-
     CMainFrame& m_frame;
 };
 
@@ -277,10 +270,60 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
 
     setAcceptDrops(true);
     qApp->installEventFilter(this);
+    SetFrameTitle(Label(shelltexts::kAppTitle));
     RefreshCommandStates();
 }
 
 CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+
+QPrinter& CMainFrame::printer() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+void CMainFrame::SetFrameTitle(const QString& programTitle) {
+    m_programTitle = programTitle;
+    RefreshTitles();
+}
+
+QString CMainFrame::FrameTitle() const {
+    QMdiSubWindow* child = m_mdi ? m_mdi->activeSubWindow() : nullptr;
+    if (!child && m_mdi && !m_mdi->subWindowList().isEmpty()) child = m_mdi->currentSubWindow();
+    if (!child || child->isHidden() || child->windowTitle().isEmpty()) return m_programTitle;
+    return QString(Label(shelltexts::kFrameTitleFormat)).arg(m_programTitle, child->windowTitle());
+}
+
+void CMainFrame::RefreshTitles() {
+    // A picture shown in several windows numbers them.
+    QMap<DocumentSession*, QList<QMdiSubWindow*>> windows;
+    for (QMdiSubWindow* child : m_mdi->subWindowList())
+        if (auto* view = qobject_cast<CVandView*>(child->widget()); view && !child->isHidden())
+            windows[&view->document()].append(child);
+    for (auto it = windows.begin(); it != windows.end(); ++it) {
+        const QString title = QString::fromStdString(it.key()->title());
+        const QList<QMdiSubWindow*>& list = it.value();
+        for (int i = 0; i < list.size(); ++i)
+            list[i]->setWindowTitle(list.size() == 1 ? title
+                                                     : QString(Label(shelltexts::kChildTitleFormat)).arg(title).arg(i + 1));
+    }
+    m_frameTitle = FrameTitle();
+    if (windowTitle() != m_frameTitle) {
+        m_applyingTitle = true;
+        setWindowTitle(m_frameTitle);
+        m_applyingTitle = false;
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A maximised child writes its own "frame - [child]" title into the frame (and the
+    // frame's old title back when restored); the frame keeps the title it chose last.
+    if (event->type() == QEvent::WindowTitleChange && !m_applyingTitle && windowTitle() != m_frameTitle) {
+        m_applyingTitle = true;
+        setWindowTitle(m_frameTitle);
+        m_applyingTitle = false;
+    }
+}
 
 QString CMainFrame::MenuText(const char* label) const {
     QString text = Label(label);
@@ -339,11 +382,34 @@ void CMainFrame::CreateActions() {
         if (QAction* action = m_actions.value(id)) action->setCheckable(true);
 }
 
+QAction* CMainFrame::ToolBarOnlyAction(int id) {
+    const char* tip = nullptr;
+    for (const ToolBarButton& button : kToolBarOnlyButtons)
+        if (button.id == id) tip = button.tip;
+    if (!tip) return nullptr;
+    const QStringList parts = Label(tip).split('\n');
+    auto* action = new QAction(parts.last(), this);
+    action->setData(id);
+    action->setObjectName(QString("cmd%1").arg(id));
+    action->setStatusTip(parts.first());
+    action->setToolTip(parts.last());
+    if (const char* glyph = GlyphOf(id)) action->setIcon(GlyphIcon(glyph));
+    // A drawing tool like the others: one of the group is pressed at a time.
+    action->setCheckable(true);
+    m_toolGroup->addAction(action);
+    connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    m_actions.insert(id, action);
+    return action;
+}
+
 QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
     auto* menu = new QMenu(MenuText(item.label), parent);
     for (const MenuItem& child : item.children) {
         if (child.recentFiles) {
-            m_recentMenu = menu->addMenu(MenuText(child.label));
+            // The recent files stand in the menu itself, before this invisible place holder.
+            m_fileMenu = menu;
+            m_recentPlace = menu->addAction(MenuText(child.label));
+            m_recentPlace->setVisible(false);
             continue;
         }
         if (child.id == 0) {
@@ -377,8 +443,44 @@ QMenu* CMainFrame::BuildMenu(const MenuItem& item, QWidget* parent) {
 }
 
 void CMainFrame::CreateMenus() {
-    for (const MenuItem& item : MainMenu().menus) menuBar()->addMenu(BuildMenu(item, menuBar()));
+    for (const MenuItem& item : MainMenu().menus) {
+        QMenu* menu = BuildMenu(item, menuBar());
+        menuBar()->addMenu(menu);
+        for (const MenuItem& child : item.children)
+            if (child.id == cmd::kWindowCascade) m_windowMenu = menu;
+    }
+    if (m_windowMenu) connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowMenu);
     UpdateRecentMenu();
+}
+
+void CMainFrame::UpdateWindowMenu() {
+    if (!m_windowMenu) return;
+    for (QAction* action : std::as_const(m_windowActions)) {
+        m_windowMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowActions.clear();
+    const QList<QMdiSubWindow*> children = m_mdi->subWindowList();
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    int number = 0;
+    for (QMdiSubWindow* child : children) {
+        if (child->isHidden() || !qobject_cast<CVandView*>(child->widget())) continue;
+        if (number == 0) m_windowActions.append(m_windowMenu->addSeparator());
+        ++number;
+        QString title = child->windowTitle();
+        title.replace('&', "&&");
+        QAction* action = m_windowMenu->addAction(number < 10 ? QString("&%1 %2").arg(number).arg(title)
+                                                              : QString("%1 %2").arg(number).arg(title));
+        action->setCheckable(true);
+        action->setChecked(child == active);
+        QPointer<QMdiSubWindow> target(child);
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (!target) return;
+            m_mdi->setActiveSubWindow(target);
+            if (auto* view = qobject_cast<CVandView*>(target->widget())) view->setFocus();
+        });
+        m_windowActions.append(action);
+    }
 }
 
 void CMainFrame::CreateToolBars() {
@@ -392,6 +494,7 @@ void CMainFrame::CreateToolBars() {
             continue;
         }
         QAction* action = m_actions.value(id);
+        if (!action) action = ToolBarOnlyAction(id);
         if (!action) continue;
         tools->addAction(action);
     }
@@ -519,9 +622,12 @@ CVandView* CMainFrame::AddView(std::shared_ptr<DocumentSession> document) {
     m_mdi->addSubWindow(child);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWindowTitle(QString::fromStdString(view->document().title()));
+    // A tiny picture still gets a window with room for its title bar and buttons.
+    child->setMinimumSize(kChildMinimumSize);
     // The first window of a picture fits it (up to the free space); later ones keep their size.
     child->resize(600, 450);
     child->show();
+    RefreshTitles();
     view->OnUpdate(kUpdateHintZoom);
     view->setFocus();
     RefreshLayerWindow();
@@ -555,11 +661,27 @@ bool CMainFrame::OpenDocument(const QString& path) {
     return true;
 }
 
+QString CMainFrame::OpenFolder() const {
+    if (!m_env.defaultFolder.empty()) return QString::fromStdString(m_env.defaultFolder);
+    // Without the samples folder: where the last picture came from, else the user's home.
+    const QStringList recent = RecentFiles();
+    if (!recent.isEmpty() && QFileInfo(recent.first()).dir().exists()) return QFileInfo(recent.first()).absolutePath();
+    return QDir::homePath();
+}
+
 QString CMainFrame::PromptSavePath(DocumentSession& document) {
-    const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(document.title()));
+    // "flower.jpg" is proposed as "flower.qvx", not "flower.jpg.qvx".
+    QString title = QString::fromStdString(document.title());
+    const QFileInfo titled(title);
+    if (FormatFromExtension(ExtensionOf(title.toStdString())) != kFormatUndetermined && !titled.completeBaseName().isEmpty())
+        title = titled.completeBaseName();
+    const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(title.toStdString()));
     if (savePathPrompt) return savePathPrompt(proposed);
     int formatType = kFormatUndetermined;
-    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, QString::fromStdString(m_env.defaultFolder), &formatType);
+    // Beside the picture's own file, else where pictures are opened from.
+    const QString folder = document.path().empty() ? OpenFolder()
+                                                   : QFileInfo(QString::fromStdString(document.path())).absolutePath();
+    const QString chosen = Dlg_QvxFile::GetSavePath(this, proposed, folder, &formatType);
     if (chosen.isEmpty()) return {};
     return QString::fromStdString(DocumentIO::CompleteSaveName(chosen.toStdString(), formatType));
 }
@@ -577,15 +699,24 @@ bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
         if (!existed) QFile::remove(path);
         return false;
     }
-    statusLabel()->setText(QString::asprintf(texts::kSaveStatusFormat, document.Width(), document.Height(),
-                                             document.header().bitsPerPixel));
+    // The title names the file that the next Save writes.
+    document.doc().SetFileName(QFileInfo(path).fileName().toStdString());
+    const int format = FormatFromExtension(ExtensionOf(path.toStdString()));
+    if (format != kFormatQvx && format != kFormatMzr)
+        statusLabel()->setText(QString::asprintf(texts::kSaveStatusFormat, document.Width(), document.Height(),
+                                                 document.header().bitsPerPixel));
     m_progress->setValue(0);
     AddRecentFile(path);
-    for (CVandView* view : Views())
-        if (&view->document() == &document)
-            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
-                child->setWindowTitle(QString::fromStdString(document.title()));
+    RefreshTitles();
     return true;
+}
+
+bool CMainFrame::CloseDocument(DocumentSession* document) {
+    bool cancelled = false;
+    const bool closed = CloseDocumentWindows(document, true, &cancelled);
+    RefreshLayerWindow();
+    RefreshCommandStates();
+    return closed;
 }
 
 void CMainFrame::UpdateAllViews(DocumentSession* document, int hint) {
@@ -595,10 +726,7 @@ void CMainFrame::UpdateAllViews(DocumentSession* document, int hint) {
 
 void CMainFrame::DocumentChanged(DocumentSession* document) {
     document->MarkChanged();
-    for (CVandView* view : Views())
-        if (&view->document() == document)
-            if (auto* child = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
-                child->setWindowTitle(QString::fromStdString(document->title()));
+    RefreshTitles();
     UpdateAllViews(document, 0);
     RefreshLayerWindow();
     RefreshCommandStates();
@@ -637,6 +765,7 @@ void CMainFrame::ToggleLayerWindow() {
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
+    RefreshTitles();
     RefreshLayerWindow();
     RefreshCommandStates();
 }
@@ -652,12 +781,17 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kFileOpen: {
-            Dlg_QvxFile dialog(this, QString::fromStdString(m_env.defaultFolder));
+            Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
                 for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
             return true;
         }
         case cmd::kAppExit: close(); return true;
+        case cmd::kFilePrintSetup: {
+            QPageSetupDialog dialog(&printer(), this);
+            dialog.exec();
+            return true;
+        }
         case cmd::kEnvironment: {
             CVandView* view = ActiveView();
             if (view) view->PauseSelectionTimer();
@@ -732,6 +866,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kFileNew:
         case cmd::kFileOpen:
         case cmd::kAppExit:
+        case cmd::kFilePrintSetup:
         case cmd::kAppAbout:
         case cmd::kEnvironment: return true;
         case cmd::kLoadJpegSample:
@@ -781,16 +916,33 @@ QStringList CMainFrame::RecentFiles() const {
 }
 
 void CMainFrame::UpdateRecentMenu() {
-    if (!m_recentMenu) return;
-    m_recentMenu->clear();
+    if (!m_fileMenu || !m_recentPlace) return;
+    for (QAction* action : std::as_const(m_recentActions)) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
     const QStringList files = RecentFiles();
+    const QFontMetrics metrics(m_fileMenu->font());
     for (int i = 0; i < files.size(); ++i) {
-        QAction* action = m_recentMenu->addAction(QString("&%1 %2").arg(i + 1).arg(files[i]));
+        // Long paths keep their start and their file name.
+        QString shown = metrics.elidedText(QDir::toNativeSeparators(files[i]), Qt::ElideMiddle, kRecentFileWidth);
+        shown.replace('&', "&&");
+        auto* action = new QAction(QString("&%1 %2").arg(i + 1).arg(shown), m_fileMenu);
         const int id = cmd::kFileMru1 + i;
         action->setData(id);
+        action->setStatusTip(files[i]);
         connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+        m_fileMenu->insertAction(m_recentPlace, action);
+        m_recentActions.append(action);
     }
-    m_recentMenu->setEnabled(!files.isEmpty());
+    if (files.isEmpty()) {
+        // An empty list shows its greyed name, as the menu always has.
+        auto* none = new QAction(m_recentPlace->text(), m_fileMenu);
+        none->setEnabled(false);
+        m_fileMenu->insertAction(m_recentPlace, none);
+        m_recentActions.append(none);
+    }
 }
 
 bool CMainFrame::CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled) {
@@ -876,6 +1028,7 @@ bool CMainFrame::AskBeforeClosingWindow(CVandView* view) {
 
 void CMainFrame::ChildClosed() {
     QMetaObject::invokeMethod(this, [this] {
+        RefreshTitles();
         RefreshLayerWindow();
         RefreshCommandStates();
     }, Qt::QueuedConnection);

@@ -21,6 +21,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QProgressBar;
 class QToolBar;
 
@@ -66,11 +67,19 @@ public:
     bool NewDocument();
     bool OpenDocument(const QString& path);
     bool SaveDocument(DocumentSession& document, bool saveAs);
+    // Closes every window of the document, after the save question when it changed.
+    bool CloseDocument(DocumentSession* document);
     void UpdateAllViews(DocumentSession* document, int hint);
     // Asked by a child frame that closes on its own: true when it may close.
     bool AskBeforeClosingWindow(CVandView* view);
     void ChildClosed();
     void DocumentChanged(DocumentSession* document);
+
+    // The frame's title: the program's title, then " - " and the active picture's window title.
+    void SetFrameTitle(const QString& programTitle);
+    QString FrameTitle() const;
+    // Child window titles ("name", or "name:1", "name:2" for a picture in several windows) and the frame title.
+    void RefreshTitles();
 
     // State kept for the whole run.
     EnvSettings& env() { return m_env; }
@@ -79,6 +88,10 @@ public:
     int previousTool() const { return m_previousTool; }
     void SetCurrentTool(int id);
     NewPictureSettings& newPicture() { return m_newPicture; }
+    // The last shadow colour chosen in the layer effect dialog (RGBQUAD order), shared by all pictures.
+    int32_t& shadowColour() { return m_shadowColour; }
+    // The printer that printing and the page set-up share.
+    QPrinter& printer();
 
     // Tool windows.
     CDlg_Layer* layerWindow() const { return m_layerWindow; }
@@ -95,6 +108,10 @@ public:
     QLabel* statusLabel() const { return m_status; }
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
+    QMenu* fileMenu() const { return m_fileMenu; }
+    QMenu* windowMenu() const { return m_windowMenu; }
+    // The window menu's list of picture windows, as it is when the menu opens.
+    void UpdateWindowMenu();
 
     // The closing sequence: saves the settings, asks about each modified document.
     // True when every document closed.
@@ -105,6 +122,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -113,10 +131,14 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
+    // The action of a tool-bar button that has no menu item.
+    QAction* ToolBarOnlyAction(int id);
     void UpdateRecentMenu();
     void OnSubWindowActivated(QMdiSubWindow* window);
     bool CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled);
     QString PromptSavePath(DocumentSession& document);
+    // The folder the open dialog starts in.
+    QString OpenFolder() const;
 
     std::filesystem::path m_programDir;
     EnvSettings m_env;
@@ -129,7 +151,16 @@ private:
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;
-    QMenu* m_recentMenu = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentPlace = nullptr;  // the recent files stand before this (invisible) item
+    QList<QAction*> m_recentActions;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowActions;
+    QString m_programTitle;
+    QString m_frameTitle;  // the title RefreshTitles chose
+    bool m_applyingTitle = false;
+    int32_t m_shadowColour = 0;
+    std::unique_ptr<QPrinter> m_printer;
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -11,7 +13,6 @@
 #include "core/Samples.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CInitDlg.h"
-#include "shell/CDlg_Layer.h"
 #include "shell/CMainFrame.h"
 #include "document/TempFolder.h"
 #include "shell/ShellTexts.h"
@@ -45,6 +46,7 @@ CVandApp::CVandApp() { m_previousPlatform = InstallPlatform(&m_platform); }
 
 CVandApp::~CVandApp() {
     delete m_frame;
+    if (m_qtTranslation) QCoreApplication::removeTranslator(m_qtTranslation.get());
     InstallPlatform(m_previousPlatform);
 }
 
@@ -52,7 +54,8 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     // The per-user settings store, with the recent-file list and the tool-bar layout.
     QCoreApplication::setOrganizationName(QString::fromUtf8(shelltexts::kSettingsKey));
     QCoreApplication::setApplicationName("Quillory");
-    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(shelltexts::kAppTitle));
+    // No application display name: Qt would append it to every dialog's title.
+    LoadQtTranslation();
     RegisterBuiltInSamples();
     QApplication::setWindowIcon(ProgramIcon());
 
@@ -63,11 +66,13 @@ bool CVandApp::InitInstance(const StartOptions& options) {
 
     m_frame = new CMainFrame(programDir);
     m_frame->SetApplicationTarget(this);
-    m_frame->setWindowTitle(QString::fromUtf8(shelltexts::kUpdateCheckTitle));
+    m_frame->SetFrameTitle(QString::fromUtf8(shelltexts::kUpdateCheckTitle));
     m_platform.SetProgressBar(m_frame->progressBar());
 
     const bool namedFile = !options.arguments.isEmpty() && !options.arguments.first().isEmpty();
-    if (namedFile ? !m_frame->OpenDocument(options.arguments.first()) : !m_frame->NewDocument()) return false;
+    // A named file that cannot be opened has shown its message; the editor stays, without a picture.
+    if (namedFile) m_frame->OpenDocument(options.arguments.first());
+    else if (!m_frame->NewDocument()) return false;
 
     if (options.maximised) {
         // Without a window manager a maximised window keeps its size; start it at the screen's size.
@@ -91,10 +96,20 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     }
 
     m_frame->CreateToolWindows();
-    m_frame->setWindowTitle(QString::fromUtf8(shelltexts::kAppTitle));
+    m_frame->SetFrameTitle(QString::fromUtf8(shelltexts::kAppTitle));
 
     if (!namedFile && m_frame->env().openDialogAtStart) m_frame->Dispatch(cmd::kFileOpen);
     return true;
+}
+
+void CVandApp::LoadQtTranslation() {
+    // The editor speaks Korean whatever the desktop's language: so do Qt's own dialogs and buttons.
+    if (m_qtTranslation) return;
+    auto translator = std::make_unique<QTranslator>();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Korean, QLocale::SouthKorea), "qtbase", "_", folder)) return;
+    QCoreApplication::installTranslator(translator.get());
+    m_qtTranslation = std::move(translator);
 }
 
 bool CVandApp::OnCommand(int) { return false; }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QStringList>
+#include <QTranslator>
 #include <memory>
 
 #include "shell/CommandRouter.h"
@@ -36,7 +37,13 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
 
+    // Qt's own Korean texts ("열기", "취소", "예", "아니오"); false when they are not installed.
+    bool HasQtTranslation() const { return m_qtTranslation != nullptr; }
+
 private:
+    void LoadQtTranslation();
+
+    std::unique_ptr<QTranslator> m_qtTranslation;
     QtPlatform m_platform;
     Platform* m_previousPlatform = nullptr;
     CMainFrame* m_frame = nullptr;

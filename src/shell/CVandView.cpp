@@ -15,12 +15,14 @@
 #include "shell/PanelCommands.h"
 #include "core/CommandIds.h"
 #include "view/SelectionOutline.h"
-#include "view/StackComposer.h"
 
 namespace quillory {
 
 CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* frame, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(std::move(document)), m_mainFrame(frame) {
+    : QAbstractScrollArea(parent),
+      m_document(std::move(document)),
+      m_mainFrame(frame),
+      m_composite(std::make_unique<CompositeCache>(m_document->header(), m_document->stack())) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
@@ -129,6 +131,9 @@ void CVandView::paintEvent(QPaintEvent* event) {
     // Another view's paint may have cleared the flag for a change this view has not drawn yet.
     if (m_seenGeneration != m_document->generation()) {
         s.needsRedraw = 1;
+        if (!m_document->changes().ChangesSince(m_seenGeneration,
+                                                [&](const IntRect& region) { m_composite->InvalidateRegion(region); }))
+            m_composite->Invalidate();
         m_seenGeneration = m_document->generation();
     }
     GetPictureRect(s, m_document->Width(), m_document->Height());
@@ -136,7 +141,6 @@ void CVandView::paintEvent(QPaintEvent* event) {
                         int(m_frame.bytesPerLine() / 4));
     const QRect r = event->rect();
     const IntRect clip{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
-    StackComposer layers(m_document->header(), m_document->stack());
     ViewPaintSettings settings;
     if (m_mainFrame) {
         settings.gridSpacing = m_mainFrame->env().gridSpacing;
@@ -157,7 +161,7 @@ void CVandView::paintEvent(QPaintEvent* event) {
         if (kind == kOverlayOutline)
             DrawSelectionOutline(part, originX, originY, g.scaleX, g.scaleY, selection, pictureW, pictureH, phase);
     };
-    m_lastPaint = m_renderer.Paint(target, clip, s, layers, settings, ChooseOverlayKind(overlay), outline);
+    m_lastPaint = m_renderer.Paint(target, clip, s, *m_composite, settings, ChooseOverlayKind(overlay), outline);
     QPainter painter(viewport());
     painter.drawImage(r, m_frame, r);
     if (m_mainFrame) m_mainFrame->panels().PaintOverlay(painter, *this);
@@ -168,11 +172,12 @@ void CVandView::resizeEvent(QResizeEvent* event) {
     OnUpdate(0);
 }
 
-void CVandView::scrollContentsBy(int, int) {
+void CVandView::scrollContentsBy(int dx, int dy) {
     ViewState& s = m_document->view();
     s.needsRedraw = 1;
     SyncState();
-    viewport()->update();
+    // What stays in view moves with the picture; only the uncovered strip is painted.
+    viewport()->scroll(dx, dy);
 }
 
 void CVandView::wheelEvent(QWheelEvent* event) { event->accept(); }
@@ -319,9 +324,8 @@ void CVandView::ZoomInAt(int x, int y) {
     ViewState& s = m_document->view();
     SyncState();
     GetPictureRect(s, m_document->Width(), m_document->Height());
-    // The anchor is the clicked point of the zoomed picture, so it is relative to the scroll range.
-    const MappedPoint p = WindowToPicture(s, x, y);
-    if (ZoomIn(s, p.x, p.y)) UpdateAllViews(kUpdateHintZoom);
+    // The anchor is the window point: the picture point under it stays there.
+    if (ZoomIn(s, x, y)) UpdateAllViews(kUpdateHintZoom);
     if (m_mainFrame) m_mainFrame->RefreshCommandStates();
 }
 
@@ -371,7 +375,11 @@ bool CVandView::OnCommand(int id) {
 bool CVandView::OnUpdateCommand(int id, CommandState& state) {
     const ViewState& s = m_document->view();
     switch (id) {
-        case cmd::kZoomIn: state.enabled = ZoomInEnabled(s); return true;
+        case cmd::kZoomIn:
+            state.enabled = ZoomInEnabled(s);
+            // The button shows pressed while the zoom tool waits for its click.
+            state.checked = m_mainFrame && m_mainFrame->currentTool() == cmd::kZoomIn;
+            return true;
         case cmd::kZoomOut: state.enabled = ZoomOutEnabled(s); return true;
         case cmd::kActualSize: state.enabled = ActualSizeEnabled(s); return true;
         case cmd::kFitToWindow: state.checked = s.fitToWindow != 0; return true;

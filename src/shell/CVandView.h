@@ -9,6 +9,7 @@
 
 #include "shell/CommandRouter.h"
 #include "shell/DocumentSession.h"
+#include "view/CompositeCache.h"
 #include "view/SelectionTimer.h"
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
@@ -90,6 +91,8 @@ private:
     std::shared_ptr<DocumentSession> m_document;
     CMainFrame* m_mainFrame;
     ViewRenderer m_renderer;
+    // The layer composite kept between paints; told of every change the document reports.
+    std::unique_ptr<CompositeCache> m_composite;
     QImage m_frame;
     PaintResult m_lastPaint;
     QTimer m_timer;

@@ -31,7 +31,7 @@ private:
 };
 
 // Qt filters from the file-type table, for opening or for saving, and the format
-// code of each (-1 for all files).
+// code of each (-1 for all files). The save prompt offers only the types that are written.
 QStringList FileTypeFilters(bool forSave, QList<int>* formats = nullptr);
 
 }  // namespace quillory

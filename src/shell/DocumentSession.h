@@ -7,6 +7,7 @@
 
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
+#include "view/ChangeJournal.h"
 #include "view/ViewState.h"
 
 namespace quillory {
@@ -41,10 +42,16 @@ public:
     bool MoveCurrentLayer(int dx, int dy);
     void MarkChanged() {
         m_view.needsRedraw = 1;
-        ++m_generation;
+        m_changes.ChangedAll();
+    }
+    // A change of the pixels of one region (picture rows counted from the top).
+    void MarkChanged(const IntRect& region) {
+        m_view.needsRedraw = 1;
+        m_changes.ChangedRegion(region);
     }
     // Counts the changes, so that each view of the picture knows its cached composite is stale.
-    uint64_t generation() const { return m_generation; }
+    uint64_t generation() const { return m_changes.generation(); }
+    const ChangeJournal& changes() const { return m_changes; }
 
     // The visible layers at full size as a 24-bit picture (printing).
     std::unique_ptr<NyZazo> FlatPicture() const;
@@ -52,7 +59,7 @@ public:
 private:
     CVandDoc m_doc;
     ViewState m_view;
-    uint64_t m_generation = 0;
+    ChangeJournal m_changes;
 };
 
 }  // namespace quillory

@@ -23,9 +23,9 @@ MenuBar BuildMainMenu() {
                          Item(kFilePrint, "인쇄(&P)...\tCtrl+P"), Item(kFilePrintSetup, "인쇄 설정(&R)..."),
                          Separator(), Item(kEnvironment, "환경설정"), Separator(), recent, Separator(),
                          Item(kAppExit, "종료(&x)")}),
-        Sub("편집(&E)", {Item(kEditUndo, "되돌리기(&U)\tCtrl+Z"), Item(kEditRedo, "다시하기(&R)\tCtrl+Y"),
-                         Separator(), Item(kEditCut, "잘라내기(&T)\tCtrl+X"), Item(kEditCopy, "복사(&C)\tCtrl+C"),
-                         Item(kEditPaste, "붙여넣기(&P)\tCtrl+V"), Separator(),
+        Sub("편집(&E)", {Item(kEditUndo, "실행취소\tCtrl+Z"), Item(kEditRedo, "실행반복\tCtrl+Y"),
+                         Separator(), Item(kEditCut, "자르기(&t)\tCtrl+X"), Item(kEditCopy, "복사\tCtrl+C"),
+                         Item(kEditPaste, "붙이기\tCtrl+V"), Separator(),
                          Item(kCropToNew, "잘라서새로만들기")}),
         Sub("그리기", {Item(kToolDrop, "물방울"), Item(kToolBrush, "붓 그리기"), Item(kToolLine, "선분"),
                        Item(kToolCircle, "원 그리기"), Item(kToolPolyline, "다각선"), Item(kToolSpray, "스프레이"),
@@ -52,7 +52,7 @@ MenuBar BuildMainMenu() {
         Sub("영역선택(&S)", {Item(kToolMove, "이동"), Separator(), Item(kToolRectSelect, "사각선택"),
                              Item(kToolPolygonSelect, "다각형선택"), Item(kToolFreeSelect, "자유선택"),
                              Item(kToolMagicWand, "자동선택"), Item(kColourRangeSelect, "색상범위지정 선택"),
-                             Separator(), Item(kSelectInvert, "선택반전"), Item(kDeselect, "선택해제\tCtrl+D")}),
+                             Separator(), Item(kSelectInvert, "선택반전"), Item(kDeselect, "선택/명령 해제\tCtrl+D")}),
         Sub("변형 및 꾸미기",
             {Item(kResizePicture, "그림크기조정"), Separator(),
              Sub("레이어 회전", {Item(kToolFreeRotate, "자유회전"), Item(kLayerRotateRight, "90   시계방향"),
@@ -87,9 +87,9 @@ const MenuBar& MainMenu() {
 const MenuItem& CanvasContextMenu() {
     using namespace cmd;
     static const MenuItem menu =
-        Sub("2051", {Item(kZoomIn, "확대"), Item(kZoomOut, "축소"), Separator(), Item(kDeselect, "선택해제"),
-                     Separator(), Item(kEditCopy, "복사"), Item(kEditPaste, "붙여넣기"), Separator(),
-                     Item(kEditUndo, "되돌리기"), Item(kEditRedo, "다시하기")});
+        Sub("2051", {Item(kZoomIn, "확대"), Item(kZoomOut, "축소"), Separator(), Item(kDeselect, "선택/명령 해제"),
+                     Separator(), Item(kEditCopy, "복사"), Item(kEditPaste, "붙이기"), Separator(),
+                     Item(kEditUndo, "실행취소"), Item(kEditRedo, "실행반복")});
     return menu;
 }
 
@@ -107,7 +107,7 @@ const MenuItem& MeasureContextMenu() {
 const MenuItem& LayerContextMenu() {
     using namespace cmd;
     static const MenuItem menu =
-        Sub("4004", {Item(kEditCopy, "복사"), Item(kEditPaste, "붙여넣기"), Separator(),
+        Sub("4004", {Item(kEditCopy, "복사"), Item(kEditPaste, "붙이기"), Separator(),
                      Item(kLayerDuplicate, "복제 레이어 만들기"), Item(kLayerDelete, "레이어삭제"),
                      Item(kLayerAdd, "레이어추가"), Item(kLayerRename, "레이어 이름 변경"), Separator(),
                      Item(kLayerFlatten, "떡그림만들기"), Item(kLayerToRaster, "레스터 형식으로 변환")});

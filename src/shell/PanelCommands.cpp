@@ -48,11 +48,13 @@ bool IsTool(int id) {
            id == cmd::kColourRangeSelect || id == cmd::kToolColourRange || id == cmd::kToolGradient;
 }
 
-// A panel beside the main frame's top right corner, where it does not cover the picture's corner.
-void Place(CMainFrame& frame, QWidget* panel) {
+// Panels stand in a column left of the layer window, each kind on its own row so
+// that two open panels do not cover each other.
+enum PanelRow { kLayerPanelRow = 0, kColourRangeRow = 1, kGradientRow = 2 };
+void Place(CMainFrame& frame, QWidget* panel, PanelRow row) {
     const QRect area = frame.geometry();
     panel->adjustSize();
-    panel->move(area.right() - panel->width() - 280, area.top() + 90);
+    panel->move(area.right() - panel->width() - 280, area.top() + 90 + 190 * int(row));
 }
 
 }  // namespace
@@ -166,7 +168,7 @@ void PanelCommands::ShowRotate(DocumentSession& doc) {
             }
             EndSession();
         });
-        Place(m_frame, m_rotate);
+        Place(m_frame, m_rotate, kLayerPanelRow);
     }
     m_rotate->SetAngle(0);
     m_rotate->show();
@@ -198,7 +200,7 @@ void PanelCommands::ShowStretch(DocumentSession& doc) {
             }
             EndSession();
         });
-        Place(m_frame, m_stretch);
+        Place(m_frame, m_stretch, kLayerPanelRow);
     }
     m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
     m_stretch->show();
@@ -227,7 +229,7 @@ void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
             EndSession();
             if (d) m_frame.DocumentChanged(d);
         });
-        Place(m_frame, m_transform);
+        Place(m_frame, m_transform, kLayerPanelRow);
     }
     m_transform->SetMode(command);
     m_transform->show();
@@ -249,11 +251,13 @@ void PanelCommands::ShowColourRange(DocumentSession& doc) {
             if (view && RepeatColourRange(view->document().doc(), m_state.colourRange)) {
                 m_frame.DocumentChanged(&view->document());
                 RefreshPanels();
+                // The outline of the new selection runs while the picture has the focus.
+                view->setFocus();
             }
         });
         QObject::connect(m_colourRange, &CDlg_Find_SimPixelArea::modeChosen, m_colourRange,
                          [this](bool add) { m_state.colourRange.add = add; });
-        Place(m_frame, m_colourRange);
+        Place(m_frame, m_colourRange, kColourRangeRow);
     }
     m_colourRange->SetTolerance(kDefaultTolerance);
     m_colourRange->SetAddMode(m_state.colourRange.add);
@@ -277,7 +281,7 @@ void PanelCommands::ToggleGradient() {
             m_state.gradient.colourMode = mode;
             m_state.gradient.shape = shape;
         });
-        Place(m_frame, m_gradient);
+        Place(m_frame, m_gradient, kGradientRow);
     }
     m_gradient->show();
     m_gradient->raise();
@@ -298,9 +302,12 @@ void PanelCommands::Split(DocumentSession& doc, ChannelModel model) {
 }
 
 void PanelCommands::PaintOverlay(QPainter& painter, CVandView& view) {
-    const TransformSession& s = m_state.transform;
+    TransformSession& s = m_state.transform;
     const CVandDoc& doc = view.document().doc();
-    if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc) || !doc.IsLayerInList(s.slot)) return;
+    if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc)) return;
+    // Another layer chosen meanwhile: the handles start again on its corners.
+    if (s.slot != doc.CurrentLayer()) StartFreeTransform(s, doc, s.command);
+    if (!doc.IsLayerInList(s.slot)) return;
     QPolygonF outline;
     for (int k = 0; k < 4; ++k) {
         const HandlePoint h = HandleWindowPoint(s, doc, view.document().view(), k);

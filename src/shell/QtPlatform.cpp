@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "core/NyZazo.h"
+#include "shell/ShellTexts.h"
 
 namespace quillory {
 
@@ -48,7 +49,7 @@ MessageAnswer QtPlatform::ShowMessage(const std::string& text, MessageKind kind,
     if (kind == MessageKind::Warning) icon = QMessageBox::Warning;
     if (kind == MessageKind::Error) icon = QMessageBox::Critical;
     if (kind == MessageKind::Question) icon = QMessageBox::Question;
-    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), QString::fromStdString(text), qtButtons,
+    QMessageBox box(icon, QString::fromUtf8(shelltexts::kAppTitle), QString::fromStdString(text), qtButtons,
                     QApplication::activeWindow());
     switch (box.exec()) {
         case QMessageBox::Cancel: return MessageAnswer::Cancel;

@@ -48,8 +48,21 @@ inline constexpr const char* kEnvCheckUpdates = "시작할 때 업데이트 확�
 inline constexpr const char* kCursorNames[] = {"십자", "화살표", "위쪽 화살표", "프로그램 커서", "글자 커서"};
 
 // The layer effect dialog.
-inline constexpr const char* kEffectSize = "그림자 크기";
-inline constexpr const char* kEffectColour = "그림자 색";
+inline constexpr const char* kEffectSize = "효과크기";
+inline constexpr const char* kEffectColour = "그림자색상";
+inline constexpr const char* kEffectSliderScale = "0 2 4 6 8 10";
+
+// Tool-bar buttons without a menu item: the status-line text, a line break, the tool tip.
+inline constexpr const char* kToolDotTip = "점을 찍듯이 칠하기\n점찍기";
+inline constexpr const char* kToolColourPickerTip = "픽셀의 색상을 추출합니다\n색상추출";
+inline constexpr const char* kToolTextTip = "글자입력";
+
+// The main frame's title with the active picture: program name, " - ", the picture's title.
+inline constexpr const char* kFrameTitleFormat = "%1 - %2";
+// A child window's title when its picture has more than one window: the picture's title, ":", the number.
+inline constexpr const char* kChildTitleFormat = "%1:%2";
+// The settings files could not be written; the file name and the reason follow on the next line.
+inline constexpr const char* kSettingsNotSaved = "환경설정 파일을 저장하지 못했습니다.";
 
 inline constexpr const char* kAboutText = "Quillory 3.72";
 inline constexpr const char* kPreviewTitle = "미리보기";

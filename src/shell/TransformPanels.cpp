@@ -93,6 +93,12 @@ void DlgStretch::SetSize(int width, int height) {
 DlgFreeTransform::DlgFreeTransform(QWidget* parent) : QDialog(parent) {
     MakeTool(this);
     auto* layout = new QVBoxLayout(this);
+    // The caption also heads the panel, where it shows without a window frame too.
+    m_caption = new QLabel(this);
+    QFont bold = m_caption->font();
+    bold.setBold(true);
+    m_caption->setFont(bold);
+    layout->addWidget(m_caption);
     layout->addWidget(new QLabel(Text(shelltexts::kFreeTransformHint), this));
     layout->addLayout(ButtonRow(this, m_apply, shelltexts::kApply, m_cancel));
     connect(m_apply, &QPushButton::clicked, this, [this] { Q_EMIT applyRequested(); });
@@ -104,6 +110,7 @@ void DlgFreeTransform::SetMode(int command) {
     setWindowTitle(Text(command == cmd::kToolPerspective ? texts::kPanelPerspective
                         : command == cmd::kToolSkew    ? texts::kPanelDistort
                                                        : texts::kPanelScale));
+    m_caption->setText(windowTitle());
 }
 
 }  // namespace quillory

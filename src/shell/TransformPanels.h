@@ -63,6 +63,7 @@ Q_SIGNALS:
     void applyRequested();
 
 private:
+    QLabel* m_caption;
     QPushButton* m_apply;
     QPushButton* m_cancel;
 };

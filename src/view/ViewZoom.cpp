@@ -66,30 +66,30 @@ int ClampScroll(int position, int total, int client) {
 ScrollGeometry UpdateForZoom(ViewState& state, const ScrollGeometry& old, int pictureWidth, int pictureHeight,
                              int clientWidth, int clientHeight) {
     const bool anchored = state.HasAnchor();
-    double fx = 0.0, fy = 0.0;
-    if (old.totalWidth > 0 && old.totalHeight > 0) {
-        fx = double(anchored ? state.zoomAnchorX : old.x) / old.totalWidth;
-        fy = double(anchored ? state.zoomAnchorY : old.y) / old.totalHeight;
-    }
-    fx = std::max(fx, 0.0);
-    fy = std::max(fy, 0.0);
-
     ScrollGeometry result;
     result.totalWidth = ZoomedSize(pictureWidth, state.zoom);
     result.totalHeight = ZoomedSize(pictureHeight, state.zoom);
     result.x = old.x;
     result.y = old.y;
     if (old.totalWidth > 0 && old.totalHeight > 0) {
-        auto place = [&](int total, int client, double f, int& position) {
-            int wanted = int(total * f);
-            bool limited = wanted > total - client;
-            if (limited) wanted = total - client;
-            // The anchor lands in the middle of the window.
-            if (anchored) wanted += limited ? client / 2 : -client / 2;
-            position = std::max(wanted, 0);
-        };
-        place(result.totalWidth, clientWidth, fx, result.x);
-        place(result.totalHeight, clientHeight, fy, result.y);
+        if (anchored) {
+            // The picture point under the anchor's window point stays under it.
+            auto keep = [](int oldTotal, int newTotal, int client, int oldPosition, int anchor, int& position) {
+                const int oldOffset = std::max(0, (client - oldTotal) / 2);
+                const int newOffset = std::max(0, (client - newTotal) / 2);
+                const double point = double(std::clamp(anchor - oldOffset + oldPosition, 0, oldTotal));
+                position = int(point * newTotal / oldTotal) + newOffset - anchor;
+            };
+            keep(old.totalWidth, result.totalWidth, clientWidth, old.x, state.zoomAnchorX, result.x);
+            keep(old.totalHeight, result.totalHeight, clientHeight, old.y, state.zoomAnchorY, result.y);
+        } else {
+            // The same relative position in the new range.
+            auto place = [](int total, int client, double f, int& position) {
+                position = std::max(std::min(int(total * f), total - client), 0);
+            };
+            place(result.totalWidth, clientWidth, std::max(double(old.x) / old.totalWidth, 0.0), result.x);
+            place(result.totalHeight, clientHeight, std::max(double(old.y) / old.totalHeight, 0.0), result.y);
+        }
     }
     result.x = ClampScroll(result.x, result.totalWidth, clientWidth);
     result.y = ClampScroll(result.y, result.totalHeight, clientHeight);

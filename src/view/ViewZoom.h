@@ -32,7 +32,8 @@ struct ScrollGeometry {
 };
 
 // The update after a zoom change (hint 1025): new range, and a position that keeps
-// the old relative position or brings the anchor to the middle of the window.
+// the old relative position, or with an anchor (a window point) keeps the picture
+// point under the anchor where it was.
 ScrollGeometry UpdateForZoom(ViewState& state, const ScrollGeometry& old, int pictureWidth, int pictureHeight,
                              int clientWidth, int clientHeight);
 // Any other update: the range is the zoomed picture (nothing in fit-to-window mode).

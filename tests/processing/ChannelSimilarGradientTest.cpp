@@ -35,7 +35,7 @@ Planes Pixels(int w, int h, const std::vector<RGBQUAD>& colours) {
 TEST(Channels, GreyHasNeutralChromaAndTheHueOfGrey) {
     for (int v : {0, 37, 128, 200, 255}) {
         uint8_t yuv[3];
-        RgbToYuv(v, v, v, yuv);
+        ChannelValues(ChannelModel::Yuv, MakeQuad(uint8_t(v), uint8_t(v), uint8_t(v)), yuv);
         EXPECT_NEAR(yuv[0], v, 1);
         EXPECT_EQ(yuv[1], 128);
         EXPECT_EQ(yuv[2], 128);

@@ -136,3 +136,89 @@ TEST(FreeTransform, EllipseLeavesTheCornersEmptyAndFillsTheMiddle) {
     EXPECT_EQ(out.Row(5)[30], 80);
     EXPECT_EQ(out.AlphaRow(5)[0], 255);  // the ends of the middle row touch the box
 }
+
+namespace {
+
+// The plain mapping: every cell's quadrilateral clipped against every pixel square
+// (Sutherland–Hodgman), its area by the shoelace formula.
+double ClippedArea(std::vector<std::pair<double, double>> poly, double x0, double y0) {
+    const auto clip = [&](auto inside, auto cross) {
+        std::vector<std::pair<double, double>> out;
+        for (size_t i = 0; i < poly.size(); ++i) {
+            const auto a = poly[i], b = poly[(i + 1) % poly.size()];
+            const bool ia = inside(a), ib = inside(b);
+            if (ia) out.push_back(a);
+            if (ia != ib) out.push_back(cross(a, b));
+        }
+        poly = out;
+    };
+    const auto atX = [](double x) {
+        return [x](std::pair<double, double> a, std::pair<double, double> b) {
+            const double t = (x - a.first) / (b.first - a.first);
+            return std::pair{x, a.second + t * (b.second - a.second)};
+        };
+    };
+    const auto atY = [](double y) {
+        return [y](std::pair<double, double> a, std::pair<double, double> b) {
+            const double t = (y - a.second) / (b.second - a.second);
+            return std::pair{a.first + t * (b.first - a.first), y};
+        };
+    };
+    clip([&](auto p) { return p.first >= x0; }, atX(x0));
+    clip([&](auto p) { return p.first <= x0 + 1; }, atX(x0 + 1));
+    clip([&](auto p) { return p.second >= y0; }, atY(y0));
+    clip([&](auto p) { return p.second <= y0 + 1; }, atY(y0 + 1));
+    double area = 0;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const auto a = poly[i], b = poly[(i + 1) % poly.size()];
+        area += a.first * b.second - b.first * a.second;
+    }
+    return std::fabs(area) / 2;
+}
+
+}  // namespace
+
+TEST(FreeTransform, AreaCoverageMatchesPlainPolygonClipping) {
+    const Planes src = RandomPlanes(9, 7, 24, 321);
+    Quad quad = Quad::OfLayer(9, 7);
+    // A skewed, narrowed and turned quadrilateral whose mesh does not fold.
+    quad.x[0] = 1.5, quad.y[0] = 1.0;
+    quad.x[1] = 10.0, quad.y[1] = -1.25;
+    quad.x[2] = 8.5, quad.y[2] = 8.0;
+    quad.x[3] = 0.0, quad.y[3] = 6.5;
+    MappedPlanes out;
+    ASSERT_EQ(FreeTransformPlanes(src, {}, quad, out), TransformOutcome::Done);
+    const QuadMesh mesh(quad, 9, 7);
+    const int W = out.planes.width, H = out.planes.height;
+    std::vector<double> sum(size_t(W) * H * 3), area(size_t(W) * H), alpha(size_t(W) * H);
+    for (int j = 0; j < 7; ++j)
+        for (int i = 0; i < 9; ++i) {
+            std::vector<std::pair<double, double>> cell;
+            for (auto [di, dj] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}}) {
+                double x, y;
+                ASSERT_TRUE(mesh.Node(i + di, j + dj, x, y));
+                cell.emplace_back(x - out.left, y - out.top);
+            }
+            const uint8_t* p = src.Row(6 - j) + 3 * i;
+            for (int py = 0; py < H; ++py)
+                for (int px = 0; px < W; ++px) {
+                    const double a = ClippedArea(cell, px, py);
+                    const size_t at = size_t(py) * W + px;
+                    for (int c = 0; c < 3; ++c) sum[at * 3 + c] += a * p[c];
+                    area[at] += a;
+                    alpha[at] += a * src.AlphaRow(6 - j)[i];
+                }
+        }
+    for (int py = 0; py < H; ++py)
+        for (int px = 0; px < W; ++px) {
+            const size_t at = size_t(py) * W + px;
+            const uint8_t* got = out.planes.Row(H - 1 - py) + 3 * px;
+            const int gotAlpha = out.planes.AlphaRow(H - 1 - py)[px];
+            if (area[at] < 1e-6) {
+                EXPECT_EQ(gotAlpha, 0);
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], sum[at * 3 + c] / area[at], 1.0) << px << "," << py;
+            EXPECT_NEAR(gotAlpha, alpha[at] / std::max(1.0, area[at]), 1.0) << px << "," << py;
+        }
+}

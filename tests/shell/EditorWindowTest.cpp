@@ -38,96 +38,30 @@
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
 #include "document/SelectionMask.h"
+#include "EditorFixture.h"
+#include "ModalAnswer.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
 
+using namespace quillory::test;
+
 namespace {
-
-// The test picture: every pixel differs from its neighbours.
-QRgb PictureColour(int x, int y) { return qRgb(200 - x, 2 * x + 20, 4 * y + 10); }
-
-bool WritePicture(const QString& path, int width, int height) {
-    NyZazo picture(width, height, 24, kFormatBmp);
-    for (int screenY = 0; screenY < height; ++screenY) {
-        uint8_t* row = picture.Row(height - 1 - screenY);
-        for (int x = 0; x < width; ++x) {
-            const QRgb c = PictureColour(x, screenY);
-            row[3 * x] = uint8_t(qBlue(c)), row[3 * x + 1] = uint8_t(qGreen(c)), row[3 * x + 2] = uint8_t(qRed(c));
-        }
-    }
-    return picture.Save(path.toStdString(), kFormatBmp);
-}
 
 QRgb Grey() { return (kViewBackground & 0xFFFFFF) | 0xFF000000u; }
 
 }  // namespace
 
-class EditorWindowTest : public QObject {
+class EditorWindowTest : public EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_picture;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-    CVandView* View() { return Frame()->ActiveView(); }
-    QImage Grab() { return View()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-    void Start(const QStringList& arguments) {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = arguments;
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        // No test ever waits on a file dialog.
-        Frame()->savePathPrompt = [](const QString&) { return QString(); };
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
-
-    // Makes the active view's client exactly the given size; the next zoom keeps the frame size.
-    void SetClientSize(int width, int height) {
-        auto* child = qobject_cast<QMdiSubWindow*>(View()->parentWidget());
-        child->showNormal();
-        child->resize(child->size() + (QSize(width, height) - View()->viewport()->size()));
-        QCoreApplication::processEvents();
-        QCOMPARE(View()->viewport()->size(), QSize(width, height));
-    }
-
-    void Trigger(int id) {
-        QAction* action = Frame()->Action(id);
-        QVERIFY2(action, qPrintable(QString("no action %1").arg(id)));
-        Frame()->RefreshCommandStates();
-        action->trigger();
-        QCoreApplication::processEvents();
-    }
-
-    bool Enabled(int id) {
-        Frame()->RefreshCommandStates();
-        return Frame()->Action(id)->isEnabled();
-    }
-
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        m_picture = m_dir.filePath("pic.bmp");
-        QVERIFY(WritePicture(m_picture, 100, 50));
-    }
-
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void initTestCase() { PrepareFiles(); }
+    void cleanup() { Stop(); }
 
     void commandLineFileIsShownWithItsPixels() {
         Start({m_picture});
-        QCOMPARE(Frame()->windowTitle(), QString::fromUtf8(shelltexts::kAppTitle));
+        QCOMPARE(Frame()->windowTitle(), QString::fromUtf8("Quillory 3.72 - pic.bmp"));
         QCOMPARE(Frame()->Views().size(), 1);
         QCOMPARE(QString::fromStdString(View()->document().title()), QString("pic.bmp"));
         const QImage shot = Grab();
@@ -200,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(View()->verticalScrollBar()->value(), 0);
     }
 
-    void zoomToolClickInAScrolledViewBringsTheClickedPixelToTheMiddle() {
+    void zoomToolClickInAScrolledViewKeepsTheClickedPixelUnderThePointer() {
         const QString big = m_dir.filePath("big.bmp");
         QVERIFY(WritePicture(big, 400, 300));
         Start({big});
@@ -215,10 +149,18 @@ private Q_SLOTS:
         QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(150, 100));
         QCOMPARE(doc.view().zoom, 2.0f);
         QCOMPARE(View()->viewport()->size(), QSize(200, 150));
-        // The anchor is the clicked pixel of the picture, not the window point.
-        QCOMPARE(View()->scrollGeometry().x, 2 * 250 - 100);
-        QCOMPARE(View()->scrollGeometry().y, 2 * 180 - 75);
-        QCOMPARE(Grab().pixel(100, 75), PictureColour(250, 180));
+        // Picture pixel (250, 180) was under the pointer at (150, 100) and stays there.
+        QCOMPARE(View()->scrollGeometry().x, 2 * 250 - 150);
+        QCOMPARE(View()->scrollGeometry().y, 2 * 180 - 100);
+        const QImage shot = Grab();
+        QCOMPARE(shot.pixel(150, 100), PictureColour(250, 180));
+        QCOMPARE(shot.pixel(151, 101), PictureColour(250, 180));
+        QCOMPARE(shot.pixel(152, 100), PictureColour(251, 180));
+        // The zoom-in button stays pressed while the tool waits for the next click.
+        QVERIFY(Enabled(cmd::kZoomIn));
+        QVERIFY(Frame()->Action(cmd::kZoomIn)->isChecked());
+        Trigger(cmd::kToolMove);
+        QVERIFY(!Frame()->Action(cmd::kZoomIn)->isChecked());
     }
 
     void transparentPixelsShowTheHatchOfTheEnvironmentsChoice() {
@@ -227,16 +169,17 @@ private Q_SLOTS:
         Frame()->newPicture().width = 40;
         Frame()->newPicture().height = 40;
         QVERIFY(Frame()->NewDocument());
-        SetClientSize(100, 100);
+        SetClientSize(200, 140);
         const InclusiveRect r = View()->document().view().pictureRect;
-        QCOMPARE(r.left, 30);
+        QCOMPARE(r.left, 80);
+        QCOMPARE(r.top, 50);
         auto lines = [&](int x, int y) { return Grab().pixel(x, y) == (kHatchLine | 0xFF000000u); };
         // Style 3 at the start: backward diagonals, x + y = 7 (mod 8).
         QCOMPARE(Frame()->env().transparencyDisplay, 3);
-        QVERIFY(lines(33, 38) && !lines(33, 39));
+        QVERIFY(lines(83, 52) && !lines(83, 53));
         Frame()->env().transparencyDisplay = 0;  // horizontal lines on every eighth row
         View()->viewport()->update();
-        QVERIFY(!lines(33, 38) && lines(33, 39) && lines(50, 39) && !lines(50, 40));
+        QVERIFY(!lines(83, 54) && lines(83, 55) && lines(100, 55) && !lines(100, 56));
     }
 
     void fitToWindowStretchesThePicture() {
@@ -352,7 +295,14 @@ private Q_SLOTS:
         Trigger(cmd::kLayerDelete);
         QCoreApplication::processEvents();
         QCOMPARE(window->layerList()->count(), 1);
-        QVERIFY(!Enabled(cmd::kLayerDelete));
+        // Deleting the last layer runs and says why nothing happened.
+        QVERIFY(Enabled(cmd::kLayerDelete));
+        const size_t before = m_app->platform().shownMessages().size();
+        Trigger(cmd::kLayerDelete);
+        QCOMPARE(View()->document().doc().CountLayers(), 1);
+        QCOMPARE(int(m_app->platform().shownMessages().size() - before), 1);
+        QCOMPARE(QString::fromStdString(m_app->platform().shownMessages().back()),
+                 QString::fromUtf8("레이어가 1개 밖에 없습니다"));
     }
 
     void historyButtonsUndoAndRedoThroughTheCommands() {
@@ -411,7 +361,7 @@ private Q_SLOTS:
         };
         m_app->platform().SetScriptedAnswers({MessageAnswer::Yes});
         QVERIFY(Frame()->close());
-        QCOMPARE(proposed, QString("pic.bmp.qvx"));
+        QCOMPARE(proposed, QString("pic.qvx"));
         QVERIFY(QFileInfo::exists(saved));
         QVERIFY(Frame()->Views().isEmpty());
 
@@ -448,17 +398,6 @@ private Q_SLOTS:
             QVERIFY2(action && action->data().toInt() == id, qPrintable(QString::number(id)));
             QCOMPARE(action->text(), QString::fromStdString(CommandLabel(id)));
         }
-        // The labels as the menus name them; a key shown after a tab only where the label has it.
-        const std::pair<int, const char*> labels[] = {
-            {cmd::kFileNew, "새파일(&N)"},        {cmd::kFileOpen, "열기(&O)"},
-            {cmd::kFileSave, "저장하기(&S)"},     {cmd::kFileSaveAs, "새이름으로(&A)"},
-            {cmd::kAcquire, "외부영상 입력 "},    {cmd::kAppExit, "종료(&x)"},
-            {cmd::kLayerEffect, "레이어효과"},    {cmd::kLayerMergeDown, "아래쪽 레이어로  합치기"},
-            {cmd::kZoomIn, "확대\tCtrl++"},       {cmd::kZoomOut, "축소\tCtrl--"},
-            {cmd::kActualSize, "(1:1)보기 \tCtrl + 1"}, {cmd::kFitToWindow, "늘여보기(&e)"},
-            {cmd::kAppAbout, "'Quillory'에 관하여(&A)..."},
-        };
-        for (const auto& [id, label] : labels) QCOMPARE(Frame()->Action(id)->text(), QString::fromUtf8(label));
         QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
         QVERIFY(!Enabled(cmd::kPictureFrame));
         QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));
@@ -477,13 +416,13 @@ private Q_SLOTS:
                 if (!action->isSeparator()) shown << action->text();
             return shown;
         };
-        QCOMPARE(texts(CanvasContextMenu()), QString::fromUtf8("확대|축소|선택해제|복사|붙여넣기|되돌리기|다시하기").split('|'));
+        QCOMPARE(texts(CanvasContextMenu()), QString::fromUtf8("확대|축소|선택/명령 해제|복사|붙이기|실행취소|실행반복").split('|'));
         QCOMPARE(texts(MeasureContextMenu()),
                  QString::fromUtf8("벡터 연속 측정 해제|영역 선택 해제|벡터 편집 취소|벡터 편집 반복|확대|축소|"
                                    "분석 환경 설정|영역복사|영역붙이기")
                      .split('|'));
         QCOMPARE(texts(LayerContextMenu()),
-                 QString::fromUtf8("복사|붙여넣기|복제 레이어 만들기|레이어삭제|레이어추가|레이어 이름 변경|떡그림만들기|"
+                 QString::fromUtf8("복사|붙이기|복제 레이어 만들기|레이어삭제|레이어추가|레이어 이름 변경|떡그림만들기|"
                                    "레스터 형식으로 변환")
                      .split('|'));
         // The main menu keeps its labels with the key names.
@@ -626,13 +565,12 @@ private Q_SLOTS:
 
     void environmentSamplesPrintingAndProgress() {
         Start({m_picture});
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<CDlg_SetEnvironment*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
+        ANSWER_NEXT_MODAL(CDlg_SetEnvironment, [](CDlg_SetEnvironment* dialog) {
             dialog->gridSpacingField()->setValue(24);
             dialog->accept();
         });
         Trigger(cmd::kEnvironment);
+        RETURN_IF_ANSWER_FAILED();
         QCOMPARE(Frame()->env().gridSpacing, -24);  // still hidden
 
         Frame()->Dispatch(cmd::kLoadBitmapSample);
@@ -660,9 +598,7 @@ private Q_SLOTS:
         Start({});
         QCOMPARE(Frame()->Views().size(), 1);  // an empty command line makes a new picture
         QCOMPARE(View()->document().Width(), 450);
-        QTimer::singleShot(0, [] {
-            auto* dialog = qobject_cast<CDlg_NewImage*>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
+        ANSWER_NEXT_MODAL(CDlg_NewImage, [](CDlg_NewImage* dialog) {
             QCOMPARE(dialog->windowTitle(), QString::fromUtf8(texts::kNewPictureTitle));
             QCOMPARE(dialog->nameField()->text(), QString::fromUtf8(texts::kUntitledPicture));
             dialog->widthField()->setValue(120);
@@ -671,6 +607,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         Trigger(cmd::kFileNew);
+        RETURN_IF_ANSWER_FAILED();
         QCOMPARE(Frame()->Views().size(), 2);
         QCOMPARE(View()->document().Width(), 120);
         QCOMPARE(View()->document().Height(), 5000);

@@ -1,7 +1,9 @@
 #include "ShellTestMain.h"
 
 #include <QApplication>
+#include <QMetaMethod>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <QtTest>
 #include <memory>
 
@@ -22,10 +24,20 @@ int main(int argc, char* argv[]) {
     qputenv("QUILLORY_HOME", (home.path() + "/quillory").toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Test functions named on the command line run in the classes that have them.
+    QStringList wanted;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-') wanted << QString::fromLocal8Bit(argv[i]).section(':', 0, 0);
     int failed = 0;
     for (const auto& factory : quillory::test::ShellTests()) {
         std::unique_ptr<QObject> test(factory());
-        failed += QTest::qExec(test.get(), argc, argv);
+        const QMetaObject* meta = test->metaObject();
+        const bool has = wanted.isEmpty() || std::any_of(wanted.begin(), wanted.end(), [meta](const QString& name) {
+            for (int m = meta->methodOffset(); m < meta->methodCount(); ++m)
+                if (QString::fromLatin1(meta->method(m).name()) == name) return true;
+            return false;
+        });
+        if (has) failed += QTest::qExec(test.get(), argc, argv);
     }
     return failed;
 }

@@ -117,7 +117,7 @@ TEST(ViewZoom, PictureRectCentresSmallPicturesAndSpansLargeOnes) {
     EXPECT_EQ(UpdateScrollRange(s, {}, 50, 20, 400, 300), ScrollGeometry{});
 }
 
-TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrCentresTheAnchor) {
+TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrThePointUnderTheAnchor) {
     ViewState s = Client(200, 100);
     // 1000 x 500 picture scrolled to (300, 100) at zoom 1, then zoomed in without anchor.
     ASSERT_TRUE(ZoomIn(s, -1, -1));
@@ -125,19 +125,30 @@ TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrCentresTheAnchor) {
     EXPECT_EQ(g, (ScrollGeometry{2000, 1000, 600, 200}));
     EXPECT_EQ(s.scrollX, 600);
 
-    // With an anchor at (500, 250) of a 1000 x 500 range: the anchor lands mid-window.
+    // With an anchor at the window point (100, 50) of an unscrolled view: picture point
+    // (100, 50) was there and stays there, at (200, 100) of the doubled range.
     s = Client(200, 100);
-    ASSERT_TRUE(ZoomIn(s, 500, 250));
+    ASSERT_TRUE(ZoomIn(s, 100, 50));
     g = UpdateForZoom(s, {1000, 500, 0, 0}, 1000, 500, 200, 100);
-    EXPECT_EQ(g.x, 1000 - 100);
-    EXPECT_EQ(g.y, 500 - 50);
+    EXPECT_EQ(g.x, 200 - 100);
+    EXPECT_EQ(g.y, 100 - 50);
 
-    // Near the end the position is limited, then clamped by the range.
+    // Scrolled to the end: picture point (990, 495) under (190, 95) stays under it.
     s = Client(200, 100);
-    ASSERT_TRUE(ZoomIn(s, 990, 495));
-    g = UpdateForZoom(s, {1000, 500, 0, 0}, 1000, 500, 200, 100);
-    EXPECT_EQ(g.x, 1800);
-    EXPECT_EQ(g.y, 900);
+    ASSERT_TRUE(ZoomIn(s, 190, 95));
+    g = UpdateForZoom(s, {1000, 500, 800, 400}, 1000, 500, 200, 100);
+    EXPECT_EQ(g.x, 1980 - 190);
+    EXPECT_EQ(g.y, 990 - 95);
+
+    // A picture centred in the window (offset 50, 25): the point under (60, 30) is picture
+    // point (10, 5); once the picture fills the window it cannot move left of 0.
+    s = Client(200, 100);
+    ASSERT_TRUE(ZoomIn(s, 60, 30));
+    g = UpdateForZoom(s, {100, 50, 0, 0}, 100, 50, 200, 100);
+    EXPECT_EQ(g, (ScrollGeometry{200, 100, 0, 0}));
+    ASSERT_TRUE(ZoomIn(s, 150, 80));
+    g = UpdateForZoom(s, g, 100, 50, 200, 100);
+    EXPECT_EQ(g, (ScrollGeometry{400, 200, 150, 80}));
 
     // Zoomed out below the client size: no scrolling.
     s = Client(200, 100);
