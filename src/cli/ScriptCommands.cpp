@@ -3,8 +3,11 @@
 //   new W H [white|transparent|colour RRGGBB]   open PATH   save PATH
 //   ID-or-NAME [key=value ...]                  a registered document command
 //   select SLOT   reorder SLOT SLOT   layers (JSON as info gives)   undo   redo   history
-//   tool ID   press X Y [TEXT]   drag X Y   release X Y   click X Y [TEXT]   end
-//   calibrate DX DY LENGTH [UNIT]   objects   multifocus
+//   tool ID [size=N soft=0|1 value1=N value2=N foreground=RRGGBB background=RRGGBB]
+//   press X Y [shift]   move X Y   release X Y   doubleclick X Y   key enter
+// With a measuring tool: press X Y [TEXT]   move X Y (or drag X Y)   release X Y
+//   click X Y [TEXT]   end;   and with any tool:   calibrate DX DY LENGTH [UNIT]
+//   objects   multifocus
 // Every document of a run shares one measurement calibration; multifocus composes
 // all documents opened or made so far into a new one.
 // Blank lines and lines starting with "#" are skipped; a token may be quoted
@@ -23,10 +26,14 @@
 #include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
+#include "document/SelectionEditing.h"
 #include "document/UndoHistory.h"
 #include "measure/MeasureSet.h"
 #include "measure/MeasureTool.h"
 #include "measure/MultiFocus.h"
+#include "view/ViewTool.h"
+#include "view/tools/GuidePathTool.h"
+#include "view/tools/PaintTools.h"
 
 namespace quillory::cli {
 
@@ -148,6 +155,15 @@ public:
                 return "cannot reorder layers " + t[1] + " and " + t[2];
             return {};
         }
+        if (verb == "tool") return ChooseTool(t);
+        if (verb == "press" || verb == "move" || verb == "release" || verb == "doubleclick") return Pointer(t);
+        if (verb == "key") {
+            if (t.size() != 2 || t[1] != "enter") return "usage: key enter";
+            if (!m_tool) return "no tool: choose one with tool ID";
+            ToolContext context = Context();
+            m_tool->Key(context, '\r');
+            return {};
+        }
         const CommandRegistry& registry = CommandRegistry::Instance();
         const CommandEntry* entry = FindCommand(registry, verb);
         if (!entry) return "unknown command " + verb;
@@ -162,6 +178,81 @@ public:
     }
 
 private:
+    // The settings the main frame's bars would hold.
+    struct ToolSettings {
+        uint32_t foreground = 0x000000, background = 0xFFFFFF;  // red in the low byte
+        int brushSize = 5, softBrush = 0, value1 = 0, value2 = 0;
+    };
+
+    ToolContext Context() {
+        ToolContext context{*m_document, m_view, m_toolId, m_settings.foreground, m_settings.background,
+                            m_settings.brushSize};
+        context.softBrush = m_settings.softBrush;
+        context.toolValue1 = m_settings.value1;
+        context.toolValue2 = m_settings.value2;
+        return context;
+    }
+
+    std::string ChooseTool(const std::vector<std::string>& t) {
+        long long id = 0;
+        if (t.size() < 2 || !ParseWhole(t[1], id) || !ToolRegistry::Instance().Has(int(id)))
+            return "usage: tool ID [size=N soft=0|1 value1=N value2=N foreground=RRGGBB background=RRGGBB]";
+        // Choosing another tool lands a floating selection and registers a pending measured figure.
+        ChooseMeasureTool(*m_document, m_toolId, int(id));
+        MeasuresOf(*m_document).tool.currentTool = int(id);
+        if (int(id) != m_toolId && m_document->State().floatingPending) m_document->DropFloatingSelection();
+        const ToolSliders sliders = SlidersFor(int(id));
+        if (sliders.first.enabled && !sliders.first.keepValue) m_settings.value1 = sliders.first.start;
+        if (sliders.second.enabled && !sliders.second.keepValue) m_settings.value2 = sliders.second.start;
+        for (size_t k = 2; k < t.size(); ++k) {
+            const size_t eq = t[k].find('=');
+            const std::string key = eq == std::string::npos ? t[k] : t[k].substr(0, eq);
+            const std::string value = eq == std::string::npos ? std::string() : t[k].substr(eq + 1);
+            long long number = 0;
+            RGBQUAD colour{};
+            if ((key == "foreground" || key == "background") && ParseHex(value, colour)) {
+                const uint32_t platform = uint32_t(colour.red) | uint32_t(colour.green) << 8 | uint32_t(colour.blue) << 16;
+                (key == "foreground" ? m_settings.foreground : m_settings.background) = platform;
+            } else if (key == "size" && ParseWhole(value, number) && number >= 1 && number <= 100) {
+                m_settings.brushSize = int(number);
+            } else if (key == "soft" && (value == "0" || value == "1")) {
+                m_settings.softBrush = value == "1";
+            } else if (key == "value1" && ParseWhole(value, number) && number <= 255) {
+                m_settings.value1 = int(number);
+            } else if (key == "value2" && ParseWhole(value, number) && number <= 255) {
+                m_settings.value2 = int(number);
+            } else {
+                return "bad tool setting " + t[k];
+            }
+        }
+        m_toolId = int(id);
+        m_tool = ToolRegistry::Instance().Create(m_toolId);
+        return {};
+    }
+
+    std::string Pointer(const std::vector<std::string>& t) {
+        long long x = 0, y = 0;
+        const bool shift = t.size() == 4 && t[3] == "shift";
+        if ((t.size() != 3 && !shift) || !ParseWhole(t[1], x) || !ParseWhole(t[2], y))
+            return "usage: " + t[0] + " X Y" + (t[0] == "press" ? " [shift]" : "");
+        if (!m_tool) return "no tool: choose one with tool ID";
+        if (x >= m_document->Header().width || y >= m_document->Header().height)
+            return "point outside the picture: " + t[1] + " " + t[2];
+        ToolEvent event;
+        event.pictureX = event.zoomedX = event.windowX = int(x);
+        event.pictureY = event.zoomedY = event.windowY = int(y);
+        event.shift = shift;
+        ToolContext context = Context();
+        if (t[0] == "press") m_tool->Press(context, event);
+        else if (t[0] == "move") m_tool->Move(context, event);
+        else if (t[0] == "release") m_tool->Release(context, event);
+        else m_tool->DoubleClick(context, event);
+        if (context.foregroundPicked) m_settings.foreground = context.foreground;
+        // A drawn outline fills as at the animation's first tick.
+        if (t[0] == "release" || t[0] == "doubleclick") SettleSelection(*m_document);
+        return {};
+    }
+
     std::string New(const std::vector<std::string>& t) {
         NewPictureSettings settings;
         long long w = 0, h = 0;
@@ -186,34 +277,35 @@ private:
         return {};
     }
 
-    // The measuring verbs; nothing for any other verb.
+    // The measuring verbs, and the pointer verbs while a measuring tool is current;
+    // nothing for any other line.
     std::optional<std::string> Measure(const std::vector<std::string>& t) {
         const std::string& verb = t[0];
         CVandDoc& doc = *m_document;
-        long long x = 0, y = 0;
-        const bool point = t.size() >= 3 && ParseWhole(t[1], x) && ParseWhole(t[2], y);
-        if (verb == "tool") {
-            long long id = 0;
-            if (t.size() != 2 || !ParseWhole(t[1], id)) return "usage: tool ID";
-            ChooseMeasureTool(doc, m_tool, int(id));
-            m_tool = int(id);
-            MeasuresOf(doc).tool.currentTool = m_tool;
-            return std::string();
-        }
-        if (verb == "press" || verb == "drag" || verb == "release" || verb == "click") {
+        const bool measuring = IsMeasureTool(m_toolId);
+        if (verb == "drag" || verb == "click" || (measuring && (verb == "press" || verb == "move" || verb == "release"))) {
+            long long x = 0, y = 0;
             const bool withText = verb == "press" || verb == "click";
-            if (!point || t.size() > (withText ? 4u : 3u)) return "usage: " + verb + " X Y" + (withText ? " [TEXT]" : "");
-            if (!IsMeasureTool(m_tool)) return "no measuring tool: choose one with tool ID";
-            if (x >= doc.Header().width || y >= doc.Header().height) return "point outside the picture";
+            if (t.size() < 3 || t.size() > (withText ? 4u : 3u) || !ParseWhole(t[1], x) || !ParseWhole(t[2], y))
+                return "usage: " + verb + " X Y" + (withText ? " [TEXT]" : "");
+            if (!measuring) return "no measuring tool: choose one with tool ID";
+            if (x >= doc.Header().width || y >= doc.Header().height)
+                return "point outside the picture: " + t[1] + " " + t[2];
             const MeasurePoint at{int32_t(x), int32_t(y)};
             const std::string text = t.size() == 4 ? t[3] : std::string();
-            if (verb == "press" || verb == "click") MeasurePress(doc, m_tool, at, text);
-            if (verb == "drag") MeasureDrag(doc, m_tool, at);
-            if (verb == "release" || verb == "click") MeasureRelease(doc, m_tool, at);
+            if (verb == "press" || verb == "click") MeasurePress(doc, m_toolId, at, text);
+            if (verb == "move" || verb == "drag") MeasureDrag(doc, m_toolId, at);
+            if (verb == "release" || verb == "click") MeasureRelease(doc, m_toolId, at);
             return std::string();
         }
         if (verb == "end") {
-            m_tool = EndContinuousMeasure(doc, m_tool);
+            if (t.size() != 1) return "usage: end";
+            const int stays = EndContinuousMeasure(doc, m_toolId);
+            if (stays != m_toolId) {
+                m_toolId = stays;
+                m_tool.reset();
+                MeasuresOf(doc).tool.currentTool = stays;
+            }
             return std::string();
         }
         if (verb == "calibrate") {
@@ -254,16 +346,23 @@ private:
     }
 
     // The newest document becomes current; the earlier ones stay for multifocus.
+    // A measuring tool starts afresh on it.
     void Keep(std::unique_ptr<CVandDoc> document) {
         m_document = document.get();
         m_documents.push_back(std::move(document));
-        m_tool = cmd::kNone;
+        if (IsMeasureTool(m_toolId)) {
+            m_toolId = -1;
+            m_tool.reset();
+        }
     }
 
     std::vector<std::unique_ptr<CVandDoc>> m_documents;
     CVandDoc* m_document = nullptr;
     MeasureSettings m_measureSettings;
-    int m_tool = cmd::kNone;
+    ViewState m_view;
+    ToolSettings m_settings;
+    std::unique_ptr<ViewTool> m_tool;
+    int m_toolId = -1;
 };
 
 }  // namespace
@@ -279,6 +378,8 @@ int RunScript(const Args& args) {
         return 1;
     }
     ScriptPlatform platform;
+    ToolRegistry::Instance();
+    RegisterPathCommands(CommandRegistry::Instance());
     ScriptRunner runner;
     std::string line;
     std::vector<std::string> tokens;

@@ -143,6 +143,15 @@ inline constexpr int kToolGradient = 1353;
 inline constexpr int kCanvasSize = 1432;
 inline constexpr int kStretchSquash = 3339;
 inline constexpr int kTool5615 = 5615;
+// The guide-point path: its panel, and the panel's tools and buttons.
+inline constexpr int kPathPanel = 1509;
+inline constexpr int kPathAddPoints = kTool5615;
+inline constexpr int kPathDragPoint = 5616;
+inline constexpr int kPathInsertPoint = 5620;
+inline constexpr int kPathDeletePoint = 5621;
+inline constexpr int kPathMove = 5622;
+inline constexpr int kPathToSelection = 5623;
+inline constexpr int kPathStroke = 5625;
 inline constexpr int kMirror = 1408;            // no menu item
 inline constexpr int kEllipseTransform = 1406;  // no menu item
 

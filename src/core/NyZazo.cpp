@@ -1,5 +1,7 @@
 #include "core/NyZazo.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +24,21 @@ int SupportedDepth(int bitsPerPixel) {
     if (bitsPerPixel <= 8) return 8;
     if (bitsPerPixel <= 24) return 24;
     return 32;
+}
+
+// Blocks of this size and more are placed on 2 MiB boundaries and asked for huge
+// pages: a fresh 36 MB picture then costs a few page faults instead of nine thousand.
+constexpr size_t kHugePageBytes = size_t(2) << 20;
+
+uint8_t* AllocateBlock(size_t bytes) {
+    if (bytes >= 2 * kHugePageBytes) {
+        const size_t rounded = (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+        if (void* block = std::aligned_alloc(kHugePageBytes, rounded)) {
+            (void)::madvise(block, rounded, MADV_HUGEPAGE);
+            return static_cast<uint8_t*>(block);
+        }
+    }
+    return static_cast<uint8_t*>(std::malloc(bytes));
 }
 
 int PelsPerMeterToDpi(int32_t pelsPerMeter) {
@@ -108,7 +125,7 @@ uint8_t* NyZazo::Allocate(int width, int height, int bitsPerPixel, int formatCod
     header.biSizeImage = rowBytes * uint32_t(height);
     header.biClrImportant = 0;
 
-    dib = static_cast<uint8_t*>(std::malloc(GetSize()));
+    dib = AllocateBlock(GetSize());
     if (!dib) return nullptr;
     std::memset(dib + kInfoHeaderBytes, 0, 4 * header.biClrUsed);
     RefreshDibHeader();
@@ -173,7 +190,7 @@ bool NyZazo::TakeOver(NyZazo& source) {
     uint8_t* block = source.dib;
     if (block && source.sharedFrom) {
         // A borrowed block stays with its owner: only then is a copy needed.
-        block = static_cast<uint8_t*>(std::malloc(source.GetSize()));
+        block = AllocateBlock(source.GetSize());
         if (block) std::memcpy(block, source.dib, source.GetSize());
     }
     if (dib && !sharedFrom) std::free(dib);

@@ -399,7 +399,13 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
     // Moves the stacked string into the line, storing every full row.
     auto emit = [&](int depth) -> bool {
         while (depth > 0) {
-            line[size_t(filled++)] = m_stack[--depth];
+            // As much of the string as the row still holds, then the row is stored.
+            const int n = std::min(depth, width - filled);
+            uint8_t* out = line.data() + filled;
+            const uint8_t* top = m_stack + depth - 1;
+            for (int i = 0; i < n; ++i) out[i] = top[-i];
+            depth -= n;
+            filled += n;
             if (filled == width) {
                 if (!StoreRow(target, line.data())) return false;
                 filled = 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Platform.h"
+#include "document/ClipboardCommands.h"
 #include "document/DocumentIO.h"
 #include "document/DocumentTexts.h"
 #include "document/LayerTransfer.h"
@@ -171,11 +172,36 @@ bool CVandDoc::MergePair(int lower, int upper) {
     m_stack.FreeSlot(upper);
     if (!m_stack.SelectLayer(lower)) m_stack.currentLayer = lower;
     if (m_state.floatingPending) {
-        RecordStep(texts::kStepMoveSelection, StepCode::Pixels, lower);
+        // The moved pixels land in their layer: one step, and the selection they came from ends.
         m_state.floatingPending = 0;
+        m_state.selection.selectionActive = 0;
+        m_state.selection.suspended = 0;
+        RecordStep(texts::kStepMoveSelection, StepCode::Pixels, lower);
+        return true;
     }
     RecordStep(texts::kStepMerge, StepCode::Merged, lower);
     return true;
+}
+
+bool CVandDoc::DropFloatingSelection() {
+    if (!m_state.floatingPending) return false;
+    int floating = -1;
+    for (int i = m_stack.headLayer, guard = 0; LayerStack::IsValidIndex(i) && guard < kMaxLayers;
+         i = m_stack.Layer(i).next, ++guard)
+        if (m_stack.Layer(i).kind == LayerKind::Floating) floating = i;
+    if (floating < 0) {
+        m_state.floatingPending = 0;
+        return false;
+    }
+    const int lower = m_stack.Layer(floating).linkedLayer;
+    if (!m_stack.IsLayerInList(lower) || m_stack.Layer(floating).prev != lower) {
+        // The layer it came from is gone or no longer below it: it stays as an ordinary layer.
+        m_stack.Layer(floating).kind = LayerKind::Raster;
+        m_state.floatingPending = 0;
+        return false;
+    }
+    m_stack.Layer(floating).visible = 1;
+    return MergePair(lower, floating);
 }
 
 bool CVandDoc::MergeDown() {
@@ -223,9 +249,9 @@ bool CVandDoc::DuplicateLayer() {
     }
     const int source = m_stack.currentLayer;
     if (!m_stack.IsLayerInList(source)) return false;
-    // The layer, or its selected part, goes out as a picture and comes back as a new layer.
+    // The layer, or its selected part, goes out through the clipboard and comes back as a new layer.
     LayerPicture picture;
-    if (!CopyLayerPicture(m_state, m_stack.Layer(source), picture)) return false;
+    if (!CopyToClipboard(*this) || !PictureFromClipboard(picture)) return false;
     const int slot = PasteLayerPicture(*this, picture);
     if (slot < 0) return false;
     const LayerRecord& from = m_stack.Layer(source);

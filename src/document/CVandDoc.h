@@ -125,6 +125,9 @@ public:
     bool TextToRaster();      // kLayerToRaster
     bool RenameCurrentLayer(std::string_view utf8Name);  // kLayerRename
     bool RenameLayer(int index, std::string_view utf8Name);
+    // Merges a pending floating selection into the layer it was lifted from and
+    // records "선택영역 위치이동"; the selection ends. False when none is pending.
+    bool DropFloatingSelection();
 
     // Display: the visible stack blended at the view's zoom and origin.
     void Render(TargetBuffer& target, const RenderMapping& mapping) const;

@@ -11,6 +11,8 @@
 #include "document/DocumentTexts.h"
 #include "document/TransformCommands.h"
 #include "document/ChannelCommands.h"
+#include "document/ClipboardCommands.h"
+#include "document/SelectionEditing.h"
 #include "document/ColourRangeSelection.h"
 #include "document/GradientFill.h"
 #include "document/FilterCommands.h"
@@ -154,6 +156,8 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     RegisterChannelCommands(registry);
     RegisterColourRangeCommands(registry);
     RegisterGradientCommands(registry);
+    RegisterSelectionCommands(registry);
+    RegisterClipboardCommands(registry);
     RegisterFilterCommands(registry);
     RegisterHistoryCommands(registry);
     RegisterAdjustmentCommands(registry);

@@ -14,6 +14,7 @@
 #include "core/Platform.h"
 #include "core/SizeMath.h"
 #include "document/CVandDoc.h"
+#include "document/ClipboardCommands.h"
 #include "document/Compositor.h"
 #include "document/DocumentBudget.h"
 #include "document/DocumentTexts.h"
@@ -420,8 +421,9 @@ void TakeResolution(CVandDoc& target, const CVandDoc& source) {
 bool DocumentIO::DuplicateDocument(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings) {
     const int current = source.CurrentLayer();
     if (!source.IsLayerInList(current)) return false;
+    // The picture travels through the clipboard, as a copy and paste would take it.
     LayerPicture picture;
-    if (!CopyLayerPicture(source.State(), source.Layer(current), picture)) return false;
+    if (!CopyToClipboard(source) || !PictureFromClipboard(picture)) return false;
     settings.width = source.Header().width;
     settings.height = source.Header().height;
     settings.bitsPerPixel = source.Header().bitsPerPixel;
@@ -441,8 +443,9 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     }
     const int current = source.CurrentLayer();
     if (!source.IsLayerInList(current)) return false;
+    // The picture travels through the clipboard, as a copy and paste would take it.
     LayerPicture picture;
-    if (!CopyLayerPicture(source.State(), source.Layer(current), picture)) return false;
+    if (!CopyToClipboard(source) || !PictureFromClipboard(picture)) return false;
     // The new picture takes the part's full height.
     settings.width = picture.width;
     settings.height = picture.height;

@@ -6,6 +6,7 @@
 
 #include "core/NyZazo.h"
 #include "document/DocumentHeader.h"
+#include "document/GuidePath.h"
 #include "document/SelectionMask.h"
 
 namespace quillory {
@@ -13,6 +14,7 @@ namespace quillory {
 struct DocumentState {
     DocumentHeader header;
     SelectionMask selection;
+    GuidePath guidePath;
     // The picture as read from a file, later the flat picture written to image files.
     std::unique_ptr<NyZazo> composite;
     uint8_t busy = 0;             // set while layers are inserted or copied

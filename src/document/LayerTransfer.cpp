@@ -76,6 +76,8 @@ bool CopyLayerPicture(const DocumentState& state, const LayerRecord& layer, Laye
     LayerPicture picture;
     picture.width = right - left + 1;
     picture.height = top - bottom + 1;
+    picture.left = left;
+    picture.bottom = bottom;
     try {
         picture.pixels.assign(size_t(picture.width) * size_t(picture.height), 0);
     } catch (const std::bad_alloc&) {

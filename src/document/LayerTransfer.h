@@ -17,6 +17,7 @@ struct LayerPicture {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;  // width × height, rows bottom-up
+    int left = 0, bottom = 0;      // where it was taken from: layer column and stored row of its first pixel
 
     uint32_t* Row(int storedY) { return pixels.data() + size_t(storedY) * size_t(width); }
     const uint32_t* Row(int storedY) const { return pixels.data() + size_t(storedY) * size_t(width); }

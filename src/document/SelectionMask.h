@@ -15,6 +15,7 @@ struct SelectionMask {
     int32_t height = 0;
     uint8_t selectionActive = 0;
     uint8_t suspended = 0;  // hidden while the view has lost the keyboard focus
+    uint8_t filled = 1;     // 0 while a drawn outline (value 2) waits to have its interior filled
 
     bool ActiveOrSuspended() const { return selectionActive != 0 || suspended != 0; }
 };

@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+
 #include "core/RowPixels.h"
+#include "processing/ByteMap.h"
+#include "processing/GreyRows.h"
 
 namespace quillory {
 
@@ -14,30 +17,12 @@ uint8_t Clamp(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
 bool InRange(int v, int limit) { return v >= -limit && v <= limit; }
 
-bool IsWritable(const uint8_t* alphaRow, const uint8_t* selectionRow, int x) {
-    return alphaRow[x] != 0 && (!selectionRow || selectionRow[x] != 0);
-}
-
-// True when every pixel of the row may be written: no transparent pixel, nothing unselected.
-bool WholeRowWritable(const uint8_t* alphaRow, const uint8_t* selectionRow, int width) {
-    return !std::memchr(alphaRow, 0, size_t(width)) && (!selectionRow || !std::memchr(selectionRow, 0, size_t(width)));
-}
-
-// One table for all three channels over a run of whole pixels: the bytes follow each other.
-void MapBytes(uint8_t* p, size_t n, const uint8_t* table) {
-    size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const uint8_t a = table[p[i]], b = table[p[i + 1]], c = table[p[i + 2]], d = table[p[i + 3]];
-        p[i] = a, p[i + 1] = b, p[i + 2] = c, p[i + 3] = d;
-    }
-    for (; i < n; ++i) p[i] = table[p[i]];
-}
-
 void MapPixel(uint8_t* p, const ChannelTables& t) {
     p[0] = t.blue[p[0]];
     p[1] = t.green[p[1]];
     p[2] = t.red[p[2]];
 }
+
 
 bool SameTables(const ChannelTables& t) {
     return std::memcmp(t.blue, t.green, 256) == 0 && std::memcmp(t.blue, t.red, 256) == 0;
@@ -52,6 +37,9 @@ ChannelTables BrightnessContrastTables(int brightness, int contrast) {
         const double out = (v - 128) * factor + 128 + brightness;
         t.blue[v] = Clamp(int(std::trunc(out)));
     }
+    t.hasLine = true;
+    t.slope = factor;
+    t.offset = 128 + brightness - 128 * factor;
     std::memcpy(t.green, t.blue, 256);
     std::memcpy(t.red, t.blue, 256);
     return t;
@@ -77,21 +65,16 @@ void ApplyChannelTables(ColourPlanes& planes, const ChannelTables& tables, bool 
         }
         return;
     }
-    const int bytes = planes.BytesPerPixel();
+    const size_t bytes = size_t(planes.BytesPerPixel());
     const bool uniform = bytes == 3 && SameTables(tables);
-    RowProgress progress(planes.progress, planes.height);
-    for (int y = 0; y < planes.height; ++y) {
-        progress.Row(y);
-        uint8_t* row = planes.Row(y);
-        const uint8_t* alpha = planes.AlphaRow(y);
-        const uint8_t* selection = honourSelection ? planes.SelectionRow(y) : nullptr;
-        if (uniform && WholeRowWritable(alpha, selection, planes.width)) {
-            MapBytes(row, size_t(planes.width) * 3, tables.blue);
-            continue;
-        }
-        for (int x = 0; x < planes.width; ++x)
-            if (IsWritable(alpha, selection, x)) MapPixel(row + size_t(x) * size_t(bytes), tables);
-    }
+    const ByteMap map(tables.blue, tables.slope, tables.offset, tables.hasLine);
+    ForEachWritableRow(
+        planes, honourSelection,
+        [&](uint8_t* row) {
+            if (uniform) map.Apply(row, size_t(planes.width) * 3);
+            return uniform;
+        },
+        [&](uint8_t* row, int x, int) { MapPixel(row + size_t(x) * bytes, tables); });
 }
 
 bool BrightnessAndContrast(ColourPlanes& planes, int brightness, int contrast) {
@@ -130,16 +113,23 @@ bool InvertColours(ColourPlanes& planes) {
         }
         return true;
     }
-    // Complementing a byte complements every index packed into it, and every colour byte.
+    // Complementing a byte complements every index packed into it, and every colour byte;
+    // eight bytes at a time.
     uint8_t* p = planes.pixels;
     const size_t n = planes.stride * size_t(planes.height);
-    for (size_t i = 0; i < n; ++i) p[i] = uint8_t(~p[i]);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        word = ~word;
+        std::memcpy(p + i, &word, 8);
+    }
+    for (; i < n; ++i) p[i] = uint8_t(~p[i]);
     return true;
 }
 
 bool DesaturatePixels(ColourPlanes& planes) {
     if (!planes.IsUsable()) return false;
-    RowProgress progress(planes.progress, planes.height);
     if (planes.IsPalette()) {
         // Each index always becomes the same index: the entry nearest to its grey.
         uint8_t greyIndex[256] = {};
@@ -148,30 +138,22 @@ bool DesaturatePixels(ColourPlanes& planes) {
             const uint8_t g = uint8_t(GreyOf(e.blue, e.green, e.red));
             greyIndex[i] = NearestPaletteIndex(planes.palette, planes.colourCount, RGBQUAD{g, g, g, 0});
         }
-        for (int y = 0; y < planes.height; ++y) {
-            progress.Row(y);
-            uint8_t* row = planes.Row(y);
-            const uint8_t* alpha = planes.AlphaRow(y);
-            const uint8_t* selection = planes.SelectionRow(y);
-            for (int x = 0; x < planes.width; ++x)
-                if (IsWritable(alpha, selection, x))
-                    PutRowIndex(row, x, planes.bitsPerPixel, greyIndex[RowIndex(row, x, planes.bitsPerPixel)]);
-        }
+        const int bits = planes.bitsPerPixel;
+        ForEachWritablePixel(planes, true,
+                             [&](uint8_t* row, int x, int) { PutRowIndex(row, x, bits, greyIndex[RowIndex(row, x, bits)]); });
         return true;
     }
-    const int bytes = planes.BytesPerPixel();
-    for (int y = 0; y < planes.height; ++y) {
-        progress.Row(y);
-        uint8_t* row = planes.Row(y);
-        const uint8_t* alpha = planes.AlphaRow(y);
-        const uint8_t* selection = planes.SelectionRow(y);
-        for (int x = 0; x < planes.width; ++x) {
-            if (!IsWritable(alpha, selection, x)) continue;
-            uint8_t* p = row + size_t(x) * size_t(bytes);
-            const uint8_t g = uint8_t(GreyOf(p[0], p[1], p[2]));
-            p[0] = p[1] = p[2] = g;
-        }
-    }
+    const size_t bytes = size_t(planes.BytesPerPixel());
+    ForEachWritableRow(
+        planes, true,
+        [&](uint8_t* row) {
+            if (bytes == 3) GreyRowInPlace(row, planes.width);
+            return bytes == 3;
+        },
+        [&](uint8_t* row, int x, int) {
+            uint8_t* p = row + size_t(x) * bytes;
+            p[0] = p[1] = p[2] = uint8_t(GreyOf(p[0], p[1], p[2]));
+        });
     return true;
 }
 

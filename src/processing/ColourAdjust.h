@@ -17,6 +17,10 @@ struct ChannelTables {
     uint8_t blue[256];
     uint8_t green[256];
     uint8_t red[256];
+    // The straight line the tables were made from, when they were (out ≈ slope × v + offset).
+    bool hasLine = false;
+    double slope = 0;
+    double offset = 0;
 };
 
 // out = (v − 128) × (255 + contrast) / 255 + 128 + brightness, truncated toward zero, clamped to 0..255.

@@ -5,6 +5,7 @@
 // selection map that limits where some adjustments write.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/DibTypes.h"
 #include "core/NyZazo.h"
@@ -58,5 +59,34 @@ private:
     int m_rows;
     int m_last = -1;
 };
+
+// True when every pixel of a row may be written: none transparent, none unselected.
+inline bool WholeRowWritable(const uint8_t* alphaRow, const uint8_t* selectionRow, int width) {
+    const size_t n = size_t(unsigned(width));
+    return !std::memchr(alphaRow, 0, n) && (!selectionRow || !std::memchr(selectionRow, 0, n));
+}
+
+// Calls visit(row, x, storedY) for every pixel whose opacity is not 0 and, with
+// honourSelection, whose selection byte is not 0; the row loop reports its progress.
+// A row in which every pixel may be written goes to whole(row) first, which does it
+// all when it returns true.
+template <typename Whole, typename Visit>
+void ForEachWritableRow(const ColourPlanes& planes, bool honourSelection, Whole whole, Visit visit) {
+    RowProgress progress(planes.progress, planes.height);
+    for (int y = 0; y < planes.height; ++y) {
+        progress.Row(y);
+        uint8_t* row = planes.Row(y);
+        const uint8_t* alpha = planes.AlphaRow(y);
+        const uint8_t* selection = honourSelection ? planes.SelectionRow(y) : nullptr;
+        if (WholeRowWritable(alpha, selection, planes.width) && whole(row)) continue;
+        for (int x = 0; x < planes.width; ++x)
+            if (alpha[x] != 0 && (!selection || selection[x] != 0)) visit(row, x, y);
+    }
+}
+
+template <typename Visit>
+void ForEachWritablePixel(const ColourPlanes& planes, bool honourSelection, Visit visit) {
+    ForEachWritableRow(planes, honourSelection, [](uint8_t*) { return false; }, visit);
+}
 
 }  // namespace quillory

@@ -49,20 +49,28 @@ HistogramSet ComputeHistograms(const ColourPlanes& planes) {
             if (counts[i]) Count(set, i < planes.colourCount ? planes.palette[i] : RGBQUAD{}, uint32_t(counts[i]));
         return set;
     }
-    const int bytes = planes.BytesPerPixel();
-    uint32_t(&lum)[256] = set.counts[kLuminanceTable];
-    uint32_t(&red)[256] = set.counts[kRedTable];
-    uint32_t(&green)[256] = set.counts[kGreenTable];
-    uint32_t(&blue)[256] = set.counts[kBlueTable];
+    // Two sets of counters for alternate pixels, so that neighbouring pixels of the
+    // same level do not wait on each other's counts.
+    static_assert(kHistogramTables == 4);
+    uint32_t counts[2][4][256] = {};
+    const size_t bytes = size_t(planes.BytesPerPixel());
+    auto count = [](uint32_t (&c)[4][256], const uint8_t* p) {
+        ++c[kBlueTable][p[0]];
+        ++c[kGreenTable][p[1]];
+        ++c[kRedTable][p[2]];
+        ++c[kLuminanceTable][LuminanceOf(p[0], p[1], p[2])];
+    };
     for (int y = 0; y < planes.height; ++y) {
         const uint8_t* p = planes.Row(y);
-        for (int x = 0; x < planes.width; ++x, p += bytes) {
-            ++blue[p[0]];
-            ++green[p[1]];
-            ++red[p[2]];
-            ++lum[LuminanceOf(p[0], p[1], p[2])];
+        int x = 0;
+        for (; x + 2 <= planes.width; x += 2, p += 2 * bytes) {
+            count(counts[0], p);
+            count(counts[1], p + bytes);
         }
+        if (x < planes.width) count(counts[0], p);
     }
+    for (int t = 0; t < 4; ++t)
+        for (int level = 0; level < 256; ++level) set.counts[t][level] = counts[0][t][level] + counts[1][t][level];
     return set;
 }
 

@@ -20,7 +20,8 @@ namespace quillory {
 namespace {
 
 constexpr int kStripHeight = 18;
-constexpr int kMargin = 1;
+constexpr int kMarkerHeight = 10;
+constexpr int kMargin = 6;  // room for half a marker at either end
 
 const char* const kTableNames[kHistogramTables] = {texts::kRadioAll, texts::kRadioRed, texts::kRadioGreen,
                                                      texts::kRadioBlue};
@@ -63,7 +64,7 @@ void HistogramView::paintEvent(QPaintEvent*) {
 }
 
 LevelStrip::LevelStrip(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(2 * 256 + 2, kStripHeight + 20);
+    setMinimumSize(2 * 256 + 2 * kMargin, kStripHeight + kMarkerHeight + 18);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -97,7 +98,8 @@ void LevelStrip::paintEvent(QPaintEvent*) {
     painter.drawRect(strip.adjusted(0, 0, -1, -1));
     auto marker = [&](int level, const QColor& fill) {
         const int x = XOf(level);
-        const QPoint tip[3] = {QPoint(x, kStripHeight - 7), QPoint(x - 5, kStripHeight + 2), QPoint(x + 5, kStripHeight + 2)};
+        const QPoint tip[3] = {QPoint(x, kStripHeight), QPoint(x - 5, kStripHeight + kMarkerHeight),
+                               QPoint(x + 5, kStripHeight + kMarkerHeight)};
         painter.setPen(Qt::black);
         painter.setBrush(fill);
         painter.drawPolygon(tip, 3);
@@ -106,12 +108,11 @@ void LevelStrip::paintEvent(QPaintEvent*) {
     marker(m_high, Qt::white);
     // The scale: 0, 127 and 255 under their levels.
     painter.setPen(palette().color(QPalette::WindowText));
-    const int textTop = kStripHeight + 3, textHeight = height() - textTop;
-    painter.drawText(QRect(kMargin, textTop, 40, textHeight), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("0"));
+    const int textTop = kStripHeight + kMarkerHeight + 2, textHeight = height() - textTop;
+    painter.drawText(QRect(0, textTop, 40, textHeight), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("0"));
     painter.drawText(QRect(XOf(127) - 20, textTop, 40, textHeight), Qt::AlignHCenter | Qt::AlignTop,
                      QStringLiteral("127"));
-    painter.drawText(QRect(width() - kMargin - 40, textTop, 40, textHeight), Qt::AlignRight | Qt::AlignTop,
-                     QStringLiteral("255"));
+    painter.drawText(QRect(width() - 40, textTop, 40, textHeight), Qt::AlignRight | Qt::AlignTop, QStringLiteral("255"));
 }
 
 void LevelStrip::mousePressEvent(QMouseEvent* event) {

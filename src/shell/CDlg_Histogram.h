@@ -39,7 +39,7 @@ public:
     // The level under a widget x position, and back.
     int LevelAt(int x) const;
     int XOf(int level) const;
-    QSize sizeHint() const override { return QSize(2 * 256 + 2, 24); }
+    QSize sizeHint() const override { return QSize(2 * 256 + 12, 46); }
 
 Q_SIGNALS:
     void limitsChosen(int low, int high);

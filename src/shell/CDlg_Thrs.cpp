@@ -53,6 +53,8 @@ void CDlg_Thrs::ShowSliders(const ThrsSliders& sliders) {
         row->SetLabel(s.enabled ? SliderLabel(s) : s.label);
         row->slider()->setPageStep(std::max(1, (s.maximum - s.minimum) / 10));
         row->setEnabled(s.enabled);
+        // A slider that is off and has no name is not shown at all.
+        row->setVisible(s.enabled || !s.label.isEmpty());
     }
 }
 

@@ -52,6 +52,9 @@
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
 #include "shell/ProcessingCommands.h"
+#include "shell/ToolCommands.h"
+#include "shell/ToolSettingsBar.h"
+#include "document/ToolTexts.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
 #include "core/CommandIds.h"
@@ -75,7 +78,7 @@ const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd
                                0,                    cmd::kToolDrop,         cmd::kToolBrush,      cmd::kToolLine,
                                cmd::kToolCircle,     cmd::kToolPolyline,     cmd::kToolSpray,      cmd::kToolEraser,
                                cmd::kToolFill,       cmd::kToolDot,          cmd::kToolColourPicker, cmd::kToolText,
-                               0,                    cmd::kZoomIn,           cmd::kZoomOut,
+                               cmd::kPathPanel,      0,                      cmd::kZoomIn,         cmd::kZoomOut,
                                cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
                                cmd::kLayerWindow};
 
@@ -105,6 +108,7 @@ const ToolGlyph kToolGlyphs[] = {
     {cmd::kZoomIn, "+"},           {cmd::kZoomOut, "−"},          {cmd::kActualSize, "1:1"},
     {cmd::kFitToWindow, "⤢"},      {cmd::kGrid, "#"},             {cmd::kLayerWindow, "층"},
     {cmd::kToolDot, "점"},         {cmd::kToolColourPicker, "추"}, {cmd::kToolText, "T"},
+    {cmd::kPathPanel, "경"},
 };
 
 // Tool-bar buttons that no menu reaches: their status-line text and tool tip.
@@ -116,6 +120,7 @@ const ToolBarButton kToolBarOnlyButtons[] = {
     {cmd::kToolDot, shelltexts::kToolDotTip},
     {cmd::kToolColourPicker, shelltexts::kToolColourPickerTip},
     {cmd::kToolText, shelltexts::kToolTextTip},
+    {cmd::kPathPanel, texts::kCmdPathPanel},
 };
 
 QIcon GlyphIcon(const char* glyph) {
@@ -144,6 +149,12 @@ const char* GlyphOf(int id) {
 
 QColor FromPlatformColour(int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 int32_t ToPlatformColour(const QColor& c) { return c.red() | c.green() << 8 | c.blue() << 16; }
+
+// A colour button shows its colour, with a label that stays readable on it.
+void StyleColourButton(QToolButton* button, int32_t colour) {
+    const QColor c = FromPlatformColour(colour);
+    button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }").arg(c.name(), c.lightness() > 128 ? "black" : "white"));
+}
 
 }  // namespace
 
@@ -228,7 +239,8 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
       m_programDir(std::move(programDir)),
       m_documentTarget(std::make_unique<DocumentTarget>(*this)),
       m_processing(std::make_unique<ProcessingCommands>(*this)),
-      m_panels(std::make_unique<PanelCommands>(*this)) {
+      m_panels(std::make_unique<PanelCommands>(*this)),
+      m_toolCommands(std::make_unique<ToolCommands>(*this)) {
     setObjectName("CMainFrame");
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -242,6 +254,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         if (CVandView* view = ActiveView()) chain.push_back(view);
         chain.push_back(m_processing.get());
         chain.push_back(m_panels.get());
+        chain.push_back(m_toolCommands.get());
         chain.push_back(m_documentTarget.get());
         chain.push_back(this);
         if (m_appTarget) chain.push_back(m_appTarget);
@@ -509,11 +522,7 @@ void CMainFrame::CreateToolBars() {
         auto* button = new QToolButton(colours);
         button->setText(Label(label));
         button->setObjectName(QString::fromUtf8(label));
-        auto paint = [button, field] {
-            button->setStyleSheet(QString("QToolButton { background: %1; color: %2; }")
-                                      .arg(FromPlatformColour(*field).name(),
-                                           FromPlatformColour(*field).lightness() > 128 ? "black" : "white"));
-        };
+        auto paint = [button, field] { StyleColourButton(button, *field); };
         paint();
         connect(button, &QToolButton::clicked, this, [this, field, paint, label] {
             QColor c = QColorDialog::getColor(FromPlatformColour(*field), this, Label(label));
@@ -531,6 +540,9 @@ void CMainFrame::CreateToolBars() {
     brush->setValue(m_env.brushSize);
     connect(brush, &QSpinBox::valueChanged, this, [this](int v) { m_env.brushSize = v; });
     colours->addWidget(brush);
+    colours->addSeparator();
+    m_toolSettings = new ToolSettingsBar(colours);
+    colours->addWidget(m_toolSettings);
     // The dialog bars sit on their own row below the tool bar.
     addToolBarBreak(Qt::TopToolBarArea);
     addToolBar(Qt::TopToolBarArea, colours);
@@ -733,6 +745,11 @@ void CMainFrame::DocumentChanged(DocumentSession* document) {
 }
 
 PanelState& CMainFrame::panelState() { return m_panels->state(); }
+
+void CMainFrame::SetForegroundColour(int32_t platformColour) {
+    m_env.foreground = platformColour;
+    if (auto* button = findChild<QToolButton*>(Label(shelltexts::kForeground))) StyleColourButton(button, platformColour);
+}
 
 void CMainFrame::SetCurrentTool(int id) {
     if (id != m_currentTool) m_previousTool = m_currentTool;

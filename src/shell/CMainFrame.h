@@ -34,6 +34,8 @@ class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
 class DlgBar_Thrs;
+class ToolCommands;
+class ToolSettingsBar;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
@@ -102,6 +104,11 @@ public:
     // The transform, colour-range and gradient panels and their tools' state.
     PanelCommands& panels() { return *m_panels; }
     PanelState& panelState();
+    // The soft-brush option and the two tool sliders; the tool, selection and path commands.
+    ToolSettingsBar* toolSettings() const { return m_toolSettings; }
+    ToolCommands& toolCommands() { return *m_toolCommands; }
+    // A colour the picker took becomes the foreground colour and its button shows it.
+    void SetForegroundColour(int32_t platformColour);
 
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
@@ -148,6 +155,8 @@ private:
     std::unique_ptr<DocumentTarget> m_documentTarget;
     std::unique_ptr<ProcessingCommands> m_processing;
     std::unique_ptr<PanelCommands> m_panels;
+    std::unique_ptr<ToolCommands> m_toolCommands;
+    ToolSettingsBar* m_toolSettings = nullptr;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;

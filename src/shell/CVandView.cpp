@@ -13,8 +13,12 @@
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
 #include "shell/PanelCommands.h"
+#include "shell/ToolSettingsBar.h"
 #include "core/CommandIds.h"
 #include "view/SelectionOutline.h"
+#include "view/tools/GuidePathTool.h"
+#include "view/tools/MoveTool.h"
+#include "document/SelectionEditing.h"
 
 namespace quillory {
 
@@ -165,6 +169,55 @@ void CVandView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.drawImage(r, m_frame, r);
     if (m_mainFrame) m_mainFrame->panels().PaintOverlay(painter, *this);
+    PaintToolOverlay(painter);
+}
+
+void CVandView::PaintToolOverlay(QPainter& painter) {
+    const ViewState& s = m_document->view();
+    const int w = m_document->Width(), h = m_document->Height();
+    if (w <= 0 || h <= 0) return;
+    const double sx = s.fitToWindow ? double(s.pictureRect.Width()) / w : s.zoom;
+    const double sy = s.fitToWindow ? double(s.pictureRect.Height()) / h : s.zoom;
+    const double ox = s.fitToWindow ? s.pictureRect.left : s.pictureRect.left - s.scrollX;
+    const double oy = s.fitToWindow ? s.pictureRect.top : s.pictureRect.top - s.scrollY;
+    auto at = [&](const std::pair<int, int>& p) { return QPointF(ox + (p.first + 0.5) * sx, oy + (p.second + 0.5) * sy); };
+    auto draw = [&](const ToolOverlay& overlay, const QColor& dark) {
+        if (overlay.shape == ToolOverlay::Shape::None || overlay.points.empty()) return;
+        QPolygonF points;
+        for (const auto& p : overlay.points) points << at(p);
+        for (int pass = 0; pass < 2; ++pass) {
+            painter.setPen(pass == 0 ? QPen(Qt::white, 1) : QPen(dark, 1, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            switch (overlay.shape) {
+                case ToolOverlay::Shape::Rectangle:
+                    painter.drawRect(QRectF(points[0], points[points.size() - 1]).normalized());
+                    break;
+                case ToolOverlay::Shape::Line:
+                case ToolOverlay::Shape::Polyline: painter.drawPolyline(points); break;
+                case ToolOverlay::Shape::Polygon: painter.drawPolygon(points); break;
+                case ToolOverlay::Shape::Circle: {
+                    const QPointF d = points[points.size() - 1] - points[0];
+                    const double r = std::hypot(d.x() / sx, d.y() / sy);
+                    painter.drawEllipse(points[0], r * sx, r * sy);
+                    break;
+                }
+                case ToolOverlay::Shape::None: break;
+            }
+        }
+    };
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // The rubber band of the tool at work; a drawn outline until the animation fills it.
+    if (m_tool && m_mainFrame && m_toolId == m_mainFrame->currentTool()) {
+        const ToolOverlay overlay = m_tool->Overlay();
+        const bool outline = overlay.shape == ToolOverlay::Shape::Polygon;
+        if (!outline || !m_document->doc().State().selection.filled) draw(overlay, Qt::black);
+    }
+    // The guide-point path and its points.
+    const ToolOverlay path = PathOverlay(m_document->doc());
+    draw(path, QColor(0, 90, 220));
+    painter.setPen(QPen(QColor(0, 90, 220), 1));
+    painter.setBrush(Qt::white);
+    for (const auto& p : path.points) painter.drawRect(QRectF(at(p) - QPointF(3, 3), QSizeF(6, 6)));
 }
 
 void CVandView::resizeEvent(QResizeEvent* event) {
@@ -192,6 +245,18 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
     ViewState& s = m_document->view();
     // Held left Shift repeats; only then do the tools constrain their shapes.
     s.shiftHeld = (event->key() == Qt::Key_Shift && event->isAutoRepeat()) ? 1 : 0;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_tool && m_mainFrame &&
+        m_toolId == m_mainFrame->currentTool()) {
+        ViewState& view = m_document->view();
+        const EnvSettings& env = m_mainFrame->env();
+        ToolContext context{m_document->doc(), view, m_toolId, uint32_t(env.foreground), uint32_t(env.background),
+                            env.brushSize};
+        if (m_tool->Key(context, '\r')) {
+            m_mainFrame->DocumentChanged(m_document.get());
+            event->accept();
+            return;
+        }
+    }
     if (m_mainFrame && m_mainFrame->currentTool() == cmd::kToolMove) {
         int dx = 0, dy = 0;
         switch (event->key()) {
@@ -202,7 +267,16 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
             default: break;
         }
         if (dx || dy) {
-            if (m_document->MoveCurrentLayer(dx, dy)) {
+            // An outlined selection is lifted first and moves as a floating layer.
+            const DocumentState& state = m_document->doc().State();
+            bool moved = false;
+            if (state.selection.selectionActive || state.floatingPending) {
+                moved = MoveLayerOrSelection(m_document->doc(), dx, dy);
+                if (moved) m_document->MarkChanged();
+            } else {
+                moved = m_document->MoveCurrentLayer(dx, dy);
+            }
+            if (moved) {
                 UpdateAllViews(0);
                 m_mainFrame->RefreshLayerWindow();
             }
@@ -255,7 +329,11 @@ void CVandView::focusOutEvent(QFocusEvent* event) {
 
 void CVandView::OnTimerTick() {
     switch (m_timerRules.OnTick(m_document->doc().State().busy != 0)) {
-        case SelectionTimer::TickAction::RedrawOutline: viewport()->update(); break;
+        case SelectionTimer::TickAction::RedrawOutline:
+            // A drawn outline gets its interior at the first tick.
+            if (SettleSelection(m_document->doc())) m_document->MarkChanged();
+            viewport()->update();
+            break;
         case SelectionTimer::TickAction::Rested: m_timer.stop(); break;
         case SelectionTimer::TickAction::None: break;
     }
@@ -304,6 +382,12 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
     const EnvSettings& env = m_mainFrame->env();
     ToolContext context{m_document->doc(), s, id, uint32_t(env.foreground), uint32_t(env.background), env.brushSize};
     context.panels = &m_mainFrame->panelState();
+    if (const ToolSettingsBar* bar = m_mainFrame->toolSettings()) {
+        context.softBrush = bar->softBrush();
+        context.toolValue1 = bar->toolValue1();
+        context.toolValue2 = bar->toolValue2();
+    }
+    const bool hadOverlay = m_tool->Overlay().shape != ToolOverlay::Shape::None;
     bool changed = false;
     switch (step) {
         case ToolStep::Press: changed = m_tool->Press(context, e); break;
@@ -311,6 +395,9 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
         case ToolStep::Release: changed = m_tool->Release(context, e); break;
         case ToolStep::DoubleClick: changed = m_tool->DoubleClick(context, e); break;
     }
+    if (context.foregroundPicked) m_mainFrame->SetForegroundColour(int32_t(context.foreground));
+    // The rubber band follows the pointer.
+    if (!changed && (hadOverlay || m_tool->Overlay().shape != ToolOverlay::Shape::None)) viewport()->update();
     if (changed) {
         m_document->MarkChanged();
         UpdateAllViews(0);

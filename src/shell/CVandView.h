@@ -15,6 +15,7 @@
 #include "view/ViewTool.h"
 #include "view/ViewZoom.h"
 
+class QPainter;
 class QPrinter;
 
 namespace quillory {
@@ -87,6 +88,8 @@ private:
     // Hands a mouse event to the current tool; repaints when the picture changed.
     enum class ToolStep { Press, Move, Release, DoubleClick };
     bool ForwardToTool(ToolStep step, QMouseEvent* event);
+    // The tool's rubber band or outline and the guide-point path over the picture.
+    void PaintToolOverlay(QPainter& painter);
 
     std::shared_ptr<DocumentSession> m_document;
     CMainFrame* m_mainFrame;

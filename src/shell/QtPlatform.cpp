@@ -9,8 +9,11 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QTimer>
+#include <cstring>
+#include <new>
 
 #include "core/NyZazo.h"
+#include "document/ClipboardCommands.h"
 #include "shell/ShellTexts.h"
 
 namespace quillory {
@@ -60,57 +63,69 @@ MessageAnswer QtPlatform::ShowMessage(const std::string& text, MessageKind kind,
 }
 
 QImage PackedDibToImage(const std::vector<uint8_t>& packedDib) {
-    NyZazo picture;
-    if (!picture.CreateFromPackedDib(packedDib.data(), packedDib.size(), false, nullptr) || !picture.bits)
-        return {};
-    const int width = picture.Width(), height = picture.Height();
-    QImage image(width, height, QImage::Format_RGB32);
+    LayerPicture picture;
+    if (!UnpackPicture(packedDib.data(), packedDib.size(), picture)) return {};
+    const int width = picture.width, height = picture.height;
+    QImage image(width, height, QImage::Format_ARGB32);
     if (image.isNull()) return {};
     for (int screenY = 0; screenY < height; ++screenY) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(screenY));
-        const int storedY = height - 1 - screenY;
-        if (picture.BitCount() == 24 || picture.BitCount() == 32) {
-            const uint8_t* src = picture.Row(storedY);
-            const int step = picture.BitCount() / 8;
-            for (int x = 0; x < width; ++x, src += step) row[x] = qRgb(src[2], src[1], src[0]);
-        } else {
-            for (int x = 0; x < width; ++x) {
-                RGBQUAD c = picture.GetPixelColour(x, storedY);
-                row[x] = qRgb(c.red, c.green, c.blue);
-            }
-        }
+        const uint32_t* src = picture.Row(height - 1 - screenY);
+        // Blue, green, red and opacity in the bitmap's byte order are QRgb's value.
+        std::memcpy(row, src, size_t(width) * 4);
     }
     return image;
 }
 
 std::vector<uint8_t> ImageToPackedDib(const QImage& source) {
     if (source.isNull()) return {};
-    const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    NyZazo picture(image.width(), image.height(), 24, 1);
-    if (!picture.bits) return {};
-    for (int screenY = 0; screenY < image.height(); ++screenY) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(screenY));
-        uint8_t* dst = picture.Row(image.height() - 1 - screenY);
-        for (int x = 0; x < image.width(); ++x, dst += 3) {
-            dst[0] = uint8_t(qBlue(row[x]));
-            dst[1] = uint8_t(qGreen(row[x]));
-            dst[2] = uint8_t(qRed(row[x]));
-        }
+    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    LayerPicture picture;
+    picture.width = image.width();
+    picture.height = image.height();
+    try {
+        picture.pixels.resize(size_t(picture.width) * size_t(picture.height));
+    } catch (const std::bad_alloc&) {
+        return {};
     }
-    return picture.ToPackedDib();
+    for (int screenY = 0; screenY < image.height(); ++screenY)
+        std::memcpy(picture.Row(image.height() - 1 - screenY), image.constScanLine(screenY), size_t(picture.width) * 4);
+    return PackPicture(picture);
+}
+
+bool ClipboardHasPicture() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && (data->hasFormat(kPackedDibMime) || data->hasImage());
 }
 
 bool QtPlatform::SetClipboardDib(const std::vector<uint8_t>& packedDib) {
     QImage image = PackedDibToImage(packedDib);
     if (image.isNull()) return false;
-    QApplication::clipboard()->setImage(image);
+    // Our own packed bitmap for Quillory, and the picture in the forms other programs
+    // read (Qt offers image/png, image/bmp and the rest from the image).
+    auto* data = new QMimeData;
+    data->setData(kPackedDibMime, QByteArray(reinterpret_cast<const char*>(packedDib.data()), qsizetype(packedDib.size())));
+    data->setImageData(image);
+    QApplication::clipboard()->setMimeData(data);
     return true;
 }
 
 std::optional<std::vector<uint8_t>> QtPlatform::ClipboardDib() {
     const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (!data || !data->hasImage()) return std::nullopt;
-    QImage image = QApplication::clipboard()->image();
+    if (!data) return std::nullopt;
+    if (data->hasFormat(kPackedDibMime)) {
+        const QByteArray bytes = data->data(kPackedDibMime);
+        std::vector<uint8_t> dib(bytes.begin(), bytes.end());
+        LayerPicture check;
+        if (UnpackPicture(dib.data(), dib.size(), check)) return dib;
+    }
+    QImage image;
+    if (data->hasImage()) image = qvariant_cast<QImage>(data->imageData());
+    // Some programs offer only encoded pictures.
+    for (const char* format : {"image/png", "image/bmp", "image/jpeg"}) {
+        if (!image.isNull()) break;
+        if (data->hasFormat(format)) image.loadFromData(data->data(format));
+    }
     if (image.isNull()) return std::nullopt;
     std::vector<uint8_t> dib = ImageToPackedDib(image);
     if (dib.empty()) return std::nullopt;

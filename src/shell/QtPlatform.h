@@ -52,7 +52,12 @@ private:
 
 // Packed DIB (info header, palette, bottom-up rows) to a Qt image and back.
 
+// A packed bitmap as a picture with its opacity, and back (32 bits a pixel).
 QImage PackedDibToImage(const std::vector<uint8_t>& packedDib);
 std::vector<uint8_t> ImageToPackedDib(const QImage& image);
+// The clipboard form Quillory reads back unchanged: the packed bitmap itself.
+inline constexpr const char* kPackedDibMime = "application/x-quillory-dib";
+// True while the clipboard holds a picture ours or another program's.
+bool ClipboardHasPicture();
 
 }  // namespace quillory

@@ -2,11 +2,54 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 
 namespace quillory {
+
+namespace {
+
+// A scale text under a slider: its words spread over the width, the first at the
+// left end, the last at the right end and the others between, as the text's spaces
+// line them up in the font it was laid out for.
+class ScaleLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        const QString t = text();
+        const QStringList words = t.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.size() < 2) {
+            painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, t);
+            return;
+        }
+        // A word's place is its centre's share of the text's length.
+        const QFontMetrics metrics(font());
+        int from = 0;
+        for (int i = 0; i < words.size(); ++i) {
+            const int at = int(t.indexOf(words[i], from));
+            from = at + int(words[i].size());
+            const int w = metrics.horizontalAdvance(words[i]);
+            int x;
+            if (i == 0) {
+                x = 0;
+            } else if (i == words.size() - 1) {
+                x = width() - w;
+            } else {
+                const double centre = (at + words[i].size() / 2.0) / double(t.size());
+                x = int(centre * width() - w / 2.0);
+            }
+            painter.drawText(QRect(x, 0, w + 1, height()), Qt::AlignVCenter, words[i]);
+        }
+    }
+};
+
+}  // namespace
 
 SliderRow::SliderRow(const QString& label, int minimum, int maximum, int value, SliderSteps steps,
                      const QString& scaleText, QWidget* parent)
@@ -34,7 +77,7 @@ SliderRow::SliderRow(const QString& label, int minimum, int maximum, int value, 
     grid->addWidget(m_slider, 1, 0);
     grid->addWidget(m_edit, 1, 1);
     if (!scaleText.isEmpty()) {
-        auto* scale = new QLabel(scaleText, this);
+        auto* scale = new ScaleLabel(scaleText, this);
         scale->setObjectName("scale");
         grid->addWidget(scale, 2, 0);
     }

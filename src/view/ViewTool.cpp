@@ -6,13 +6,17 @@
 
 #include "view/PanelTools.h"
 #include "view/ViewZoom.h"
+#include "view/tools/PaintTools.h"
 
 namespace quillory {
 
 ToolRegistry& ToolRegistry::Instance() {
     static ToolRegistry registry;
     static std::once_flag once;
-    std::call_once(once, [] { RegisterPanelTools(registry); });
+    std::call_once(once, [] {
+        RegisterPanelTools(registry);
+        RegisterPaintTools(registry);
+    });
     return registry;
 }
 

@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "view/ViewState.h"
 
@@ -32,6 +34,16 @@ struct ToolContext {
     uint32_t background = 0xFFFFFF;
     int brushSize = 1;
     PanelState* panels = nullptr;  // the transform, colour-range and gradient panels' state
+    int softBrush = 0;             // soft edges for brush, eraser, line and polyline
+    int toolValue1 = 0, toolValue2 = 0;  // the two tool sliders
+    bool foregroundPicked = false;  // set by a tool that changed `foreground`
+};
+
+// What a tool shows over the picture while it works (picture pixels, rows top-down).
+struct ToolOverlay {
+    enum class Shape { None, Rectangle, Line, Polyline, Polygon, Circle };
+    Shape shape = Shape::None;
+    std::vector<std::pair<int, int>> points;  // Circle: the centre, then a point on the circle
 };
 
 class ViewTool {
@@ -43,6 +55,7 @@ public:
     virtual bool Release(ToolContext&, const ToolEvent&) { return false; }
     virtual bool DoubleClick(ToolContext&, const ToolEvent&) { return false; }
     virtual bool Key(ToolContext&, int /*key*/) { return false; }
+    virtual ToolOverlay Overlay() const { return {}; }
 };
 
 // Maps a tool's command id to its maker.

@@ -94,6 +94,19 @@ TEST(BinaryConversion, ErrorDiffusionMatchesThePlainVersionOnRandomPictures) {
                 }
 }
 
+TEST(BinaryConversion, ErrorDiffusionOfOpaqueRowsMatchesThePlainVersion) {
+    for (int bits : {24, 32})
+        for (int w : {16, 17, 53, 130})
+            for (int t : {40, 128, 201}) {
+                TestLayer before = RandomLayer(w, 6, bits, uint32_t(w * t + bits));
+                std::fill(before.alpha.begin(), before.alpha.end(), 255);
+                TestLayer after = before;
+                ColourPlanes planes = after.Planes();
+                ASSERT_TRUE(BinaryErrorDiffusion(planes, t));
+                ExpectOutcome(before, after, ReferenceErrorDiffusion(before, t));
+            }
+}
+
 TEST(BinaryConversion, AbsoluteAndOrderedFollowTheirRules) {
     static const int kMatrix[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     int seed = 900;

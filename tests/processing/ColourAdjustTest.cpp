@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "AdjustTestLayer.h"
+#include "processing/ByteMap.h"
 #include "processing/ColourAdjust.h"
 #include "support/Golden.h"
 
@@ -57,6 +58,27 @@ TEST(BrightnessContrast, FastTablesMatchTheFormulaOnRandomPictures) {
                                        uint8_t(ReferenceBrightnessContrast(q.red, b, c)), q.reserved};
                     });
                 }
+}
+
+TEST(ColourAdjust, WholeOpaqueRowsTakeTheFastPathsWithTheSameResults) {
+    for (int w : {1, 15, 16, 17, 53, 130}) {
+        TestLayer before = RandomLayer(w, 5, 24, uint32_t(w));
+        std::fill(before.alpha.begin(), before.alpha.end(), 255);
+        TestLayer bc = before, grey = before;
+        ColourPlanes p = bc.Planes();
+        ASSERT_TRUE(BrightnessAndContrast(p, -12, 77));
+        ExpectPixelwise(before, bc, false, [](RGBQUAD q) {
+            return RGBQUAD{uint8_t(ReferenceBrightnessContrast(q.blue, -12, 77)),
+                           uint8_t(ReferenceBrightnessContrast(q.green, -12, 77)),
+                           uint8_t(ReferenceBrightnessContrast(q.red, -12, 77)), 0};
+        });
+        p = grey.Planes();
+        ASSERT_TRUE(DesaturatePixels(p));
+        ExpectPixelwise(before, grey, false, [](RGBQUAD q) {
+            const uint8_t g = uint8_t((q.red + q.green + q.blue) / 3);
+            return RGBQUAD{g, g, g, 0};
+        });
+    }
 }
 
 TEST(BrightnessContrast, ContrastMinus255LeavesOnly128PlusBrightness) {
@@ -206,4 +228,25 @@ TEST(ColourAdjustGolden, DeterministicAdjustmentsMatchTheirPictures) {
         ASSERT_TRUE(c.run(planes));
         EXPECT_TRUE(test::MatchesGolden(c.name, layer.ToImage()));
     }
+}
+
+TEST(ByteMap, GivesExactlyTheTableForEveryBrightnessAndContrast) {
+    std::vector<uint8_t> bytes(256 + 19);
+    int lines = 0, tables = 0;
+    for (int b = -255; b <= 255; b += 3)
+        for (int c = -255; c <= 255; c += 3) {
+            const ChannelTables t = BrightnessContrastTables(b, c);
+            const ByteMap map(t.blue, t.slope, t.offset, t.hasLine);
+            for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 7 + 3);  // every value, unaligned tail
+            std::vector<uint8_t> expected(bytes.size());
+            for (size_t i = 0; i < bytes.size(); ++i) expected[i] = t.blue[bytes[i]];
+            map.Apply(bytes.data(), bytes.size());
+            ASSERT_EQ(bytes, expected) << b << " " << c;
+            ++tables;
+            lines += map.IsLine();
+        }
+    // Nearly every table runs as a line; the rest fall back to the table itself.
+    EXPECT_GT(lines, tables * 9 / 10);
+    const ChannelTables identity = BrightnessContrastTables(0, 0);
+    EXPECT_FALSE(ByteMap(identity.blue).IsLine());  // no line given
 }

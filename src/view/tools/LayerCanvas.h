@@ -1,0 +1,51 @@
+#pragma once
+// The current layer as the painting tools see it: pixels by layer column and
+// stored row, the selection deciding which may change, colours converted to
+// the layer's depth. Writing marks the layer changed.
+#include <cstdint>
+#include <optional>
+
+#include "core/DibTypes.h"
+#include "core/NearestPalette.h"
+#include "document/SelectionEditing.h"
+
+namespace quillory {
+
+class CVandDoc;
+struct DocumentHeader;
+struct LayerRecord;
+
+class LayerCanvas {
+public:
+    // False without a usable current layer; on a text layer also shows the text-layer message.
+    bool Open(CVandDoc& document);
+
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    bool Inside(int x, int row) const { return x >= 0 && row >= 0 && x < m_width && row < m_height; }
+    uint8_t MaskAt(int x, int row) const { return m_mask->At(x, row); }
+    // Inside the layer and not outside the selection.
+    bool Paintable(int x, int row) const { return Inside(x, row) && MaskAt(x, row) != MaskValue::Outside; }
+
+    RGBQUAD Colour(int x, int row) const;
+    uint8_t Opacity(int x, int row) const;
+    void SetColour(int x, int row, RGBQUAD colour);
+    void SetOpacity(int x, int row, uint8_t opacity);
+    void Put(int x, int row, RGBQUAD colour, uint8_t opacity) {
+        SetColour(x, row, colour);
+        SetOpacity(x, row, opacity);
+    }
+    const MaskLookup& Mask() const { return *m_mask; }
+
+private:
+    LayerRecord* m_layer = nullptr;
+    DocumentHeader* m_header = nullptr;
+    int m_width = 0, m_height = 0, m_bpp = 24;
+    std::optional<MaskLookup> m_mask;
+    std::optional<NearestPalette> m_nearest;
+};
+
+// Image pixel (rows top-down) to a pixel of the current layer.
+LayerPoint ToLayerPoint(const CVandDoc& document, int imageX, int imageY);
+
+}  // namespace quillory

@@ -1,0 +1,46 @@
+#include "view/tools/MoveTool.h"
+
+#include "document/CVandDoc.h"
+#include "document/ClipboardCommands.h"
+
+namespace quillory {
+
+bool MoveLayerOrSelection(CVandDoc& document, int dx, int dy) {
+    DocumentState& state = document.State();
+    if (!state.floatingPending && state.selection.selectionActive) LiftSelection(document);
+    const bool floating = state.floatingPending != 0;
+    if (!document.MoveLayer(dx, dy, !floating)) return false;
+    const int cur = document.CurrentLayer();
+    if (LayerStack::IsValidIndex(cur)) document.Layer(cur).changed = 1;
+    return true;
+}
+
+bool MoveTool::Press(ToolContext&, const ToolEvent& event) {
+    m_pressed = true;
+    m_lastX = event.pictureX, m_lastY = event.pictureY;
+    return false;
+}
+
+bool MoveTool::Move(ToolContext& context, const ToolEvent& event) {
+    if (!m_pressed) return false;
+    const int dx = event.pictureX - m_lastX, dy = event.pictureY - m_lastY;
+    if (dx == 0 && dy == 0) return false;
+    if (!MoveLayerOrSelection(context.document, dx, dy)) return false;
+    m_lastX = event.pictureX, m_lastY = event.pictureY;
+    return true;
+}
+
+bool MoveTool::Release(ToolContext& context, const ToolEvent& event) {
+    if (!m_pressed) return false;
+    const bool moved = Move(context, event);
+    m_pressed = false;
+    return moved;
+}
+
+bool MoveTool::Key(ToolContext& context, int key) {
+    // Enter drops a floating selection where it is.
+    if (key != '\r' || !context.document.State().floatingPending) return false;
+    return context.document.DropFloatingSelection();
+}
+
+}  // namespace quillory
