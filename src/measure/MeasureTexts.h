@@ -69,6 +69,27 @@ inline constexpr const char* kToolEndContinuous = "연속측정해제";
 inline constexpr const char* kToolEllipse = "타원표시";
 inline constexpr const char* kToolTextObject = "글자표시";
 
+// The palette's further buttons.
+inline constexpr const char* kButtonSetReference = "측정기준설정";
+inline constexpr const char* kButtonAutoReference = "자동측정기준";
+inline constexpr const char* kButtonRedraw = "측정벡터 다시그리기";
+inline constexpr const char* kButtonAnalysisSettings = "분석환경설정";
+inline constexpr const char* kButtonExportWorkbook = "엑셀파일출력";
+inline constexpr const char* kButtonPattern = "영상의 패턴 측정";
+inline constexpr const char* kButtonStraighten = "영상 바로 세우기";
+inline constexpr const char* kButtonRotateRight = "90도 우회전";
+inline constexpr const char* kButtonRotateLeft = "90도 좌회전";
+inline constexpr const char* kButtonRotate180 = "180도 회전";
+inline constexpr const char* kButtonFreeRotate = "자유회전";
+inline constexpr const char* kButtonPath = "경로설정";
+inline constexpr const char* kButtonResize = "이미지 크기 조정";
+inline constexpr const char* kButtonRectSelect = "사각 선택 지정";
+inline constexpr const char* kButtonCropToNew = "복사뒤 새로 만들기";
+inline constexpr const char* kButtonCanvasSize = "캔버스 크기 늘리기";
+inline constexpr const char* kButtonTextInput = "글자입력";
+inline constexpr const char* kPaletteButtonTip = "측정도구 창";
+inline constexpr const char* kTextObjectPrompt = "측정 영상에 넣을 글자";
+
 // Commands of the measurement mode.
 inline constexpr const char* kCmdVectorUndo = "벡터 편집 취소";
 inline constexpr const char* kCmdVectorRedo = "벡터 편집 반복";
@@ -96,6 +117,8 @@ inline constexpr const char* kReferenceXLabel = "기준 X (pixels)";
 inline constexpr const char* kReferenceYLabel = "기준 Y (pixels)";
 inline constexpr const char* kThirdFieldLabel = "배율";
 inline constexpr const char* kReferenceLengthLabel = "기준 길이";
+// The units the calibration offers; the list's selection is kept as unitIndex.
+inline constexpr const char* kUnitChoices[] = {"um", "nm", "mm", "cm", "m", "inch", "pixel"};
 
 // Analysis environment (CDlg_Mic_Env).
 inline constexpr const char* kEnvTitle = "작업 환경 설정";
@@ -117,6 +140,8 @@ inline constexpr const char* kOneDecimal = "소수 1자리";
 inline constexpr const char* kTwoDecimals = "소수 2자리";
 inline constexpr const char* kShowLabels = "측정값 표시";
 inline constexpr const char* kMarkStyleLabel = "점 모양";
+inline constexpr const char* kTransparencyChoices[] = {"작은 바둑판", "중간 바둑판", "큰 바둑판", "흰색", "회색", "검정"};
+inline constexpr const char* kCursorLabel = "커서 모양";
 
 // Files and export.
 inline constexpr const char* kMeasureTextFile = "MicroMeasure.txt";

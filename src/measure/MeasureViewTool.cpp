@@ -9,11 +9,24 @@ namespace {
 
 MeasurePoint PointOf(const ToolEvent& event) { return MeasurePoint{event.pictureX, event.pictureY}; }
 
+MeasureTextPrompt& TextPrompt() {
+    static MeasureTextPrompt prompt;
+    return prompt;
+}
+
 }  // namespace
 
+void SetMeasureTextPrompt(MeasureTextPrompt prompt) { TextPrompt() = std::move(prompt); }
+
 bool MeasureViewTool::Press(ToolContext& context, const ToolEvent& event) {
+    std::string text;
+    if (context.currentTool == cmd::kToolMeasureText) {
+        // The text is asked for at the press; no release follows the dialog.
+        if (!TextPrompt() || !TextPrompt()(text)) return false;
+        return MeasurePress(context.document, context.currentTool, PointOf(event), text);
+    }
     m_down = true;
-    return MeasurePress(context.document, context.currentTool, PointOf(event));
+    return MeasurePress(context.document, context.currentTool, PointOf(event), text);
 }
 
 bool MeasureViewTool::Move(ToolContext& context, const ToolEvent& event) {

@@ -34,6 +34,7 @@ class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
 class DlgBar_Thrs;
+class MicroCommands;
 class ToolCommands;
 class ToolSettingsBar;
 
@@ -107,6 +108,8 @@ public:
     // The soft-brush option and the two tool sliders; the tool, selection and path commands.
     ToolSettingsBar* toolSettings() const { return m_toolSettings; }
     ToolCommands& toolCommands() { return *m_toolCommands; }
+    // The measurement mode: its settings, palette and dialogs.
+    MicroCommands& micro() { return *m_micro; }
     // A colour the picker took becomes the foreground colour and its button shows it.
     void SetForegroundColour(int32_t platformColour);
 
@@ -156,6 +159,7 @@ private:
     std::unique_ptr<ProcessingCommands> m_processing;
     std::unique_ptr<PanelCommands> m_panels;
     std::unique_ptr<ToolCommands> m_toolCommands;
+    std::unique_ptr<MicroCommands> m_micro;
     ToolSettingsBar* m_toolSettings = nullptr;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include "core/Samples.h"
+#include "measure/MeasureCommands.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CInitDlg.h"
 #include "shell/CMainFrame.h"
@@ -57,6 +58,7 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     // No application display name: Qt would append it to every dialog's title.
     LoadQtTranslation();
     RegisterBuiltInSamples();
+    InstallMeasurement();
     QApplication::setWindowIcon(ProgramIcon());
 
     // The per-user program directory: QUILLORY_HOME, else the user's data directory.
