@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/DocumentJson.h"
 #include "cli/Json.h"
+#include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "document/CVandDoc.h"
@@ -63,11 +64,11 @@ int RunConvert(const Args& args) {
     // Nothing is undone in a one-shot conversion: the document keeps no history files.
     document->SetStepSink(nullptr);
     if (!document->OpenDocument(args[0])) {
-        platform.Explain(document->LastError(), "cannot open file");
+        platform.Explain(document->LastError(), texts::kCannotOpenPicture);
         return 1;
     }
     if (!document->SaveDocument(args[1])) {
-        platform.Explain(document->LastError(), "cannot write file");
+        platform.Explain(document->LastError(), texts::kCannotWriteFile);
         return 1;
     }
     return 0;
@@ -106,7 +107,7 @@ int RunNew(const Args& input) {
         return 1;
     }
     if (!document->SaveDocument(args[0])) {
-        std::cerr << (document->LastError().empty() ? "cannot write file" : document->LastError()) << "\n";
+        std::cerr << (document->LastError().empty() ? std::string(texts::kCannotWriteFile) : document->LastError()) << "\n";
         return 1;
     }
     return 0;
@@ -116,7 +117,7 @@ int RunQvxInfo(const std::string& path) {
     auto file = std::make_unique<QvxDocument>();
     std::string error;
     if (!LoadQvx(path, *file, error)) {
-        std::cout << JsonObject().Add("lastError", error.empty() ? std::string("cannot open file") : error).Str()
+        std::cout << JsonObject().Add("lastError", error.empty() ? std::string(texts::kCannotOpenPicture) : error).Str()
                   << "\n";
         return 1;
     }

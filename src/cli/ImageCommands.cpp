@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
 
@@ -44,7 +45,7 @@ int RunInfo(const Args& input) {
     int code = FormatFromExtension(ExtensionOf(path));
     if (code == kFormatQvx) return RunQvxInfo(path);
     if (!picture.Load(path, code) || !picture.dib) {
-        return FailJson(picture.lastError[0] ? picture.lastError : "cannot open file");
+        return FailJson(picture.lastError[0] ? picture.lastError : texts::kCannotOpenPicture);
     }
     JsonObject out;
     out.Add("format", (long long)picture.formatType)

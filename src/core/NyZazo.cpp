@@ -1,7 +1,5 @@
 #include "core/NyZazo.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include <cstring>
 
 #include "core/CoreTexts.h"
+#include "core/LargeBlocks.h"
 #include "core/Platform.h"
 #include "core/RowPixels.h"
 #include "core/SizeMath.h"
@@ -26,20 +25,7 @@ int SupportedDepth(int bitsPerPixel) {
     return 32;
 }
 
-// Blocks of this size and more are placed on 2 MiB boundaries and asked for huge
-// pages: a fresh 36 MB picture then costs a few page faults instead of nine thousand.
-constexpr size_t kHugePageBytes = size_t(2) << 20;
-
-uint8_t* AllocateBlock(size_t bytes) {
-    if (bytes >= 2 * kHugePageBytes) {
-        const size_t rounded = (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
-        if (void* block = std::aligned_alloc(kHugePageBytes, rounded)) {
-            (void)::madvise(block, rounded, MADV_HUGEPAGE);
-            return static_cast<uint8_t*>(block);
-        }
-    }
-    return static_cast<uint8_t*>(std::malloc(bytes));
-}
+uint8_t* AllocateBlock(size_t bytes) { return static_cast<uint8_t*>(AllocateLarge(bytes)); }
 
 int PelsPerMeterToDpi(int32_t pelsPerMeter) {
     return int(std::floor(double(pelsPerMeter) * 254.0 / 10000.0 + 0.5));

@@ -39,6 +39,14 @@ int ClampToInt(float value, double low = INT32_MIN, double high = INT32_MAX) {
     return int(std::clamp(double(value), low, high));
 }
 
+// Inches are truncated; dots per centimetre are converted and rounded, so that the
+// 118.11 a 300 dpi picture stores per centimetre reads as 300 again.
+int DotsPerInch(float resolution, uint16_t unit) {
+    if (!(resolution == resolution)) return 0;  // NaN
+    if (unit == RESUNIT_CENTIMETER) return int(std::clamp(std::round(double(resolution) * 2.54), 0.0, kMaxDpi));
+    return ClampToInt(resolution, 0, kMaxDpi);
+}
+
 inline void PutIndexAt(uint8_t* row, uint32_t x, int depth, uint32_t index) {
     if (depth == 8) {
         row[x] = uint8_t(index);
@@ -90,8 +98,13 @@ bool NyZazoTIF::Decode(ImageStream& stream) {
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
     TIFFGetField(tif, TIFFTAG_ORIENTATION, &orientation);
     TIFFGetField(tif, TIFFTAG_PLANARCONFIG, &planar);
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xResolution)) SetDpiX(ClampToInt(xResolution, 0, kMaxDpi));
-    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yResolution)) SetDpiY(ClampToInt(yResolution, 0, kMaxDpi));
+    // Resolutions without a unit (or of an unknown one) say nothing about the picture's size.
+    uint16_t resolutionUnit = RESUNIT_INCH;
+    TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &resolutionUnit);
+    if (resolutionUnit == RESUNIT_INCH || resolutionUnit == RESUNIT_CENTIMETER) {
+        if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xResolution)) SetDpiX(DotsPerInch(xResolution, resolutionUnit));
+        if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yResolution)) SetDpiY(DotsPerInch(yResolution, resolutionUnit));
+    }
     if (TIFFGetField(tif, TIFFTAG_XPOSITION, &xPosition)) offsetX = ClampToInt(xPosition);
     if (TIFFGetField(tif, TIFFTAG_YPOSITION, &yPosition)) offsetY = ClampToInt(yPosition);
 

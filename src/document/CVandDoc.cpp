@@ -236,9 +236,10 @@ bool CVandDoc::Flatten() {
     // The result holds every visible layer; a hidden bottom slot must not hide it.
     layer.visible = 1;
     m_stack.currentLayer = bottom;
-    RecordStep(texts::kStepFlatten, StepCode::Flattened, bottom);
+    // The flattened picture is the step's state: the selection ends before it is recorded.
     m_state.selection.selectionActive = 0;
     m_state.selection.suspended = 0;
+    RecordStep(texts::kStepFlatten, StepCode::Flattened, bottom);
     return true;
 }
 
@@ -316,7 +317,9 @@ bool CVandDoc::FlattenForSaving(std::vector<uint32_t>& flattenBuffer) const {
 }
 
 bool CVandDoc::NewDocument(const NewPictureSettings& settings) { return DocumentIO::NewDocument(*this, settings); }
-bool CVandDoc::OpenDocument(const std::string& path) { return DocumentIO::Open(*this, path); }
+bool CVandDoc::OpenDocument(const std::string& path, NyZazo* prereadPsd) {
+    return DocumentIO::Open(*this, path, prereadPsd);
+}
 bool CVandDoc::SaveDocument(const std::string& path) { return DocumentIO::Save(*this, path); }
 bool CVandDoc::BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill) {
     return DocumentIO::BuildFromImage(*this, picture, pictureName, alphaFill);

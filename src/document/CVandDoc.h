@@ -136,7 +136,7 @@ public:
 
     // Lifecycle (see DocumentIO).
     bool NewDocument(const NewPictureSettings& settings);
-    bool OpenDocument(const std::string& path);
+    bool OpenDocument(const std::string& path, NyZazo* prereadPsd = nullptr);
     bool SaveDocument(const std::string& path);
     // A one-layer document from a picture; alphaFill is the layer's opacity.
     bool BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);

@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/Platform.h"
 #include "core/SizeMath.h"
@@ -113,7 +114,7 @@ bool WritePicture(CVandDoc& document, std::unique_ptr<NyZazo> picture, const std
     picture->SetDpiY(header.dpiY);
     // NyZazo::Save writes next to the target and renames only on success.
     const bool written = picture->Save(path, type);
-    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : "cannot write file");
+    if (!written) document.SetLastError(picture->lastError[0] ? picture->lastError : texts::kCannotWriteFile);
     picture->Destroy();
     document.State().composite = std::move(picture);
     return written;
@@ -186,9 +187,9 @@ bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
         layer.pixels.size() != size_t(layer.pixelSize) || layer.alpha.size() != size_t(layer.planeSize))
         return false;
     // Opaque everywhere: the blend of a lone layer is then its own colour, trunc(1.0 × colour).
-    uint8_t opaque = 255;
-    for (uint8_t a : layer.alpha) opaque &= a;
-    if (opaque != 255) return false;
+    const uint8_t* alpha = layer.alpha.data();
+    const size_t n = layer.alpha.size();
+    if (n > 0 && (alpha[0] != 255 || std::memcmp(alpha, alpha + 1, n - 1) != 0)) return false;
     if (!picture.Create(header.width, header.height, 24, header.formatType) ||
         size_t(picture.header.biSizeImage) != layer.pixels.size())
         return false;
@@ -461,7 +462,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -490,8 +491,9 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path) {
         return true;
     }
     NyZazo picture;
+    const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Without the measuring side a measurement document cannot be opened.
-    if (type == kFormatMzr || !ReadPicture(path, type, picture)) {
+    if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
         Show(texts::kCannotOpenFile);
         document.SetLastError(picture.lastError);
         document.State().composite.reset();

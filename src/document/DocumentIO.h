@@ -28,7 +28,9 @@ public:
     static void SetMeasureFileFunctions(MeasureFileFunction open, MeasureFileFunction save);
 
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
-    static bool Open(CVandDoc& document, const std::string& path);
+    // `preread`: the picture of a PSD file that the open dialog's preview already read; it is
+    // taken instead of reading the file again.
+    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr);
     static bool Save(CVandDoc& document, const std::string& path);
 
     // The flat picture of a document that is one plain layer (shown, opaque everywhere,

@@ -561,6 +561,9 @@ void UndoHistory::UpdateStepPosition(int slot, int32_t x, int32_t y) {
     StepEntry& entry = m_entries[size_t(m_stepPosition)];
     entry.slots[size_t(slot)].x = x;
     entry.slots[size_t(slot)].y = y;
+    // The selection's place follows the moved layer.
+    entry.selection.x = m_document.State().selection.x;
+    entry.selection.y = m_document.State().selection.y;
     m_snapshots.MovePosition(SnapshotSlot::A, slot, x, y);
 }
 

@@ -45,9 +45,12 @@
 #include "shell/CChildFrame.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/CDlg_Layer.h"
+#include "shell/CDlg_OneClickDica.h"
 #include "shell/CDlg_NewImage.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
+#include "shell/CommandIcons.h"
+#include "shell/StatusFields.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
@@ -58,6 +61,7 @@
 #include "document/ToolTexts.h"
 #include "document/DocumentTexts.h"
 #include "shell/ShellTexts.h"
+#include "shell/DesktopTexts.h"
 #include "core/CommandIds.h"
 #include "view/ViewTool.h"
 #include "measure/MeasureTexts.h"
@@ -281,7 +285,16 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     m_progress->setMaximumWidth(200);
     m_progress->setTextVisible(false);
     statusBar()->addWidget(m_status, 1);
+    m_statusFields = new StatusFields(statusBar());
     statusBar()->addPermanentWidget(m_progress);
+
+    // What every desktop program has: Ctrl+Q quits, buttons show theme icons and tips.
+    if (QAction* exit = Action(cmd::kAppExit)) {
+        exit->setShortcut(QKeySequence::Quit);
+        addAction(exit);
+    }
+    PrepareIconThemes();
+    DecorateCommandActions(m_actions.values());
 
     // The grid starts hidden.
     m_env.gridSpacing = -std::abs(m_env.gridSpacing);
@@ -323,7 +336,9 @@ void CMainFrame::RefreshTitles() {
         if (auto* view = qobject_cast<CVandView*>(child->widget()); view && !child->isHidden())
             windows[&view->document()].append(child);
     for (auto it = windows.begin(); it != windows.end(); ++it) {
-        const QString title = QString::fromStdString(it.key()->title());
+        QString title = QString::fromStdString(it.key()->title());
+        // A picture with unsaved changes is marked, as on every desktop.
+        if (it.key()->modified()) title.prepend(QString::fromUtf8(shelltexts::kUnsavedMark));
         const QList<QMdiSubWindow*>& list = it.value();
         for (int i = 0; i < list.size(); ++i)
             list[i]->setWindowTitle(list.size() == 1 ? title
@@ -401,7 +416,7 @@ void CMainFrame::CreateActions() {
             m_toolGroup->addAction(action);
         }
     }
-    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow})
+    for (int id : {cmd::kToolMove, cmd::kZoomIn, cmd::kFitToWindow, cmd::kGrid, cmd::kLayerWindow, cmd::kQuickEditWindow})
         if (QAction* action = m_actions.value(id)) action->setCheckable(true);
 }
 
@@ -580,6 +595,9 @@ void CMainFrame::RefreshCommandStates() {
         action->setEnabled(state.enabled);
         if (action->isCheckable()) action->setChecked(state.checked);
     }
+    // A change may have made a picture unsaved, or saved it; the zoom may have changed.
+    RefreshTitles();
+    if (m_statusFields) m_statusFields->ShowPicture(ActiveView());
     if (m_micro) m_micro->RefreshPalette();
 }
 
@@ -676,10 +694,10 @@ bool CMainFrame::NewDocument() {
     return true;
 }
 
-bool CMainFrame::OpenDocument(const QString& path) {
+bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
-    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString())) return false;
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd)) return false;
     AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
@@ -777,10 +795,14 @@ void CMainFrame::CreateToolWindows() {
         m_layerWindow->setGeometry(geometry().right() - 263, top, 260, 280);
         m_layerWindow->hide();
     }
+    // The modeless tool dialogs stand ready, hidden, from the start.
+    m_panels->CreateToolDialogs();
+    m_toolCommands->CreatePathPanel();
 }
 
 void CMainFrame::RefreshLayerWindow() {
     if (m_layerWindow) m_layerWindow->SetDocument(ActiveDocument());
+    if (m_quickEdit) m_quickEdit->RefreshState();
 }
 
 void CMainFrame::ToggleLayerWindow() {
@@ -792,6 +814,24 @@ void CMainFrame::ToggleLayerWindow() {
         m_layerWindow->raise();
         RefreshLayerWindow();
     }
+}
+
+void CMainFrame::ToggleQuickEditWindow() {
+    if (!m_quickEdit) {
+        // Made on first use below the tool bars, left of the layer window's place; later uses keep its place.
+        m_quickEdit = new CDlg_OneClickDica(this);
+        m_quickEdit->adjustSize();
+        const int top = m_mdi->mapToGlobal(QPoint(0, 0)).y();
+        m_quickEdit->move(geometry().right() - 263 - m_quickEdit->width() - 8, top);
+    }
+    if (m_quickEdit->isVisible()) {
+        m_quickEdit->hide();
+    } else {
+        m_quickEdit->RefreshState();
+        m_quickEdit->show();
+        m_quickEdit->raise();
+    }
+    RefreshCommandStates();
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
@@ -813,7 +853,12 @@ bool CMainFrame::OnCommand(int id) {
         case cmd::kFileOpen: {
             Dlg_QvxFile dialog(this, OpenFolder());
             if (dialog.exec() == QDialog::Accepted)
-                for (const QString& path : dialog.selectedFiles()) OpenDocument(path);
+                for (const QString& path : dialog.selectedFiles()) {
+                    // A PSD picture the preview read is not read a second time.
+                    NyZazo previewed;
+                    const bool handed = dialog.preview().TakePsdPicture(QFileInfo(path).absoluteFilePath().toStdString(), previewed);
+                    OpenDocument(path, handed ? &previewed : nullptr);
+                }
             return true;
         }
         case cmd::kAppExit: close(); return true;
@@ -864,6 +909,7 @@ bool CMainFrame::OnCommand(int id) {
             return true;
         }
         case cmd::kLayerWindow: ToggleLayerWindow(); return true;
+        case cmd::kQuickEditWindow: ToggleQuickEditWindow(); return true;
         case cmd::kWindowCascade: m_mdi->cascadeSubWindows(); return true;
         case cmd::kWindowTile: m_mdi->tileSubWindows(); return true;
         case cmd::kWindowNew:
@@ -904,6 +950,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kLoadTifSample:
         case cmd::kLoadBitmapSample: state.enabled = DocumentSession::HasCommand(id); return true;
         case cmd::kLayerWindow: state.checked = m_layerWindow && m_layerWindow->isVisible(); return true;
+        case cmd::kQuickEditWindow: state.checked = m_quickEdit && m_quickEdit->isVisible(); return true;
         case cmd::kDuplicateDocument:
         case cmd::kCropToNew: state.enabled = ActiveView() != nullptr; return true;
         case cmd::kWindowCascade:
@@ -1015,13 +1062,21 @@ bool CMainFrame::CloseAllDocuments() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    SaveEnvironment(m_programDir, m_env);
+    std::string failure;
+    const bool saved = SaveEnvironment(m_programDir, m_env, &failure);
     QSettings settings;
     settings.setValue(QString("%1/ToolBars").arg(shelltexts::kProfileSection), saveState());
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        failure += (failure.empty() ? "" : "\n") + QDir::toNativeSeparators(settings.fileName()).toStdString();
+    // The old files stay as they were; the user learns that this run's changes were not kept.
+    if (!saved || settings.status() != QSettings::NoError)
+        CurrentPlatform().ShowMessage(std::string(shelltexts::kSettingsNotSaved) + "\n" + failure, MessageKind::Warning);
     if (!CloseAllDocuments()) {
         event->ignore();
         return;
     }
+    if (m_quickEdit) m_quickEdit->close();
     if (m_layerWindow) m_layerWindow->close();
     event->accept();
 }
@@ -1065,6 +1120,12 @@ void CMainFrame::ChildClosed() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (CVandView* view = ActiveView(); view && watched == view->viewport()) {
+        if (event->type() == QEvent::MouseMove)
+            m_statusFields->ShowPointer(*view, static_cast<QMouseEvent*>(event)->position().toPoint());
+        else if (event->type() == QEvent::Leave)
+            m_statusFields->ClearPointer();
+    }
     if (event->type() == QEvent::MouseMove && ActiveView()) {
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this) {
             const QPoint p = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());

@@ -28,11 +28,13 @@ class QToolBar;
 namespace quillory {
 
 class CDlg_Layer;
+class CDlg_OneClickDica;
 class PanelCommands;
 struct PanelState;
 class CVandView;
 class DocumentTarget;
 class ProcessingCommands;
+class StatusFields;
 class DlgBar_Thrs;
 class MicroCommands;
 class ToolCommands;
@@ -68,7 +70,8 @@ public:
     // The window of a picture just made or opened; shows the layer window when it was hidden.
     CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
-    bool OpenDocument(const QString& path);
+    // `prereadPsd`: the picture the open dialog's preview read from that PSD file.
+    bool OpenDocument(const QString& path, NyZazo* prereadPsd = nullptr);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     // Closes every window of the document, after the save question when it changed.
     bool CloseDocument(DocumentSession* document);
@@ -101,6 +104,9 @@ public:
     void CreateToolWindows();
     void RefreshLayerWindow();
     void ToggleLayerWindow();
+    // The quick-edit window: made below the tool bars on first use, then shown or hidden.
+    CDlg_OneClickDica* quickEditWindow() const { return m_quickEdit; }
+    void ToggleQuickEditWindow();
 
     // The transform, colour-range and gradient panels and their tools' state.
     PanelCommands& panels() { return *m_panels; }
@@ -116,6 +122,8 @@ public:
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
     QLabel* statusLabel() const { return m_status; }
+    // The permanent fields: pointer position and colour, zoom, picture size.
+    StatusFields* statusFields() const { return m_statusFields; }
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
     QMenu* fileMenu() const { return m_fileMenu; }
@@ -176,9 +184,11 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QList<QToolBar*> m_toolBars;
     QLabel* m_status = nullptr;
+    StatusFields* m_statusFields = nullptr;
     QProgressBar* m_progress = nullptr;
     DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
+    CDlg_OneClickDica* m_quickEdit = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;
     bool m_closing = false;

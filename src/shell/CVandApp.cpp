@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include "core/AtomicFile.h"
 #include "core/Samples.h"
 #include "measure/MeasureCommands.h"
 #include "shell/CDlg_Layer.h"
@@ -65,6 +66,8 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     const std::filesystem::path programDir = TempFolder::UserDataDirectory();
     std::error_code ec;
     std::filesystem::create_directories(programDir, ec);
+    // Settings writes that a crash or a kill cut short left their temporary files here.
+    RemoveStaleTemporaries(programDir.string());
 
     m_frame = new CMainFrame(programDir);
     m_frame->SetApplicationTarget(this);

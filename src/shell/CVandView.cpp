@@ -28,7 +28,8 @@ CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* fram
     : QAbstractScrollArea(parent),
       m_document(std::move(document)),
       m_mainFrame(frame),
-      m_composite(std::make_unique<CompositeCache>(m_document->header(), m_document->stack())) {
+      m_composite(std::make_unique<CompositeCache>(m_document->header(), m_document->stack())),
+      m_navigation(std::make_unique<CanvasNavigation>(*this)) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
@@ -36,6 +37,7 @@ CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* fram
     viewport()->setMouseTracking(true);  // the tools see moves without a button too
     m_timer.setInterval(kSelectionTimerPeriodMs);
     connect(&m_timer, &QTimer::timeout, this, &CVandView::OnTimerTick);
+    viewport()->grabGesture(Qt::PinchGesture);
     OnUpdate(0);
 }
 
@@ -235,7 +237,12 @@ void CVandView::scrollContentsBy(int dx, int dy) {
     viewport()->scroll(dx, dy);
 }
 
-void CVandView::wheelEvent(QWheelEvent* event) { event->accept(); }
+void CVandView::wheelEvent(QWheelEvent* event) { m_navigation->Wheel(event); }
+
+bool CVandView::viewportEvent(QEvent* event) {
+    if (m_navigation->Gesture(event)) return true;
+    return QAbstractScrollArea::viewportEvent(event);
+}
 
 void CVandView::contextMenuEvent(QContextMenuEvent* event) {
     if (!m_mainFrame) return;
@@ -247,6 +254,8 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
     ViewState& s = m_document->view();
     // Held left Shift repeats; only then do the tools constrain their shapes.
     s.shiftHeld = (event->key() == Qt::Key_Shift && event->isAutoRepeat()) ? 1 : 0;
+    // Space readies the pan, except for the text tool, which types it.
+    if ((!m_mainFrame || m_mainFrame->currentTool() != cmd::kToolText) && m_navigation->KeyPress(event)) return;
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_tool && m_mainFrame &&
         m_toolId == m_mainFrame->currentTool()) {
         ViewState& view = m_document->view();
@@ -297,6 +306,7 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
 
 void CVandView::keyReleaseEvent(QKeyEvent* event) {
     m_document->view().shiftHeld = 0;
+    if (m_navigation->KeyRelease(event)) return;
     QAbstractScrollArea::keyReleaseEvent(event);
 }
 
@@ -348,6 +358,7 @@ void CVandView::OnTimerTick() {
 }
 
 void CVandView::mousePressEvent(QMouseEvent* event) {
+    if (m_navigation->MousePress(event)) return;
     if (event->button() == Qt::LeftButton && m_mainFrame && m_mainFrame->currentTool() == cmd::kZoomIn) {
         const QPoint p = event->position().toPoint();
         ZoomInAt(p.x(), p.y());
@@ -357,10 +368,12 @@ void CVandView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CVandView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_navigation->MouseMove(event)) return;
     if (!ForwardToTool(ToolStep::Move, event)) QAbstractScrollArea::mouseMoveEvent(event);
 }
 
 void CVandView::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_navigation->MouseRelease(event)) return;
     if (!ForwardToTool(ToolStep::Release, event)) QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
@@ -423,6 +436,29 @@ void CVandView::ZoomInAt(int x, int y) {
     // The anchor is the window point: the picture point under it stays there.
     if (ZoomIn(s, x, y)) UpdateAllViews(kUpdateHintZoom);
     if (m_mainFrame) m_mainFrame->RefreshCommandStates();
+}
+
+bool CVandView::ZoomStepAt(bool zoomIn, QPoint viewportPoint) {
+    ViewState& s = m_document->view();
+    const int tool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
+    // Where the zoom commands are refused, so is the wheel.
+    if (cmd::IsTransformTool(tool) || !(zoomIn ? ZoomInEnabled(s) : ZoomOutEnabled(s))) return false;
+    SyncState();
+    GetPictureRect(s, m_document->Width(), m_document->Height());
+    if (zoomIn) {
+        if (!ZoomIn(s, viewportPoint.x(), viewportPoint.y())) return false;
+    } else {
+        if (!ZoomOut(s, tool)) return false;
+        s.zoomAnchorX = viewportPoint.x();
+        s.zoomAnchorY = viewportPoint.y();
+    }
+    // The window keeps its size, so the picture point stays under the pointer.
+    s.keepFrameSize = 1;
+    UpdateAllViews(kUpdateHintZoom);
+    // A zoom out leaves no anchor behind, as the command does.
+    if (!zoomIn) s.zoomAnchorX = s.zoomAnchorY = -1;
+    if (m_mainFrame) m_mainFrame->RefreshCommandStates();
+    return true;
 }
 
 bool CVandView::OnCommand(int id) {

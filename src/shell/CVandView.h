@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "shell/CanvasNavigation.h"
 #include "shell/CommandRouter.h"
 #include "shell/DocumentSession.h"
 #include "view/CompositeCache.h"
@@ -62,6 +63,11 @@ public:
     // The scroll range (the zoomed picture) and position.
     ScrollGeometry scrollGeometry() const { return CurrentScroll(); }
 
+    // One step of the zoom commands, in or out, keeping the picture point under the
+    // viewport point where it is (the wheel and the pinch); false when the command would refuse.
+    bool ZoomStepAt(bool zoomIn, QPoint viewportPoint);
+    CanvasNavigation& navigation() { return *m_navigation; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -76,6 +82,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void ApplyScroll(const ScrollGeometry& geometry);
@@ -104,6 +111,7 @@ private:
     uint64_t m_seenGeneration = ~uint64_t(0);
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;
+    std::unique_ptr<CanvasNavigation> m_navigation;
 };
 
 }  // namespace quillory

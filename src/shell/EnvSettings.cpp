@@ -10,6 +10,8 @@
 #include <fstream>
 #include <limits>
 
+#include "core/AtomicFile.h"
+
 namespace quillory {
 
 namespace {
@@ -277,18 +279,17 @@ SettingsReadReport LoadEnvironment(const std::filesystem::path& programDir, EnvS
     return report;
 }
 
-bool SaveEnvironment(const std::filesystem::path& programDir, const EnvSettings& env) {
-    {
-        std::ofstream out(programDir / kSettingsFileName, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        const std::string text = FormatSettings(env);
-        out.write(text.data(), std::streamsize(text.size()));
-        if (!out) return false;
+bool SaveEnvironment(const std::filesystem::path& programDir, const EnvSettings& env, std::string* error) {
+    // Each file is replaced whole or not at all: a full disk leaves the old settings.
+    std::string failure;
+    bool saved = WriteFileAtomically((programDir / kSettingsFileName).string(), FormatSettings(env), &failure);
+    std::string second;
+    if (!WriteFileAtomically((programDir / kFirstShowFileName).string(), FormatFirstShow(env), &second)) {
+        saved = false;
+        failure += (failure.empty() ? "" : "\n") + second;
     }
-    std::ofstream first(programDir / kFirstShowFileName, std::ios::binary | std::ios::trunc);
-    const std::string text = FormatFirstShow(env);
-    first.write(text.data(), std::streamsize(text.size()));
-    return bool(first);
+    if (error) *error = failure;
+    return saved;
 }
 
 }  // namespace quillory

@@ -84,7 +84,9 @@ std::string Cp949ToUtf8(std::string_view bytes);
 
 // The whole load of the main frame's creation: settings, start-up flags, folder, table.
 SettingsReadReport LoadEnvironment(const std::filesystem::path& programDir, EnvSettings& env);
-// Writes both settings files; false when "ZazoCon_372.ini" could not be created.
-bool SaveEnvironment(const std::filesystem::path& programDir, const EnvSettings& env);
+// Replaces both settings files, each whole or not at all; false when either could not be
+// written, with "<file>: <reason>" for each failure in *error.
+[[nodiscard]] bool SaveEnvironment(const std::filesystem::path& programDir, const EnvSettings& env,
+                                   std::string* error = nullptr);
 
 }  // namespace quillory

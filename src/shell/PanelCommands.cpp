@@ -132,6 +132,93 @@ bool PanelCommands::OnUpdateCommand(int id, CommandState& state) {
     return true;
 }
 
+void PanelCommands::CreateToolDialogs() {
+    MakeGradientPanel();
+    MakeTransformPanel();
+    MakeRotatePanel();
+    MakeStretchPanel();
+}
+
+void PanelCommands::MakeRotatePanel() {
+    if (m_rotate) return;
+    m_rotate = new DlgRotate(&m_frame);
+    QObject::connect(m_rotate, &DlgRotate::angleChosen, m_rotate, [this](double degrees) {
+        DocumentSession* d = SessionDocument();
+        if (!d) return;
+        m_state.transform.angle = float(degrees);
+        PreviewRotation(d->doc(), m_state.transform.angle);
+        m_frame.DocumentChanged(d);
+    });
+    QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) {
+        if (DocumentSession* d = SessionDocument()) {
+            if (result == QDialog::Accepted && m_state.transform.angle != 0)
+                CommitLayerPreview(d->doc(), texts::kStepFreeRotate);
+            else
+                CancelLayerPreview(d->doc());
+            m_frame.DocumentChanged(d);
+        }
+        EndSession();
+    });
+    Place(m_frame, m_rotate, kLayerPanelRow);
+}
+
+void PanelCommands::MakeStretchPanel() {
+    if (m_stretch) return;
+    m_stretch = new DlgStretch(&m_frame);
+    QObject::connect(m_stretch, &DlgStretch::sizeChosen, m_stretch, [this](int w, int h) {
+        DocumentSession* d = SessionDocument();
+        if (!d) return;
+        m_state.transform.width = w, m_state.transform.height = h;
+        PreviewStretch(d->doc(), w, h);
+        m_frame.DocumentChanged(d);
+    });
+    QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) {
+        if (DocumentSession* d = SessionDocument()) {
+            const LayerRecord& saved = d->doc().Snapshots().Saved(SnapshotSlot::B, m_state.transform.slot);
+            const bool resized = m_state.transform.width != saved.width || m_state.transform.height != saved.height;
+            if (result == QDialog::Accepted && resized)
+                CommitLayerPreview(d->doc(), texts::kStepStretch);
+            else
+                CancelLayerPreview(d->doc());
+            m_frame.DocumentChanged(d);
+        }
+        EndSession();
+    });
+    Place(m_frame, m_stretch, kLayerPanelRow);
+}
+
+void PanelCommands::MakeTransformPanel() {
+    if (m_transform) return;
+    m_transform = new DlgFreeTransform(&m_frame);
+    QObject::connect(m_transform, &DlgFreeTransform::applyRequested, m_transform, [this] {
+        DocumentSession* d = SessionDocument();
+        CVandView* view = m_frame.ActiveView();
+        if (!d || !view) return;
+        const int command = m_state.transform.command;
+        // The zoom of the view the handles were placed in decides, as for a double click.
+        ApplyFreeTransform(d->doc(), command, m_state.transform.quad, d->view().zoom);
+        StartFreeTransform(m_state.transform, d->doc(), command);
+        m_frame.DocumentChanged(d);
+    });
+    QObject::connect(m_transform, &QDialog::rejected, m_transform, [this] {
+        DocumentSession* d = SessionDocument();
+        EndSession();
+        if (d) m_frame.DocumentChanged(d);
+    });
+    Place(m_frame, m_transform, kLayerPanelRow);
+}
+
+void PanelCommands::MakeGradientPanel() {
+    if (m_gradient) return;
+    m_gradient = new CDlg_GradientBucket(&m_frame);
+    m_gradient->SetChoices(m_state.gradient.colourMode, m_state.gradient.shape);
+    QObject::connect(m_gradient, &CDlg_GradientBucket::choicesChanged, m_gradient, [this](int mode, int shape) {
+        m_state.gradient.colourMode = mode;
+        m_state.gradient.shape = shape;
+    });
+    Place(m_frame, m_gradient, kGradientRow);
+}
+
 void PanelCommands::DropPendingPreview() {
     // A rotation or stretch still previewed on some picture goes back to what it was.
     const int command = m_state.transform.command;
@@ -149,27 +236,7 @@ void PanelCommands::ShowRotate(DocumentSession& doc) {
     DropPendingPreview();
     if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kToolFreeRotate)) return;
     m_frame.SetCurrentTool(cmd::kToolFreeRotate);
-    if (!m_rotate) {
-        m_rotate = new DlgRotate(&m_frame);
-        QObject::connect(m_rotate, &DlgRotate::angleChosen, m_rotate, [this](double degrees) {
-            DocumentSession* d = SessionDocument();
-            if (!d) return;
-            m_state.transform.angle = float(degrees);
-            PreviewRotation(d->doc(), m_state.transform.angle);
-            m_frame.DocumentChanged(d);
-        });
-        QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) {
-            if (DocumentSession* d = SessionDocument()) {
-                if (result == QDialog::Accepted && m_state.transform.angle != 0)
-                    CommitLayerPreview(d->doc(), texts::kStepFreeRotate);
-                else
-                    CancelLayerPreview(d->doc());
-                m_frame.DocumentChanged(d);
-            }
-            EndSession();
-        });
-        Place(m_frame, m_rotate, kLayerPanelRow);
-    }
+    MakeRotatePanel();
     m_rotate->SetAngle(0);
     m_rotate->show();
     m_rotate->raise();
@@ -179,29 +246,7 @@ void PanelCommands::ShowStretch(DocumentSession& doc) {
     DropPendingPreview();
     if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kStretchSquash)) return;
     m_frame.SetCurrentTool(cmd::kStretchSquash);
-    if (!m_stretch) {
-        m_stretch = new DlgStretch(&m_frame);
-        QObject::connect(m_stretch, &DlgStretch::sizeChosen, m_stretch, [this](int w, int h) {
-            DocumentSession* d = SessionDocument();
-            if (!d) return;
-            m_state.transform.width = w, m_state.transform.height = h;
-            PreviewStretch(d->doc(), w, h);
-            m_frame.DocumentChanged(d);
-        });
-        QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) {
-            if (DocumentSession* d = SessionDocument()) {
-                const LayerRecord& saved = d->doc().Snapshots().Saved(SnapshotSlot::B, m_state.transform.slot);
-                const bool resized = m_state.transform.width != saved.width || m_state.transform.height != saved.height;
-                if (result == QDialog::Accepted && resized)
-                    CommitLayerPreview(d->doc(), texts::kStepStretch);
-                else
-                    CancelLayerPreview(d->doc());
-                m_frame.DocumentChanged(d);
-            }
-            EndSession();
-        });
-        Place(m_frame, m_stretch, kLayerPanelRow);
-    }
+    MakeStretchPanel();
     m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
     m_stretch->show();
     m_stretch->raise();
@@ -212,25 +257,7 @@ void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
     StartFreeTransform(m_state.transform, doc.doc(), command);
     if (!m_state.transform.IsFor(doc.doc())) return;
     m_frame.SetCurrentTool(command);
-    if (!m_transform) {
-        m_transform = new DlgFreeTransform(&m_frame);
-        QObject::connect(m_transform, &DlgFreeTransform::applyRequested, m_transform, [this] {
-            DocumentSession* d = SessionDocument();
-            CVandView* view = m_frame.ActiveView();
-            if (!d || !view) return;
-            const int command = m_state.transform.command;
-            // The zoom of the view the handles were placed in decides, as for a double click.
-            ApplyFreeTransform(d->doc(), command, m_state.transform.quad, d->view().zoom);
-            StartFreeTransform(m_state.transform, d->doc(), command);
-            m_frame.DocumentChanged(d);
-        });
-        QObject::connect(m_transform, &QDialog::rejected, m_transform, [this] {
-            DocumentSession* d = SessionDocument();
-            EndSession();
-            if (d) m_frame.DocumentChanged(d);
-        });
-        Place(m_frame, m_transform, kLayerPanelRow);
-    }
+    MakeTransformPanel();
     m_transform->SetMode(command);
     m_transform->show();
     m_transform->raise();
@@ -274,15 +301,7 @@ void PanelCommands::ToggleGradient() {
         return;
     }
     m_frame.SetCurrentTool(cmd::kToolGradient);
-    if (!m_gradient) {
-        m_gradient = new CDlg_GradientBucket(&m_frame);
-        m_gradient->SetChoices(m_state.gradient.colourMode, m_state.gradient.shape);
-        QObject::connect(m_gradient, &CDlg_GradientBucket::choicesChanged, m_gradient, [this](int mode, int shape) {
-            m_state.gradient.colourMode = mode;
-            m_state.gradient.shape = shape;
-        });
-        Place(m_frame, m_gradient, kGradientRow);
-    }
+    MakeGradientPanel();
     m_gradient->show();
     m_gradient->raise();
 }

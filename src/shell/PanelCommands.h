@@ -31,6 +31,9 @@ public:
     bool OnUpdateCommand(int id, CommandState& state) override;
 
     PanelState& state() { return m_state; }
+    // The gradient, free transform, rotation and stretch panels, made hidden at start-up;
+    // their commands show them.
+    void CreateToolDialogs();
     // The free transform's quadrilateral and handles over a view of its picture.
     void PaintOverlay(QPainter& painter, CVandView& view);
 
@@ -46,6 +49,10 @@ private:
     void EndSession();
     void DropPendingPreview();
     void RefreshPanels();
+    void MakeRotatePanel();
+    void MakeStretchPanel();
+    void MakeTransformPanel();
+    void MakeGradientPanel();
     void ShowRotate(DocumentSession& doc);
     void ShowStretch(DocumentSession& doc);
     void ShowTransform(DocumentSession& doc, int command);

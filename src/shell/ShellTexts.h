@@ -27,6 +27,24 @@ inline constexpr const char* kRenameLayerTitle = "레이어 이름 변경";
 inline constexpr const char* kQuickEditTitle = "포토 간편 편집 창";
 inline constexpr const char* kMeasureToolsTitle = "測定道具";
 
+// The quick-edit window: its groups and one-click fixes.
+inline constexpr const char* kQuickColourGroup = "색상";
+inline constexpr const char* kQuickEffectGroup = "효과";
+inline constexpr const char* kQuickTurnGroup = "방향";
+inline constexpr const char* kQuickAutoColour = "자동 색상";
+inline constexpr const char* kQuickBrighter = "밝게";
+inline constexpr const char* kQuickDarker = "어둡게";
+inline constexpr const char* kQuickMoreContrast = "대비 강하게";
+inline constexpr const char* kQuickLessContrast = "대비 약하게";
+inline constexpr const char* kQuickBrightnessDialog = "명도·대비...";
+inline constexpr const char* kQuickSharpen = "선명하게";
+inline constexpr const char* kQuickGreyScale = "흑백";
+inline constexpr const char* kQuickInvert = "반전";
+inline constexpr const char* kQuickTurnRight = "오른쪽으로 90°";
+inline constexpr const char* kQuickTurnLeft = "왼쪽으로 90°";
+inline constexpr const char* kQuickFlipLeftRight = "좌우 뒤집기";
+inline constexpr const char* kQuickFlipTopBottom = "상하 뒤집기";
+
 // Tool bars.
 inline constexpr const char* kMainToolBar = "도구";
 inline constexpr const char* kColourBar = "색상";

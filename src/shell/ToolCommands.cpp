@@ -44,16 +44,19 @@ bool ToolCommands::ChooseTool(int id) {
     return true;
 }
 
+void ToolCommands::CreatePathPanel() {
+    if (m_pathPanel) return;
+    m_pathPanel = new CDlg_AnchorLine([this](int id) { m_frame.Dispatch(id); }, &m_frame);
+    m_pathPanel->move(m_frame.geometry().left() + 20, m_frame.geometry().top() + 140);
+}
+
 void ToolCommands::TogglePathPanel(DocumentSession* document) {
     if (m_frame.currentTool() == cmd::kPathPanel) {
         if (m_pathPanel) m_pathPanel->hide();
         m_frame.SetCurrentTool(cmd::kNone);
         return;
     }
-    if (!m_pathPanel) {
-        m_pathPanel = new CDlg_AnchorLine([this](int id) { m_frame.Dispatch(id); }, &m_frame);
-        m_pathPanel->move(m_frame.geometry().left() + 20, m_frame.geometry().top() + 140);
-    }
+    CreatePathPanel();
     if (document) {
         GuidePath& path = document->doc().State().guidePath;
         if (m_pathPanel->isVisible() && !path.Empty() &&

@@ -22,6 +22,8 @@ public:
     bool OnUpdateCommand(int id, CommandState& state) override;
 
     CDlg_AnchorLine* pathPanel() const { return m_pathPanel; }
+    // The guide path panel, made hidden at start-up; its command shows it.
+    void CreatePathPanel();
     // Lands the floating selection of every open picture.
     void DropFloatingSelections();
 

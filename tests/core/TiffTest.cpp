@@ -45,6 +45,8 @@ struct TiffFile {
     uint32_t width = 1, height = 1;
     uint16_t bitsPerSample = 8, samplesPerPixel = 1, photometric = PHOTOMETRIC_MINISBLACK;
     uint16_t orientation = 1;
+    uint16_t resolutionUnit = 0;  // 0: no resolution fields
+    float xResolution = 0, yResolution = 0;
     std::vector<uint16_t> red, green, blue;  // colour map
     std::vector<std::vector<uint8_t>> rows;
 };
@@ -64,6 +66,11 @@ std::vector<uint8_t> MakeTiff(const TiffFile& file) {
         TIFFSetField(tif.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
         TIFFSetField(tif.get(), TIFFTAG_ORIENTATION, file.orientation);
         TIFFSetField(tif.get(), TIFFTAG_ROWSPERSTRIP, uint32_t(2));
+        if (file.resolutionUnit != 0) {
+            TIFFSetField(tif.get(), TIFFTAG_RESOLUTIONUNIT, file.resolutionUnit);
+            TIFFSetField(tif.get(), TIFFTAG_XRESOLUTION, file.xResolution);
+            TIFFSetField(tif.get(), TIFFTAG_YRESOLUTION, file.yResolution);
+        }
         if (!file.red.empty()) {
             // libtiff takes 2^BitsPerSample entries from each table.
             std::vector<uint16_t> r = file.red, g = file.green, b = file.blue;
@@ -440,6 +447,54 @@ TEST(TiffDecode, PhotometricRulesForBilevelAndGrey) {
     EXPECT_EQ(p.GetPixelIndex(0, 0), 0x12);
     EXPECT_EQ(p.GetPixelIndex(1, 0), 0xFF);
     EXPECT_EQ(p.GetPixelIndex(2, 0), 0x00);
+}
+
+TEST(TiffDecode, ResolutionIsReadInItsUnit) {
+    struct Case {
+        uint16_t unit;
+        float x, y;
+        int dpiX, dpiY;
+    };
+    const int defaultDpi = NyZazo{}.dpiX;
+    const Case cases[] = {
+        {RESUNIT_INCH, 300.9f, 72, 300, 72},            // inches are truncated
+        {RESUNIT_CENTIMETER, 118.11f, 40, 300, 102},    // 118.11 × 2.54 = 299.9994, 40 × 2.54 = 101.6
+        {RESUNIT_CENTIMETER, 1e9f, 0.2f, 1000000, 1},  // held to the largest resolution taken
+        {RESUNIT_NONE, 300, 200, defaultDpi, defaultDpi},  // a ratio without a unit says nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unit);
+        SCOPED_TRACE(c.x);
+        TiffFile fields;
+        fields.width = 2;
+        fields.rows = {{1, 2}};
+        fields.resolutionUnit = c.unit;
+        fields.xResolution = c.x;
+        fields.yResolution = c.y;
+        NyZazo p;
+        ASSERT_TRUE(DecodeTiff(MakeTiff(fields), p)) << p.lastError;
+        EXPECT_EQ(p.dpiX, c.dpiX);
+        EXPECT_EQ(p.dpiY, c.dpiY);
+    }
+    // Without a ResolutionUnit tag the unit is the inch.
+    ImageStream s(ImageStream::kMemory);
+    NyZazo messages;
+    {
+        TiffHandle tif = OpenTiffStream(s, "w", messages);
+        ASSERT_TRUE(tif);
+        TIFFSetField(tif.get(), TIFFTAG_IMAGEWIDTH, uint32_t(1));
+        TIFFSetField(tif.get(), TIFFTAG_IMAGELENGTH, uint32_t(1));
+        TIFFSetField(tif.get(), TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+        TIFFSetField(tif.get(), TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_MINISBLACK));
+        TIFFSetField(tif.get(), TIFFTAG_XRESOLUTION, 150.0f);
+        TIFFSetField(tif.get(), TIFFTAG_YRESOLUTION, 96.0f);
+        uint8_t pixel = 7;
+        ASSERT_GE(TIFFWriteScanline(tif.get(), &pixel, 0, 0), 0);
+    }
+    NyZazo p;
+    ASSERT_TRUE(DecodeTiff(Bytes(s), p)) << p.lastError;
+    EXPECT_EQ(p.dpiX, 150);
+    EXPECT_EQ(p.dpiY, 96);
 }
 
 TEST(TiffDecode, TiledGreyGoesThroughTheRaster) {

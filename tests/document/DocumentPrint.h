@@ -1,7 +1,8 @@
 #pragma once
 // The whole state of a document as undo and redo must give it back: the header's
 // stored fields and the palette, every slot's stored record fields, planes and
-// text, the stack's head and the current layer. Differences() names what differs,
+// text, the stack's head, the current layer and the selection (mask, place, size
+// and whether it is shown). Differences() names what differs,
 // so a failing comparison says which slot and which field.
 #include <array>
 #include <cstdint>
@@ -23,6 +24,8 @@ struct DocumentPrint {
     std::array<std::u16string, kMaxLayers> text;
     int32_t headLayer = -1;
     int32_t currentLayer = -1;
+    std::vector<uint8_t> selectionMask;
+    std::array<int32_t, 5> selection{};  // x, y, width, height, shown
 };
 
 inline DocumentPrint PrintOf(const CVandDoc& document) {
@@ -39,6 +42,9 @@ inline DocumentPrint PrintOf(const CVandDoc& document) {
     }
     print.headLayer = document.HeadLayer();
     print.currentLayer = document.CurrentLayer();
+    const SelectionMask& selection = document.State().selection;
+    print.selectionMask = selection.mask;
+    print.selection = {selection.x, selection.y, selection.width, selection.height, selection.selectionActive};
     return print;
 }
 
@@ -91,6 +97,14 @@ inline std::string Differences(const DocumentPrint& expected, const DocumentPrin
     if (expected.currentLayer != actual.currentLayer)
         out += "currentLayer " + std::to_string(expected.currentLayer) + " != " +
                std::to_string(actual.currentLayer) + "\n";
+    if (expected.selection != actual.selection) {
+        const char* names[] = {"x", "y", "width", "height", "shown"};
+        for (size_t i = 0; i < expected.selection.size(); ++i)
+            if (expected.selection[i] != actual.selection[i])
+                out += std::string("selection ") + names[i] + " " + std::to_string(expected.selection[i]) + " != " +
+                       std::to_string(actual.selection[i]) + "\n";
+    }
+    detail::ComparePlane("selection mask", -1, expected.selectionMask, actual.selectionMask, out);
     for (int i = 0; i < kMaxLayers; ++i) {
         const auto& e = expected.records[size_t(i)];
         const auto& a = actual.records[size_t(i)];

@@ -312,6 +312,87 @@ TEST(History, EveryKindOfStepIsUndoneAndRedoneToTheWholeDocument) {
     EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
 }
 
+// Looks set through the layer commands between structural steps: each undo gives
+// back the document as it was right before its step, each redo as it was right
+// before the next one (or right after the last), the selection included.
+TEST(History, LookChangesBetweenStructuralStepsAreUndoneAndRedoneExactly) {
+    test::RecordingPlatform platform;
+    auto doc = test::MakeDocument(12, 9);
+    test::FillRandom(doc->Layer(0), 11);
+    doc->RecordStep("채우기", StepCode::Pixels);
+    CommandRegistry& registry = CommandRegistry::Instance();
+    auto look = [&](int command, CommandParameters parameters) {
+        ASSERT_TRUE(registry.Execute(command, *doc, parameters)) << command;
+    };
+    auto run = [&](int command) { return [&, command] { return registry.Execute(command, *doc); }; };
+    auto slot = [](int layer) { return std::to_string(layer); };
+    auto select = [&](int x, int y, int width, int height) {
+        SelectionMask& selection = doc->State().selection;
+        std::fill(selection.mask.begin(), selection.mask.end(), 0);
+        const LayerRecord& layer = doc->Layer(doc->CurrentLayer());
+        for (int row = y; row < y + height; ++row)
+            std::fill_n(selection.mask.begin() + row * layer.width + x, width, 1);
+        selection.selectionActive = 1;
+    };
+    Walk walk{*doc, {}, {}, {}};
+    const int bottom = doc->HeadLayer();
+
+    // A hidden bottom layer under a flatten.
+    walk.Step("add", run(cmd::kLayerAdd));
+    walk.Step("fill", [&] {
+        test::FillRandom(doc->Layer(doc->CurrentLayer()), 12);
+        doc->RecordStep("채우기", StepCode::Pixels);
+        return true;
+    });
+    look(cmd::kLayerVisibility, {{"layer", slot(bottom)}, {"visible", "0"}});
+    walk.Step("flatten hidden bottom", run(cmd::kLayerFlatten));
+    // A blend mode set on another layer before a duplicate.
+    walk.Step("add again", run(cmd::kLayerAdd));
+    const int upper = doc->CurrentLayer();
+    look(cmd::kLayerBlendMode, {{"layer", slot(bottom)}, {"mode", texts::kBlendScreen}});
+    look(cmd::kLayerTransparency, {{"layer", slot(bottom)}, {"value", "40"}});
+    walk.Step("duplicate", run(cmd::kLayerDuplicate));
+    const int copy = doc->CurrentLayer();
+    look(cmd::kLayerVisibility, {{"layer", slot(upper)}, {"visible", "0"}});
+    walk.Step("reorder", [&] {
+        return registry.Execute(cmd::kLayerReorder, *doc, {{"layer", slot(copy)}, {"with", slot(bottom)}});
+    });
+    look(cmd::kLayerBlendMode, {{"layer", slot(copy)}, {"mode", texts::kBlendMultiply}});
+    walk.Step("delete", run(cmd::kLayerDelete));
+    look(cmd::kLayerTransparency, {{"value", "200"}});
+    doc->SelectLayer(doc->HeadLayer());
+    look(cmd::kLayerBlendMode, {{"layer", slot(doc->TopLayer())}, {"mode", texts::kBlendDifference}});
+    walk.Step("merge down", run(cmd::kLayerMergeDown));
+    // A selection belongs to the step that was recorded while it was shown; flattening ends it.
+    walk.Step("add a third", run(cmd::kLayerAdd));
+    walk.Step("stroke in a selection", [&] {
+        select(2, 1, 5, 4);
+        Stroke(*doc, 4);
+        return true;
+    });
+    walk.Step("flatten with a selection", run(cmd::kLayerFlatten));
+    EXPECT_EQ(doc->State().selection.selectionActive, 0);
+    walk.Step("add a fourth", run(cmd::kLayerAdd));
+    walk.Step("stroke in another selection", [&] {
+        select(1, 3, 4, 2);
+        Stroke(*doc, 5);
+        return true;
+    });
+    walk.Step("delete with a selection", run(cmd::kLayerDelete));
+
+    UndoHistory& h = doc->History();
+    for (int k = int(walk.names.size()) - 1; k >= 0; --k) {
+        ASSERT_TRUE(h.Undo()) << walk.names[size_t(k)];
+        ASSERT_SAME_DOCUMENT(walk.before[size_t(k)], PrintOf(*doc)) << "undo of " << walk.names[size_t(k)];
+    }
+    for (size_t k = 0; k < walk.names.size(); ++k) {
+        ASSERT_TRUE(h.Redo()) << walk.names[k];
+        const DocumentPrint& expected = k + 1 < walk.names.size() ? walk.before[k + 1] : walk.after[k];
+        ASSERT_SAME_DOCUMENT(expected, PrintOf(*doc)) << "redo of " << walk.names[k];
+    }
+    EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
+}
+
 TEST(History, TwentyFiveStrokesKeepStepsZeroAndOneAndRollOffTheRest) {
     auto doc = test::MakeDocument(13, 7);
     std::vector<DocumentPrint> after(26);

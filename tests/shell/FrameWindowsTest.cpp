@@ -21,16 +21,25 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <csignal>
 #include <fstream>
 #include <map>
 
+#include "core/AtomicFile.h"
 #include "core/CommandIds.h"
+#include "core/CoreTexts.h"
 #include "document/CVandDoc.h"
+#include "shell/CDlg_AnchorLine.h"
+#include "shell/CDlg_GradientBucket.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
+#include "shell/EnvSettings.h"
+#include "shell/PanelCommands.h"
 #include "shell/ShellTexts.h"
+#include "shell/ToolCommands.h"
+#include "shell/TransformPanels.h"
 #include "view/ViewTool.h"
 #include "EditorFixture.h"
 #include "ModalAnswer.h"
@@ -108,12 +117,6 @@ void CollectItems(QMenu* menu, QList<QAction*>& items) {
         if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + 9) continue;
         items.append(action);
     }
-}
-
-QMenu* TopMenu(QMenuBar* bar, const QString& startsWith) {
-    for (QAction* action : bar->actions())
-        if (action->menu() && action->text().startsWith(startsWith)) return action->menu();
-    return nullptr;
 }
 
 QMdiSubWindow* ChildOf(CVandView* view) { return qobject_cast<QMdiSubWindow*>(view->parentWidget()); }
@@ -218,7 +221,7 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(Frame()->Views().size(), 1);
         QCOMPARE(MessageCount(), before);
-        QCOMPARE(ChildOf(View())->windowTitle(), QString("pic.bmp"));
+        QCOMPARE(ChildOf(View())->windowTitle(), QString("*pic.bmp"));
 
         // Close asks once for the picture; cancel keeps both windows, no closes both.
         Trigger(cmd::kWindowNew);
@@ -491,6 +494,103 @@ private Q_SLOTS:
         Trigger(cmd::kToolText);
         QCOMPARE(Frame()->currentTool(), cmd::kToolText);
         QVERIFY(Frame()->Action(cmd::kToolText)->isChecked());
+    }
+
+    void settingsAreWrittenWholeOrTheUserLearnsWhy() {
+        const std::filesystem::path home = qEnvironmentVariable("QUILLORY_HOME").toStdString();
+        std::filesystem::create_directories(home);
+        // A temporary file of a settings write that a killed run left behind goes at the start.
+        pid_t dead = 999999;
+        while (dead > 1 && !(::kill(dead, 0) != 0 && errno == ESRCH)) --dead;
+        const std::filesystem::path stale = home / (".ZazoCon_372.ini.quillory-tmp." + std::to_string(dead) + ".abcdef");
+        std::ofstream(stale) << "half a settings file";
+        Start({m_picture});
+        QVERIFY(!std::filesystem::exists(stale));
+
+        // Where the file cannot be replaced (a folder stands there), closing says so with the name and reason.
+        const std::filesystem::path settings = home / kSettingsFileName;
+        std::filesystem::remove(settings);
+        std::filesystem::create_directory(settings);
+        const size_t before = MessageCount();
+        QVERIFY(Frame()->close());
+        std::filesystem::remove(settings);
+        QCOMPARE(MessageCount(), before + 1);
+        QVERIFY(LastMessage().startsWith(QString::fromUtf8(shelltexts::kSettingsNotSaved)));
+        QVERIFY(LastMessage().contains(QString::fromUtf8(kSettingsFileName)));
+        QVERIFY(LastMessage().contains(QString::fromUtf8(texts::kReasonIsFolder)));
+        for (const auto& entry : std::filesystem::directory_iterator(home))
+            QVERIFY2(!IsAtomicTemporaryName(entry.path().filename().string()), entry.path().c_str());
+    }
+
+    void openTakesThePsdPictureThePreviewRead() {
+        // A 3 × 2 RGB picture in PSD form, uncompressed: red, green and blue planes.
+        const QString psd = m_dir.filePath("small.psd");
+        {
+            QByteArray bytes("8BPS\x00\x01", 6);
+            bytes += QByteArray(6, '\0');
+            bytes += QByteArray("\x00\x03\x00\x00\x00\x02\x00\x00\x00\x03\x00\x08\x00\x03", 14);
+            bytes += QByteArray(12, '\0');  // no mode data, resources or layers
+            bytes += QByteArray(2, '\0');   // raw
+            bytes += QByteArray("\xFF\x00\x00\x10\x20\x30", 6);
+            bytes += QByteArray("\x00\xFF\x00\x40\x50\x60", 6);
+            bytes += QByteArray("\x00\x00\xFF\x70\x80\x90", 6);
+            QFile file(psd);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        Start({});
+        const int before = Frame()->Views().size();
+        ANSWER_NEXT_MODAL(Dlg_QvxFile, [&psd](Dlg_QvxFile* dialog) {
+            dialog->setDirectory(QFileInfo(psd).absolutePath());
+            dialog->selectFile(QFileInfo(psd).fileName());
+            QCOMPARE(dialog->Preview(QFileInfo(psd).absoluteFilePath()), FilePreview::Outcome::kShown);
+            // Spoiled after the preview read it: an open that read the file again would fail.
+            QFile file(psd);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("no longer a picture");
+            file.close();
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        Trigger(cmd::kFileOpen);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(Frame()->Views().size(), before + 1);
+        QCOMPARE(View()->document().Width(), 3);
+        QCOMPARE(View()->document().Height(), 2);
+        const InclusiveRect r = View()->document().view().pictureRect;
+        QCOMPARE(Grab().pixel(r.left, r.top), qRgb(255, 0, 0));
+        QCOMPARE(Grab().pixel(r.left + 2, r.top + 1), qRgb(0x30, 0x60, 0x90));
+        // Without the preview the spoiled file is refused.
+        QVERIFY(!Frame()->OpenDocument(psd));
+    }
+
+    void toolDialogsStandReadyFromTheStartAndTheirCommandsShowThem() {
+        Start({m_picture});
+        PanelCommands& panels = Frame()->panels();
+        const QList<QWidget*> dialogs = {panels.gradientPanel(), panels.transformPanel(), panels.rotatePanel(),
+                                         panels.stretchPanel(), Frame()->toolCommands().pathPanel()};
+        for (QWidget* dialog : dialogs) {
+            QVERIFY(dialog);
+            QVERIFY(!dialog->isVisible());
+        }
+        // Each command shows the dialog made at the start, not another one.
+        const std::pair<int, QWidget*> shown[] = {{cmd::kToolGradient, dialogs[0]}, {cmd::kToolScale, dialogs[1]},
+                                                  {cmd::kToolFreeRotate, dialogs[2]}, {cmd::kStretchSquash, dialogs[3]},
+                                                  {cmd::kPathPanel, dialogs[4]}};
+        for (const auto& [id, dialog] : shown) {
+            Trigger(id);
+            QVERIFY2(dialog->isVisible(), qPrintable(QString::number(id)));
+            QCOMPARE(Frame()->currentTool(), id);
+        }
+        QCOMPARE(panels.gradientPanel(), dialogs[0]);
+        QCOMPARE(panels.transformPanel(), dialogs[1]);
+        QCOMPARE(Frame()->toolCommands().pathPanel(), dialogs[4]);
+        // The guide path and the gradient commands hide their panels again while their tool is chosen.
+        Trigger(cmd::kPathPanel);
+        QVERIFY(!dialogs[4]->isVisible());
+        Trigger(cmd::kToolGradient);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolGradient);
+        Trigger(cmd::kToolGradient);
+        QVERIFY(!dialogs[0]->isVisible());
     }
 
     void printSetUpAndPrintShareOnePrinter() {

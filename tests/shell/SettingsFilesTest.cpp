@@ -2,7 +2,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <fstream>
+
+#include "core/CoreTexts.h"
 
 #include "shell/EnvSettings.h"
 #include "ShellTestMain.h"
@@ -147,6 +154,49 @@ private Q_SLOTS:
         EnvSettings broken;
         LoadEnvironment(home, broken);
         QCOMPARE(broken.samplesFlag, 0);
+    }
+
+    void aFailedWriteKeepsTheOldSettingsAndSaysWhy() {
+        QTemporaryDir dir;
+        const std::filesystem::path home = dir.path().toStdString();
+        EnvSettings old;
+        old.brushSize = 7;
+        QVERIFY(SaveEnvironment(home, old));
+        const std::string before = ReadFile(home / kSettingsFileName);
+        EnvSettings changed = old;
+        changed.brushSize = 9;
+        changed.faceName = std::u16string(100, u'가');  // a settings file of some size
+
+        // A full disk in a child process: a file size limit below the settings file's size.
+        const pid_t child = fork();
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{64, 64};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::string error;
+            const bool saved = SaveEnvironment(home, changed, &error);
+            const bool named = error.find(kSettingsFileName) != std::string::npos &&
+                               error.find(texts::kReasonFileTooLarge) != std::string::npos;
+            _exit(!saved && named ? 0 : 1);
+        }
+        int status = -1;
+        QVERIFY(child > 0 && waitpid(child, &status, 0) == child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QCOMPARE(ReadFile(home / kSettingsFileName), before);
+        EnvSettings reread;
+        LoadEnvironment(home, reread);
+        QCOMPARE(reread.brushSize, 7);
+
+        // A folder where the file should be: refused with the name and the reason, nothing left behind.
+        std::filesystem::remove(home / kFirstShowFileName);
+        std::filesystem::create_directory(home / kFirstShowFileName);
+        std::string error;
+        QVERIFY(!SaveEnvironment(home, changed, &error));
+        QVERIFY2(error.find(kFirstShowFileName) != std::string::npos, error.c_str());
+        QCOMPARE(ReadFile(home / kSettingsFileName), FormatSettings(changed));  // the other file is written
+        int entries = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(home)) entries += entry.path().filename().string()[0] != '.' ? 1 : 100;
+        QCOMPARE(entries, 2);
     }
 
     void textTableIsReadAsKoreanCodePageAndSplit() {
