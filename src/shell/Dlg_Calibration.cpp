@@ -24,7 +24,10 @@ Dlg_Calibration::Dlg_Calibration(const MeasureSettings& settings, QWidget* paren
     auto* form = new QFormLayout;
     m_unitList = new QComboBox(this);
     for (const char* unit : mtexts::kUnitChoices) m_unitList->addItem(Text(unit));
-    if (settings.unitIndex >= 0 && settings.unitIndex < m_unitList->count()) m_unitList->setCurrentIndex(settings.unitIndex);
+    // The list stands at the current unit when it offers it, else at the last selection.
+    const int named = m_unitList->findText(QString::fromStdString(settings.unitName));
+    if (named >= 0) m_unitList->setCurrentIndex(named);
+    else if (settings.unitIndex >= 0 && settings.unitIndex < m_unitList->count()) m_unitList->setCurrentIndex(settings.unitIndex);
     m_unitName = new QComboBox(this);
     m_unitName->setEditable(true);
     for (const char* unit : mtexts::kUnitChoices) m_unitName->addItem(Text(unit));
