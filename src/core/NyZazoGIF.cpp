@@ -346,7 +346,9 @@ int NyZazoGIF::NextByte() {
 }
 
 // Codes are packed least-significant bit first across the bytes of the data
-// sub-blocks; the zero-length sub-block reads as the end code.
+// sub-blocks; the zero-length sub-block reads as the end code. The bit buffer takes
+// what is left of the current sub-block in the input buffer, up to 64 bits, at once;
+// the next sub-block's length is read only when its bits are needed.
 int NyZazoGIF::NextCode() {
     while (m_bitsLeft < m_codeSize) {
         if (m_blockLeft == 0) {
@@ -359,10 +361,21 @@ int NyZazoGIF::NextCode() {
             }
             m_blockLeft = length;
         }
+        if (m_bufferPos < m_bufferCount) {
+            const size_t room = size_t(64 - m_bitsLeft) / 8;
+            const size_t n = std::min({room, size_t(m_blockLeft), m_bufferCount - m_bufferPos});
+            for (size_t i = 0; i < n; ++i) {
+                m_bitBuffer |= uint64_t(m_buffer[m_bufferPos + i]) << m_bitsLeft;
+                m_bitsLeft += 8;
+            }
+            m_bufferPos += n;
+            m_blockLeft -= int(n);
+            continue;
+        }
         const int byte = NextByte();
         if (byte < 0) return -1;
         --m_blockLeft;
-        m_bitBuffer |= uint32_t(byte) << m_bitsLeft;
+        m_bitBuffer |= uint64_t(byte) << m_bitsLeft;
         m_bitsLeft += 8;
     }
     const int code = int(m_bitBuffer & ((1u << m_codeSize) - 1));
@@ -390,33 +403,41 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
     m_codeSize = minimum + 1;
     int nextFree = m_firstFree;
     m_limit = 1 << m_codeSize;
+    for (int code = 0; code < m_clearCode; ++code) m_length[code] = 1;
 
-    std::vector<uint8_t> line(size_t(width) + 1);
+    // A string is written straight into the line from its last byte back; the line
+    // has room for the longest string past a row's end, and the full rows it holds
+    // are stored before the rest moves to its start.
+    std::vector<uint8_t> line(size_t(width) + kMaxCodes + 1);
+    uint8_t* const lineStart = line.data();
+    const int clearCode = m_clearCode;
+    const uint16_t* const prefix = m_prefix;
+    const uint8_t* const suffix = m_suffix;
     int filled = 0;
     int oldCode = -1;
     uint8_t firstChar = 0;
 
-    // Moves the stacked string into the line, storing every full row.
-    auto emit = [&](int depth) -> bool {
-        while (depth > 0) {
-            // As much of the string as the row still holds, then the row is stored.
-            const int n = std::min(depth, width - filled);
-            uint8_t* out = line.data() + filled;
-            const uint8_t* top = m_stack + depth - 1;
-            for (int i = 0; i < n; ++i) out[i] = top[-i];
-            depth -= n;
-            filled += n;
-            if (filled == width) {
-                if (!StoreRow(target, line.data())) return false;
-                filled = 0;
-            }
+    auto storeFullRows = [&]() -> bool {
+        int from = 0;
+        for (; filled - from >= width; from += width)
+            if (!StoreRow(target, lineStart + from)) return false;
+        if (from > 0) {
+            std::memmove(lineStart, lineStart + from, size_t(filled - from));
+            filled -= from;
         }
         return true;
     };
 
     for (;;) {
-        int code = NextCode();
-        if (code < 0) return DataEnd::kTruncated;
+        int code;
+        if (m_bitsLeft >= m_codeSize) {
+            code = int(m_bitBuffer & ((1u << m_codeSize) - 1));
+            m_bitBuffer >>= m_codeSize;
+            m_bitsLeft -= m_codeSize;
+        } else {
+            code = NextCode();
+            if (code < 0) return DataEnd::kTruncated;
+        }
         if (code == m_endCode) break;
         if (code == m_clearCode) {
             m_codeSize = minimum + 1;
@@ -430,29 +451,31 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
             if (code >= m_firstFree) code = 0;
             oldCode = code;
             firstChar = uint8_t(code);
-            m_stack[0] = firstChar;
-            if (!emit(1)) return DataEnd::kBroken;
+            lineStart[filled++] = firstChar;
+            if (filled == width && !storeFullRows()) return DataEnd::kBroken;
             continue;
         }
 
         const int incoming = code;
-        int depth = 0;
-        if (code >= nextFree) {
-            // Not in the table yet (or past it): the previous string and its own first character.
-            m_stack[depth++] = firstChar;
-            code = oldCode;
+        // Not in the table yet (or past it): the previous string and its own first character.
+        const bool pastTable = code >= nextFree;
+        if (pastTable) code = oldCode;
+        const int length = m_length[code];
+        uint8_t* out = lineStart + filled;
+        if (pastTable) out[length] = firstChar;
+        uint8_t* p = out + length;
+        while (code >= clearCode) {
+            *--p = suffix[code];
+            code = prefix[code];
         }
-        while (code >= m_clearCode && depth < kMaxCodes) {
-            m_stack[depth++] = m_suffix[code];
-            code = m_prefix[code];
-        }
+        *--p = uint8_t(code);
         firstChar = uint8_t(code);
-        m_stack[depth++] = firstChar;
 
         const int added = nextFree;
         if (nextFree < m_limit) {
             m_prefix[nextFree] = uint16_t(oldCode);
             m_suffix[nextFree] = firstChar;
+            m_length[nextFree] = uint16_t(m_length[oldCode] + 1);
             ++nextFree;
             if (nextFree >= m_limit && m_codeSize < kLargestCodeBits) {
                 m_limit <<= 1;
@@ -462,12 +485,13 @@ NyZazoGIF::DataEnd NyZazoGIF::DecodeImageData(RowTarget& target, int width, int 
         // A code past the table stands for the entry just made; remembering it keeps
         // every prefix below its own entry, so chains always end.
         oldCode = incoming >= added && added < nextFree ? added : std::min(incoming, nextFree - 1);
-        if (!emit(depth)) return DataEnd::kBroken;
+        filled += length + (pastTable ? 1 : 0);
+        if (filled >= width && !storeFullRows()) return DataEnd::kBroken;
     }
     if (filled > 0) {
         // The rest of a short last row keeps the white of a new picture.
-        std::fill(line.begin() + filled, line.end(), uint8_t(0xFF));
-        if (!StoreRow(target, line.data())) return DataEnd::kBroken;
+        std::fill(line.begin() + filled, line.begin() + width, uint8_t(0xFF));
+        if (!StoreRow(target, lineStart)) return DataEnd::kBroken;
     }
     return DataEnd::kComplete;
 }

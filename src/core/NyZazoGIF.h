@@ -84,10 +84,10 @@ private:
     // LZW decoder.
     uint16_t m_prefix[kMaxCodes] = {};
     uint8_t m_suffix[kMaxCodes] = {};
-    uint8_t m_stack[kMaxCodes + 1] = {};
+    uint16_t m_length[kMaxCodes] = {};  // bytes of each entry's string
     int m_codeSize = 0;
     int m_clearCode = 0, m_endCode = 0, m_firstFree = 0, m_limit = 0;
-    uint32_t m_bitBuffer = 0;
+    uint64_t m_bitBuffer = 0;
     int m_bitsLeft = 0;
     int m_blockLeft = 0;
     int m_blockPos = 0;

@@ -190,7 +190,8 @@ bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
     const uint8_t* alpha = layer.alpha.data();
     const size_t n = layer.alpha.size();
     if (n > 0 && (alpha[0] != 255 || std::memcmp(alpha, alpha + 1, n - 1) != 0)) return false;
-    if (!picture.Create(header.width, header.height, 24, header.formatType) ||
+    // Every byte of the block, row padding included, is copied from the layer.
+    if (!picture.CreateForWriting(header.width, header.height, 24, header.formatType) ||
         size_t(picture.header.biSizeImage) != layer.pixels.size())
         return false;
     std::memcpy(picture.bits, layer.pixels.data(), layer.pixels.size());

@@ -53,7 +53,8 @@ public:
     virtual bool Press(ToolContext& context, const ToolEvent& event) = 0;
     virtual bool Move(ToolContext&, const ToolEvent&) { return false; }
     virtual bool Release(ToolContext&, const ToolEvent&) { return false; }
-    virtual bool DoubleClick(ToolContext&, const ToolEvent&) { return false; }
+    // A tool without a meaning for a double click takes its second click as another press.
+    virtual bool DoubleClick(ToolContext& context, const ToolEvent& event) { return Press(context, event); }
     virtual bool Key(ToolContext&, int /*key*/) { return false; }
     virtual ToolOverlay Overlay() const { return {}; }
 };

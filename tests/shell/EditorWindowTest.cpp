@@ -37,6 +37,7 @@
 #include "core/CommandIds.h"
 #include "view/ViewRender.h"
 #include "view/ViewTool.h"
+#include "view/tools/PaintTools.h"
 #include "document/SelectionMask.h"
 #include "EditorFixture.h"
 #include "ModalAnswer.h"
@@ -495,6 +496,10 @@ private Q_SLOTS:
             }
         };
         ToolRegistry::Instance().Register(cmd::kToolBrush, [] { return std::make_unique<RedDot>(); });
+        // The real brush comes back for the tests that follow.
+        struct RealTools {
+            ~RealTools() { RegisterPaintTools(ToolRegistry::Instance()); }
+        } restore;
         Start({m_picture});
         SetClientSize(400, 300);
         View()->document().view().keepFrameSize = 1;

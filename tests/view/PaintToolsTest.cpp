@@ -77,6 +77,14 @@ TEST(PaintTools, StrokeFollowsTheMovesAndUndoGivesTheLayerBack) {
     EXPECT_EQ(LayerPixel(*d, 5, 25), kWhite);
     ASSERT_TRUE(d->History().Undo());
     for (int x = 0; x < 60; ++x) EXPECT_EQ(LayerPixel(*d, x, 10), kWhite);
+
+    // A quick second click paints again as its own step: the window reports it as a double click.
+    const size_t steps = d->RecordedSteps().size();
+    brush.Click(40, 5);
+    EXPECT_TRUE(brush.DoubleClick(45, 5));
+    brush.Release(45, 5);
+    EXPECT_EQ(LayerPixel(*d, 45, 5), (Bgra{0, 0, 255, 255}));
+    EXPECT_EQ(d->RecordedSteps().size(), steps + 2);
 }
 
 TEST(PaintTools, EraserClearsOpacityAndSoftEdgesKeepTheRimPartly) {

@@ -26,18 +26,16 @@ bool LayerCanvas::Open(CVandDoc& document) {
     m_width = layer.width;
     m_height = layer.height;
     m_bpp = bpp;
+    m_pixels = layer.pixels.data();
+    m_alpha = layer.alpha.data();
+    m_stride = size_t(layer.stride);
     m_mask.emplace(document.State().selection, layer.x, layer.y);
     if (bpp < 24) m_nearest.emplace(header.palette.data(), uint32_t(header.palette.size()));
     return true;
 }
 
-RGBQUAD LayerCanvas::Colour(int x, int row) const {
-    const uint8_t* r = m_layer->PixelRow(row);
-    if (m_bpp >= 24) {
-        const uint8_t* p = r + size_t(x) * size_t(m_bpp / 8);
-        return RGBQUAD{p[0], p[1], p[2], 0};
-    }
-    const uint8_t index = RowIndex(r, x, m_bpp);
+RGBQUAD LayerCanvas::PaletteColour(int x, int row) const {
+    const uint8_t index = RowIndex(m_pixels + size_t(row) * m_stride, x, m_bpp);
     if (index < m_header->palette.size()) {
         RGBQUAD c = m_header->palette[index];
         c.reserved = 0;
@@ -46,22 +44,12 @@ RGBQUAD LayerCanvas::Colour(int x, int row) const {
     return RGBQUAD{};
 }
 
-uint8_t LayerCanvas::Opacity(int x, int row) const { return m_layer->AlphaRow(row)[x]; }
-
-void LayerCanvas::SetColour(int x, int row, RGBQUAD c) {
-    uint8_t* r = m_layer->PixelRow(row);
-    if (m_bpp >= 24) {
-        uint8_t* p = r + size_t(x) * size_t(m_bpp / 8);
-        p[0] = c.blue, p[1] = c.green, p[2] = c.red;
-    } else {
-        PutRowIndex(r, x, m_bpp, m_nearest->Find(c.red, c.green, c.blue));
-    }
-    m_layer->changed = 1;
-    if (m_layer->kind == LayerKind::Background) m_header->backgroundChanged = 1;
+void LayerCanvas::SetPaletteColour(int x, int row, RGBQUAD c) {
+    PutRowIndex(m_pixels + size_t(row) * m_stride, x, m_bpp, m_nearest->Find(c.red, c.green, c.blue));
 }
 
-void LayerCanvas::SetOpacity(int x, int row, uint8_t opacity) {
-    m_layer->AlphaRow(row)[x] = opacity;
+LayerCanvas::~LayerCanvas() {
+    if (!m_written || !m_layer) return;
     m_layer->changed = 1;
     if (m_layer->kind == LayerKind::Background) m_header->backgroundChanged = 1;
 }

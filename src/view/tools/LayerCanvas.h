@@ -27,17 +27,39 @@ public:
     // Inside the layer and not outside the selection.
     bool Paintable(int x, int row) const { return Inside(x, row) && MaskAt(x, row) != MaskValue::Outside; }
 
-    RGBQUAD Colour(int x, int row) const;
-    uint8_t Opacity(int x, int row) const;
-    void SetColour(int x, int row, RGBQUAD colour);
-    void SetOpacity(int x, int row, uint8_t opacity);
+    // Direct colour is read and written in place; palette pixels go through the palette.
+    RGBQUAD Colour(int x, int row) const {
+        if (m_bpp < 24) return PaletteColour(x, row);
+        const uint8_t* p = m_pixels + size_t(row) * m_stride + size_t(x) * size_t(m_bpp / 8);
+        return RGBQUAD{p[0], p[1], p[2], 0};
+    }
+    uint8_t Opacity(int x, int row) const { return m_alpha[size_t(row) * size_t(m_width) + size_t(x)]; }
+    void SetColour(int x, int row, RGBQUAD c) {
+        m_written = true;
+        if (m_bpp < 24) return SetPaletteColour(x, row, c);
+        uint8_t* p = m_pixels + size_t(row) * m_stride + size_t(x) * size_t(m_bpp / 8);
+        p[0] = c.blue, p[1] = c.green, p[2] = c.red;
+    }
+    void SetOpacity(int x, int row, uint8_t opacity) {
+        m_written = true;
+        m_alpha[size_t(row) * size_t(m_width) + size_t(x)] = opacity;
+    }
     void Put(int x, int row, RGBQUAD colour, uint8_t opacity) {
         SetColour(x, row, colour);
         SetOpacity(x, row, opacity);
     }
     const MaskLookup& Mask() const { return *m_mask; }
+    // Marks the layer changed when anything was written.
+    ~LayerCanvas();
 
 private:
+    RGBQUAD PaletteColour(int x, int row) const;
+    void SetPaletteColour(int x, int row, RGBQUAD colour);
+
+    uint8_t* m_pixels = nullptr;
+    uint8_t* m_alpha = nullptr;
+    size_t m_stride = 0;
+    bool m_written = false;
     LayerRecord* m_layer = nullptr;
     DocumentHeader* m_header = nullptr;
     int m_width = 0, m_height = 0, m_bpp = 24;
