@@ -463,7 +463,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread, int page) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -492,6 +492,7 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* prere
         return true;
     }
     NyZazo picture;
+    picture.frameIndex = page;
     const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Without the measuring side a measurement document cannot be opened.
     if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
