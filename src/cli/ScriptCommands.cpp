@@ -31,6 +31,7 @@
 #include "measure/MeasureSet.h"
 #include "measure/MeasureTool.h"
 #include "measure/MultiFocus.h"
+#include "extras/ExtrasCommands.h"
 #include "view/ViewTool.h"
 #include "view/tools/GuidePathTool.h"
 #include "view/tools/PaintTools.h"
@@ -380,6 +381,7 @@ int RunScript(const Args& args) {
     ScriptPlatform platform;
     ToolRegistry::Instance();
     RegisterPathCommands(CommandRegistry::Instance());
+    RegisterExtrasCommands(CommandRegistry::Instance());
     ScriptRunner runner;
     std::string line;
     std::vector<std::string> tokens;
