@@ -18,6 +18,7 @@ PACKAGES=(
   libpng-dev
   libwebp-dev
   python3-pil imagemagick
+  python3-openpyxl
   librsvg2-bin desktop-file-utils appstream-util shared-mime-info xdg-utils libfile-mimeinfo-perl
   breeze-icon-theme adwaita-icon-theme
 )

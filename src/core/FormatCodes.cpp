@@ -103,7 +103,7 @@ const std::vector<FormatRow> kFormats = {
      EncodeWith<NyZazoPNG>},
     {kFormatWebp, "webp", {"webp", nullptr}, true, true, WebpSignature, DecodeWith<NyZazoWEBP, false>,
      EncodeWith<NyZazoWEBP>},
-    {kFormatMzr, "mzr", {"mzr", nullptr}, false, false, nullptr, nullptr, nullptr},
+    {kFormatMzr, "mzr", {"mzr", nullptr}, true, true, nullptr, nullptr, nullptr},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
