@@ -317,8 +317,8 @@ bool CVandDoc::FlattenForSaving(std::vector<uint32_t>& flattenBuffer) const {
 }
 
 bool CVandDoc::NewDocument(const NewPictureSettings& settings) { return DocumentIO::NewDocument(*this, settings); }
-bool CVandDoc::OpenDocument(const std::string& path, NyZazo* prereadPsd) {
-    return DocumentIO::Open(*this, path, prereadPsd);
+bool CVandDoc::OpenDocument(const std::string& path, NyZazo* prereadPsd, int page) {
+    return DocumentIO::Open(*this, path, prereadPsd, page);
 }
 bool CVandDoc::SaveDocument(const std::string& path) { return DocumentIO::Save(*this, path); }
 bool CVandDoc::BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill) {

@@ -125,7 +125,8 @@ public:
 
     // Lifecycle (see DocumentIO).
     bool NewDocument(const NewPictureSettings& settings);
-    bool OpenDocument(const std::string& path, NyZazo* prereadPsd = nullptr);
+    // `page` picks the page of a multi-page TIFF or the frame of an animated GIF.
+    bool OpenDocument(const std::string& path, NyZazo* prereadPsd = nullptr, int page = 0);
     bool SaveDocument(const std::string& path);
     // A one-layer document from a picture; alphaFill is the layer's opacity.
     bool BuildFromImage(NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);

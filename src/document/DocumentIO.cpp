@@ -182,7 +182,8 @@ bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
     const uint8_t* alpha = layer.alpha.data();
     const size_t n = layer.alpha.size();
     if (n > 0 && (alpha[0] != 255 || std::memcmp(alpha, alpha + 1, n - 1) != 0)) return false;
-    if (!picture.Create(header.width, header.height, 24, header.formatType) ||
+    // Every byte of the block, row padding included, is copied from the layer.
+    if (!picture.CreateForWriting(header.width, header.height, 24, header.formatType) ||
         size_t(picture.header.biSizeImage) != layer.pixels.size())
         return false;
     std::memcpy(picture.bits, layer.pixels.data(), layer.pixels.size());
@@ -454,7 +455,7 @@ bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPicture
     return true;
 }
 
-bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread) {
+bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* preread, int page) {
     if (path.empty()) return false;
     const int type = FormatFromExtension(ExtensionOf(path));
     if (type == kFormatUndetermined) return false;
@@ -475,6 +476,7 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* prere
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
     NyZazo picture;
+    picture.frameIndex = page;
     const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
     // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
     if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {

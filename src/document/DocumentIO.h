@@ -24,8 +24,9 @@ class DocumentIO {
 public:
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
     // `preread`: the picture of a PSD file that the open dialog's preview already read; it is
-    // taken instead of reading the file again.
-    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr);
+    // taken instead of reading the file again. `page` picks the page of a multi-page TIFF or
+    // the frame of an animated GIF.
+    static bool Open(CVandDoc& document, const std::string& path, NyZazo* preread = nullptr, int page = 0);
     static bool Save(CVandDoc& document, const std::string& path);
 
     // The flat picture of a document that is one plain layer (shown, opaque everywhere,

@@ -56,14 +56,57 @@ inline void CopyBytes(const uint8_t* from, uint8_t* to) {
     }
 }
 
-// out(ox, oy) = src(SourceX(ox, oy), SourceY(ox, oy)) for one quarter turn, walked
-// in tiles so that both planes stay in the cache.
-template <int Bytes, typename Map>
-void PermuteTiles(const Planes& src, Planes& out, Map map, RowReporter& report) {
+// A quarter turn as a linear walk: output pixel (ox, oy) is source pixel
+// (ax + ox·axx + oy·axy, ay + ox·ayx + oy·ayy).
+struct QuarterMap {
+    int ax, axx, axy, ay, ayx, ayy;
+    int SourceX(int ox, int oy) const { return ax + ox * axx + oy * axy; }
+    int SourceY(int ox, int oy) const { return ay + ox * ayx + oy * ayy; }
+};
+
+// One plane of whole-byte pixels (Bytes each, rows `pitch` bytes apart) moved by a
+// quarter turn in square tiles, so that the rows read and the rows written both stay
+// in the first-level cache. 3-byte pixels move as 4-byte words: the spare byte lands
+// on the next pixel of the tile row, which is written after it; the last pixel of
+// each tile row, and a row starting on the plane's final pixel, move byte by byte.
+template <int Bytes>
+void PermutePlane(const std::vector<uint8_t>& from, ptrdiff_t fromPitch, uint8_t* to, ptrdiff_t toPitch, int width,
+                  int height, const QuarterMap& m, RowReporter* report) {
     constexpr int kTile = 64;
-    // Row starts looked up once, so the inner loop only adds.
-    std::vector<const uint8_t*> rows(size_t(src.height)), alphaRows(size_t(src.height));
-    for (int y = 0; y < src.height; ++y) rows[size_t(y)] = src.Row(y), alphaRows[size_t(y)] = src.AlphaRow(y);
+    const uint8_t* src = from.data();
+    const ptrdiff_t base = ptrdiff_t(m.ay) * fromPitch + ptrdiff_t(m.ax) * Bytes;
+    const ptrdiff_t stepX = ptrdiff_t(m.ayx) * fromPitch + ptrdiff_t(m.axx) * Bytes;
+    const ptrdiff_t stepY = ptrdiff_t(m.ayy) * fromPitch + ptrdiff_t(m.axy) * Bytes;
+    const ptrdiff_t lastPixel = ptrdiff_t(from.size()) - Bytes;
+    for (int ty = 0; ty < height; ty += kTile) {
+        if (report) report->Row(ty);
+        const int yEnd = std::min(height, ty + kTile);
+        for (int tx = 0; tx < width; tx += kTile) {
+            const int n = std::min(width, tx + kTile) - tx;
+            for (int oy = ty; oy < yEnd; ++oy) {
+                ptrdiff_t s = base + ptrdiff_t(oy) * stepY + ptrdiff_t(tx) * stepX;
+                uint8_t* d = to + ptrdiff_t(oy) * toPitch + ptrdiff_t(tx) * Bytes;
+                if constexpr (Bytes == 3) {
+                    int i = 0;
+                    if (s != lastPixel) {
+                        for (; i < n - 1; ++i, s += stepX, d += 3) {
+                            uint32_t word;
+                            std::memcpy(&word, src + s, 4);
+                            std::memcpy(d, &word, 4);
+                        }
+                    }
+                    for (; i < n; ++i, s += stepX, d += 3) CopyBytes<3>(src + s, d);
+                } else {
+                    for (int i = 0; i < n; ++i, s += stepX, d += Bytes) CopyBytes<Bytes>(src + s, d);
+                }
+            }
+        }
+    }
+}
+
+// Indexed pixels under a byte: one index at a time through the map, in tiles.
+void PermuteIndices(const Planes& src, Planes& out, const QuarterMap& m, RowReporter& report) {
+    constexpr int kTile = 64;
     for (int ty = 0; ty < out.height; ty += kTile) {
         report.Row(ty);
         const int yEnd = std::min(out.height, ty + kTile);
@@ -71,70 +114,124 @@ void PermuteTiles(const Planes& src, Planes& out, Map map, RowReporter& report) 
             const int xEnd = std::min(out.width, tx + kTile);
             for (int oy = ty; oy < yEnd; ++oy) {
                 uint8_t* row = out.Row(oy);
-                uint8_t* alphaRow = out.AlphaRow(oy);
-                for (int ox = tx; ox < xEnd; ++ox) {
-                    int sx, sy;
-                    map(ox, oy, sx, sy);
-                    if constexpr (Bytes == 0) {
-                        PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(rows[size_t(sy)], sx, src.bitsPerPixel));
-                    } else {
-                        CopyBytes<Bytes>(rows[size_t(sy)] + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
-                    }
-                    alphaRow[ox] = alphaRows[size_t(sy)][sx];
-                }
+                for (int ox = tx; ox < xEnd; ++ox)
+                    PutRowIndex(row, ox, src.bitsPerPixel,
+                                RowIndex(src.Row(m.SourceY(ox, oy)), m.SourceX(ox, oy), src.bitsPerPixel));
             }
         }
     }
 }
 
-template <typename Map>
-void Permute(const Planes& src, Planes& out, Map map, RowReporter& report) {
+void Permute(const Planes& src, Planes& out, const QuarterMap& m, RowReporter& report) {
     switch (src.bitsPerPixel) {
-        case 32: PermuteTiles<4>(src, out, map, report); break;
-        case 24: PermuteTiles<3>(src, out, map, report); break;
-        case 8: PermuteTiles<1>(src, out, map, report); break;
-        default: PermuteTiles<0>(src, out, map, report); break;
+        case 32: PermutePlane<4>(src.pixels, src.stride, out.pixels.data(), out.stride, out.width, out.height, m, &report); break;
+        case 24: PermutePlane<3>(src.pixels, src.stride, out.pixels.data(), out.stride, out.width, out.height, m, &report); break;
+        case 8: PermutePlane<1>(src.pixels, src.stride, out.pixels.data(), out.stride, out.width, out.height, m, &report); break;
+        default: PermuteIndices(src, out, m, report); break;
     }
+    PermutePlane<1>(src.alpha, src.width, out.alpha.data(), out.width, out.width, out.height, m, nullptr);
+}
+
+// The range [first, last) of output columns whose source coordinate `at(ox)` lies in
+// [lo, hi). `at` is monotonic in ox (a rounded product plus a constant, floored), so
+// the range is one interval and a binary search finds each end.
+template <typename At>
+std::pair<int, int> MonotonicSpan(int count, At at, int lo, int hi) {
+    auto firstWhere = [count](auto pred) {
+        int a = 0, b = count;
+        while (a < b) {
+            const int mid = a + (b - a) / 2;
+            if (pred(mid)) b = mid; else a = mid + 1;
+        }
+        return a;
+    };
+    if (at(0) <= at(count - 1))
+        return {firstWhere([&](int ox) { return at(ox) >= lo; }), firstWhere([&](int ox) { return at(ox) >= hi; })};
+    return {firstWhere([&](int ox) { return at(ox) < hi; }), firstWhere([&](int ox) { return at(ox) < lo; })};
 }
 
 template <int Bytes>
 void RotateGeneral(const Planes& src, Planes& out, const RotatedBox& box, const RotationMapping& m,
                    const OutsideFill& fill, RowReporter& report) {
-    // k·cos θ and k·sin θ once per column; each row adds its own terms.
-    std::vector<double> kc(size_t(out.width)), ks(size_t(out.width));
-    for (int ox = 0; ox < out.width; ++ox) {
-        const double k = double(ox + box.minX);
-        kc[size_t(ox)] = k * m.cosine;
-        ks[size_t(ox)] = k * m.sine;
-    }
     std::vector<const uint8_t*> rows(size_t(src.height)), alphaRows(size_t(src.height));
     for (int y = 0; y < src.height; ++y) rows[size_t(y)] = src.Row(y), alphaRows[size_t(y)] = src.AlphaRow(y);
+    // 3-byte pixels are read as 4-byte words; a last row with no padding after it is
+    // read from a copy that has some.
+    std::vector<uint8_t> lastRow;
+    if (Bytes == 3 && src.pixels.size() < size_t(src.height - 1) * size_t(src.stride) + size_t(src.width) * 3 + 1) {
+        lastRow.assign(size_t(src.width) * 3 + 4, 0);
+        std::memcpy(lastRow.data(), src.Row(src.height - 1), size_t(src.width) * 3);
+        rows.back() = lastRow.data();
+    }
     std::vector<uint8_t> fillPixel(Bytes > 0 ? Bytes : 1);
     FillRow(fillPixel.data(), 1, Bytes > 0 ? Bytes * 8 : 8, fill);
+    auto putFill = [&](uint8_t* row, int ox) {
+        if constexpr (Bytes == 0) {
+            PutRowIndex(row, ox, src.bitsPerPixel, fill.index);
+        } else {
+            CopyBytes<Bytes>(fillPixel.data(), row + size_t(ox) * Bytes);
+        }
+    };
+    // Each row's span inside the layer first, with the fill on both sides of it.
+    std::vector<std::pair<int, int>> spans(size_t(out.height));
     for (int oy = 0; oy < out.height; ++oy) {
-        report.Row(oy);
         const double r = double(oy + box.minY);
         const double rs = r * m.sine + 0.5;
         const double rc = r * m.cosine + 0.5;
+        // The source position of column ox, exactly as the per-pixel definition rounds it.
+        auto sourceX = [&](int ox) { return FloorToInt(double(ox + box.minX) * m.cosine + rs); };
+        auto sourceY = [&](int ox) { return FloorToInt(rc - double(ox + box.minX) * m.sine); };
+        const auto [ax, bx] = MonotonicSpan(out.width, sourceX, 0, src.width);
+        const auto [ay, by] = MonotonicSpan(out.width, sourceY, 0, src.height);
+        const int first = std::max(ax, ay);
+        const int last = std::max(first, std::min(bx, by));
+        spans[size_t(oy)] = {first, last};
         uint8_t* row = out.Row(oy);
-        uint8_t* alphaRow = out.AlphaRow(oy);
-        for (int ox = 0; ox < out.width; ++ox) {
-            const int sx = FloorToInt(kc[size_t(ox)] + rs);
-            const int sy = FloorToInt(rc - ks[size_t(ox)]);
-            if (unsigned(sx) < unsigned(src.width) && unsigned(sy) < unsigned(src.height)) {
+        for (int ox = 0; ox < first; ++ox) putFill(row, ox);
+        for (int ox = last; ox < out.width; ++ox) putFill(row, ox);
+        std::memset(out.AlphaRow(oy), 0, size_t(first));
+        std::memset(out.AlphaRow(oy) + last, 0, size_t(out.width - last));
+    }
+    // Then the spans in strips of columns, so that the source rows a strip crosses stay
+    // in the first-level cache from one output row to the next.
+    constexpr int kStrip = 512;
+    for (int x0 = 0; x0 < out.width; x0 += kStrip) {
+        report.Row(int(int64_t(x0) * out.height / out.width));
+        for (int oy = 0; oy < out.height; ++oy) {
+            const auto [first, last] = spans[size_t(oy)];
+            const int lo = std::max(first, x0), hi = std::min(last, x0 + kStrip);
+            if (lo >= hi) continue;
+            const double r = double(oy + box.minY);
+            const double rs = r * m.sine + 0.5;
+            const double rc = r * m.cosine + 0.5;
+            uint8_t* row = out.Row(oy);
+            uint8_t* alphaRow = out.AlphaRow(oy);
+            // Inside the span every source position is in the layer and not negative,
+            // so truncation is the floor.
+            int ox = lo;
+            if constexpr (Bytes == 3) {
+                // A 4-byte word spills onto the next pixel, which is still to come unless
+                // it lies past the span.
+                for (const int wideEnd = hi == last ? hi - 1 : hi; ox < wideEnd; ++ox) {
+                    const double k = double(ox + box.minX);
+                    const int sx = int(k * m.cosine + rs);
+                    const int sy = int(rc - k * m.sine);
+                    uint32_t word;
+                    std::memcpy(&word, rows[size_t(sy)] + size_t(sx) * 3, 4);
+                    std::memcpy(row + size_t(ox) * 3, &word, 4);
+                    alphaRow[ox] = alphaRows[size_t(sy)][sx];
+                }
+            }
+            for (; ox < hi; ++ox) {
+                const double k = double(ox + box.minX);
+                const int sx = int(k * m.cosine + rs);
+                const int sy = int(rc - k * m.sine);
                 if constexpr (Bytes == 0) {
                     PutRowIndex(row, ox, src.bitsPerPixel, RowIndex(rows[size_t(sy)], sx, src.bitsPerPixel));
                 } else {
                     CopyBytes<Bytes>(rows[size_t(sy)] + size_t(sx) * Bytes, row + size_t(ox) * Bytes);
                 }
                 alphaRow[ox] = alphaRows[size_t(sy)][sx];
-            } else {
-                if constexpr (Bytes == 0) {
-                    PutRowIndex(row, ox, src.bitsPerPixel, fill.index);
-                } else {
-                    CopyBytes<Bytes>(fillPixel.data(), row + size_t(ox) * Bytes);
-                }
-                alphaRow[ox] = 0;
             }
         }
     }
@@ -225,11 +322,11 @@ bool RotatePlanes(const Planes& source, float angle, const OutsideFill& fill, Pl
     const bool swapped = box.width == h && box.height == w;
     const bool same = box.width == w && box.height == h;
     if (IsQuarterTurn(angle) && turn == 90 && swapped && box.minX == 0 && box.minY == -(w - 1)) {
-        Permute(source, made, [w](int ox, int oy, int& sx, int& sy) { sx = w - 1 - oy, sy = ox; }, report);
+        Permute(source, made, QuarterMap{w - 1, 0, -1, 0, 1, 0}, report);
     } else if (IsQuarterTurn(angle) && turn == 270 && swapped && box.minX == -(h - 1) && box.minY == 0) {
-        Permute(source, made, [h](int ox, int oy, int& sx, int& sy) { sx = oy, sy = h - 1 - ox; }, report);
+        Permute(source, made, QuarterMap{0, 0, 1, h - 1, -1, 0}, report);
     } else if (IsQuarterTurn(angle) && turn == 180 && same && box.minX == -(w - 1) && box.minY == -(h - 1)) {
-        Permute(source, made, [w, h](int ox, int oy, int& sx, int& sy) { sx = w - 1 - ox, sy = h - 1 - oy; }, report);
+        Permute(source, made, QuarterMap{w - 1, -1, 0, h - 1, 0, -1}, report);
     } else if (IsQuarterTurn(angle) && turn == 0 && same && box.minX == 0 && box.minY == 0) {
         made.pixels = source.pixels;
         made.alpha = source.alpha;

@@ -21,6 +21,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMimeDatabase>
+#include <QStandardPaths>
+#include <QDateTime>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -50,6 +53,7 @@
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
 #include "shell/CommandIcons.h"
+#include "shell/RecentlyUsed.h"
 #include "shell/StatusFields.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
@@ -67,6 +71,13 @@
 namespace quillory {
 
 namespace {
+
+// A page of a multi-page TIFF or a frame of an animated GIF: writing it back under
+// the same name would drop every other page, so Save asks for a name first.
+NyZazo* OnePageOfSeveral(DocumentSession& document) {
+    NyZazo* composite = document.doc().State().composite.get();
+    return composite && composite->frameCount > 1 ? composite : nullptr;
+}
 
 constexpr int kRecentFileCount = 9;
 constexpr int kRecentFileWidth = 420;  // pixels of a recent file's path in the menu
@@ -285,7 +296,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
 
     // What every desktop program has: Ctrl+Q quits, buttons show theme icons and tips.
     if (QAction* exit = Action(cmd::kAppExit)) {
-        exit->setShortcut(QKeySequence::Quit);
+        exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
         addAction(exit);
     }
     PrepareIconThemes();
@@ -682,10 +693,11 @@ bool CMainFrame::NewDocument() {
     return true;
 }
 
-bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd) {
+bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd, int page) {
     auto document = std::make_shared<DocumentSession>();
     AttachDocument(document.get());
-    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd)) return false;
+    if (!document->doc().OpenDocument(QFileInfo(path).absoluteFilePath().toStdString(), prereadPsd, page))
+        return false;
     AddDocumentView(document);
     AddRecentFile(QFileInfo(path).absoluteFilePath());
     return true;
@@ -693,9 +705,11 @@ bool CMainFrame::OpenDocument(const QString& path, NyZazo* prereadPsd) {
 
 QString CMainFrame::OpenFolder() const {
     if (!m_env.defaultFolder.empty()) return QString::fromStdString(m_env.defaultFolder);
-    // Without the samples folder: where the last picture came from, else the user's home.
+    // Without the samples folder: where the last picture came from, else the user's Pictures folder.
     const QStringList recent = RecentFiles();
     if (!recent.isEmpty() && QFileInfo(recent.first()).dir().exists()) return QFileInfo(recent.first()).absolutePath();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
     return QDir::homePath();
 }
 
@@ -718,7 +732,8 @@ QString CMainFrame::PromptSavePath(DocumentSession& document) {
 
 bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     QString path = QString::fromStdString(document.path());
-    const bool writable = !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString()));
+    const bool writable =
+        !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString())) && !OnePageOfSeveral(document);
     if (saveAs || !writable) {
         path = PromptSavePath(document);
         if (path.isEmpty()) return false;
@@ -731,6 +746,8 @@ bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     }
     // The title names the file that the next Save writes.
     document.doc().SetFileName(QFileInfo(path).fileName().toStdString());
+    // That file holds the one page now.
+    if (NyZazo* composite = OnePageOfSeveral(document)) composite->frameCount = 1;
     const int format = FormatFromExtension(ExtensionOf(path.toStdString()));
     if (format != kFormatQvx && format != kFormatMzr)
         statusLabel()->setText(QString::asprintf(texts::kSaveStatusFormat, document.Width(), document.Height(),
@@ -844,7 +861,7 @@ bool CMainFrame::OnCommand(int id) {
                     // A PSD picture the preview read is not read a second time.
                     NyZazo previewed;
                     const bool handed = dialog.preview().TakePsdPicture(QFileInfo(path).absoluteFilePath().toStdString(), previewed);
-                    OpenDocument(path, handed ? &previewed : nullptr);
+                    OpenDocument(path, handed ? &previewed : nullptr, dialog.PageOf(path));
                 }
             return true;
         }
@@ -961,6 +978,10 @@ void CMainFrame::AddRecentFile(const QString& path) {
     files.removeAll(path);
     files.prepend(path);
     while (files.size() > kRecentFileCount) files.removeLast();
+    // The desktop's own list too, where file choosers and launchers show it.
+    AddRecentlyUsed(RecentlyUsedPath(), {path, QMimeDatabase().mimeTypeForFile(path).name(),
+                                         QString::fromUtf8(shelltexts::kRecentlyUsedApp),
+                                         QString::fromUtf8(shelltexts::kRecentlyUsedExec), QDateTime::currentDateTime()});
     settings.beginGroup(kRecentSection);
     settings.remove("");
     for (int i = 0; i < files.size(); ++i) settings.setValue(QString("File%1").arg(i + 1), files[i]);

@@ -69,8 +69,9 @@ public:
     // The window of a picture just made or opened; shows the layer window when it was hidden.
     CVandView* AddDocumentView(std::shared_ptr<DocumentSession> document);
     bool NewDocument();
-    // `prereadPsd`: the picture the open dialog's preview read from that PSD file.
-    bool OpenDocument(const QString& path, NyZazo* prereadPsd = nullptr);
+    // `prereadPsd`: the picture the open dialog's preview read from that PSD file; `page` picks
+    // the page of a multi-page TIFF or the frame of an animated GIF.
+    bool OpenDocument(const QString& path, NyZazo* prereadPsd = nullptr, int page = 0);
     bool SaveDocument(DocumentSession& document, bool saveAs);
     // Closes every window of the document, after the save question when it changed.
     bool CloseDocument(DocumentSession* document);

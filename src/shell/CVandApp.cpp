@@ -14,6 +14,7 @@
 #include "core/Samples.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CInitDlg.h"
+#include "shell/CommandIcons.h"
 #include "shell/CMainFrame.h"
 #include "document/TempFolder.h"
 #include "shell/ShellTexts.h"
@@ -23,8 +24,12 @@ namespace quillory {
 
 namespace {
 
-// The program's icon: a quill-blue tile with the initial.
+// The program's icon: the installed one of the desktop's theme, else the one built in, else
+// a quill-blue tile with the initial where no SVG support is installed.
 QIcon ProgramIcon() {
+    PrepareIconThemes();
+    const QIcon builtIn(QStringLiteral(":/icons/org.quillory.Quillory.svg"));
+    if (!builtIn.pixmap(32, 32).isNull()) return QIcon::fromTheme(QStringLiteral("org.quillory.Quillory"), builtIn);
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -59,6 +64,8 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     LoadQtTranslation();
     RegisterBuiltInSamples();
     QApplication::setWindowIcon(ProgramIcon());
+    // Task bars and docks match the windows to the installed menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillory.Quillory"));
 
     // The per-user program directory: QUILLORY_HOME, else the user's data directory.
     const std::filesystem::path programDir = TempFolder::UserDataDirectory();

@@ -13,6 +13,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
 #include "shell/PanelCommands.h"
+#include "shell/StatusFields.h"
 #include "shell/ToolSettingsBar.h"
 #include "core/CommandIds.h"
 #include "view/SelectionOutline.h"
@@ -97,6 +98,9 @@ void CVandView::OnUpdate(int hint) {
     s.needsRedraw = 1;
     GetPictureRect(s, m_document->Width(), m_document->Height());
     viewport()->update();
+    // The status bar's zoom and size fields follow the active window.
+    if (m_mainFrame && m_mainFrame->statusFields() && m_mainFrame->ActiveView() == this)
+        m_mainFrame->statusFields()->ShowPicture(this);
 }
 
 void CVandView::UpdateAllViews(int hint) {

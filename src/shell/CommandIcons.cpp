@@ -62,6 +62,7 @@ const std::vector<IconNames>& IconTable() {
         {kLayerDuplicate, {"layer-duplicate"}},
         {kEnvironment, {"configure", "preferences-system", "document-properties"}},
         {kAppAbout, {"help-about"}},
+        {kPathPanel, {"draw-bezier-curves", "draw-path"}},
         {kSelectInvert, {"edit-select-invert"}},
         {kDeselect, {"edit-select-none"}},
         {kInvert, {"color-mode-invert-image"}},
@@ -84,22 +85,33 @@ const std::vector<IconNames>& IconTable() {
 
 // A theme is installed when one of the icon folders has its index.
 bool ThemeInstalled(const QString& name) {
-    QStringList folders = QIcon::themeSearchPaths();
-    folders += QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, "icons", QStandardPaths::LocateDirectory);
-    for (const QString& folder : folders)
+    for (const QString& folder : QIcon::themeSearchPaths())
         if (QFileInfo::exists(QDir(folder).filePath(name + "/index.theme"))) return true;
     return false;
+}
+
+// Some platforms (a bare X server, the offscreen one) leave the desktop's icon folders out of the search.
+void AddDesktopIconFolders() {
+    QStringList folders = QIcon::themeSearchPaths();
+    const QStringList desktop =
+        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, "icons", QStandardPaths::LocateDirectory);
+    bool added = false;
+    for (const QString& folder : desktop)
+        if (!folders.contains(folder)) folders << folder, added = true;
+    if (added) QIcon::setThemeSearchPaths(folders);
 }
 
 }  // namespace
 
 QString PrepareIconThemes() {
+    AddDesktopIconFolders();
     for (const char* theme : kFallbackIconThemes) {
         const QString name = QString::fromLatin1(theme);
         if (!ThemeInstalled(name)) continue;
         QIcon::setFallbackThemeName(name);
-        // Without a desktop (a bare X server, the offscreen platform) Qt names no theme at all.
-        if (QIcon::themeName().isEmpty()) QIcon::setThemeName(name);
+        // Without a desktop (a bare X server, the offscreen platform) Qt names no theme, or only
+        // the base theme that has no action icons.
+        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) QIcon::setThemeName(name);
         return name;
     }
     return {};

@@ -20,4 +20,8 @@ inline constexpr const char* kStatusSize = "%1 × %2, %3비트";
 inline constexpr const char* kPageLabel = "쪽";
 inline constexpr const char* kPageCaption = "%1 × %2, %3 / %4쪽";
 
+// How the desktop's recently-used list names the program and starts it with a file.
+inline constexpr const char* kRecentlyUsedApp = "Quillory";
+inline constexpr const char* kRecentlyUsedExec = "'quillory %f'";
+
 }  // namespace quillory::shelltexts

@@ -11,6 +11,7 @@
 #include "core/FormatCodes.h"
 #include "document/QvxFormat.h"
 #include "document/DocumentTexts.h"
+#include "shell/PageChooser.h"
 #include "shell/ShellTexts.h"
 
 namespace quillory {
@@ -79,6 +80,8 @@ Dlg_QvxFile::Dlg_QvxFile(QWidget* parent, const QString& folder) : QFileDialog(p
     m_caption = new QLabel(panel);
     column->addWidget(m_picture);
     column->addWidget(m_caption);
+    m_pages = new PageChooser(m_picture, m_caption, panel);
+    column->addWidget(m_pages);
     column->addStretch();
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) grid->addWidget(panel, 0, grid->columnCount(), grid->rowCount(), 1);
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) { Preview(path); });
@@ -99,7 +102,14 @@ FilePreview::Outcome Dlg_QvxFile::Preview(const QString& path) {
         m_picture->clear();
         m_caption->clear();
     }
+    // Files of several pages show the chosen page, whatever the preview said.
+    if (outcome != FilePreview::Outcome::kUnchanged) m_pages->SetFile(info.isFile() ? info.absoluteFilePath() : QString());
     return outcome;
+}
+
+int Dlg_QvxFile::PageOf(const QString& path) const {
+    if (m_pages->file().isEmpty() || QFileInfo(path).absoluteFilePath() != m_pages->file()) return 0;
+    return m_pages->page();
 }
 
 QString Dlg_QvxFile::GetSavePath(QWidget* parent, const QString& proposed, const QString& folder, int* formatType) {

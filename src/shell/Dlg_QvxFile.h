@@ -8,6 +8,10 @@
 class QLabel;
 
 namespace quillory {
+class PageChooser;
+}
+
+namespace quillory {
 
 class Dlg_QvxFile : public QFileDialog {
     Q_OBJECT
@@ -23,11 +27,15 @@ public:
     QLabel* previewLabel() const { return m_picture; }
     QLabel* captionLabel() const { return m_caption; }
     FilePreview& preview() { return m_preview; }
+    // The page chosen for a multi-page file in the preview (0 for every other file).
+    int PageOf(const QString& path) const;
+    PageChooser* pageChooser() const { return m_pages; }
 
 private:
     FilePreview m_preview;
     QLabel* m_picture = nullptr;
     QLabel* m_caption = nullptr;
+    PageChooser* m_pages = nullptr;
 };
 
 // Qt filters from the file-type table, for opening or for saving, and the format

@@ -21,25 +21,7 @@ namespace {
 
 // The history files of this run go below a data directory of its own, so runs side by side
 // (the normal and the sanitizer build) never share one.
-class PrivateHome {
-public:
-    PrivateHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillory-script-home-XXXXXX").string();
-        if (mkdtemp(pattern.data())) {
-            m_path = pattern;
-            setenv("QUILLORY_HOME", m_path.c_str(), 1);
-        }
-    }
-    ~PrivateHome() {
-        std::error_code ec;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-    }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-const PrivateHome kPrivateHome;
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 // The layer list of a `layers` line as "slot name" rows, the current layer marked with " *".
 std::string LayerRows(const std::string& json) {

@@ -18,11 +18,8 @@ using test::RunCli;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// The history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 std::string WriteScript(const test::TempDir& dir, const std::string& text) {
     const std::string path = dir.File("tools.txt");

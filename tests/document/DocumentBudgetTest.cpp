@@ -25,11 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// Settings and history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 void Le16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8);

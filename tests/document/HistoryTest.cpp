@@ -33,12 +33,8 @@ using test::PrintOf;
 
 namespace {
 
-// The history's files of this test program go below a data directory of its own.
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid()) + "-" + std::to_string(getpid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// Settings and history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 #define EXPECT_SAME_DOCUMENT(expected, actual) EXPECT_EQ(test::Differences(expected, actual), "")
 #define ASSERT_SAME_DOCUMENT(expected, actual) ASSERT_EQ(test::Differences(expected, actual), "")

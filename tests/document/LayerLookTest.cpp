@@ -11,16 +11,14 @@
 #include "document/DocumentTestSupport.h"
 #include "document/DocumentTexts.h"
 #include "document/UndoHistory.h"
+#include "support/TestFiles.h"
 
 using namespace quillory;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// Settings and history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 struct Look {
     uint8_t blendMode = 0, transparency = 0;

@@ -20,11 +20,8 @@ using namespace quillory;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// Settings and history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 // The picture the general path makes: the visible stack blended, converted to the document's depth.
 std::vector<uint8_t> CompositorPicture(const CVandDoc& doc) {

@@ -22,17 +22,15 @@
 #include "document/TransformTexts.h"
 #include "document/UndoHistory.h"
 #include "support/RecordingPlatform.h"
+#include "support/TestFiles.h"
 
 using namespace quillory;
 using quillory::test::MakeDocument;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// Settings and history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 bool Exec(CVandDoc& doc, int id, const CommandParameters& p = {}) { return CommandRegistry::Instance().Execute(id, doc, p); }
 

@@ -79,16 +79,32 @@ TEST(FlipRotate, HalfTurnMapsEachPixelToTheOppositeCorner) {
 }
 
 TEST(FlipRotate, FastPathsMatchThePlainMapping) {
+    // Sizes around the 64-pixel tiles and past a 512-column strip, 24-bit rows with and
+    // without padding (the pixels move as 4-byte words), angles just off the quarter
+    // turns and tiny ones.
     const OutsideFill fill{RGBQUAD{10, 20, 30, 0}, 3};
-    for (int bpp : {1, 4, 8, 24})
-        for (float angle : {0.0f, 90.0f, -90.0f, 180.0f, 270.0f, -180.0f, 30.0f, -17.5f, 135.0f, 400.0f}) {
-            for (auto [w, h] : {std::pair{1, 1}, {2, 9}, {31, 7}, {3, 300}}) {
+    const float angles[] = {0.0f, 90.0f, -90.0f, 180.0f, 270.0f, -180.0f, 30.0f,  -17.5f,
+                            135.0f, 400.0f, 89.9f, 90.1f,  0.01f,  359.99f, -45.0f, 225.0f};
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 9}, {31, 7}, {3, 300}, {4, 4}, {64, 65}, {67, 131}, {130, 63}, {700, 9}};
+    for (int bpp : {1, 4, 8, 24, 32})
+        for (float angle : angles)
+            for (const auto& [w, h] : sizes) {
                 const Planes src = RandomPlanes(w, h, bpp, uint32_t(w * 7 + h + bpp));
                 Planes fast;
                 ASSERT_TRUE(RotatePlanes(src, angle, fill, fast));
                 const Planes slow = quillory::test::ReferenceRotate(src, angle, fill);
                 ASSERT_TRUE(SamePixels(fast, slow)) << bpp << " " << angle << " " << w << "x" << h;
             }
+}
+
+TEST(FlipRotate, TextPlanesTurnLikeEightBitOnes) {
+    for (float angle : {90.0f, 270.0f, 180.0f, 33.0f})
+        for (const auto& [w, h] : {std::pair{5, 3}, {70, 67}}) {
+            const Planes src = RandomPlanes(w, h, 8, uint32_t(w + h), true);
+            Planes fast;
+            ASSERT_TRUE(RotatePlanes(src, angle, {}, fast));
+            EXPECT_TRUE(fast.packedBytes);
+            ASSERT_TRUE(SamePixels(fast, quillory::test::ReferenceRotate(src, angle, {}))) << angle << " " << w;
         }
 }
 

@@ -60,7 +60,9 @@ inline Planes ReferenceRotate(const Planes& src, float angle, const OutsideFill&
                 out.AlphaRow(oy)[ox] = src.AlphaRow(sy)[sx];
             } else {
                 if (src.bitsPerPixel >= 24) {
-                    row[ox * 3] = fill.colour.blue, row[ox * 3 + 1] = fill.colour.green, row[ox * 3 + 2] = fill.colour.red;
+                    const int n = src.bitsPerPixel / 8;
+                    row[ox * n] = fill.colour.blue, row[ox * n + 1] = fill.colour.green, row[ox * n + 2] = fill.colour.red;
+                    if (n == 4) row[ox * n + 3] = 0;
                 } else if (src.bitsPerPixel == 8) {
                     row[ox] = fill.index;
                 } else {

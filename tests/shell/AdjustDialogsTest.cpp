@@ -85,6 +85,8 @@ class AdjustDialogsTest : public QObject {
             if (!dialog) return;
             seen = true;
             inside(*dialog);
+            // A failed check inside leaves the dialog open: close it, so the test fails at once.
+            if (QTest::currentTestFailed() && dialog->isVisible()) dialog->reject();
         });
         Frame()->RefreshCommandStates();
         QAction* action = Frame()->Action(id);
@@ -306,9 +308,12 @@ private Q_SLOTS:
             auto* dialog = qobject_cast<CDlg_Thrs*>(QApplication::activeModalWidget());
             if (!dialog) return;
             seen = true;
-            QCOMPARE(dialog->windowTitle(), Text("물체확장"));
-            dialog->row(0)->edit()->setValue(3);
-            dialog->accept();
+            [&] {
+                QCOMPARE(dialog->windowTitle(), Text("물체확장"));
+                dialog->row(0)->edit()->setValue(3);
+                dialog->accept();
+            }();
+            if (QTest::currentTestFailed() && dialog->isVisible()) dialog->reject();
         });
         bar->list()->setCurrentIndex(6);
         Q_EMIT bar->list()->activated(6);

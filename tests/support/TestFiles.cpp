@@ -20,6 +20,25 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
+namespace {
+
+class PrivateHome {
+public:
+    PrivateHome() : m_path(m_dir.path().string()) { setenv("QUILLORY_HOME", m_path.c_str(), 1); }
+    const std::string& path() const { return m_path; }
+
+private:
+    TempDir m_dir;
+    std::string m_path;
+};
+
+}  // namespace
+
+const std::string& UsePrivateHome() {
+    static const PrivateHome home;
+    return home.path();
+}
+
 std::filesystem::path CorpusDir() {
     if (const char* env = std::getenv("QUILLORY_CORPUS")) return env;
     return QUILLORY_CORPUS_DIR;

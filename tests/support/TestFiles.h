@@ -21,6 +21,11 @@ private:
     std::filesystem::path m_path;
 };
 
+// Points QUILLORY_HOME at a data directory of this test program's own, made on first use and
+// removed at its end, so that runs side by side (the normal and the sanitizer build) never share
+// settings or history files. Returns the folder.
+const std::string& UsePrivateHome();
+
 std::filesystem::path CorpusDir();
 bool HaveCorpus();
 
