@@ -11,6 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins libgl-dev
   qt6-translations-l10n
   libsane-dev sane-utils libsane1
+  libxcb1-dev
   libxlsxwriter-dev
   fonts-nanum
   xvfb xauth x11-utils openbox xdotool

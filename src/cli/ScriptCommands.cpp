@@ -22,6 +22,7 @@
 #include "document/CommandRegistry.h"
 #include "document/SelectionEditing.h"
 #include "document/UndoHistory.h"
+#include "extras/ExtrasCommands.h"
 #include "view/ViewTool.h"
 #include "view/tools/GuidePathTool.h"
 #include "view/tools/PaintTools.h"
@@ -287,6 +288,7 @@ int RunScript(const Args& args) {
     ScriptPlatform platform;
     ToolRegistry::Instance();
     RegisterPathCommands(CommandRegistry::Instance());
+    RegisterExtrasCommands(CommandRegistry::Instance());
     ScriptRunner runner;
     std::string line;
     std::vector<std::string> tokens;

@@ -139,6 +139,9 @@ inline constexpr int kToolSkew = 4251;
 inline constexpr int kToolPerspective = 4252;
 inline constexpr int kCalendar = 3379;
 inline constexpr int kPictureFrame = 3392;
+// The text dialog's commands: a new text layer and a text layer edited.
+inline constexpr int kPutText = 1083;
+inline constexpr int kEditText = 1084;
 inline constexpr int kToolGradient = 1353;
 inline constexpr int kCanvasSize = 1432;
 inline constexpr int kStretchSquash = 3339;

@@ -27,6 +27,7 @@ struct TextStyle {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    bool strikeOut = false;
 };
 
 class Platform {

@@ -45,7 +45,9 @@
 #include "document/HistoryTexts.h"
 #include "document/UndoHistory.h"
 #include "document/Utf16.h"
+#include "shell/AcquisitionCommands.h"
 #include "shell/CChildFrame.h"
+#include "shell/DecorationCommands.h"
 #include "shell/CDlg_LayerEffect.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_OneClickDica.h"
@@ -255,7 +257,9 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
       m_documentTarget(std::make_unique<DocumentTarget>(*this)),
       m_processing(std::make_unique<ProcessingCommands>(*this)),
       m_panels(std::make_unique<PanelCommands>(*this)),
-      m_toolCommands(std::make_unique<ToolCommands>(*this)) {
+      m_toolCommands(std::make_unique<ToolCommands>(*this)),
+      m_decorations(std::make_unique<DecorationCommands>(*this)),
+      m_acquisition(std::make_unique<AcquisitionCommands>(*this)) {
     setObjectName("CMainFrame");
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -270,6 +274,8 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         chain.push_back(m_processing.get());
         chain.push_back(m_panels.get());
         chain.push_back(m_toolCommands.get());
+        chain.push_back(m_decorations.get());
+        chain.push_back(m_acquisition.get());
         chain.push_back(m_documentTarget.get());
         chain.push_back(this);
         if (m_appTarget) chain.push_back(m_appTarget);

@@ -27,7 +27,9 @@ class QToolBar;
 
 namespace quillory {
 
+class AcquisitionCommands;
 class CDlg_Layer;
+class DecorationCommands;
 class CDlg_OneClickDica;
 class PanelCommands;
 struct PanelState;
@@ -116,6 +118,8 @@ public:
     ToolCommands& toolCommands() { return *m_toolCommands; }
     // A colour the picker took becomes the foreground colour and its button shows it.
     void SetForegroundColour(int32_t platformColour);
+    // Scanning and screen capture.
+    AcquisitionCommands& acquisition() { return *m_acquisition; }
 
     QProgressBar* progressBar() const { return m_progress; }
     DlgBar_Thrs* filterBar() const { return m_filterBar; }
@@ -166,6 +170,8 @@ private:
     std::unique_ptr<PanelCommands> m_panels;
     std::unique_ptr<ToolCommands> m_toolCommands;
     ToolSettingsBar* m_toolSettings = nullptr;
+    std::unique_ptr<DecorationCommands> m_decorations;
+    std::unique_ptr<AcquisitionCommands> m_acquisition;
     QMdiArea* m_mdi = nullptr;
     QMap<int, QAction*> m_actions;
     QActionGroup* m_toolGroup = nullptr;

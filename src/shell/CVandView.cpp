@@ -36,6 +36,7 @@ CVandView::CVandView(std::shared_ptr<DocumentSession> document, CMainFrame* fram
     viewport()->setMouseTracking(true);  // the tools see moves without a button too
     m_timer.setInterval(kSelectionTimerPeriodMs);
     connect(&m_timer, &QTimer::timeout, this, &CVandView::OnTimerTick);
+    m_textEntry = std::make_unique<TextEntryView>(*this, frame);
     viewport()->grabGesture(Qt::PinchGesture);
     OnUpdate(0);
 }
@@ -176,6 +177,7 @@ void CVandView::paintEvent(QPaintEvent* event) {
     painter.drawImage(r, m_frame, r);
     if (m_mainFrame) m_mainFrame->panels().PaintOverlay(painter, *this);
     PaintToolOverlay(painter);
+    m_textEntry->Paint(painter);
 }
 
 void CVandView::PaintToolOverlay(QPainter& painter) {
@@ -253,6 +255,7 @@ void CVandView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CVandView::keyPressEvent(QKeyEvent* event) {
+    if (m_textEntry->KeyPress(event)) return;
     ViewState& s = m_document->view();
     // Held left Shift repeats; only then do the tools constrain their shapes.
     s.shiftHeld = (event->key() == Qt::Key_Shift && event->isAutoRepeat()) ? 1 : 0;
@@ -374,7 +377,17 @@ void CVandView::mouseReleaseEvent(QMouseEvent* event) {
     if (!ForwardToTool(ToolStep::Release, event)) QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
+void CVandView::inputMethodEvent(QInputMethodEvent* event) {
+    if (!m_textEntry->InputMethod(event)) QAbstractScrollArea::inputMethodEvent(event);
+}
+
+QVariant CVandView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (m_textEntry->Active()) return m_textEntry->Query(query);
+    return QAbstractScrollArea::inputMethodQuery(query);
+}
+
 void CVandView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_textEntry->DoubleClick()) return;
     if (!ForwardToTool(ToolStep::DoubleClick, event)) QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
@@ -382,10 +395,12 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
     if (!m_mainFrame) return false;
     const int id = m_mainFrame->currentTool();
     if (!ToolRegistry::Instance().Has(id)) {
+        m_textEntry->CommitPending();
         m_tool.reset();
         return false;
     }
     if (!m_tool || m_toolId != id) {
+        m_textEntry->CommitPending();
         m_tool = ToolRegistry::Instance().Create(id);
         m_toolId = id;
     }
@@ -428,6 +443,7 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
         m_mainFrame->RefreshLayerWindow();
         m_mainFrame->RefreshCommandStates();
     }
+    if (step == ToolStep::Press) m_textEntry->Sync();
     return true;
 }
 
@@ -464,6 +480,8 @@ bool CVandView::ZoomStepAt(bool zoomIn, QPoint viewportPoint) {
 }
 
 bool CVandView::OnCommand(int id) {
+    // Typed text goes into the picture before any command acts on it.
+    m_textEntry->CommitPending();
     ViewState& s = m_document->view();
     switch (id) {
         case cmd::kZoomIn: {

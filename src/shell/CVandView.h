@@ -10,6 +10,7 @@
 #include "shell/CanvasNavigation.h"
 #include "shell/CommandRouter.h"
 #include "shell/DocumentSession.h"
+#include "shell/TextEntryView.h"
 #include "view/CompositeCache.h"
 #include "view/SelectionTimer.h"
 #include "view/ViewRender.h"
@@ -62,6 +63,9 @@ public:
     QImage RenderedImage() const { return m_frame; }
     // The scroll range (the zoomed picture) and position.
     ScrollGeometry scrollGeometry() const { return CurrentScroll(); }
+    // The tool the mouse last worked with, and the text tool's typing.
+    ViewTool* activeTool() const { return m_tool.get(); }
+    TextEntryView& textEntry() { return *m_textEntry; }
 
     // One step of the zoom commands, in or out, keeping the picture point under the
     // viewport point where it is (the wheel and the pinch); false when the command would refuse.
@@ -82,6 +86,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -111,6 +117,7 @@ private:
     uint64_t m_seenGeneration = ~uint64_t(0);
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;
+    std::unique_ptr<TextEntryView> m_textEntry;
     std::unique_ptr<CanvasNavigation> m_navigation;
 };
 

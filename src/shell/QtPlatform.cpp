@@ -178,6 +178,7 @@ TextRaster QtPlatform::RasteriseText(const std::string& utf8Text, const TextStyl
     font.setBold(style.bold);
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
+    font.setStrikeOut(style.strikeOut);
     const QString text = QString::fromStdString(utf8Text);
     const QFontMetrics metrics(font);
     const QRect bounds = metrics.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, text);

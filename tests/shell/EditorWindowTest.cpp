@@ -400,7 +400,7 @@ private Q_SLOTS:
             QCOMPARE(action->text(), QString::fromStdString(CommandLabel(id)));
         }
         QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
-        QVERIFY(!Enabled(cmd::kPictureFrame));
+        QVERIFY(Enabled(cmd::kPictureFrame));
         QVERIFY(Frame()->Action(cmd::kFileOpen)->shortcuts().contains(QKeySequence("Ctrl+O")));
         QVERIFY(Frame()->Action(cmd::kEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
         QVERIFY(Frame()->Action(cmd::kZoomIn)->shortcuts().contains(QKeySequence("Ctrl+=")));

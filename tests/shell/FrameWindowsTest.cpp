@@ -57,6 +57,7 @@ const std::map<int, const char*>& MenuLabels() {
         // File
         {kFileNew, "새파일(&N)"}, {kFileOpen, "열기(&O)"}, {kFileClose, "닫기(&C)"}, {kFileSave, "저장하기(&S)"},
         {kFileSaveAs, "새이름으로(&A)"}, {kSelectSource, "외부장치 선택..."}, {kAcquire, "외부영상 입력 "},
+        {kScreenCapture, "Capture..."},
         {kFilePrint, "인쇄(&P)...\tCtrl+P"}, {kFilePrintSetup, "인쇄 설정(&R)..."}, {kEnvironment, "환경설정"},
         {kAppExit, "종료(&x)"},
         // Edit

@@ -1,0 +1,38 @@
+#pragma once
+// The scanner's own user interface over SANE: a dialog built from the device's
+// options (lists, number boxes, switches and buttons, grouped as the scanner groups
+// them), and the list of scanners to choose from.
+#include <QDialog>
+#include <QMap>
+#include <vector>
+
+#include "extras/ScanDevice.h"
+
+class QFormLayout;
+class QWidget;
+
+namespace quillory {
+
+class CDlg_ScanOptions : public QDialog {
+    Q_OBJECT
+public:
+    CDlg_ScanOptions(ScanDevice& device, QWidget* parent = nullptr);
+    // The widget of an option by its name (null when not shown).
+    QWidget* OptionWidget(const QString& name) const { return m_widgets.value(name, nullptr); }
+
+private:
+    void Build();
+    void Refresh();
+    void Apply(const ScanOption& option, const QVariant& value);
+
+    ScanDevice& m_device;
+    QWidget* m_page = nullptr;
+    QFormLayout* m_form = nullptr;
+    std::vector<ScanOption> m_options;
+    QMap<QString, QWidget*> m_widgets;
+};
+
+// The list of scanners; the index chosen, or -1.
+int ChooseScanSource(QWidget* parent, const std::vector<ScanSourceInfo>& sources);
+
+}  // namespace quillory

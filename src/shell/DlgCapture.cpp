@@ -1,0 +1,38 @@
+#include "shell/DlgCapture.h"
+
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "extras/ExtrasTexts.h"
+#include "shell/PanelTexts.h"
+
+namespace quillory {
+
+DlgCapture::DlgCapture(std::vector<ScreenWindow> windows, QWidget* parent)
+    : QDialog(parent), m_windows(CaptureCandidates(windows)) {
+    setWindowTitle(QString::fromUtf8(texts::kCmdScreenCapture));
+    setObjectName("DlgCapture");
+    auto* layout = new QVBoxLayout(this);
+    m_list = new QListWidget(this);
+    m_list->addItem(QString::fromUtf8(texts::kCaptureDesktop));
+    for (const ScreenWindow& w : m_windows) m_list->addItem(QString::fromStdString(w.title));
+    m_list->setCurrentRow(0);
+    m_list->setMinimumSize(320, 220);
+    layout->addWidget(m_list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8(shelltexts::kOk));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8(shelltexts::kCancel));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    layout->addWidget(buttons);
+}
+
+const ScreenWindow* DlgCapture::Chosen() const {
+    const int row = m_list->currentRow();
+    return row >= 1 && row <= int(m_windows.size()) ? &m_windows[size_t(row - 1)] : nullptr;
+}
+
+}  // namespace quillory

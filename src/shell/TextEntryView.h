@@ -1,0 +1,47 @@
+#pragma once
+// The text tool's typing in a canvas view: keys and the input method's events go
+// to the running text entry, which the view draws over the picture in its font,
+// the composition underlined at the caret. A double click opens the text dialog.
+#include <QVariant>
+
+class QInputMethodEvent;
+class QKeyEvent;
+class QPainter;
+class QRect;
+
+namespace quillory {
+
+class CMainFrame;
+class CVandView;
+class TextTool;
+
+class TextEntryView {
+public:
+    TextEntryView(CVandView& view, CMainFrame* frame) : m_view(view), m_frame(frame) {}
+
+    // The view's text tool while it is the current tool, else null.
+    TextTool* Tool() const;
+    bool Active() const;
+
+    // Each returns true when it took the event.
+    bool KeyPress(QKeyEvent* event);
+    bool InputMethod(QInputMethodEvent* event);
+    bool DoubleClick();
+    QVariant Query(Qt::InputMethodQuery query) const;
+
+    // Draws the running entry and its caret.
+    void Paint(QPainter& painter) const;
+    // Puts a running entry into the picture (before another tool or command acts).
+    void CommitPending();
+    // After a press: the input method follows whether an entry runs.
+    void Sync();
+
+private:
+    QRect CaretRect() const;
+    void Changed(bool documentChanged);
+
+    CVandView& m_view;
+    CMainFrame* m_frame;
+};
+
+}  // namespace quillory
