@@ -19,10 +19,10 @@ SnapshotSlot SlotOf(bool b) { return b ? SnapshotSlot::B : SnapshotSlot::A; }
 
 }  // namespace
 
-bool RefuseTextLayer(const CVandDoc& document) {
+bool RefuseTextLayer(const CVandDoc& document, const char* message) {
     const int current = document.CurrentLayer();
     if (!LayerStack::IsValidIndex(current) || document.Layer(current).kind != LayerKind::Text) return false;
-    CurrentPlatform().ShowMessage(texts::kTextLayerIsCurrent, MessageKind::Warning);
+    CurrentPlatform().ShowMessage(message ? message : texts::kTextLayerIsCurrent, MessageKind::Warning);
     return true;
 }
 
@@ -33,7 +33,7 @@ void RegisterPreviewable(CommandRegistry& registry, PreviewableCommand command) 
     registry.Register(id, menuText, [id](CVandDoc& document, const CommandParameters& parameters) {
         const PreviewableCommand* c = FindPreviewable(id);
         if (!c || !c->change || !LayerStack::IsValidIndex(document.CurrentLayer())) return false;
-        if (c->refuseTextLayer && RefuseTextLayer(document)) return false;
+        if (c->refuseTextLayer && RefuseTextLayer(document, c->textLayerMessage)) return false;
         WaitCursor wait;
         if (!c->change(document, parameters)) return false;
         document.RecordStep(c->stepName, c->stepCode);
@@ -72,6 +72,10 @@ void AdjustmentPreview::Restore(Slot which) {
     bool any = false;
     ForEachLayer([&](int i) { any = snapshots.Restore(slot, m_document.Layer(i), i) || any; });
     if (!any) return;
+    const Surroundings& kept = m_kept[which == Slot::B ? 1 : 0];
+    m_document.State().selection = kept.selection;
+    m_document.Header().scratchSize = kept.scratchSize;
+    m_document.Header().backgroundChanged = kept.backgroundChanged;
     // The picture values saved with the layers: a previewed palette or size goes back too.
     const SnapshotSlots::PictureValues& picture = snapshots.Picture(slot);
     DocumentHeader& header = m_document.Header();
@@ -87,18 +91,24 @@ void AdjustmentPreview::Restore(Slot which) {
 void AdjustmentPreview::Keep(Slot which) {
     const SnapshotSlot slot = SlotOf(which == Slot::B);
     ForEachLayer([&](int i) { m_document.Snapshots().Save(slot, m_document.Header(), m_document.Layer(i), i); });
+    Surroundings& kept = m_kept[which == Slot::B ? 1 : 0];
+    kept.selection = m_document.State().selection;
+    kept.scratchSize = m_document.Header().scratchSize;
+    kept.backgroundChanged = m_document.Header().backgroundChanged;
 }
 
 bool AdjustmentPreview::Begin() {
     if (!m_command || !m_command->change || m_open) return false;
     m_layer = m_document.CurrentLayer();
     if (!LayerStack::IsValidIndex(m_layer) || !m_document.Layer(m_layer).inUse) return false;
-    if (m_command->refuseTextLayer && RefuseTextLayer(m_document)) return false;
+    if (m_command->refuseTextLayer && RefuseTextLayer(m_document, m_command->textLayerMessage)) return false;
     // A layer without a committed copy is committed as it is now, so that Cancel has something to return to.
     ForEachLayer([&](int i) {
         if (!m_document.Snapshots().Has(SnapshotSlot::A, i))
             m_document.Snapshots().Save(SnapshotSlot::A, m_document.Header(), m_document.Layer(i), i);
     });
+    m_kept[0] = Surroundings{m_document.State().selection, m_document.Header().scratchSize,
+                             m_document.Header().backgroundChanged};
     Restore(Slot::A);
     Keep(Slot::B);
     m_open = true;

@@ -41,6 +41,7 @@ struct PreviewableCommand {
     DocumentChange change;
     int stepCode = StepCode::Pixels;
     bool refuseTextLayer = true;  // a text layer as the current layer is refused with a message
+    const char* textLayerMessage = nullptr;  // that message; null: "현재는 [Text:글] 레이어..."
 
     bool ChangesEveryLayer() const { return stepCode == StepCode::Resized || stepCode == StepCode::Flipped; }
 };
@@ -50,8 +51,8 @@ void RegisterPreviewable(CommandRegistry& registry, PreviewableCommand command);
 // Null for an id that was not registered with RegisterPreviewable.
 const PreviewableCommand* FindPreviewable(int id);
 
-// True, after showing "현재는 [Text:글] 레이어...", when the current layer is a text layer.
-bool RefuseTextLayer(const CVandDoc& document);
+// True, after showing the message ("현재는 [Text:글] 레이어..." when null), when the current layer is a text layer.
+bool RefuseTextLayer(const CVandDoc& document, const char* message = nullptr);
 
 class AdjustmentPreview {
 public:
@@ -72,6 +73,8 @@ public:
     bool Commit();
     // Slot A back into the layers; no step.
     void Cancel();
+    // The document is gone: the preview ends without touching it.
+    void Abandon() { m_open = false; }
 
     bool IsOpen() const { return m_open; }
     const PreviewableCommand* Command() const { return m_command; }
@@ -83,7 +86,17 @@ private:
     template <typename Each>
     void ForEachLayer(Each each);
 
+    // What a change may alter besides the layers and the picture values: the
+    // selection (a resized current layer takes a new mask), the scratch size and
+    // the mark that a background layer was written.
+    struct Surroundings {
+        SelectionMask selection;
+        int32_t scratchSize = 0;
+        int32_t backgroundChanged = 0;
+    };
+
     CVandDoc& m_document;
+    Surroundings m_kept[2];  // as found (A) and as last previewed (B)
     PreviewableCommand m_owned;
     const PreviewableCommand* m_command;
     int m_layer = -1;

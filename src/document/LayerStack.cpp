@@ -108,8 +108,10 @@ bool LayerStack::CreateLayerPlanes(const LayerPlanesRequest& request) {
     layer.planeSize = int32_t(planeSize);
     layer.pixelSize = int32_t(pixelSize);
     if (request.centre) {
+        // The left edge lies at (document width − width) / 2 and the top edge likewise;
+        // y places the bottom row, so it is the top's offset turned into the bottom's.
         layer.x = int32_t((documentWidth - width) / 2);
-        layer.y = int32_t((documentHeight - height) / 2);
+        layer.y = int32_t((documentHeight - height) / 2 + (height - documentHeight));
     } else {
         layer.x = request.x;
         layer.y = request.y;

@@ -69,6 +69,9 @@ public:
     int32_t headLayer = -1;
     int32_t currentLayer = -1;
 
+    // The document state the stack belongs to (header and selection).
+    const DocumentState& State() const { return m_state; }
+
     // (Re)creates a slot's planes at the requested geometry and sets the header's
     // size and depth. False, with nothing changed, for an invalid slot, a
     // non-positive size, or planes that cannot be allocated.

@@ -123,11 +123,8 @@ void ApplyShadow(LayerRecord& layer, const DocumentHeader& header) {
     }
 }
 
-int BlendPassWithEffects(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
-                         bool selectionActive, TargetBuffer& target, const RenderMapping& mapping) {
-    if (!target.pixels) return 0;
-    std::deque<LayerRecord> shadowed;
-    std::vector<const LayerRecord*> visible;
+ShownLayers::ShownLayers(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                         bool selectionActive) {
     int walked = 0;
     for (int i = first; LayerStack::IsValidIndex(i) && walked < kMaxLayers; i = layers[i].next) {
         if (count > 0 && walked >= count) break;
@@ -135,20 +132,32 @@ int BlendPassWithEffects(const DocumentHeader& header, const LayerRecord* layers
         const LayerRecord& layer = layers[i];
         if (layer.visible != 1) continue;
         if (layer.effectOn == 1 && !selectionActive && layer.kind != LayerKind::Text) {
-            shadowed.push_back(layer);
-            ApplyShadow(shadowed.back(), header);
-            visible.push_back(&shadowed.back());
+            m_shadowed.push_back(layer);
+            ApplyShadow(m_shadowed.back(), header);
+            m_layers.push_back(&m_shadowed.back());
         } else {
-            visible.push_back(&layer);
+            m_layers.push_back(&layer);
         }
     }
+}
+
+void BlendShown(const DocumentHeader& header, const ShownLayers& shown, TargetBuffer& target,
+                const RenderMapping& mapping) {
+    if (!target.pixels) return;
     SampleGrid grid;
     if (Compositor::MappingGrid(header, target, mapping, grid)) {
-        Compositor::BlendLayers(header, visible, target, grid);
+        Compositor::BlendLayers(header, shown.Layers(), target, grid);
     } else {
         Compositor::ClearClip(target);
     }
-    return int(visible.size());
+}
+
+int BlendPassWithEffects(const DocumentHeader& header, const LayerRecord* layers, int first, int count,
+                         bool selectionActive, TargetBuffer& target, const RenderMapping& mapping) {
+    if (!target.pixels) return 0;
+    const ShownLayers shown(header, layers, first, count, selectionActive);
+    BlendShown(header, shown, target, mapping);
+    return int(shown.Layers().size());
 }
 
 bool LayerEffectCommand(CVandDoc& document, const ShadowDialog& dialog, int32_t& rememberedColour) {

@@ -3,8 +3,10 @@
 // layer's opaque pixels, kept in the layer's `effect` plane and laid into the
 // layer's colour and opacity only for display.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/CommandIds.h"
 #include "core/NyZazo.h"
@@ -43,6 +45,27 @@ void ComputeShadow(LayerRecord& layer);
 // opacity where it is not 0; with shadowOnly, the layer's own opaque pixels
 // elsewhere become fully transparent in the shadow colour.
 void ApplyShadow(LayerRecord& layer, const DocumentHeader& header);
+
+// The visible layers of a stack, bottom first, as the view shows them: while no
+// selection is active, a layer whose effect is on is shown through a copy with its
+// shadow laid in. The stored planes never change, so the baked shadow never
+// reaches a saved file or the history.
+class ShownLayers {
+public:
+    ShownLayers(const DocumentHeader& header, const LayerRecord* layers, int first, int count, bool selectionActive);
+    ShownLayers(const ShownLayers&) = delete;
+    ShownLayers& operator=(const ShownLayers&) = delete;
+
+    const std::vector<const LayerRecord*>& Layers() const { return m_layers; }
+
+private:
+    std::deque<LayerRecord> m_shadowed;  // stable addresses for m_layers
+    std::vector<const LayerRecord*> m_layers;
+};
+
+// Clears the target's clip and blends the shown layers at a mapping.
+void BlendShown(const DocumentHeader& header, const ShownLayers& shown, TargetBuffer& target,
+                const RenderMapping& mapping);
 
 // The visible stack blended like Compositor::BlendPass, with every layer whose
 // effect is on shown through a shadowed copy while no selection is active. The

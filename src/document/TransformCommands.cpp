@@ -9,6 +9,7 @@
 #include "core/CommandIds.h"
 #include "core/Platform.h"
 #include "core/SizeMath.h"
+#include "document/AdjustmentPreview.h"
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/DocumentTexts.h"
@@ -85,6 +86,28 @@ bool ResizeSlot(CVandDoc& document, int slot, int newWidth, int newHeight, int l
     return Install(document, slot, std::move(resized), left, top);
 }
 
+
+// angle: degrees, clockwise on screen; the layer turns about its centre.
+bool RotateChange(CVandDoc& document, const CommandParameters& parameters) {
+    const double angle = RealParameter(parameters, "angle", 0);
+    if (!parameters.Has("angle") || !std::isfinite(angle)) return false;
+    if (!RotateSlot(document, document.CurrentLayer(), float(angle))) {
+        Show(texts::kTransformTooLarge);
+        return false;
+    }
+    return true;
+}
+
+// width, height: the layer's new size; it keeps its centre.
+bool StretchChange(CVandDoc& document, const CommandParameters& parameters) {
+    const long long width = parameters.Number("width", -1), height = parameters.Number("height", -1);
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
+    const int slot = document.CurrentLayer();
+    const CanvasRect rect = LayerCanvasRect(document.Layer(slot), document.Header());
+    const int w = int(width), h = int(height);
+    return ResizeSlot(document, slot, w, h, int(rect.left + (int64_t(rect.width) - w) / 2),
+                      int(rect.top + (int64_t(rect.height) - h) / 2));
+}
 
 }  // namespace
 
@@ -282,53 +305,6 @@ bool ExpandCanvas(CVandDoc& document, int newWidth, int newHeight, int anchor) {
     return true;
 }
 
-bool BeginLayerPreview(CVandDoc& document) {
-    if (!CurrentIsValid(document)) return false;
-    const int slot = document.CurrentLayer();
-    if (document.Layer(slot).kind == LayerKind::Text) {
-        Show(texts::kLayerIsTextLayer);
-        return false;
-    }
-    SnapshotSlots& snapshots = document.Snapshots();
-    snapshots.Restore(SnapshotSlot::A, document.Layer(slot), slot);
-    snapshots.Save(SnapshotSlot::B, document.Header(), document.Layer(slot), slot);
-    return true;
-}
-
-bool PreviewRotation(CVandDoc& document, float angle) {
-    if (!CurrentIsValid(document) || !std::isfinite(angle)) return false;
-    const int slot = document.CurrentLayer();
-    if (!document.Snapshots().Restore(SnapshotSlot::B, document.Layer(slot), slot)) return false;
-    WaitCursor wait;
-    const bool done = RotateSlot(document, slot, angle);
-    document.NotifyChanged();
-    return done;
-}
-
-bool PreviewStretch(CVandDoc& document, int newWidth, int newHeight) {
-    if (!CurrentIsValid(document) || newWidth <= 0 || newHeight <= 0) return false;
-    const int slot = document.CurrentLayer();
-    if (!document.Snapshots().Restore(SnapshotSlot::B, document.Layer(slot), slot)) return false;
-    const CanvasRect rect = LayerCanvasRect(document.Layer(slot), document.Header());
-    WaitCursor wait;
-    // The stretched layer keeps its centre.
-    const bool done = ResizeSlot(document, slot, newWidth, newHeight, rect.left + (rect.width - newWidth) / 2,
-                                 rect.top + (rect.height - newHeight) / 2);
-    document.NotifyChanged();
-    return done;
-}
-
-void CommitLayerPreview(CVandDoc& document, const char* stepName) {
-    if (CurrentIsValid(document)) document.RecordStep(stepName, StepCode::Pixels);
-}
-
-void CancelLayerPreview(CVandDoc& document) {
-    if (!CurrentIsValid(document)) return;
-    const int slot = document.CurrentLayer();
-    document.Snapshots().Restore(SnapshotSlot::A, document.Layer(slot), slot);
-    document.NotifyChanged();
-}
-
 bool ApplyFreeTransform(CVandDoc& document, int command, const Quad& quad, float zoom) {
     if (!CurrentIsValid(document)) return false;
     const int slot = document.CurrentLayer();
@@ -408,18 +384,17 @@ void RegisterTransformCommands(CommandRegistry& registry) {
                       [](CVandDoc& d, P) { return RotateCurrentLayer(d, -90.0f, texts::kStepLayerRotateLeft); });
     registry.Register(cmd::kLayerRotate180, texts::kCmdLayerRotate180,
                       [](CVandDoc& d, P) { return RotateCurrentLayer(d, 180.0f, texts::kStepLayerRotate180); });
-    registry.Register(cmd::kToolFreeRotate, texts::kCmdFreeRotate, [](CVandDoc& d, P p) {
-        return p.Has("angle") && RotateCurrentLayer(d, float(RealParameter(p, "angle", 0)), texts::kStepFreeRotate);
-    });
-    registry.Register(cmd::kStretchSquash, texts::kCmdStretch, [](CVandDoc& d, P p) {
-        if (!BeginLayerPreview(d)) return false;
-        if (!PreviewStretch(d, int(p.Number("width", -1)), int(p.Number("height", -1)))) {
-            CancelLayerPreview(d);
-            return false;
-        }
-        CommitLayerPreview(d, texts::kStepStretch);
-        return true;
-    });
+    // The free rotation and stretch panels preview these through AdjustmentPreview.
+    RegisterPreviewable(registry, {.id = cmd::kToolFreeRotate,
+                                   .menuText = texts::kCmdFreeRotate,
+                                   .stepName = texts::kStepFreeRotate,
+                                   .change = RotateChange,
+                                   .textLayerMessage = texts::kLayerIsTextLayer});
+    RegisterPreviewable(registry, {.id = cmd::kStretchSquash,
+                                   .menuText = texts::kCmdStretch,
+                                   .stepName = texts::kStepStretch,
+                                   .change = StretchChange,
+                                   .textLayerMessage = texts::kLayerIsTextLayer});
     registry.Register(cmd::kResizePicture, texts::kCmdResizePicture, [](CVandDoc& d, P p) {
         double w = RealParameter(p, "width", -1), h = RealParameter(p, "height", -1);
         if (p.Text("unit") == "percent") {

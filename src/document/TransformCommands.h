@@ -1,6 +1,6 @@
 #pragma once
 // The geometric commands of the document: flips, rotations, the picture and
-// canvas sizes, the free rotation and stretch previews, the free transform and
+// canvas sizes, the free rotation and stretch (previewed through AdjustmentPreview), the free transform and
 // the ellipse transform. The pixel work is in processing/; here each command
 // checks, changes the layers, records its step and notifies.
 #include "processing/FreeTransform.h"
@@ -24,14 +24,6 @@ bool RotateCanvas(CVandDoc& document, float angle, const char* stepName);
 bool ResizePicture(CVandDoc& document, int newWidth, int newHeight);
 // The canvas enlarged (or cut) around one of the nine anchors.
 bool ExpandCanvas(CVandDoc& document, int newWidth, int newHeight, int anchor);
-
-// The interactive previews of the free rotation and the stretch panel: each
-// restarts from the picture saved in slot B when the panel opened.
-bool BeginLayerPreview(CVandDoc& document);
-bool PreviewRotation(CVandDoc& document, float angle);
-bool PreviewStretch(CVandDoc& document, int newWidth, int newHeight);
-void CommitLayerPreview(CVandDoc& document, const char* stepName);
-void CancelLayerPreview(CVandDoc& document);
 
 // The free transform of the current layer onto a quadrilateral (layer pixels,
 // rows top-down). `command` is kToolScale, kToolSkew or kToolPerspective. At a

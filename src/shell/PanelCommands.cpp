@@ -146,15 +146,12 @@ void PanelCommands::MakeRotatePanel() {
         DocumentSession* d = SessionDocument();
         if (!d) return;
         m_state.transform.angle = float(degrees);
-        PreviewRotation(d->doc(), m_state.transform.angle);
+        PreviewRotation(m_state.transform, m_state.transform.angle);
         m_frame.DocumentChanged(d);
     });
     QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) {
         if (DocumentSession* d = SessionDocument()) {
-            if (result == QDialog::Accepted && m_state.transform.angle != 0)
-                CommitLayerPreview(d->doc(), texts::kStepFreeRotate);
-            else
-                CancelLayerPreview(d->doc());
+            FinishPreview(result == QDialog::Accepted && m_state.transform.angle != 0);
             m_frame.DocumentChanged(d);
         }
         EndSession();
@@ -169,17 +166,14 @@ void PanelCommands::MakeStretchPanel() {
         DocumentSession* d = SessionDocument();
         if (!d) return;
         m_state.transform.width = w, m_state.transform.height = h;
-        PreviewStretch(d->doc(), w, h);
+        PreviewStretch(m_state.transform, w, h);
         m_frame.DocumentChanged(d);
     });
     QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) {
         if (DocumentSession* d = SessionDocument()) {
-            const LayerRecord& saved = d->doc().Snapshots().Saved(SnapshotSlot::B, m_state.transform.slot);
-            const bool resized = m_state.transform.width != saved.width || m_state.transform.height != saved.height;
-            if (result == QDialog::Accepted && resized)
-                CommitLayerPreview(d->doc(), texts::kStepStretch);
-            else
-                CancelLayerPreview(d->doc());
+            const LayerRecord& found = d->doc().Snapshots().Saved(SnapshotSlot::A, m_state.transform.slot);
+            const bool resized = m_state.transform.width != found.width || m_state.transform.height != found.height;
+            FinishPreview(result == QDialog::Accepted && resized);
             m_frame.DocumentChanged(d);
         }
         EndSession();
@@ -219,12 +213,19 @@ void PanelCommands::MakeGradientPanel() {
     Place(m_frame, m_gradient, kGradientRow);
 }
 
+void PanelCommands::FinishPreview(bool keep) {
+    AdjustmentPreview* preview = m_state.transform.preview.get();
+    if (!preview) return;
+    if (keep) preview->Commit();
+    else preview->Cancel();
+}
+
 void PanelCommands::DropPendingPreview() {
     // A rotation or stretch still previewed on some picture goes back to what it was.
     const int command = m_state.transform.command;
     if (command != cmd::kToolFreeRotate && command != cmd::kStretchSquash) return;
     if (DocumentSession* d = SessionDocument()) {
-        CancelLayerPreview(d->doc());
+        if (m_state.transform.preview) m_state.transform.preview->Cancel();
         m_frame.DocumentChanged(d);
     }
     m_state.transform = TransformSession{};

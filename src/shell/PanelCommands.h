@@ -48,6 +48,8 @@ private:
     DocumentSession* SessionDocument() const;
     void EndSession();
     void DropPendingPreview();
+    // The rotation or stretch previewed: kept as one step, or the layer as it was.
+    void FinishPreview(bool keep);
     void RefreshPanels();
     void MakeRotatePanel();
     void MakeStretchPanel();

@@ -29,16 +29,19 @@ bool CompositeCache::Surface::Matches(bool r, float sx, float sy, int docW, int 
 }
 
 void CompositeCache::Invalidate() {
+    m_shown.reset();
     std::fill(m_full.valid.begin(), m_full.valid.end(), 0);
     std::fill(m_reduced.valid.begin(), m_reduced.valid.end(), 0);
 }
 
 void CompositeCache::InvalidateRegion(const IntRect& pictureRect) {
+    m_shown.reset();
     InvalidateSurface(m_full, pictureRect);
     InvalidateSurface(m_reduced, pictureRect);
 }
 
 void CompositeCache::Release() {
+    m_shown.reset();
     m_full = Surface{};
     m_reduced = Surface{};
 }
@@ -112,12 +115,19 @@ void CompositeCache::Ensure(Surface& s, const IntRect& area) {
     }
     if (work.empty()) return;
     for (const IntRect& r : work) m_blendedPixels += int64_t(r.Width()) * r.Height();
+    const ShownLayers& shown = Shown();
     // Each rectangle is written by one thread only.
     WorkerPool::Shared().Run(int(work.size()), [&](int i) {
         TargetBuffer target(s.pixels.data(), s.width, s.height);
         target.clip = work[size_t(i)];
-        Compositor::BlendPassSampled(m_header, m_stack.Layers(), m_stack.headLayer, -1, target, s.grid);
+        Compositor::BlendLayers(m_header, shown.Layers(), target, s.grid);
     });
+}
+
+const ShownLayers& CompositeCache::Shown() {
+    if (!m_shown)
+        m_shown = std::make_unique<ShownLayers>(m_header, m_stack.Layers(), m_stack.headLayer, -1, m_selectionShown);
+    return *m_shown;
 }
 
 void CompositeCache::ComposeDirect(TargetBuffer& target, int originX, int originY, float scaleX, float scaleY) {
@@ -132,6 +142,12 @@ void CompositeCache::ComposeVisible(TargetBuffer& target, int originX, int origi
     const int top = std::max(0, target.clip.top), bottom = std::min(target.height, target.clip.bottom);
     if (right <= left || bottom <= top) return;
     if (!(scaleX > 0) || !(scaleY > 0) || !std::isfinite(scaleX) || !std::isfinite(scaleY)) return;
+    // Shadows show only while no selection is: its coming or going changes every shadowed pixel.
+    const bool selectionShown = m_stack.State().selection.selectionActive != 0;
+    if (selectionShown != m_selectionShown) {
+        m_selectionShown = selectionShown;
+        Invalidate();
+    }
 
     if (scaleX == scaleY && scaleX >= 1.0f) {
         // Full size: the target samples the tiles as the compositor samples the layers.

@@ -11,13 +11,17 @@
 // exactly what blending the layers for that pixel would give.
 //
 // The cache cannot see the layers change: the owner reports every change, of a
-// region or of the whole document, before the next paint.
+// region or of the whole document, before the next paint. Layers whose shadow
+// effect is on are shown with their shadow while no selection is active; the
+// cache notices the selection coming and going itself.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "document/Compositor.h"
 #include "document/DocumentHeader.h"
 #include "document/LayerStack.h"
+#include "document/ShadowEffect.h"
 #include "view/ViewRender.h"
 
 namespace quillory {
@@ -60,11 +64,16 @@ private:
     void Ensure(Surface& surface, const IntRect& area);
     void InvalidateSurface(Surface& surface, const IntRect& pictureRect);
     void ComposeDirect(TargetBuffer& target, int originX, int originY, float scaleX, float scaleY);
+    const ShownLayers& Shown();
 
     const DocumentHeader& m_header;
     const LayerStack& m_stack;
     Surface m_full;
     Surface m_reduced;
+    // The layers as shown (shadowed copies included), made again after every reported
+    // change; whether a selection was active when the tiles were blended.
+    std::unique_ptr<ShownLayers> m_shown;
+    bool m_selectionShown = false;
     int64_t m_blendedPixels = 0;
 };
 

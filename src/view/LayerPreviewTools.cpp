@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "core/CommandIds.h"
 #include "document/CVandDoc.h"
 #include "document/LayerPlanes.h"
 #include "document/SnapshotSlots.h"
-#include "document/TransformCommands.h"
 
 namespace quillory {
 
@@ -26,7 +27,12 @@ bool Ready(ToolContext& context, int command) {
 
 bool StartLayerPreview(TransformSession& session, CVandDoc& document, int command) {
     session = TransformSession{};
-    if (!BeginLayerPreview(document)) return false;
+    std::shared_ptr<AdjustmentPreview> preview(new AdjustmentPreview(document, command), [](AdjustmentPreview* p) {
+        p->Abandon();
+        delete p;
+    });
+    if (!preview->Begin()) return false;
+    session.preview = std::move(preview);
     const int slot = document.CurrentLayer();
     session.document = &document;
     session.command = command;
@@ -37,11 +43,23 @@ bool StartLayerPreview(TransformSession& session, CVandDoc& document, int comman
     return true;
 }
 
+bool PreviewRotation(TransformSession& session, float angle) {
+    if (!session.preview) return false;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", double(angle));
+    return session.preview->Run({{"angle", text}});
+}
+
+bool PreviewStretch(TransformSession& session, int width, int height) {
+    if (!session.preview) return false;
+    return session.preview->Run({{"width", std::to_string(width)}, {"height", std::to_string(height)}});
+}
+
 bool FreeRotateTool::Press(ToolContext& context, const ToolEvent& event) {
     if (!Ready(context, cmd::kToolFreeRotate)) return false;
     TransformSession& s = context.panels->transform;
-    // The centre of the layer as the panel found it (slot B), which every preview keeps.
-    const LayerRecord& saved = context.document.Snapshots().Saved(SnapshotSlot::B, s.slot);
+    // The centre of the layer as the panel found it (the committed copy), which every preview keeps.
+    const LayerRecord& saved = context.document.Snapshots().Saved(SnapshotSlot::A, s.slot);
     const CanvasRect rect = LayerCanvasRect(saved, context.document.Header());
     const ViewState& view = context.view;
     m_centreX = (rect.left + rect.width / 2.0) * view.zoom - view.scrollX + view.pictureRect.left;
@@ -61,7 +79,7 @@ bool FreeRotateTool::Move(ToolContext& context, const ToolEvent& event) {
     double angle = m_startAngle + pointer - m_startPointer;
     angle = std::remainder(angle, 360.0);
     s.angle = float(std::round(angle * 10) / 10);
-    PreviewRotation(context.document, s.angle);
+    PreviewRotation(s, s.angle);
     context.panels->Changed();
     return true;
 }
@@ -88,7 +106,7 @@ bool StretchTool::Move(ToolContext& context, const ToolEvent& event) {
     const double zoom = context.view.zoom > 0 ? context.view.zoom : 1.0;
     s.width = std::max(1, int(std::lround(m_startW + 2 * (event.windowX - m_pressX) / zoom)));
     s.height = std::max(1, int(std::lround(m_startH + 2 * (event.windowY - m_pressY) / zoom)));
-    PreviewStretch(context.document, s.width, s.height);
+    PreviewStretch(s, s.width, s.height);
     context.panels->Changed();
     return true;
 }

@@ -10,6 +10,10 @@ namespace quillory {
 
 // Starts a preview session of the current layer for one of the two panels; false when refused.
 bool StartLayerPreview(TransformSession& session, CVandDoc& document, int command);
+// The session's layer as the panel found it, turned by an angle (degrees, clockwise on
+// screen) or stretched to a size about its centre; the result waits in slot B.
+bool PreviewRotation(TransformSession& session, float angle);
+bool PreviewStretch(TransformSession& session, int width, int height);
 
 class FreeRotateTool : public ViewTool {
 public:

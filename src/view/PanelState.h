@@ -4,8 +4,10 @@
 // settings and last result, and the gradient's choices. The main frame owns one;
 // the tools receive it through their context.
 #include <functional>
+#include <memory>
 
 #include "core/DibTypes.h"
+#include "document/AdjustmentPreview.h"
 #include "document/ColourRangeSelection.h"
 #include "processing/FreeTransform.h"
 #include "processing/Gradient.h"
@@ -21,6 +23,9 @@ struct TransformSession {
     Quad quad;                           // free transform: corners in layer pixels, rows top-down
     float angle = 0;                     // free rotation: degrees, clockwise on screen
     int width = 0, height = 0;           // stretch: the layer's size being previewed
+    // Free rotation and stretch: the preview of the command. Dropping the session
+    // abandons it (the document may be gone); the panels cancel or commit it.
+    std::shared_ptr<AdjustmentPreview> preview;
     bool IsFor(const CVandDoc& d) const { return document == &d; }
 };
 

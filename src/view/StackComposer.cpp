@@ -5,14 +5,16 @@
 #include <vector>
 
 #include "document/Compositor.h"
+#include "document/ShadowEffect.h"
 
 namespace quillory {
 
 void StackComposer::ComposeVisible(TargetBuffer& target, int originX, int originY, float scaleX, float scaleY) {
     if (m_header.width <= 0 || m_header.height <= 0) return;
+    const ShownLayers shown(m_header, m_stack.Layers(), m_stack.headLayer, -1,
+                            m_stack.State().selection.selectionActive != 0);
     if (scaleX == scaleY) {
-        Compositor::BlendPass(m_header, m_stack.Layers(), m_stack.headLayer, -1, target,
-                              RenderMapping{double(scaleX), originX, originY});
+        BlendShown(m_header, shown, target, RenderMapping{double(scaleX), originX, originY});
         return;
     }
     // Each target row takes one full-size pass over the picture row its vertical scale
@@ -30,7 +32,7 @@ void StackComposer::ComposeVisible(TargetBuffer& target, int originX, int origin
     for (int r = top; r < bottom; ++r) {
         const int y = std::clamp(int(std::floor((r + originY) / scaleY)), 0, h - 1);
         TargetBuffer source(line.data(), int(line.size()), 1);
-        Compositor::BlendPass(m_header, m_stack.Layers(), m_stack.headLayer, -1, source, RenderMapping{1.0, first, y});
+        BlendShown(m_header, shown, source, RenderMapping{1.0, first, y});
         uint32_t* dst = target.pixels + size_t(r) * target.stride;
         for (int c = left; c < right; ++c) dst[c] = line[size_t(columns[size_t(c - left)] - first)];
     }

@@ -1,6 +1,6 @@
 #pragma once
 // The view's layer composite over a document's layer stack, through the
-// document's compositor. Fit-to-window scales the axes differently; the
+// document's compositor, shadows included. Fit-to-window scales the axes differently; the
 // compositor knows one zoom, so that mode composes row by row.
 
 #include "document/DocumentHeader.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/DocumentTexts.h"
+#include "document/LayerPlanes.h"
 #include "document/DocumentTestSupport.h"
 #include "document/Utf16.h"
 #include "support/RecordingPlatform.h"
@@ -210,19 +211,33 @@ TEST(LayerStack, CreateLayerPlanesChecksItsArguments) {
     EXPECT_EQ(doc->Header().width, before.width);
     EXPECT_EQ(doc->Header().height, before.height);
 
-    // A layer smaller than the document grows to it; the centre flag centres it.
+    // A layer smaller than the document grows to it; the centre flag centres it: a
+    // layer larger than the document reaches past it on both sides, the odd row or
+    // column past the bottom and right edges.
     ASSERT_TRUE(doc->CreateLayerPlanes({.slot = 3, .name = u"그림", .formatType = 1, .alphaFill = 7, .x = 5, .y = 5,
                                         .layerWidth = 2, .layerHeight = 9, .documentWidth = 6, .documentHeight = 4,
                                         .changed = 1, .centre = true}));
     const LayerRecord& layer = doc->Layer(3);
     EXPECT_EQ(layer.width, 6);
     EXPECT_EQ(layer.height, 9);
-    EXPECT_EQ(layer.x, 0);
-    EXPECT_EQ(layer.y, (4 - 9) / 2);
+    const CanvasRect placed = LayerCanvasRect(layer, doc->Header());
+    EXPECT_EQ(placed.left, 0);
+    EXPECT_EQ(placed.top, -2);
+    EXPECT_EQ(placed.Bottom(), 4 + 3);
     EXPECT_EQ(layer.alpha[0], 7);
     EXPECT_EQ(doc->Header().width, 6);
     EXPECT_EQ(doc->Header().imageSize, 4 * 20);
     EXPECT_EQ(doc->PictureName(), "그림");
+    LayerPlanesRequest larger = planes(5, 11, 8);
+    larger.documentWidth = 6;
+    larger.documentHeight = 4;
+    larger.centre = true;
+    ASSERT_TRUE(doc->CreateLayerPlanes(larger));
+    const CanvasRect wide = LayerCanvasRect(doc->Layer(5), doc->Header());
+    EXPECT_EQ(wide.left, -2);
+    EXPECT_EQ(wide.Right(), 6 + 3);
+    EXPECT_EQ(wide.top, -2);
+    EXPECT_EQ(wide.Bottom(), 4 + 2);
     // A text layer's pixel plane is one byte a pixel.
     LayerPlanesRequest text = planes(4, 6, 4);
     text.documentWidth = 6;

@@ -12,8 +12,10 @@
 #include "core/CommandIds.h"
 #include "document/CVandDoc.h"
 #include "document/ChannelCommands.h"
+#include "document/AdjustmentPreview.h"
 #include "document/ColourRangeSelection.h"
 #include "document/CommandRegistry.h"
+#include "document/DocumentPrint.h"
 #include "document/DocumentTestSupport.h"
 #include "document/DocumentTexts.h"
 #include "document/GradientFill.h"
@@ -181,21 +183,64 @@ TEST(TransformCommands, FreeTransformNeedsFullSizeAndASoundQuadrilateral) {
     EXPECT_EQ(LastStep(*doc), texts::kStepFreeTransformPerspective);
 }
 
-TEST(TransformCommands, PreviewsStartFromSlotBAndCancelGoesBack) {
+// The rotation and stretch panels preview through AdjustmentPreview: every preview
+// starts from the layer as the panel found it, Cancel gives back the whole document
+// byte for byte, OK records one step.
+TEST(TransformCommands, RotationAndStretchPreviewsCancelToTheSameDocumentAndCommitOneStep) {
+    test::RecordingPlatform platform;
     auto doc = Numbered(6, 4);
-    const LayerRecord before = doc->Layer(doc->CurrentLayer());
-    ASSERT_TRUE(BeginLayerPreview(*doc));
-    ASSERT_TRUE(PreviewRotation(*doc, 30.0f));
-    ASSERT_TRUE(PreviewRotation(*doc, 0.0f));
-    EXPECT_EQ(doc->Layer(doc->CurrentLayer()).pixels, before.pixels);
-    ASSERT_TRUE(PreviewStretch(*doc, 12, 4));
-    EXPECT_EQ(doc->Layer(doc->CurrentLayer()).width, 12);
-    CancelLayerPreview(*doc);
-    EXPECT_EQ(doc->Layer(doc->CurrentLayer()).width, 6);
+    ASSERT_TRUE(doc->AddLayer());
+    test::FillRandom(doc->Layer(doc->CurrentLayer()), 9);
+    doc->RecordStep("채우기", StepCode::Pixels);
+    const test::DocumentPrint found = test::PrintOf(*doc);
+    const int steps = doc->History().StepPosition();
+    {
+        AdjustmentPreview rotation(*doc, cmd::kToolFreeRotate);
+        ASSERT_TRUE(rotation.Begin());
+        ASSERT_TRUE(rotation.Run({{"angle", "30"}}));
+        EXPECT_GT(doc->Layer(doc->CurrentLayer()).height, 4);
+        ASSERT_TRUE(rotation.Run({{"angle", "0"}}));
+        EXPECT_EQ(doc->Layer(doc->CurrentLayer()).pixels, found.pixels[size_t(doc->CurrentLayer())])
+            << "previews never add up";
+        ASSERT_TRUE(rotation.Run({{"angle", "-45.5"}}));
+        rotation.Cancel();
+    }
+    EXPECT_EQ(test::Differences(found, test::PrintOf(*doc)), "");
+    {
+        AdjustmentPreview stretch(*doc, cmd::kStretchSquash);
+        ASSERT_TRUE(stretch.Begin());
+        ASSERT_TRUE(stretch.Run({{"width", "12"}, {"height", "4"}}));
+        EXPECT_EQ(doc->Layer(doc->CurrentLayer()).width, 12);
+        EXPECT_FALSE(stretch.Run({{"width", "0"}, {"height", "4"}}));
+        EXPECT_EQ(test::Differences(found, test::PrintOf(*doc)), "") << "a refused size shows the found layer";
+        ASSERT_TRUE(stretch.Run({{"width", "3"}, {"height", "9"}}));
+    }  // leaving the scope cancels
+    EXPECT_EQ(test::Differences(found, test::PrintOf(*doc)), "");
+    EXPECT_EQ(doc->History().StepPosition(), steps);
+
+    AdjustmentPreview stretch(*doc, cmd::kStretchSquash);
+    ASSERT_TRUE(stretch.Begin());
+    ASSERT_TRUE(stretch.Run({{"width", "14"}, {"height", "2"}}));
+    ASSERT_TRUE(stretch.Run({{"width", "3"}, {"height", "8"}}));
+    const test::DocumentPrint stretched = test::PrintOf(*doc);
+    ASSERT_TRUE(stretch.Commit());
+    EXPECT_EQ(doc->History().StepPosition(), steps + 1);
+    EXPECT_EQ(LastStep(*doc), texts::kStepStretch);
+    EXPECT_EQ(test::Differences(stretched, test::PrintOf(*doc)), "");
+    EXPECT_EQ(doc->Layer(doc->CurrentLayer()).height, 8);
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_EQ(test::Differences(found, test::PrintOf(*doc)), "");
+
+    // Script lines do the same in one go; a text layer is refused with the transforms' message.
     ASSERT_TRUE(Exec(*doc, cmd::kStretchSquash, {{"width", "3"}, {"height", "4"}}));
     EXPECT_EQ(LastStep(*doc), texts::kStepStretch);
     ASSERT_TRUE(Exec(*doc, cmd::kToolFreeRotate, {{"angle", "12.5"}}));
     EXPECT_EQ(LastStep(*doc), texts::kStepFreeRotate);
+    EXPECT_TRUE(platform.messages.empty());
+    doc->Layer(doc->CurrentLayer()).kind = LayerKind::Text;
+    EXPECT_FALSE(AdjustmentPreview(*doc, cmd::kToolFreeRotate).Begin());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], texts::kLayerIsTextLayer);
 }
 
 TEST(TransformCommands, EllipseFillsItsBoxAndLeavesTheCornersEmpty) {

@@ -20,6 +20,7 @@
 #include "core/CommandIds.h"
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
+#include "document/DocumentPrint.h"
 #include "document/LayerPlanes.h"
 #include "document/TransformTexts.h"
 #include "document/UndoHistory.h"
@@ -240,10 +241,20 @@ private Q_SLOTS:
 
     void rotationPanelPreviewsAndKeepsOneStep() {
         Start();
+        const test::DocumentPrint found = test::PrintOf(Doc());
+        const int steps = Doc().History().StepPosition();
         Trigger(cmd::kToolFreeRotate);
         DlgRotate* panel = Frame()->panels().rotatePanel();
         QVERIFY(panel && panel->isVisible());
         QCOMPARE(panel->angleBox()->value(), 0.0);
+        // Cancel after previews leaves the document byte for byte as it was.
+        panel->angleBox()->setValue(33.0);
+        QCoreApplication::processEvents();
+        QVERIFY(test::Differences(found, test::PrintOf(Doc())) != "");
+        QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(test::Differences(found, test::PrintOf(Doc()))), QString());
+        QCOMPARE(Doc().History().StepPosition(), steps);
+        Trigger(cmd::kToolFreeRotate);
         panel->angleBox()->setValue(90.0);
         QCoreApplication::processEvents();
         QCOMPARE(Layer().width, 40);  // a 24 × 40 turn on a 40 × 24 canvas: at least the canvas
@@ -256,6 +267,7 @@ private Q_SLOTS:
         panel->angleBox()->setValue(90.0);
         QTest::mouseClick(panel->okButton(), Qt::LeftButton);
         QCOMPARE(NewestStep(), std::string(texts::kStepFreeRotate));
+        QCOMPARE(Doc().History().StepPosition(), steps + 1);
         QVERIFY(!panel->isVisible());
         // The 24 × 40 turn stands on the centre, from column 8; its top-left pixels came from the bottom-left quarter.
         RGBQUAD c;
@@ -267,6 +279,8 @@ private Q_SLOTS:
 
     void stretchPanelFollowsTheDragAndCancelRestores() {
         Start();
+        const test::DocumentPrint found = test::PrintOf(Doc());
+        const int steps = Doc().History().StepPosition();
         Trigger(cmd::kStretchSquash);
         DlgStretch* panel = Frame()->panels().stretchPanel();
         QVERIFY(panel && panel->isVisible());
@@ -276,11 +290,12 @@ private Q_SLOTS:
         QCOMPARE(panel->widthBox()->value(), 50);
         QCOMPARE(Layer().width, 50);
         QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
-        QCOMPARE(Layer().width, 40);
+        QCOMPARE(QString::fromStdString(test::Differences(found, test::PrintOf(Doc()))), QString());
         Trigger(cmd::kStretchSquash);
         panel->heightBox()->setValue(12);
         QTest::mouseClick(panel->okButton(), Qt::LeftButton);
         QCOMPARE(NewestStep(), std::string(texts::kStepStretch));
+        QCOMPARE(Doc().History().StepPosition(), steps + 1);
     }
 
     void colourRangePanelCountsThePickedColour() {
