@@ -17,6 +17,7 @@ PACKAGES=(
   xvfb xauth x11-utils openbox xdotool
   libpng-dev
   python3-pil imagemagick
+  python3-openpyxl
   librsvg2-bin desktop-file-utils appstream-util shared-mime-info xdg-utils libfile-mimeinfo-perl
   breeze-icon-theme adwaita-icon-theme
 )

@@ -5,11 +5,17 @@
 //   select SLOT   reorder SLOT SLOT   layers (JSON as info gives)   undo   redo   history
 //   tool ID [size=N soft=0|1 value1=N value2=N foreground=RRGGBB background=RRGGBB]
 //   press X Y [shift]   move X Y   release X Y   doubleclick X Y   key enter
+// With a measuring tool: press X Y [TEXT]   move X Y (or drag X Y)   release X Y
+//   click X Y [TEXT]   end;   and with any tool:   calibrate DX DY LENGTH [UNIT]
+//   objects   multifocus
+// Every document of a run shares one measurement calibration; multifocus composes
+// all documents opened or made so far into a new one.
 // Blank lines and lines starting with "#" are skipped; a token may be quoted
 // with "..." to hold spaces. The first failing line ends the run with status 1.
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +28,9 @@
 #include "document/CommandRegistry.h"
 #include "document/SelectionEditing.h"
 #include "document/UndoHistory.h"
+#include "measure/MeasureSet.h"
+#include "measure/MeasureTool.h"
+#include "measure/MultiFocus.h"
 #include "extras/ExtrasCommands.h"
 #include "view/ViewTool.h"
 #include "view/tools/GuidePathTool.h"
@@ -97,13 +106,14 @@ public:
         if (verb == "new") return New(t);
         if (verb == "open") {
             if (t.size() != 2) return "usage: open PATH";
-            auto document = std::make_unique<CVandDoc>();
+            auto document = NewDocumentObject();
             if (!document->OpenDocument(t[1]))
                 return document->LastError().empty() ? "cannot open " + t[1] : document->LastError();
-            m_document = std::move(document);
+            Keep(std::move(document));
             return {};
         }
         if (!m_document) return "no document: start with new or open";
+        if (const std::optional<std::string> measured = Measure(t)) return *measured;
         if (verb == "save") {
             if (t.size() != 2) return "usage: save PATH";
             if (!m_document->SaveDocument(t[1]))
@@ -188,7 +198,9 @@ private:
         long long id = 0;
         if (t.size() < 2 || !ParseWhole(t[1], id) || !ToolRegistry::Instance().Has(int(id)))
             return "usage: tool ID [size=N soft=0|1 value1=N value2=N foreground=RRGGBB background=RRGGBB]";
-        // Choosing another tool lands a floating selection.
+        // Choosing another tool lands a floating selection and registers a pending measured figure.
+        ChooseMeasureTool(*m_document, m_toolId, int(id));
+        MeasuresOf(*m_document).tool.currentTool = int(id);
         if (int(id) != m_toolId && m_document->State().floatingPending) m_document->DropFloatingSelection();
         const ToolSliders sliders = SlidersFor(int(id));
         if (sliders.first.enabled && !sliders.first.keepValue) m_settings.value1 = sliders.first.start;
@@ -260,13 +272,94 @@ private:
         } else {
             return "usage: new W H [white|transparent|colour RRGGBB]";
         }
-        auto document = std::make_unique<CVandDoc>();
+        auto document = NewDocumentObject();
         if (!document->NewDocument(settings)) return "cannot create a picture of that size";
-        m_document = std::move(document);
+        Keep(std::move(document));
         return {};
     }
 
-    std::unique_ptr<CVandDoc> m_document;
+    // The measuring verbs, and the pointer verbs while a measuring tool is current;
+    // nothing for any other line.
+    std::optional<std::string> Measure(const std::vector<std::string>& t) {
+        const std::string& verb = t[0];
+        CVandDoc& doc = *m_document;
+        const bool measuring = IsMeasureTool(m_toolId);
+        if (verb == "drag" || verb == "click" || (measuring && (verb == "press" || verb == "move" || verb == "release"))) {
+            long long x = 0, y = 0;
+            const bool withText = verb == "press" || verb == "click";
+            if (t.size() < 3 || t.size() > (withText ? 4u : 3u) || !ParseWhole(t[1], x) || !ParseWhole(t[2], y))
+                return "usage: " + verb + " X Y" + (withText ? " [TEXT]" : "");
+            if (!measuring) return "no measuring tool: choose one with tool ID";
+            if (x >= doc.Header().width || y >= doc.Header().height)
+                return "point outside the picture: " + t[1] + " " + t[2];
+            const MeasurePoint at{int32_t(x), int32_t(y)};
+            const std::string text = t.size() == 4 ? t[3] : std::string();
+            if (verb == "press" || verb == "click") MeasurePress(doc, m_toolId, at, text);
+            if (verb == "move" || verb == "drag") MeasureDrag(doc, m_toolId, at);
+            if (verb == "release" || verb == "click") MeasureRelease(doc, m_toolId, at);
+            return std::string();
+        }
+        if (verb == "end") {
+            if (t.size() != 1) return "usage: end";
+            const int stays = EndContinuousMeasure(doc, m_toolId);
+            if (stays != m_toolId) {
+                m_toolId = stays;
+                m_tool.reset();
+                MeasuresOf(doc).tool.currentTool = stays;
+            }
+            return std::string();
+        }
+        if (verb == "calibrate") {
+            if (t.size() < 4 || t.size() > 5) return "usage: calibrate DX DY LENGTH [UNIT]";
+            CommandParameters parameters{{"dx", t[1]}, {"dy", t[2]}, {"length", t[3]}};
+            if (t.size() == 5) parameters.Set("unit", t[4]);
+            return CommandRegistry::Instance().Execute(cmd::kCalibrationValues, doc, parameters)
+                       ? std::string()
+                       : "calibrate failed";
+        }
+        if (verb == "objects") {
+            // A pending polyline or polygon counts once the tool changes.
+            const MeasureSet& set = MeasuresOf(doc);
+            for (int i = 0; i < set.ObjectCount(); ++i) {
+                const MeasureObject& o = set.Object(i);
+                if (!o.valid) continue;
+                std::cout << i << " " << o.kind << " length=" << o.length << " area=" << o.area
+                          << " angle=" << o.angle << " radius=" << o.radius << " points=" << o.points.size() << "\n";
+            }
+            return std::string();
+        }
+        if (verb == "multifocus") {
+            std::vector<CVandDoc*> documents;
+            for (auto& d : m_documents) documents.push_back(d.get());
+            auto result = NewDocumentObject();
+            NewPictureSettings settings;
+            if (!ComposeMultiFocus(documents, *result, settings)) return "multifocus failed";
+            Keep(std::move(result));
+            return std::string();
+        }
+        return std::nullopt;
+    }
+
+    std::unique_ptr<CVandDoc> NewDocumentObject() {
+        auto document = std::make_unique<CVandDoc>();
+        MeasuresOf(*document).UseSettings(&m_measureSettings);
+        return document;
+    }
+
+    // The newest document becomes current; the earlier ones stay for multifocus.
+    // A measuring tool starts afresh on it.
+    void Keep(std::unique_ptr<CVandDoc> document) {
+        m_document = document.get();
+        m_documents.push_back(std::move(document));
+        if (IsMeasureTool(m_toolId)) {
+            m_toolId = -1;
+            m_tool.reset();
+        }
+    }
+
+    std::vector<std::unique_ptr<CVandDoc>> m_documents;
+    CVandDoc* m_document = nullptr;
+    MeasureSettings m_measureSettings;
     ViewState m_view;
     ToolSettings m_settings;
     std::unique_ptr<ViewTool> m_tool;

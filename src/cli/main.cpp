@@ -5,6 +5,7 @@
 
 #include "cli/Commands.h"
 #include "core/Samples.h"
+#include "measure/MeasureCommands.h"
 
 using namespace quillory::cli;
 
@@ -18,13 +19,15 @@ void Usage() {
                  "                          create a new one-layer picture and save it\n"
                  "  run SCRIPT              replay document commands, one a line (new, open, save, command\n"
                  "                          id or name with key=value parameters, select, layers, undo,\n"
-                 "                          redo, history)\n";
+                 "                          redo, history; measuring: tool, press, drag, release, click,\n"
+                 "                          end, calibrate, objects, multifocus)\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     quillory::RegisterBuiltInSamples();
+    quillory::InstallMeasurement();
     if (argc < 2) {
         Usage();
         return 2;

@@ -186,6 +186,37 @@ inline constexpr int kAnalysisSettings = 3453;
 inline constexpr int kMultiFocus = 3309;
 inline constexpr int kCtrlShiftE = 2068;
 
+// Measuring tools of the measurement palette.
+inline constexpr int kToolMeasureSelect = 3416;
+inline constexpr int kToolPointMark = 3409;
+inline constexpr int kToolMeasureSegment = 3455;
+inline constexpr int kToolParallelLines = 3466;
+inline constexpr int kToolMeasureRectangle = 3457;
+inline constexpr int kToolLineDistance = 3470;
+inline constexpr int kToolMeasureCircle = 3471;
+inline constexpr int kToolMeasureAngle = 3467;
+inline constexpr int kToolMeasurePolygon = 3462;
+inline constexpr int kToolMeasurePolyline = 3463;
+inline constexpr int kToolAddVertex = 3419;
+inline constexpr int kToolRemoveVertex = 3427;
+inline constexpr int kToolMeasureEllipse = 3472;
+inline constexpr int kToolMeasureText = 3475;
+// Measurement commands.
+inline constexpr int kRedrawMeasure = 3318;
+inline constexpr int kSetReference = 3436;
+inline constexpr int kAutoReference = 3304;
+inline constexpr int kStraightenImage = 2722;
+inline constexpr int kExportWorkbook = 3445;
+inline constexpr int kSaveMeasureAs = 3446;
+inline constexpr int kTextInput = 1382;
+// No menu item: the measurement layer, erasing the selected object, a measuring
+// tool's mouse event, the calibration values and the text export as commands.
+inline constexpr int kMeasureLayerAdd = 3481;
+inline constexpr int kMeasureErase = 3482;
+inline constexpr int kMeasureMouse = 3483;
+inline constexpr int kCalibrationValues = 3484;
+inline constexpr int kExportMeasureText = 3485;
+
 // The tool-bar buttons from 1342 to 1382 form one exclusive group.
 inline constexpr int kExclusiveToolFirst = 1342;
 inline constexpr int kExclusiveToolLast = 1382;

@@ -93,7 +93,7 @@ const std::vector<FormatRow> kFormats = {
     {kFormatPcx, "pcx", {"pcx", nullptr}, true, false, PcxSignature, DecodeWith<NyZazoPCX, false>, nullptr},
     {kFormatQvx, "qvx", {"qvx", nullptr}, true, true, nullptr, nullptr, nullptr},
     {kFormatPsd, "psd", {"psd", nullptr}, true, false, PsdSignature, DecodePsd, nullptr},
-    {kFormatMzr, "mzr", {"mzr", nullptr}, false, false, nullptr, nullptr, nullptr},
+    {kFormatMzr, "mzr", {"mzr", nullptr}, true, true, nullptr, nullptr, nullptr},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

@@ -50,6 +50,10 @@ public:
 
     virtual std::vector<std::string> FontFamilies() = 0;
     virtual TextRaster RasteriseText(const std::string& utf8Text, const TextStyle& style) = 0;
+
+    // Opens a file with the desktop's default application for its type; false when
+    // that could not be started (a platform without a desktop opens nothing).
+    virtual bool OpenWithDefaultApplication(const std::string&) { return false; }
 };
 
 // The platform the engine talks to; a silent headless one until the shell or a test installs its own.

@@ -64,6 +64,17 @@ struct VisibleArea {
 class SnapshotSlots;
 class UndoHistory;
 
+// A part that a library above the document attaches to it (the measurement
+// objects). The document owns it and tells it when the history moved its layers.
+class DocumentAttachment {
+public:
+    virtual ~DocumentAttachment() = default;
+    // True when the part holds something a save would keep, so closing asks first.
+    virtual bool HasContent() const = 0;
+    // After undo or redo put back layers.
+    virtual void HistoryMoved() {}
+};
+
 class CVandDoc {
 public:
     CVandDoc();
@@ -162,6 +173,9 @@ public:
     // The committed copy and preview slots, and the undo history that listens to RecordStep.
     SnapshotSlots& Snapshots() { return *m_snapshots; }
     UndoHistory& History() { return *m_history; }
+    // The measurement objects, attached by the measuring side on first use.
+    DocumentAttachment* Measures() const { return m_measures.get(); }
+    void AttachMeasures(std::unique_ptr<DocumentAttachment> part) { m_measures = std::move(part); }
 
 private:
     bool MergePair(int lower, int upper);
@@ -181,6 +195,7 @@ private:
     StepSink* m_stepSink = nullptr;
     std::unique_ptr<SnapshotSlots> m_snapshots;
     std::unique_ptr<UndoHistory> m_history;
+    std::unique_ptr<DocumentAttachment> m_measures;  // declared last: goes first
 };
 
 }  // namespace quillory

@@ -30,6 +30,9 @@ namespace {
 
 void Show(const char* text) { CurrentPlatform().ShowMessage(text, MessageKind::Warning); }
 
+DocumentIO::MeasureFileFunction g_openMeasure = nullptr;
+DocumentIO::MeasureFileFunction g_saveMeasure = nullptr;
+
 // False, with the message shown and kept as the document's last error, when an
 // open would need more memory than the limit allows.
 bool WithinBudget(CVandDoc& document, int64_t width, int64_t height, uint64_t bytes) {
@@ -167,6 +170,11 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type) {
 }
 
 }  // namespace
+
+void DocumentIO::SetMeasureFileFunctions(MeasureFileFunction open, MeasureFileFunction save) {
+    g_openMeasure = open;
+    g_saveMeasure = save;
+}
 
 bool DocumentIO::PlainLayerPicture(const CVandDoc& document, NyZazo& picture) {
     const DocumentHeader& header = document.Header();
@@ -475,10 +483,18 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* prere
     PictureDimensions size;
     if (ProbePictureFile(path, type, size) && !WithinBudget(document, size.width, size.height, EstimateOpenBytes(size)))
         return false;
+    if (type == kFormatMzr && g_openMeasure) {
+        if (!g_openMeasure(document, path)) {
+            Show(texts::kCannotOpenFile);
+            return false;
+        }
+        document.SetPathName(path);
+        return true;
+    }
     NyZazo picture;
     picture.frameIndex = page;
     const bool handed = type == kFormatPsd && preread && preread->dib && picture.TakeOver(*preread);
-    // Measurement documents are read by the measuring subsystem; the document alone cannot open them.
+    // Without the measuring side a measurement document cannot be opened.
     if (type == kFormatMzr || (!handed && !ReadPicture(path, type, picture))) {
         Show(texts::kCannotOpenFile);
         document.SetLastError(picture.lastError);
@@ -499,7 +515,8 @@ bool DocumentIO::Save(CVandDoc& document, const std::string& path) {
         case kFormatJpeg:
         case kFormatGif:
         case kFormatTiff: saved = SaveImage(document, path, type); break;
-        default: return false;  // PCX and PSD are read only; measurement files belong to the measuring side
+        case kFormatMzr: saved = g_saveMeasure && g_saveMeasure(document, path); break;
+        default: return false;  // PCX and PSD are read only
     }
     if (saved) {
         document.SetModified(false);

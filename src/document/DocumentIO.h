@@ -22,6 +22,11 @@ PlaneView ViewOfLayer(const LayerRecord& layer, const DocumentHeader& header);
 
 class DocumentIO {
 public:
+    // Measurement documents (.mzr) are read and written by the measuring side, which
+    // hands its two functions over when it starts; without them such files fail.
+    using MeasureFileFunction = bool (*)(CVandDoc& document, const std::string& path);
+    static void SetMeasureFileFunctions(MeasureFileFunction open, MeasureFileFunction save);
+
     static bool NewDocument(CVandDoc& document, const NewPictureSettings& settings);
     // `preread`: the picture of a PSD file that the open dialog's preview already read; it is
     // taken instead of reading the file again. `page` picks the page of a multi-page TIFF or

@@ -415,6 +415,12 @@ void LoadLayerRecord(const uint8_t* in, int bytes, LayerRecord& r) {
         if (has(RO::textSettings + 4 * i, 4)) r.textSettings[i] = GetI32(in + RO::textSettings + 4 * i);
 }
 
+const char* DocumentHeaderProblem(const DocumentHeader& header) { return HeaderProblem(header); }
+
+const char* LayerRecordProblem(const LayerRecord& record, const DocumentHeader& header) {
+    return RecordProblem(record, header);
+}
+
 bool ReadQvx(ImageStream& in, QvxDocument& out, std::string& error) {
     error.clear();
     auto doc = std::make_unique<QvxDocument>();

@@ -83,5 +83,9 @@ void LoadDocumentHeader(const uint8_t in[kDocumentHeaderFileBytes], DocumentHead
 void StoreLayerRecord(const LayerRecord& record, uint8_t out[kLayerRecordFileBytes]);
 // Reads the first `bytes` (at most 396) stored bytes; fields past them keep their values.
 void LoadLayerRecord(const uint8_t* in, int bytes, LayerRecord& record);
+// Null when a header describes a picture the readers can hold, else why not.
+const char* DocumentHeaderProblem(const DocumentHeader& header);
+// Null when a record's geometry agrees with the header and its planes can be read, else why not.
+const char* LayerRecordProblem(const LayerRecord& record, const DocumentHeader& header);
 
 }  // namespace quillory

@@ -538,6 +538,8 @@ bool UndoHistory::GoTo(int position) {
     }
     m_stepPosition = position;
     state.busy = 0;
+    // Figures on measurement layers are drawn from their objects, which the history does not keep.
+    if (DocumentAttachment* measures = m_document.Measures()) measures->HistoryMoved();
     if (restoreView) restoreView(target.view);
     if (changed) changed();
     return true;

@@ -61,6 +61,7 @@
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
 #include "shell/ProcessingCommands.h"
+#include "shell/MicroCommands.h"
 #include "shell/ToolCommands.h"
 #include "shell/ToolSettingsBar.h"
 #include "document/ToolTexts.h"
@@ -69,6 +70,7 @@
 #include "shell/DesktopTexts.h"
 #include "core/CommandIds.h"
 #include "view/ViewTool.h"
+#include "measure/MeasureTexts.h"
 
 namespace quillory {
 
@@ -97,7 +99,7 @@ const int kMainToolBarIds[] = {cmd::kFileNew,        cmd::kFileOpen,         cmd
                                cmd::kToolFill,       cmd::kToolDot,          cmd::kToolColourPicker, cmd::kToolText,
                                cmd::kPathPanel,      0,                      cmd::kZoomIn,         cmd::kZoomOut,
                                cmd::kActualSize,     cmd::kFitToWindow,      cmd::kGrid,           0,
-                               cmd::kLayerWindow};
+                               cmd::kLayerWindow,    cmd::kMeasureTools};
 
 // Registered with the document's commands, but each opens a new document, so the frame runs them.
 bool IsSampleCommand(int id) {
@@ -125,7 +127,7 @@ const ToolGlyph kToolGlyphs[] = {
     {cmd::kZoomIn, "+"},           {cmd::kZoomOut, "−"},          {cmd::kActualSize, "1:1"},
     {cmd::kFitToWindow, "⤢"},      {cmd::kGrid, "#"},             {cmd::kLayerWindow, "층"},
     {cmd::kToolDot, "점"},         {cmd::kToolColourPicker, "추"}, {cmd::kToolText, "T"},
-    {cmd::kPathPanel, "경"},
+    {cmd::kPathPanel, "경"},      {cmd::kMeasureTools, "측"},
 };
 
 // Tool-bar buttons that no menu reaches: their status-line text and tool tip.
@@ -138,6 +140,7 @@ const ToolBarButton kToolBarOnlyButtons[] = {
     {cmd::kToolColourPicker, shelltexts::kToolColourPickerTip},
     {cmd::kToolText, shelltexts::kToolTextTip},
     {cmd::kPathPanel, texts::kCmdPathPanel},
+    {cmd::kMeasureTools, mtexts::kPaletteButtonTip},
 };
 
 QIcon GlyphIcon(const char* glyph) {
@@ -258,6 +261,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
       m_processing(std::make_unique<ProcessingCommands>(*this)),
       m_panels(std::make_unique<PanelCommands>(*this)),
       m_toolCommands(std::make_unique<ToolCommands>(*this)),
+      m_micro(std::make_unique<MicroCommands>(*this)),
       m_decorations(std::make_unique<DecorationCommands>(*this)),
       m_acquisition(std::make_unique<AcquisitionCommands>(*this)) {
     setObjectName("CMainFrame");
@@ -273,6 +277,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
         if (CVandView* view = ActiveView()) chain.push_back(view);
         chain.push_back(m_processing.get());
         chain.push_back(m_panels.get());
+        chain.push_back(m_micro.get());
         chain.push_back(m_toolCommands.get());
         chain.push_back(m_decorations.get());
         chain.push_back(m_acquisition.get());
@@ -317,7 +322,12 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
     RefreshCommandStates();
 }
 
-CMainFrame::~CMainFrame() { qApp->removeEventFilter(this); }
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    // The picture windows close after the members are gone: they must not call back.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    m_micro.reset();
+}
 
 QPrinter& CMainFrame::printer() {
     if (!m_printer) m_printer = std::make_unique<QPrinter>();
@@ -441,7 +451,7 @@ QAction* CMainFrame::ToolBarOnlyAction(int id) {
     if (const char* glyph = GlyphOf(id)) action->setIcon(GlyphIcon(glyph));
     // A drawing tool like the others: one of the group is pressed at a time.
     action->setCheckable(true);
-    m_toolGroup->addAction(action);
+    if (id != cmd::kMeasureTools) m_toolGroup->addAction(action);
     connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     m_actions.insert(id, action);
     return action;
@@ -605,6 +615,7 @@ void CMainFrame::RefreshCommandStates() {
     // A change may have made a picture unsaved, or saved it; the zoom may have changed.
     RefreshTitles();
     if (m_statusFields) m_statusFields->ShowPicture(ActiveView());
+    if (m_micro) m_micro->RefreshPalette();
 }
 
 CVandView* CMainFrame::ActiveView() const {
@@ -627,6 +638,7 @@ QList<CVandView*> CMainFrame::Views() const {
 }
 
 void CMainFrame::AttachDocument(DocumentSession* document) {
+    m_micro->AttachDocument(*document);
     CVandDoc& doc = document->doc();
     doc.SetChangeListener([this, document](CVandDoc&) {
         document->MarkChanged();
@@ -793,6 +805,7 @@ void CMainFrame::SetForegroundColour(int32_t platformColour) {
 }
 
 void CMainFrame::SetCurrentTool(int id) {
+    if (m_micro) m_micro->ToolChanging(m_currentTool, id);
     if (id != m_currentTool) m_previousTool = m_currentTool;
     m_currentTool = id;
 }

@@ -38,6 +38,7 @@ class DocumentTarget;
 class ProcessingCommands;
 class StatusFields;
 class DlgBar_Thrs;
+class MicroCommands;
 class ToolCommands;
 class ToolSettingsBar;
 
@@ -116,6 +117,8 @@ public:
     // The soft-brush option and the two tool sliders; the tool, selection and path commands.
     ToolSettingsBar* toolSettings() const { return m_toolSettings; }
     ToolCommands& toolCommands() { return *m_toolCommands; }
+    // The measurement mode: its settings, palette and dialogs.
+    MicroCommands& micro() { return *m_micro; }
     // A colour the picker took becomes the foreground colour and its button shows it.
     void SetForegroundColour(int32_t platformColour);
     // Scanning and screen capture.
@@ -169,6 +172,7 @@ private:
     std::unique_ptr<ProcessingCommands> m_processing;
     std::unique_ptr<PanelCommands> m_panels;
     std::unique_ptr<ToolCommands> m_toolCommands;
+    std::unique_ptr<MicroCommands> m_micro;
     ToolSettingsBar* m_toolSettings = nullptr;
     std::unique_ptr<DecorationCommands> m_decorations;
     std::unique_ptr<AcquisitionCommands> m_acquisition;

@@ -12,6 +12,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Samples.h"
+#include "measure/MeasureCommands.h"
 #include "shell/CDlg_Layer.h"
 #include "shell/CInitDlg.h"
 #include "shell/CommandIcons.h"
@@ -63,6 +64,7 @@ bool CVandApp::InitInstance(const StartOptions& options) {
     // No application display name: Qt would append it to every dialog's title.
     LoadQtTranslation();
     RegisterBuiltInSamples();
+    InstallMeasurement();
     QApplication::setWindowIcon(ProgramIcon());
     // Task bars and docks match the windows to the installed menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillory.Quillory"));

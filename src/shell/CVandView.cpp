@@ -12,6 +12,8 @@
 #include "shell/CDlg_Layer.h"
 #include "shell/CMainFrame.h"
 #include "shell/MenuTable.h"
+#include "shell/MicroCommands.h"
+#include "measure/MeasureTool.h"
 #include "shell/PanelCommands.h"
 #include "shell/StatusFields.h"
 #include "shell/ToolSettingsBar.h"
@@ -273,6 +275,12 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
             return;
         }
     }
+    // Escape ends a continuous measurement.
+    if (event->key() == Qt::Key_Escape && m_mainFrame && IsMeasureTool(m_mainFrame->currentTool())) {
+        m_mainFrame->Dispatch(cmd::kMeasureContinuousOff);
+        event->accept();
+        return;
+    }
     if (m_mainFrame && m_mainFrame->currentTool() == cmd::kToolMove) {
         int dx = 0, dy = 0;
         switch (event->key()) {
@@ -444,6 +452,7 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
         m_mainFrame->RefreshCommandStates();
     }
     if (step == ToolStep::Press) m_textEntry->Sync();
+    if (IsMeasureTool(id)) m_mainFrame->micro().AfterMouse(*m_document);
     return true;
 }
 

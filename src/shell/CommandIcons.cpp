@@ -63,6 +63,7 @@ const std::vector<IconNames>& IconTable() {
         {kEnvironment, {"configure", "preferences-system", "document-properties"}},
         {kAppAbout, {"help-about"}},
         {kPathPanel, {"draw-bezier-curves", "draw-path"}},
+        {kMeasureTools, {"tool-measure", "measure", "applications-science"}},
         {kSelectInvert, {"edit-select-invert"}},
         {kDeselect, {"edit-select-none"}},
         {kInvert, {"color-mode-invert-image"}},

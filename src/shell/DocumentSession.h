@@ -25,7 +25,7 @@ public:
     std::string title() const { return m_doc.FileName(); }
     const std::string& path() const { return m_doc.PathName(); }
     bool modified() const { return m_doc.IsModified(); }
-    bool HasMeasureObjects() const { return false; }
+    bool HasMeasureObjects() const { return m_doc.Measures() && m_doc.Measures()->HasContent(); }
 
     const DocumentHeader& header() const { return m_doc.Header(); }
     LayerStack& stack() { return m_doc.Stack(); }

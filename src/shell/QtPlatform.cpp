@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QProcess>
 #include <QTimer>
 #include <cstring>
 #include <new>
@@ -169,6 +170,14 @@ std::vector<std::string> QtPlatform::FontFamilies() {
     std::vector<std::string> names;
     for (const QString& family : QFontDatabase::families()) names.push_back(family.toStdString());
     return names;
+}
+
+bool QtPlatform::OpenWithDefaultApplication(const std::string& path) {
+    if (m_scripted) {
+        m_opened.push_back(path);
+        return true;
+    }
+    return QProcess::startDetached("xdg-open", {QString::fromStdString(path)});
 }
 
 TextRaster QtPlatform::RasteriseText(const std::string& utf8Text, const TextStyle& style) {

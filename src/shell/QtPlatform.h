@@ -29,6 +29,8 @@ public:
     void StopTimer(int timerId) override;
     std::vector<std::string> FontFamilies() override;
     TextRaster RasteriseText(const std::string& utf8Text, const TextStyle& style) override;
+    // xdg-open; with scripted answers the file is only recorded.
+    bool OpenWithDefaultApplication(const std::string& path) override;
 
     void SetProgressBar(QProgressBar* bar) { m_progress = bar; }
 
@@ -39,6 +41,7 @@ public:
         m_answers = std::move(answers);
     }
     const std::vector<std::string>& shownMessages() const { return m_messages; }
+    const std::vector<std::string>& openedFiles() const { return m_opened; }
 
 private:
     QPointer<QProgressBar> m_progress;
@@ -48,6 +51,7 @@ private:
     bool m_scripted = false;
     std::vector<MessageAnswer> m_answers;
     std::vector<std::string> m_messages;
+    std::vector<std::string> m_opened;
 };
 
 // Packed DIB (info header, palette, bottom-up rows) to a Qt image and back.

@@ -77,8 +77,8 @@ TEST(CliTools, StrokesSelectionsAndPasteReplayFromAScript) {
 
 TEST(CliTools, BadToolLinesAreRefusedWithTheirLineNumber) {
     test::TempDir dir;
-    for (const std::string& bad : {"tool 99999", "tool 1347 size=0", "press 5 5", "tool 1347\npress 50 5"}) {
-        const std::string script = WriteScript(dir, "new 10 10\n" + bad + "\n");
+    for (const char* bad : {"tool 99999", "tool 1347 size=0", "press 5 5", "tool 1347\npress 50 5"}) {
+        const std::string script = WriteScript(dir, "new 10 10\n" + std::string(bad) + "\n");
         const test::CliResult r = RunCli("run " + QuotePath(script), true);
         EXPECT_EQ(r.status, 1) << bad;
         EXPECT_NE(r.out.find("line "), std::string::npos) << r.out;

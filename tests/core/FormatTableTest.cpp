@@ -87,7 +87,7 @@ TEST(FormatTable, SaveOffersOnlyFormatsWithAWriter) {
     EXPECT_TRUE(CanSaveExtension("qvx"));
     EXPECT_FALSE(CanSaveExtension("pcx"));
     EXPECT_FALSE(CanSaveExtension("psd"));
-    EXPECT_FALSE(CanSaveExtension("mzr"));
+    EXPECT_TRUE(CanSaveExtension("mzr"));  // measurement documents
     EXPECT_FALSE(CanSaveExtension(""));
     EXPECT_TRUE(CanSaveFormat(kFormatGif));
     EXPECT_FALSE(CanSaveFormat(kFormatPcx));
@@ -96,7 +96,7 @@ TEST(FormatTable, SaveOffersOnlyFormatsWithAWriter) {
 TEST(FileTypeTable, FiltersListEveryExtensionInBothCases) {
     EXPECT_EQ(FileTypePatterns(3), "*.tif;*.tiff;*.TIF;*.TIFF");
     EXPECT_EQ(FormatPatterns(kFormatJpeg, ' '), "*.jpg *.jpeg *.JPG *.JPEG");
-    EXPECT_EQ(FileTypePatterns(6), "");
+    EXPECT_EQ(FileTypePatterns(6), "*.mzr;*.MZR");
     EXPECT_EQ(FileTypeSaveFlag(4), 0);
     EXPECT_EQ(FileTypeSaveFlag(7), 0);
     EXPECT_EQ(FileTypeSaveFlag(5), 1);
@@ -108,7 +108,7 @@ TEST(FileTypeTable, FiltersListEveryExtensionInBothCases) {
     for (const char* pattern : {"*.jpg", "*.jpeg", "*.JPEG", "*.tif", "*.tiff", "*.TIFF", "*.bmp", "*.gif", "*.pcx",
                                 "*.PCX", "*.psd", "*.qvx"})
         EXPECT_TRUE(Has(all + ";", std::string(pattern) + ";")) << pattern;
-    EXPECT_FALSE(Has(all, "mzr"));
+    EXPECT_TRUE(Has(all + ";", "*.mzr;"));
 
     const std::string save = FileTypeFilterList(true);
     EXPECT_EQ(save.substr(0, 30), std::string("jpg\0*.jpg;*.jpeg;*.JPG;*.JPEG\0", 30));

@@ -135,6 +135,20 @@ struct Walk {
         after.push_back(PrintOf(doc));
         names.push_back(name);
     }
+    // Undoes every step, each giving the document as it was right before it; then
+    // redoes them, each giving it as it was right before the next step (settings
+    // changed in between included) or as the last step left it.
+    void UndoAndRedoAll() {
+        for (int k = int(names.size()) - 1; k >= 0; --k) {
+            ASSERT_TRUE(doc.History().Undo()) << names[size_t(k)];
+            ASSERT_SAME_DOCUMENT(before[size_t(k)], PrintOf(doc)) << "undo of " << names[size_t(k)];
+        }
+        for (size_t k = 0; k < names.size(); ++k) {
+            ASSERT_TRUE(doc.History().Redo()) << names[k];
+            const DocumentPrint& expected = k + 1 < names.size() ? before[k + 1] : after[k];
+            ASSERT_SAME_DOCUMENT(expected, PrintOf(doc)) << "redo of " << names[k];
+        }
+    }
 };
 
 }  // namespace
@@ -288,17 +302,8 @@ TEST(History, EveryKindOfStepIsUndoneAndRedoneToTheWholeDocument) {
     ASSERT_EQ(h.StepPosition(), int(walk.names.size()) + 1);
     EXPECT_EQ(h.Entry(12).frameValues[0], 9);
     EXPECT_EQ(h.Entry(13).documentValue, 5);
-    for (int k = int(walk.names.size()) - 1; k >= 0; --k) {
-        ASSERT_TRUE(registry.Execute(cmd::kEditUndo, *doc)) << walk.names[size_t(k)];
-        ASSERT_SAME_DOCUMENT(walk.before[size_t(k)], PrintOf(*doc)) << "undo of " << walk.names[size_t(k)];
-    }
-    // Redo gives the document as it was when the next step began (settings changed
-    // in between included), or as the last step left it.
-    for (size_t k = 0; k < walk.names.size(); ++k) {
-        ASSERT_TRUE(registry.Execute(cmd::kEditRedo, *doc)) << walk.names[k];
-        const DocumentPrint& expected = k + 1 < walk.names.size() ? walk.before[k + 1] : walk.after[k];
-        ASSERT_SAME_DOCUMENT(expected, PrintOf(*doc)) << "redo of " << walk.names[k];
-    }
+    walk.UndoAndRedoAll();
+    if (HasFatalFailure()) return;
     // Jumps of several steps each way.
     for (int k : {12, 5, 9, 0, 15, 3}) {
         while (h.StepPosition() > k + 1) ASSERT_TRUE(h.Undo());
@@ -376,16 +381,7 @@ TEST(History, LookChangesBetweenStructuralStepsAreUndoneAndRedoneExactly) {
     });
     walk.Step("delete with a selection", run(cmd::kLayerDelete));
 
-    UndoHistory& h = doc->History();
-    for (int k = int(walk.names.size()) - 1; k >= 0; --k) {
-        ASSERT_TRUE(h.Undo()) << walk.names[size_t(k)];
-        ASSERT_SAME_DOCUMENT(walk.before[size_t(k)], PrintOf(*doc)) << "undo of " << walk.names[size_t(k)];
-    }
-    for (size_t k = 0; k < walk.names.size(); ++k) {
-        ASSERT_TRUE(h.Redo()) << walk.names[k];
-        const DocumentPrint& expected = k + 1 < walk.names.size() ? walk.before[k + 1] : walk.after[k];
-        ASSERT_SAME_DOCUMENT(expected, PrintOf(*doc)) << "redo of " << walk.names[k];
-    }
+    walk.UndoAndRedoAll();
     EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
 }
 

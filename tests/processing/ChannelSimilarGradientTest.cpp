@@ -20,7 +20,7 @@ std::vector<uint8_t> Hsl(int r, int g, int b) {
 
 Planes Pixels(int w, int h, const std::vector<RGBQUAD>& colours) {
     Planes p;
-    MakePlanes(w, h, PlaneLayout{24, false}, 0, 255, p);
+    EXPECT_TRUE(MakePlanes(w, h, PlaneLayout{24, false}, 0, 255, p));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const RGBQUAD c = colours[size_t(y * w + x) % colours.size()];
@@ -119,7 +119,9 @@ TEST(Gradient, PaintsLinesAcrossTheDragHonouringTheMask) {
     ASSERT_TRUE(PaintGradient(p, {}, g, 0, 0, 4, 0, mask.data()));
     for (int y = 0; y < 3; ++y) {
         EXPECT_EQ(p.Row(y)[3 * 4], 0);  // the end: first colour
-        if (y > 0) EXPECT_EQ(p.Row(y)[0], 200);
+        if (y > 0) {
+            EXPECT_EQ(p.Row(y)[0], 200);
+        }
         EXPECT_EQ(p.Row(y)[3 * 2], 100);
         EXPECT_EQ(p.AlphaRow(y)[3], 255);
     }

@@ -13,7 +13,7 @@ namespace {
 
 Planes Solid(int w, int h, uint8_t value, uint8_t alpha) {
     Planes p;
-    MakePlanes(w, h, PlaneLayout{24, false}, value, alpha, p);
+    EXPECT_TRUE(MakePlanes(w, h, PlaneLayout{24, false}, value, alpha, p));
     return p;
 }
 

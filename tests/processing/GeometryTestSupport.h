@@ -1,6 +1,8 @@
 #pragma once
 // Planes with deterministic content for the geometry tests, and plain reference
 // versions of the fast routines.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -42,7 +44,7 @@ inline Planes ReferenceRotate(const Planes& src, float angle, const OutsideFill&
     const RotatedBox box = RotatedExtent(src.width, src.height, angle);
     const RotationMapping m(angle);
     Planes out;
-    MakePlanes(box.width, box.height, src.Layout(), 255, 0, out);
+    EXPECT_TRUE(MakePlanes(box.width, box.height, src.Layout(), 255, 0, out));
     for (int r = box.minY; r < box.minY + box.height; ++r)
         for (int k = box.minX; k < box.minX + box.width; ++k) {
             const int sx = int(std::floor(k * m.cosine + (r * m.sine + 0.5)));

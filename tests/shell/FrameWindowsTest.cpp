@@ -351,14 +351,15 @@ private Q_SLOTS:
         Start({});
         const QStringList open = FileTypeFilters(false);
         const QString all = open.filter(QString::fromUtf8("모든그림형식")).value(0);
-        for (const char* pattern : {"*.jpg", "*.jpeg", "*.bmp", "*.gif", "*.tif", "*.tiff", "*.pcx", "*.qvx", "*.psd"})
+        for (const char* pattern :
+             {"*.jpg", "*.jpeg", "*.bmp", "*.gif", "*.tif", "*.tiff", "*.pcx", "*.qvx", "*.psd", "*.mzr"})
             QVERIFY2(all.contains(QString(pattern) + ' ') || all.contains(QString(pattern) + ')'), qPrintable(all));
         QVERIFY(open.contains("jpg (*.jpg *.jpeg *.JPG *.JPEG)"));
         QVERIFY(open.contains("tif (*.tif *.tiff *.TIF *.TIFF)"));
         // Only the types that are written, one by one.
         QStringList save = FileTypeFilters(true);
         for (QString& filter : save) filter = filter.section(' ', 0, 0);
-        QCOMPARE(save.join('|'), QString("jpg|bmp|gif|tif|qvx|All"));
+        QCOMPARE(save.join('|'), QString("jpg|bmp|gif|tif|qvx|mzr|All"));
 
         // Names of any case and every extension show in the open dialog; other files do not.
         QTemporaryDir folder;

@@ -24,12 +24,17 @@ public:
     void SetProgress(int percent) override { progress.push_back(percent); }
     void BeginWaitCursor() override { ++waitDepth, ++waitCount; }
     void EndWaitCursor() override { --waitDepth; }
+    bool OpenWithDefaultApplication(const std::string& path) override {
+        openedFiles.push_back(path);
+        return true;
+    }
 
     std::vector<std::string> messages;
     std::vector<MessageAnswer> answers;  // given to questions in order, then the default
     std::vector<int> progress;
     int waitDepth = 0;
     int waitCount = 0;
+    std::vector<std::string> openedFiles;  // handed to the desktop's default application
 
 private:
     Platform* m_previous = nullptr;

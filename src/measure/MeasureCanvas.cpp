@@ -1,0 +1,213 @@
+#include "measure/MeasureCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "document/LayerRecord.h"
+
+namespace quillory {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+}  // namespace
+
+MeasureCanvas::MeasureCanvas(LayerRecord& layer, int documentWidth, int documentHeight,
+                             std::vector<uint8_t>& touchMask)
+    : m_layer(layer), m_touch(touchMask), m_documentWidth(documentWidth), m_documentHeight(documentHeight) {
+    const size_t plane = size_t(std::max(0, layer.width)) * size_t(std::max(0, layer.height));
+    m_usable = layer.kind != LayerKind::Text && layer.width > 0 && layer.height > 0 && documentWidth > 0 &&
+               documentHeight > 0 && layer.stride >= PlaneStride(24, layer.width) &&
+               layer.pixels.size() >= size_t(layer.stride) * size_t(layer.height) && layer.alpha.size() >= plane &&
+               m_touch.size() == plane;
+}
+
+int64_t MeasureCanvas::IndexOf(int x, int y) const {
+    if (!m_usable || x < 0 || y < 0 || x >= m_documentWidth || y >= m_documentHeight) return -1;
+    const int64_t column = int64_t(x) - m_layer.x;
+    // Layer rows count from the bottom; layer row r lands on picture row r - y from the bottom.
+    const int64_t storedY = int64_t(m_documentHeight - 1 - y) + m_layer.y;
+    if (column < 0 || column >= m_layer.width || storedY < 0 || storedY >= m_layer.height) return -1;
+    return storedY * m_layer.width + column;
+}
+
+bool MeasureCanvas::Contains(int x, int y) const { return IndexOf(x, y) >= 0; }
+
+void MeasureCanvas::Plot(int x, int y, uint32_t colour, uint8_t coverage) {
+    const int64_t index = IndexOf(x, y);
+    if (index < 0 || coverage == 0) return;
+    const int64_t column = index % m_layer.width, storedY = index / m_layer.width;
+    uint8_t* p = m_layer.pixels.data() + storedY * m_layer.stride + column * 3;
+    const uint8_t blue = uint8_t(colour >> 16), green = uint8_t(colour >> 8), red = uint8_t(colour);
+    uint8_t& alpha = m_layer.alpha[size_t(index)];
+    if (m_log && !m_touch[size_t(index)]) {
+        m_log->indexes.push_back(uint32_t(index));
+        const uint8_t cover = m_cover && size_t(index) < m_cover->size() ? (*m_cover)[size_t(index)] : 0;
+        m_log->bytes.insert(m_log->bytes.end(), {p[0], p[1], p[2], alpha, cover});
+    }
+    if (coverage == 255 || alpha < 255) {
+        // On a transparent measurement layer the coverage becomes the opacity, so edges stay smooth.
+        p[0] = blue, p[1] = green, p[2] = red;
+        alpha = std::max(alpha, coverage);
+    } else {
+        const int c = coverage;
+        p[0] = uint8_t((blue * c + p[0] * (255 - c)) / 255);
+        p[1] = uint8_t((green * c + p[1] * (255 - c)) / 255);
+        p[2] = uint8_t((red * c + p[2] * (255 - c)) / 255);
+    }
+    m_touch[size_t(index)] = 1;
+    m_layer.changed = 1;
+}
+
+void MeasureCanvas::Dot(int x, int y, uint32_t colour, int width) {
+    if (width <= 1) {
+        Plot(x, y, colour);
+        return;
+    }
+    const int low = -(width - 1) / 2, high = width / 2;
+    const double r = width / 2.0;
+    for (int dy = low; dy <= high; ++dy)
+        for (int dx = low; dx <= high; ++dx)
+            if (width <= 2 || dx * dx + dy * dy <= r * r + 0.5) Plot(x + dx, y + dy, colour);
+}
+
+bool MeasureCanvas::Line(int x0, int y0, int x1, int y1, uint32_t colour, int width) {
+    if (!m_usable || x0 < 0 || y0 < 0 || x1 < 0 || y1 < 0 || x0 >= m_documentWidth || x1 >= m_documentWidth ||
+        y0 >= m_documentHeight || y1 >= m_documentHeight)
+        return false;
+    Stroke(x0, y0, x1, y1, colour, width);
+    return true;
+}
+
+void MeasureCanvas::Stroke(int x0, int y0, int x1, int y1, uint32_t colour, int width) {
+    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    int error = dx + dy;
+    for (;;) {
+        Dot(x0, y0, colour, width);
+        if (x0 == x1 && y0 == y1) break;
+        const int e2 = 2 * error;
+        if (e2 >= dy) error += dy, x0 += sx;
+        if (e2 <= dx) error += dx, y0 += sy;
+    }
+}
+
+void MeasureCanvas::Marker(int x, int y, int size, uint32_t colour) {
+    for (int d = -size; d <= size; ++d) {
+        Plot(x + d, y - size, colour);
+        Plot(x + d, y + size, colour);
+        Plot(x - size, y + d, colour);
+        Plot(x + size, y + d, colour);
+    }
+}
+
+void MeasureCanvas::Circle(int cx, int cy, int radius, uint32_t colour, int width) {
+    if (radius <= 0) {
+        Dot(cx, cy, colour, width);
+        return;
+    }
+    // Midpoint circle: one octant mirrored eight ways.
+    int x = radius, y = 0, error = 1 - radius;
+    while (x >= y) {
+        const int points[8][2] = {{x, y}, {y, x}, {-y, x}, {-x, y}, {-x, -y}, {-y, -x}, {y, -x}, {x, -y}};
+        for (const auto& p : points) Dot(cx + p[0], cy + p[1], colour, width);
+        ++y;
+        if (error < 0) {
+            error += 2 * y + 1;
+        } else {
+            --x;
+            error += 2 * (y - x) + 1;
+        }
+    }
+}
+
+void MeasureCanvas::Ellipse(int cx, int cy, int ax, int ay, double radius2, uint32_t colour, int width) {
+    const double r1 = std::hypot(double(ax), double(ay));
+    if (r1 <= 0) {
+        Circle(cx, cy, int(radius2), colour, width);
+        return;
+    }
+    const double ux = ax / r1, uy = ay / r1;  // first axis; the second is perpendicular
+    const int steps = std::max(16, int((r1 + radius2) * 4));
+    int lastX = 0, lastY = 0;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = 2 * kPi * i / steps;
+        const double a = r1 * std::cos(t), b = radius2 * std::sin(t);
+        const int x = int(std::lround(cx + a * ux - b * uy)), y = int(std::lround(cy + a * uy + b * ux));
+        if (i == 0)
+            Dot(x, y, colour, width);
+        else if (x != lastX || y != lastY)
+            Stroke(lastX, lastY, x, y, colour, width);
+        lastX = x, lastY = y;
+    }
+}
+
+void MeasureCanvas::Arc(int cx, int cy, int radius, double fromDegrees, double sweepDegrees, uint32_t colour,
+                        int width) {
+    const int steps = std::max(4, int(std::abs(sweepDegrees) * radius / 30.0) + 4);
+    int lastX = 0, lastY = 0;
+    for (int i = 0; i <= steps; ++i) {
+        const double a = (fromDegrees + sweepDegrees * i / steps) * kPi / 180.0;
+        // Angles turn counter-clockwise as seen, and picture rows grow downwards.
+        const int x = int(std::lround(cx + radius * std::cos(a))), y = int(std::lround(cy - radius * std::sin(a)));
+        if (i == 0)
+            Dot(x, y, colour, width);
+        else
+            Stroke(lastX, lastY, x, y, colour, width);
+        lastX = x, lastY = y;
+    }
+}
+
+TextBox MeasureCanvas::Text(int x, int y, std::string_view utf8, const TextStyle& style, uint32_t colour) {
+    if (utf8.empty()) return {};
+    const TextRaster raster = CurrentPlatform().RasteriseText(std::string(utf8), style);
+    if (raster.width <= 0 || raster.height <= 0 ||
+        raster.coverage.size() < size_t(raster.width) * size_t(raster.height))
+        return {};
+    for (int row = 0; row < raster.height; ++row) {
+        const uint8_t* coverage = raster.coverage.data() + size_t(row) * raster.width;
+        for (int column = 0; column < raster.width; ++column)
+            if (coverage[column]) Plot(x + column, y + row, colour, coverage[column]);
+    }
+    return TextBox{raster.width, raster.height};
+}
+
+TextBox MeasureCanvas::MeasureText(std::string_view utf8, const TextStyle& style) {
+    if (utf8.empty()) return {};
+    const TextRaster raster = CurrentPlatform().RasteriseText(std::string(utf8), style);
+    return TextBox{std::max(0, raster.width), std::max(0, raster.height)};
+}
+
+int64_t CountPixelsInside(const std::vector<MeasurePoint>& points, int width, int height) {
+    const size_t n = points.size();
+    if (n < 3 || width <= 0 || height <= 0) return 0;
+    int minY = points[0].y, maxY = points[0].y;
+    for (const MeasurePoint& p : points) minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+    minY = std::max(minY, 0);
+    maxY = std::min(maxY, height - 1);
+    int64_t count = 0;
+    std::vector<double> crossings;
+    for (int y = minY; y <= maxY; ++y) {
+        const double yc = y + 0.5;
+        crossings.clear();
+        for (size_t i = 0; i < n; ++i) {
+            const MeasurePoint& a = points[i];
+            const MeasurePoint& b = points[(i + 1) % n];
+            // Half-open in y, so a vertex on the scan line counts once.
+            if ((a.y <= yc) == (b.y <= yc)) continue;
+            crossings.push_back(a.x + (yc - a.y) * double(b.x - a.x) / double(b.y - a.y));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (size_t k = 0; k + 1 < crossings.size(); k += 2) {
+            // Pixel centres x + 0.5 within [from, to).
+            const int first = std::max(0, int(std::ceil(crossings[k] - 0.5)));
+            const int last = std::min(width - 1, int(std::ceil(crossings[k + 1] - 0.5)) - 1);
+            if (last >= first) count += last - first + 1;
+        }
+    }
+    return count;
+}
+
+}  // namespace quillory

@@ -1,0 +1,89 @@
+#pragma once
+// The drawing primitives of measurement figures: pen dots, lines, markers, circles,
+// ellipses, arcs and text, drawn into the pixels of one layer at picture
+// coordinates (rows top-down). Every pixel written becomes opaque in the layer's
+// opacity plane (text by its coverage) and is marked in the touch mask, one byte a
+// layer pixel, so the caller knows exactly which pixels a figure covers.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/Platform.h"
+#include "measure/MeasureObject.h"
+
+namespace quillory {
+
+struct LayerRecord;
+
+struct TextBox {
+    int width = 0, height = 0;
+};
+
+// What a preview overwrote, so it can be put back: per layer pixel its blue,
+// green, red, opacity and the coverage count it had then.
+struct PixelLog {
+    std::vector<uint32_t> indexes;
+    std::vector<uint8_t> bytes;  // 5 a pixel
+    bool Empty() const { return indexes.empty(); }
+    void Clear() {
+        indexes.clear();
+        bytes.clear();
+    }
+};
+
+class MeasureCanvas {
+public:
+    // `documentWidth` and `documentHeight` are the picture's size: the layer's
+    // placement (x, y) maps picture pixels onto its planes.
+    MeasureCanvas(LayerRecord& layer, int documentWidth, int documentHeight, std::vector<uint8_t>& touchMask);
+
+    // A 24-bit layer with planes of its recorded size and a touch mask to match.
+    bool Usable() const { return m_usable; }
+    // Every pixel written for the first time since the touch mask was cleared is
+    // noted in `log` first, with its coverage count from `cover`.
+    void LogInto(PixelLog* log, const std::vector<uint8_t>* cover) {
+        m_log = log;
+        m_cover = cover;
+    }
+    int Width() const { return m_documentWidth; }
+    int Height() const { return m_documentHeight; }
+    // Inside the picture and on the layer.
+    bool Contains(int x, int y) const;
+
+    void Plot(int x, int y, uint32_t colour, uint8_t coverage = 255);
+    // A pen dot of the given width centred on the point (round from width 3 on).
+    void Dot(int x, int y, uint32_t colour, int width);
+    // False, drawing nothing, when an end lies outside the picture.
+    bool Line(int x0, int y0, int x1, int y1, uint32_t colour, int width);
+    // A hollow square of half-size `size` around the point.
+    void Marker(int x, int y, int size, uint32_t colour);
+    void Circle(int cx, int cy, int radius, uint32_t colour, int width);
+    // An ellipse around (cx, cy) whose first axis runs to (cx + ax, cy + ay) and whose
+    // second radius, on the perpendicular axis, is `radius2`.
+    void Ellipse(int cx, int cy, int ax, int ay, double radius2, uint32_t colour, int width);
+    // An arc of a circle from the direction `fromDegrees` (counter-clockwise as seen,
+    // 0 to the right) over `sweepDegrees`.
+    void Arc(int cx, int cy, int radius, double fromDegrees, double sweepDegrees, uint32_t colour, int width);
+    // Text with its top-left at (x, y), rasterised by the platform; the size of its box.
+    TextBox Text(int x, int y, std::string_view utf8, const TextStyle& style, uint32_t colour);
+    static TextBox MeasureText(std::string_view utf8, const TextStyle& style);
+
+private:
+    // A line clipped pixel by pixel.
+    void Stroke(int x0, int y0, int x1, int y1, uint32_t colour, int width);
+    // The layer plane index of a picture pixel, -1 outside.
+    int64_t IndexOf(int x, int y) const;
+
+    LayerRecord& m_layer;
+    std::vector<uint8_t>& m_touch;
+    int m_documentWidth, m_documentHeight;
+    bool m_usable = false;
+    PixelLog* m_log = nullptr;
+    const std::vector<uint8_t>* m_cover = nullptr;
+};
+
+// Pixels of the picture (width × height) whose centres lie inside the closed
+// polygon through the points, by the even-odd rule.
+int64_t CountPixelsInside(const std::vector<MeasurePoint>& points, int width, int height);
+
+}  // namespace quillory

@@ -1,0 +1,158 @@
+// The text export and the workbook export, the workbook read back by a second
+// reader (Python's openpyxl, when it is installed).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/NyZazo.h"
+#include "measure/MeasureExport.h"
+#include "measure/MeasureTestSupport.h"
+#include "measure/MeasureTexts.h"
+#include "support/TestFiles.h"
+
+using namespace quillory;
+using namespace quillory::test;
+
+namespace {
+
+constexpr const char* kPython = "/usr/bin/python3";
+
+bool HaveOpenpyxl() {
+    if (!std::filesystem::exists(kPython)) return false;
+    return std::system((std::string(kPython) + " -c 'import openpyxl' 2>/dev/null").c_str()) == 0;
+}
+
+std::string Run(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    pclose(pipe);
+    return out;
+}
+
+// The sheets, every cell of the table with its type, and where the pictures sit.
+std::string DescribeWorkbook(const std::string& path) {
+    const std::string script =
+        "import sys, openpyxl\n"
+        "wb = openpyxl.load_workbook(sys.argv[1])\n"
+        "print('sheets', wb.sheetnames)\n"
+        "ws = wb[wb.sheetnames[0]]\n"
+        "for row in ws.iter_rows(min_row=1, max_row=ws.max_row, max_col=7, values_only=True):\n"
+        "    print([(type(v).__name__, v) for v in row])\n"
+        "for image in ws._images:\n"
+        "    print('picture', image.anchor._from.col, image.anchor._from.row)\n";
+    const std::string scriptPath = (std::filesystem::temp_directory_path() / "quillory-describe-workbook.py").string();
+    WriteFileBytes(scriptPath, std::vector<uint8_t>(script.begin(), script.end()));
+    return Run(std::string(kPython) + " " + scriptPath + " '" + path + "' 2>&1");
+}
+
+std::unique_ptr<CVandDoc> MeasuredPicture() {
+    auto doc = MakePicture(120, 90);
+    Calibrate(*doc, 10, 0, 1.0f);
+    Drag(*doc, cmd::kToolMeasureSegment, {10, 10}, {40, 50});
+    Click(*doc, cmd::kToolPointMark, {60, 60});
+    Drag(*doc, cmd::kToolMeasureCircle, {80, 40}, {80, 60});
+    return doc;
+}
+
+}  // namespace
+
+TEST(MeasureExport, TheTextFileHasOneLinePerObject) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MeasuredPicture();
+    ASSERT_TRUE(ExportMeasureText(*doc, dir.path().string()));
+    const std::vector<uint8_t> bytes = ReadFileBytes(dir.File(mtexts::kMeasureTextFile));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              "\n 선분 5.00 0.00 0.00 0.00"
+              "\n 점표시 0.00 0.00 0.00 0.00"
+              "\n 원 0.00 0.00 0.00 2.00");
+    EXPECT_EQ(platform.messages.back(), mtexts::kMeasureTextSaved);
+
+    // No objects: an empty file.
+    auto empty = MakePicture(10, 10);
+    ASSERT_TRUE(ExportMeasureText(*empty, dir.path().string()));
+    EXPECT_TRUE(ReadFileBytes(dir.File(mtexts::kMeasureTextFile)).empty());
+    EXPECT_FALSE(ExportMeasureText(*empty, dir.File("no-such-folder")));
+}
+
+TEST(MeasureExport, TheWorkbookHoldsTheTableAsNumbersAndThePictureAtF15) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MeasuredPicture();
+    WorkbookExport options;
+    options.workbookPath = dir.File("Micro.xlsx");
+    options.pictureFolder = dir.path().string();
+    options.sheetName = "측정";
+    ASSERT_TRUE(ExportWorkbook(*doc, options));
+    EXPECT_EQ(platform.openedFiles, std::vector<std::string>{options.workbookPath});
+    // The picture of the document, as a JPEG file.
+    NyZazo picture;
+    ASSERT_TRUE(picture.Load(dir.File(mtexts::kWorkbookPicture), 0));
+    EXPECT_EQ(picture.Width(), 120);
+    EXPECT_EQ(picture.Height(), 90);
+    // No temporary file is left beside the workbook.
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 2);
+
+    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    EXPECT_EQ(DescribeWorkbook(options.workbookPath),
+              "sheets ['측정']\n"
+              "[('NoneType', None), ('str', '항목'), ('str', '길이'), ('str', '면적'), ('str', '각도'), "
+              "('str', '반지름'), ('str', '지름')]\n"
+              // Whole numbers read back as int: numbers, not texts, in every cell.
+              "[('int', 0), ('str', '선분'), ('int', 5), ('int', 0), ('int', 0), ('int', 0), ('int', 0)]\n"
+              "[('int', 1), ('str', '점표시'), ('int', 0), ('int', 0), ('int', 0), ('int', 0), ('int', 0)]\n"
+              "[('int', 2), ('str', '원'), ('int', 0), ('int', 0), ('int', 0), ('int', 2), ('int', 4)]\n"
+              "picture 5 14\n");
+}
+
+TEST(MeasureExport, AnExistingWorkbookIsReplacedOnlyWhenTheUserAgrees) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MeasuredPicture();
+    WorkbookExport options;
+    options.workbookPath = dir.File("Micro.xlsx");
+    options.pictureFolder = dir.path().string();
+    options.openAfterwards = false;
+    WriteFileBytes(options.workbookPath, {'o', 'l', 'd'});
+    platform.answers = {MessageAnswer::No};
+    EXPECT_FALSE(ExportWorkbook(*doc, options));
+    EXPECT_EQ(ReadFileBytes(options.workbookPath), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_NE(platform.messages.back().find("Micro.xlsx"), std::string::npos);
+    platform.answers = {MessageAnswer::Yes};
+    EXPECT_TRUE(ExportWorkbook(*doc, options));
+    const std::vector<uint8_t> written = ReadFileBytes(options.workbookPath);
+    ASSERT_GT(written.size(), 4u);
+    EXPECT_EQ(std::string(written.begin(), written.begin() + 2), "PK");  // a zip container
+    EXPECT_TRUE(platform.openedFiles.empty());
+
+    // A sheet name the spreadsheet refuses writes nothing.
+    options.sheetName = "bad/name[]";
+    options.askBeforeReplacing = false;
+    EXPECT_FALSE(ExportWorkbook(*doc, options));
+    EXPECT_EQ(ReadFileBytes(options.workbookPath), written);
+    EXPECT_EQ(platform.messages.back(), mtexts::kWorkbookWriteFailed);
+}
+
+TEST(MeasureExport, AWorkbookWithoutObjectsHasOnlyTheHeaderRow) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MakePicture(40, 30);
+    WorkbookExport options;
+    options.workbookPath = dir.File("empty.xlsx");
+    options.pictureFolder = dir.path().string();
+    ASSERT_TRUE(ExportWorkbook(*doc, options));
+    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    const std::string described = DescribeWorkbook(options.workbookPath);
+    EXPECT_EQ(described.substr(0, described.find("picture")),
+              "sheets ['Sheet1']\n"
+              "[('NoneType', None), ('str', '항목'), ('str', '길이'), ('str', '면적'), ('str', '각도'), "
+              "('str', '반지름'), ('str', '지름')]\n");
+}

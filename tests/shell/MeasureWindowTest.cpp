@@ -1,0 +1,237 @@
+// The measurement mode in the real editor: the palette chooses the tools, a
+// segment drawn with the mouse is measured and labelled, the reference is picked
+// from a drawn line, and the settings and export dialogs hand their values over.
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include "core/CommandIds.h"
+#include "measure/MeasureSet.h"
+#include "measure/MeasureTexts.h"
+#include "shell/CDlg_MicroTools.h"
+#include "shell/CDlg_Mic_Env.h"
+#include "shell/DlgExcel.h"
+#include "shell/Dlg_Calibration.h"
+#include "shell/MicroCommands.h"
+#include "EditorFixture.h"
+#include "ModalAnswer.h"
+#include "ShellTestMain.h"
+
+using namespace quillory;
+using namespace quillory::test;
+
+class MeasureWindowTest : public EditorFixture {
+    Q_OBJECT
+
+    CVandDoc& Doc() { return View()->document().doc(); }
+    MicroCommands& Micro() { return Frame()->micro(); }
+    // The window point of a picture pixel (the whole picture fits the client).
+    QPoint At(int x, int y) {
+        const InclusiveRect r = View()->document().view().pictureRect;
+        return QPoint(r.left + x, r.top + y);
+    }
+    void Drag(QPoint from, QPoint to) {
+        QWidget* port = View()->viewport();
+        QTest::mousePress(port, Qt::LeftButton, {}, At(from.x(), from.y()));
+        QTest::mouseMove(port, At((from.x() + to.x()) / 2, (from.y() + to.y()) / 2));
+        QTest::mouseMove(port, At(to.x(), to.y()));
+        QTest::mouseRelease(port, Qt::LeftButton, {}, At(to.x(), to.y()));
+        QCoreApplication::processEvents();
+    }
+    // Pixels of the view inside `picture` that no longer show the picture.
+    int ChangedPixels(const QRect& picture) {
+        const QImage shot = Grab();
+        int changed = 0;
+        for (int y = picture.top(); y <= picture.bottom(); ++y)
+            for (int x = picture.left(); x <= picture.right(); ++x)
+                if (shot.pixel(At(x, y)) != (PictureColour(x, y) | 0xFF000000u)) ++changed;
+        return changed;
+    }
+    void StartMeasuring() {
+        Start({m_picture});
+        SetClientSize(300, 200);
+        Frame()->Dispatch(cmd::kMeasureTools);
+        QVERIFY(Micro().palette() && Micro().palette()->isVisible());
+    }
+
+private Q_SLOTS:
+    void initTestCase() { PrepareFiles(); }
+    void cleanup() { Stop(); }
+
+    void aSegmentDrawnWithTheMouseIsMeasuredAndLabelled() {
+        StartMeasuring();
+        MeasureSettings& settings = Micro().settings();
+        settings.refDx = 100, settings.refDy = 0, settings.refLength = 50, settings.unitName = "um";
+        CDlg_MicroTools* palette = Micro().palette();
+        QCOMPARE(palette->tabs()->count(), 2);
+        QCOMPARE(palette->tabs()->tabText(0), QString::fromUtf8(mtexts::kTabMeasure));
+        QTest::mouseClick(palette->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolMeasureSegment);
+        QVERIFY(palette->Button(cmd::kToolMeasureSegment)->isChecked());
+        QVERIFY(!palette->Button(cmd::kToolPointMark)->isChecked());
+        QCOMPARE(palette->ReferenceText(), QString::fromUtf8("측정기준: (측정기준) um : 100 pixels Ⅹ  50.00"));
+        QCOMPARE(ChangedPixels(QRect(0, 0, 100, 50)), 0);
+
+        Drag(QPoint(10, 10), QPoint(50, 10));
+        const MeasureSet& set = MeasuresOf(Doc());
+        QCOMPARE(set.ObjectCount(), 1);
+        QCOMPARE(set.Object(0).kind, std::string(mtexts::kKindSegment));
+        QCOMPARE(set.Object(0).length, 20.0f);
+        // The line itself, and the label "20.00 um" below its start.
+        QVERIFY(ChangedPixels(QRect(20, 9, 20, 3)) > 20);
+        QVERIFY(ChangedPixels(QRect(10, 14, 40, 12)) > 15);
+        QVERIFY(Doc().IsModified() || View()->document().HasMeasureObjects());
+
+        // Vector undo takes the figure back out of the pixels; redo draws it again.
+        QVERIFY(Enabled(cmd::kMeasureEditUndo));
+        Frame()->Dispatch(cmd::kMeasureEditUndo);
+        QCOMPARE(set.ObjectCount(), 0);
+        QCOMPARE(ChangedPixels(QRect(0, 0, 100, 50)), 0);
+        QVERIFY(Enabled(cmd::kMeasureEditRedo));
+        Frame()->Dispatch(cmd::kMeasureEditRedo);
+        QCOMPARE(set.ObjectCount(), 1);
+        QVERIFY(ChangedPixels(QRect(20, 9, 20, 3)) > 20);
+    }
+
+    void aPolygonWaitsUntilAnotherToolIsChosenAndEscapeDropsIt() {
+        StartMeasuring();
+        CDlg_MicroTools* palette = Micro().palette();
+        QTest::mouseClick(palette->Button(cmd::kToolMeasurePolygon), Qt::LeftButton);
+        for (const QPoint p : {QPoint(10, 10), QPoint(60, 10), QPoint(60, 40)}) {
+            QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, At(p.x(), p.y()));
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(palette->PendingHintShown());
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 0);
+        QTest::mouseClick(palette->Button(cmd::kToolMeasureSelect), Qt::LeftButton);
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
+        QCOMPARE(MeasuresOf(Doc()).Object(0).kind, std::string(mtexts::kKindPolygon));
+        QVERIFY(!palette->PendingHintShown());
+
+        // A second polygon is given up with Escape: nothing is added and its lines go.
+        QTest::mouseClick(palette->Button(cmd::kToolMeasurePolygon), Qt::LeftButton);
+        for (const QPoint p : {QPoint(70, 5), QPoint(95, 5), QPoint(95, 45)}) {
+            QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, At(p.x(), p.y()));
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(ChangedPixels(QRect(75, 4, 15, 3)) > 0);
+        View()->setFocus();
+        QTest::keyClick(View(), Qt::Key_Escape);
+        QCOMPARE(Frame()->currentTool(), cmd::kNone);
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
+        QCOMPARE(ChangedPixels(QRect(75, 4, 15, 3)), 0);
+    }
+
+    void theReferenceIsPickedFromADrawnLine() {
+        StartMeasuring();
+        ANSWER_NEXT_MODAL(Dlg_Calibration, [](Dlg_Calibration* d) { d->pickButton()->click(); });
+        Frame()->Dispatch(cmd::kSetReference);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(Frame()->currentTool(), cmd::kToolMeasureSegment);
+        QCOMPARE(int(Micro().settings().referencePending), 1);
+
+        QWidget* port = View()->viewport();
+        QTest::mousePress(port, Qt::LeftButton, {}, At(10, 20));
+        QTest::mouseMove(port, At(40, 24));
+        QTest::mouseRelease(port, Qt::LeftButton, {}, At(40, 24));
+        // The dialog opens again with the line's extents as the reference vector.
+        ANSWER_NEXT_MODAL(Dlg_Calibration, [](Dlg_Calibration* d) {
+            QCOMPARE(d->pixelsX()->text(), QString("30"));
+            QCOMPARE(d->pixelsY()->text(), QString("4"));
+            d->length()->setText("15");
+            d->unitName()->setCurrentText("mm");
+            d->accept();
+        });
+        QTRY_COMPARE(Micro().settings().refDx, 30);
+        RETURN_IF_ANSWER_FAILED();
+        const MeasureSettings& s = Micro().settings();
+        QCOMPARE(s.refDy, 4);
+        QCOMPARE(s.refLength, 15.0f);
+        QCOMPARE(s.unitName, std::string("mm"));
+        QCOMPARE(int(s.referencePending), 0);
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 0);
+        // The picked line is gone from the picture.
+        QCOMPARE(ChangedPixels(QRect(5, 15, 45, 20)), 0);
+        QVERIFY(Micro().palette()->ReferenceText().contains(QString::fromUtf8("mm : 30 pixels Ⅹ  15.00")));
+    }
+
+    void theCalibrationResetsAndReadsWrongEntriesAsZero() {
+        StartMeasuring();
+        ANSWER_NEXT_MODAL(Dlg_Calibration, [](Dlg_Calibration* d) {
+            d->resetButton()->click();
+            QCOMPARE(d->pixelsX()->text(), QString("0"));
+            QCOMPARE(d->unitName()->currentText(), QString("um"));
+            QCOMPARE(d->length()->text(), QString("1.0"));
+            d->pixelsX()->setText("12abc");
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kSetReference);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(Micro().settings().refDx, 0);
+        QCOMPARE(Micro().settings().refDy, 0);
+        // Measuring now asks for a calibration instead of dividing by zero.
+        const size_t before = MessageCount();
+        QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+        Drag(QPoint(10, 10), QPoint(50, 10));
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 0);
+        QVERIFY(MessageCount() > before);
+        QCOMPARE(LastMessage(), QString::fromUtf8(mtexts::kNotCalibrated));
+    }
+
+    void theEnvironmentDialogHandsItsChoicesOver() {
+        StartMeasuring();
+        Micro().colourChooser = [](uint32_t) -> std::optional<uint32_t> { return 0x00FF00u; };
+        ANSWER_NEXT_MODAL(CDlg_Mic_Env, [](CDlg_Mic_Env* d) {
+            QCOMPARE(d->tabs()->count(), 4);
+            QCOMPARE(d->lineWidths()->count(), 7);
+            QCOMPARE(d->fontSizes()->itemText(0), QString("5"));
+            QCOMPARE(d->fontSizes()->itemText(19), QString("24"));
+            QStringList faces;
+            for (int i = 0; i < d->faces()->count(); ++i) faces << d->faces()->itemText(i);
+            QVERIFY(faces.size() > 1);
+            d->markStyles()->button(4)->click();
+            d->lineWidths()->setCurrentText("3");
+            d->lineColourButton()->click();
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kAnalysisSettings);
+        RETURN_IF_ANSWER_FAILED();
+        const MeasureSettings& s = Micro().settings();
+        QCOMPARE(int(s.markStyle), 4);
+        QCOMPARE(Frame()->env().pointStyle, 4);
+        QCOMPARE(s.lineWidth, std::string("3"));
+        QCOMPARE(s.lineColour, 0x00FF00u);
+        QCOMPARE(CDlg_Mic_Env::SortedFaces({"b", "a", "c", "a"}), QStringList({"a", "a", "b", "c"}));
+    }
+
+    void theWorkbookIsWrittenAndHandedToTheDesktop() {
+        StartMeasuring();
+        QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+        Drag(QPoint(10, 10), QPoint(50, 30));
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
+        const QString book = m_dir.filePath("out.xlsx");
+        ANSWER_NEXT_MODAL(DlgExcel, [book](DlgExcel* d) {
+            QCOMPARE(d->sheets()->count(), 1);
+            d->path()->setText(book);
+            d->convertButton()->click();
+            QVERIFY(d->exported());
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kExportWorkbook);
+        RETURN_IF_ANSWER_FAILED();
+        QVERIFY(QFileInfo(book).size() > 0);
+        const std::vector<std::string>& opened = m_app->platform().openedFiles();
+        QCOMPARE(opened.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(opened.front()), book);
+    }
+};
+
+QUILLORY_SHELL_TEST(MeasureWindowTest)
+#include "MeasureWindowTest.moc"
