@@ -1,8 +1,9 @@
 // Paints of the view over a 10-layer 4000 × 3000 document with mixed blend modes
 // in a 1920 × 1080 window at zoom 1, 0.5 and 2 and fitted to the window: with the
-// composite current, right after a change of the whole document, and while
-// scrolling; each on one thread and on all. Also the old paint that blended every
-// layer each time, and a repaint that only animates the selection outline.
+// composite current, right after a change of the whole document, after one move
+// of a brush, and while scrolling; each on one thread and on all. Also the old
+// paint that blended every layer each time, and a repaint that only animates the
+// selection outline.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -130,6 +131,23 @@ void BM_PaintAfterChange(benchmark::State& state) {
     }
 }
 
+// The paint after one move of a size-25 brush: the tool reports the segment's
+// rectangle grown by the brush, and only the tiles under it are blended again.
+void BM_PaintAfterStrokeSegment(benchmark::State& state) {
+    BigDocument& doc = Document();
+    PaintSetup setup(state);
+    CompositeCache cache(doc.state.header, doc.stack);
+    Window window;
+    window.Paint(setup.view, cache);
+    int x = 1200;
+    for (auto _ : state) {
+        // Ten pixels along a row inside the shown part, as a mouse move gives them.
+        x = x >= 2000 ? 1200 : x + 10;
+        cache.InvalidateRegion(IntRect{x - 12, 800 - 12, x + 10 + 13, 800 + 13});
+        window.Paint(setup.view, cache);
+    }
+}
+
 // Scrolling three pixels down and right: the window keeps what stays in view and
 // paints the uncovered strips, blending the tiles that come into view.
 void BM_ScrollThreePixels(benchmark::State& state) {
@@ -181,6 +199,7 @@ void BM_RepaintOutlineOnly(benchmark::State& state) {
 BENCHMARK(BM_PaintBlendingEveryLayer)->ArgNames({"zoom%", "threads"})->Args({100, 1})->Args({0, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Paint)->Apply(ZoomsAndThreads);
 BENCHMARK(BM_PaintAfterChange)->Apply(ZoomsAndThreads);
+BENCHMARK(BM_PaintAfterStrokeSegment)->Apply(ZoomsAndThreads);
 BENCHMARK(BM_ScrollThreePixels)->Apply(ZoomsAndThreads);
 BENCHMARK(BM_RepaintOutlineOnly)->Unit(benchmark::kMillisecond);
 

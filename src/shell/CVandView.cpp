@@ -356,7 +356,8 @@ void CVandView::OnTimerTick() {
     switch (m_timerRules.OnTick(m_document->doc().State().busy != 0)) {
         case SelectionTimer::TickAction::RedrawOutline:
             // A drawn outline gets its interior at the first tick.
-            if (SettleSelection(m_document->doc())) m_document->MarkChanged();
+            // The selection only: the layers' composite stays as it is.
+            if (SettleSelection(m_document->doc())) m_document->MarkChanged(IntRect{});
             viewport()->update();
             break;
         case SelectionTimer::TickAction::Rested: m_timer.stop(); break;
@@ -429,17 +430,23 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
     }
     const bool hadOverlay = m_tool->Overlay().shape != ToolOverlay::Shape::None;
     bool changed = false;
-    switch (step) {
-        case ToolStep::Press: changed = m_tool->Press(context, e); break;
-        case ToolStep::Move: changed = m_tool->Move(context, e); break;
-        case ToolStep::Release: changed = m_tool->Release(context, e); break;
-        case ToolStep::DoubleClick: changed = m_tool->DoubleClick(context, e); break;
+    {
+        DocumentSession::ToolEventScope event(*m_document);
+        switch (step) {
+            case ToolStep::Press: changed = m_tool->Press(context, e); break;
+            case ToolStep::Move: changed = m_tool->Move(context, e); break;
+            case ToolStep::Release: changed = m_tool->Release(context, e); break;
+            case ToolStep::DoubleClick: changed = m_tool->DoubleClick(context, e); break;
+        }
+        changed |= event.WholeAsked();
     }
     if (context.foregroundPicked) m_mainFrame->SetForegroundColour(int32_t(context.foreground));
     // The rubber band follows the pointer.
     if (!changed && (hadOverlay || m_tool->Overlay().shape != ToolOverlay::Shape::None)) viewport()->update();
     if (changed) {
-        m_document->MarkChanged();
+        // The composite is blended again only where the tool reports a change.
+        if (context.RegionOnly()) m_document->MarkChanged(context.changedRegion);
+        else m_document->MarkChanged();
         UpdateAllViews(0);
         m_mainFrame->RefreshLayerWindow();
         m_mainFrame->RefreshCommandStates();

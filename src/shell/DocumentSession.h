@@ -42,8 +42,29 @@ public:
     bool MoveCurrentLayer(int dx, int dy);
     void MarkChanged() {
         m_view.needsRedraw = 1;
+        // Within a tool's event the tool's own account of what it changed is taken instead.
+        if (m_toolEvent) {
+            m_wholeAskedInToolEvent = true;
+            return;
+        }
         m_changes.ChangedAll();
     }
+    // While a tool handles a mouse event, marks of the whole picture (the step it records,
+    // the document's change notice) wait for the tool's report of what it changed.
+    class ToolEventScope {
+    public:
+        explicit ToolEventScope(DocumentSession& session) : m_session(session) {
+            m_session.m_toolEvent = true;
+            m_session.m_wholeAskedInToolEvent = false;
+        }
+        ~ToolEventScope() { m_session.m_toolEvent = false; }
+        ToolEventScope(const ToolEventScope&) = delete;
+        ToolEventScope& operator=(const ToolEventScope&) = delete;
+        bool WholeAsked() const { return m_session.m_wholeAskedInToolEvent; }
+
+    private:
+        DocumentSession& m_session;
+    };
     // A change of the pixels of one region (picture rows counted from the top).
     void MarkChanged(const IntRect& region) {
         m_view.needsRedraw = 1;
@@ -60,6 +81,8 @@ private:
     CVandDoc m_doc;
     ViewState m_view;
     ChangeJournal m_changes;
+    bool m_toolEvent = false;
+    bool m_wholeAskedInToolEvent = false;
 };
 
 }  // namespace quillory

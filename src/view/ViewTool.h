@@ -3,6 +3,7 @@
 // DoubleClick, Key where needed), chosen by the current tool id through a
 // registry. The view maps each mouse event to window, zoomed-picture and
 // picture coordinates before a tool sees it.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/NyZazo.h"
 #include "view/ViewState.h"
 
 namespace quillory {
@@ -37,6 +39,29 @@ struct ToolContext {
     int softBrush = 0;             // soft edges for brush, eraser, line and polyline
     int toolValue1 = 0, toolValue2 = 0;  // the two tool sliders
     bool foregroundPicked = false;  // set by a tool that changed `foreground`
+
+    // What the tool changed of the picture the layers make (picture pixels, rows from
+    // the top), so that the view blends only that part again. A change the tool does
+    // not report is taken as a change of the whole picture.
+    bool changeReported = false;
+    bool wholeChanged = false;
+    IntRect changedRegion;
+    // An empty region: the layers show the same (a selection, a path's points).
+    void ReportChange(const IntRect& region) {
+        changeReported = true;
+        if (region.IsEmpty()) return;
+        if (changedRegion.IsEmpty()) {
+            changedRegion = region;
+            return;
+        }
+        changedRegion.left = std::min(changedRegion.left, region.left);
+        changedRegion.top = std::min(changedRegion.top, region.top);
+        changedRegion.right = std::max(changedRegion.right, region.right);
+        changedRegion.bottom = std::max(changedRegion.bottom, region.bottom);
+    }
+    void ReportWholeChange() { changeReported = wholeChanged = true; }
+    // Only the reported region needs blending again.
+    bool RegionOnly() const { return changeReported && !wholeChanged; }
 };
 
 // What a tool shows over the picture while it works (picture pixels, rows top-down).

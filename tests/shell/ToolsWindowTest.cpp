@@ -1,6 +1,7 @@
 // The painting and selection tools and the clipboard in the real editor: a stroke
 // with the mouse is one step in the history list, the tool sliders follow the
 // chosen tool, and pictures travel through the system clipboard both ways.
+#include <algorithm>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -125,8 +126,21 @@ private Q_SLOTS:
         QVERIFY(value1);
         QVERIFY(!value1->isEnabled());
         const size_t steps = Doc().RecordedSteps().size();
+        const uint64_t seen = View()->document().generation();
         Drag(At(5, 12), At(30, 12));
         QCOMPARE(Doc().RecordedSteps().size(), steps + 1);
+        // The view is told the stroke's own rows and columns, not the whole picture.
+        const int brush = Frame()->env().brushSize;
+        IntRect marked{1000, 1000, -1, -1};
+        QVERIFY(View()->document().changes().ChangesSince(seen, [&](const IntRect& r) {
+            if (r.IsEmpty()) return;
+            marked = IntRect{std::min(marked.left, r.left), std::min(marked.top, r.top), std::max(marked.right, r.right),
+                             std::max(marked.bottom, r.bottom)};
+        }));
+        QVERIFY(View()->document().generation() > seen);
+        QVERIFY(marked.left <= 5 && marked.right >= 31 && marked.top <= 12 && marked.bottom >= 13);
+        QVERIFY(marked.left >= 5 - brush && marked.right <= 31 + brush);
+        QVERIFY(marked.top >= 12 - brush && marked.bottom <= 13 + brush);
         QCOMPARE(Doc().RecordedSteps().back().name, std::string(texts::kStepBrush));
         QCOMPARE(Pixel(Doc(), 17, 12), (QList<int>{0, 0, 0, 255}));
         QCOMPARE(Pixel(Doc(), 17, 2)[0], 200);

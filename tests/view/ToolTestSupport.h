@@ -1,6 +1,7 @@
 #pragma once
 // Driving the view's tools on a document without a window: press, move and
 // release at picture pixels, and reading layer pixels by picture position.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -39,21 +40,34 @@ struct ToolDriver {
     }
     bool Press(int x, int y, bool shift = false) {
         ToolContext c = Context();
-        const bool changed = tool->Press(c, At(x, y, shift));
+        const bool changed = Keep(c, tool->Press(c, At(x, y, shift)));
         if (c.foregroundPicked) foreground = c.foreground;
         return changed;
     }
     bool Move(int x, int y) {
         ToolContext c = Context();
-        return tool->Move(c, At(x, y));
+        return Keep(c, tool->Move(c, At(x, y)));
     }
     bool Release(int x, int y) {
         ToolContext c = Context();
-        return tool->Release(c, At(x, y));
+        return Keep(c, tool->Release(c, At(x, y)));
     }
     bool DoubleClick(int x, int y) {
         ToolContext c = Context();
-        return tool->DoubleClick(c, At(x, y));
+        return Keep(c, tool->DoubleClick(c, At(x, y)));
+    }
+    // What the last event reported as changed of the picture, and what the events that
+    // changed it reported since the view last took them (as the view marks them).
+    bool Keep(const ToolContext& c, bool changed) {
+        regionOnly = c.RegionOnly();
+        region = c.changedRegion;
+        if (!changed) return changed;
+        if (!regionOnly) markedWhole = true;
+        else if (marked.IsEmpty()) marked = region;
+        else if (!region.IsEmpty())
+            marked = IntRect{std::min(marked.left, region.left), std::min(marked.top, region.top),
+                             std::max(marked.right, region.right), std::max(marked.bottom, region.bottom)};
+        return changed;
     }
     bool Click(int x, int y) {
         const bool a = Press(x, y);
@@ -67,6 +81,10 @@ struct ToolDriver {
     std::unique_ptr<ViewTool> tool;
     uint32_t foreground = 0x000000, background = 0xFFFFFF;  // red in the low byte
     int brushSize = 1, soft = 0, value1 = 0, value2 = 0;
+    bool regionOnly = false;
+    IntRect region;
+    bool markedWhole = false;
+    IntRect marked;
 };
 
 struct Bgra {

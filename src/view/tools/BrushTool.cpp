@@ -11,7 +11,7 @@ void RecordPaintStep(CVandDoc& document, std::string_view name) {
 
 bool BrushTool::Press(ToolContext& context, const ToolEvent& event) {
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) return false;
+    if (!canvas.Open(context)) return false;
     m_pressed = true;
     m_last = ToLayerPoint(context.document, event.pictureX, event.pictureY);
     const StampStyle style = StrokeStyle(context, m_erase);
@@ -22,7 +22,7 @@ bool BrushTool::Press(ToolContext& context, const ToolEvent& event) {
 bool BrushTool::Move(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) return false;
+    if (!canvas.Open(context)) return false;
     const LayerPoint next = ToLayerPoint(context.document, event.pictureX, event.pictureY);
     if (next == m_last) return false;
     StampLine(canvas, m_last, next, StrokeStyle(context, m_erase));

@@ -29,7 +29,7 @@ bool CircleTool::Release(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     m_pressed = false;
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) return false;
+    if (!canvas.Open(context)) return false;
     const double dx = event.pictureX - m_startX, dy = event.pictureY - m_startY;
     const int radius = int(std::sqrt(dx * dx + dy * dy));
     StampStyle style = StrokeStyle(context);

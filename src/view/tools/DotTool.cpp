@@ -13,7 +13,7 @@ void PaintDot(LayerCanvas& canvas, LayerPoint at, int size, RGBQUAD colour) {
 
 bool DotTool::Press(ToolContext& context, const ToolEvent& event) {
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) return false;
+    if (!canvas.Open(context)) return false;
     PaintDot(canvas, ToLayerPoint(context.document, event.pictureX, event.pictureY), context.brushSize,
              ToolColour(context.foreground));
     RecordPaintStep(context.document, texts::kStepDot);

@@ -35,7 +35,7 @@ bool DropTool::Press(ToolContext& context, const ToolEvent& event) {
 bool DropTool::Move(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) {
+    if (!canvas.Open(context)) {
         m_pressed = false;
         return false;
     }
@@ -48,6 +48,7 @@ bool DropTool::Release(ToolContext& context, const ToolEvent&) {
     if (!m_pressed) return false;
     m_pressed = false;
     RecordPaintStep(context.document, texts::kStepDrop);
+    context.ReportChange({});  // the moves painted; the step only records them
     return true;
 }
 

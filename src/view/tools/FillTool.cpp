@@ -65,7 +65,7 @@ int64_t FloodFill(LayerCanvas& canvas, LayerPoint at, const FillSettings& settin
 
 bool FillTool::Press(ToolContext& context, const ToolEvent& event) {
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) return false;
+    if (!canvas.Open(context)) return false;
     FillSettings settings;
     settings.colour = ToolColour(context.foreground);
     settings.tolerance = context.toolValue1;

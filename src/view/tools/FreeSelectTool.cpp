@@ -7,6 +7,7 @@
 namespace quillory {
 
 bool FreeSelectTool::Press(ToolContext& context, const ToolEvent& event) {
+    context.ReportChange({});  // the selection only: the layers show the same
     m_points.clear();
     if (!BeginOutline(context.document)) return false;
     m_pressed = true;
@@ -26,6 +27,7 @@ bool FreeSelectTool::Move(ToolContext& context, const ToolEvent& event) {
 
 bool FreeSelectTool::Release(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
+    context.ReportChange({});  // the selection only: the layers show the same
     Move(context, event);
     m_pressed = false;
     const auto [lastX, lastY] = m_points.back();

@@ -45,6 +45,7 @@ bool AddPoint(CVandDoc& document, int x, int y) {
 }  // namespace
 
 bool GuidePathTool::Press(ToolContext& context, const ToolEvent& event) {
+    context.ReportChange({});  // the path's points only: the view draws them over the layers
     CVandDoc& document = context.document;
     if (RefuseTextLayer(document)) return false;
     GuidePath& path = document.State().guidePath;
@@ -72,6 +73,7 @@ bool GuidePathTool::Press(ToolContext& context, const ToolEvent& event) {
 }
 
 bool GuidePathTool::Move(ToolContext& context, const ToolEvent& event) {
+    context.ReportChange({});
     if (!m_pressed) return false;
     GuidePath& path = context.document.State().guidePath;
     const int dx = event.pictureX - m_lastX, dy = event.pictureY - m_lastY;

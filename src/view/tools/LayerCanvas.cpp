@@ -4,6 +4,8 @@
 #include "core/RowPixels.h"
 #include "document/CVandDoc.h"
 #include "document/DocumentTexts.h"
+#include "document/LayerPlanes.h"
+#include "view/ViewTool.h"
 
 namespace quillory {
 
@@ -34,6 +36,20 @@ bool LayerCanvas::Open(CVandDoc& document) {
     return true;
 }
 
+bool LayerCanvas::Open(ToolContext& context) {
+    if (!Open(context.document)) return false;
+    m_report = &context;
+    return true;
+}
+
+IntRect LayerCanvas::WrittenRegion() const {
+    if (!m_written || !m_layer) return {};
+    // Stored rows run bottom-up.
+    const CanvasRect r = LayerCanvasRect(*m_layer, *m_header);
+    return IntRect{r.left + m_minX, r.top + (m_height - 1 - m_maxRow), r.left + m_maxX + 1,
+                   r.top + (m_height - 1 - m_minRow) + 1};
+}
+
 RGBQUAD LayerCanvas::PaletteColour(int x, int row) const {
     const uint8_t index = RowIndex(m_pixels + size_t(row) * m_stride, x, m_bpp);
     if (index < m_header->palette.size()) {
@@ -49,6 +65,7 @@ void LayerCanvas::SetPaletteColour(int x, int row, RGBQUAD c) {
 }
 
 LayerCanvas::~LayerCanvas() {
+    if (m_report) m_report->ReportChange(WrittenRegion());
     if (!m_written || !m_layer) return;
     m_layer->changed = 1;
     if (m_layer->kind == LayerKind::Background) m_header->backgroundChanged = 1;

@@ -22,7 +22,7 @@ bool LineTool::Release(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     m_pressed = false;
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) return false;
+    if (!canvas.Open(context)) return false;
     StampLine(canvas, ToLayerPoint(context.document, m_startX, m_startY),
               ToLayerPoint(context.document, event.pictureX, event.pictureY), StrokeStyle(context));
     RecordPaintStep(context.document, texts::kStepLine);

@@ -7,6 +7,7 @@
 namespace quillory {
 
 bool MagicWandTool::Press(ToolContext& context, const ToolEvent& event) {
+    context.ReportChange({});  // the selection only: the layers show the same
     return MagicWand(context.document, ToLayerPoint(context.document, event.pictureX, event.pictureY),
                      context.toolValue1, event.shift);
 }

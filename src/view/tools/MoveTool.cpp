@@ -2,6 +2,7 @@
 
 #include "document/CVandDoc.h"
 #include "document/ClipboardCommands.h"
+#include "document/LayerPlanes.h"
 
 namespace quillory {
 
@@ -15,6 +16,18 @@ bool MoveLayerOrSelection(CVandDoc& document, int dx, int dy) {
     return true;
 }
 
+namespace {
+
+// Where the current layer lies on the picture.
+IntRect CurrentLayerRegion(const CVandDoc& document) {
+    const int cur = document.CurrentLayer();
+    if (!document.IsLayerInList(cur)) return {};
+    const CanvasRect r = LayerCanvasRect(document.Layer(cur), document.Header());
+    return IntRect{r.left, r.top, r.Right(), r.Bottom()};
+}
+
+}  // namespace
+
 bool MoveTool::Press(ToolContext&, const ToolEvent& event) {
     m_pressed = true;
     m_lastX = event.pictureX, m_lastY = event.pictureY;
@@ -25,7 +38,17 @@ bool MoveTool::Move(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     const int dx = event.pictureX - m_lastX, dy = event.pictureY - m_lastY;
     if (dx == 0 && dy == 0) return false;
+    const DocumentState& state = context.document.State();
+    const bool lifts = !state.floatingPending && state.selection.selectionActive;
+    const IntRect before = CurrentLayerRegion(context.document);
     if (!MoveLayerOrSelection(context.document, dx, dy)) return false;
+    // A moved layer changes where it was and where it is; lifting a selection changes the layers.
+    if (lifts) {
+        context.ReportWholeChange();
+    } else {
+        context.ReportChange(before);
+        context.ReportChange(CurrentLayerRegion(context.document));
+    }
     m_lastX = event.pictureX, m_lastY = event.pictureY;
     return true;
 }

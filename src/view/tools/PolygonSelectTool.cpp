@@ -7,6 +7,7 @@
 namespace quillory {
 
 bool PolygonSelectTool::Press(ToolContext& context, const ToolEvent& event) {
+    context.ReportChange({});  // the selection only: the layers show the same
     if (!m_open) {
         m_points.clear();
         if (!BeginOutline(context.document)) return false;

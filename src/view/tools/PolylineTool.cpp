@@ -9,7 +9,7 @@ bool PolylineTool::Press(ToolContext& context, const ToolEvent& event) {
     bool drawn = false;
     if (m_hasPrevious) {
         LayerCanvas canvas;
-        if (!canvas.Open(context.document)) return false;
+        if (!canvas.Open(context)) return false;
         StampLine(canvas, ToLayerPoint(context.document, m_previousX, m_previousY),
                   ToLayerPoint(context.document, event.pictureX, event.pictureY), StrokeStyle(context));
         RecordPaintStep(context.document, texts::kStepPolyline);

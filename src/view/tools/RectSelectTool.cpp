@@ -7,6 +7,7 @@
 namespace quillory {
 
 bool RectSelectTool::Press(ToolContext& context, const ToolEvent& event) {
+    context.ReportChange({});  // the selection only: the layers show the same
     m_pressed = true;
     m_startX = m_endX = event.pictureX;
     m_startY = m_endY = event.pictureY;
@@ -23,6 +24,7 @@ bool RectSelectTool::Move(ToolContext&, const ToolEvent& event) {
 bool RectSelectTool::Release(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     m_pressed = false;
+    context.ReportChange({});  // the selection only: the layers show the same
     if (event.pictureX == m_startX && event.pictureY == m_startY) {
         ClearSelection(context.document);
         return true;

@@ -13,7 +13,7 @@ bool SprayTool::Press(ToolContext& context, const ToolEvent& event) {
 bool SprayTool::Move(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     LayerCanvas canvas;
-    if (!canvas.Open(context.document)) {
+    if (!canvas.Open(context)) {
         m_pressed = false;
         return false;
     }
@@ -30,6 +30,7 @@ bool SprayTool::Release(ToolContext& context, const ToolEvent&) {
     if (!m_pressed) return false;
     m_pressed = false;
     RecordPaintStep(context.document, texts::kStepSpray);
+    context.ReportChange({});  // the moves painted; the step only records them
     return true;
 }
 
