@@ -29,6 +29,7 @@ echo "== Tests under sanitizers"
 rm -rf build-asan/gtest-results
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp
 GTEST_OUTPUT="xml:$PWD/build-asan/gtest-results/" ctest --test-dir build-asan --output-on-failure -j "$JOBS" | tee build-asan/ctest.log
 
 echo "== Short fuzzer runs"

