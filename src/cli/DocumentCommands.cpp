@@ -3,39 +3,18 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/CliPlatform.h"
 #include "cli/Commands.h"
 #include "cli/DocumentJson.h"
 #include "cli/Json.h"
 #include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
-#include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/QvxFormat.h"
 
 namespace quillory::cli {
 
 namespace {
-
-// Messages the document would show in a box go to the error stream.
-class CliPlatform : public HeadlessPlatform {
-public:
-    CliPlatform() { m_previous = InstallPlatform(this); }
-    ~CliPlatform() override { InstallPlatform(m_previous); }
-    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
-        std::cerr << text << "\n";
-        lastShown = text;
-        return HeadlessPlatform::ShowMessage(text, kind, buttons);
-    }
-    // The reason of a failure, unless the message just shown already said it.
-    void Explain(const std::string& reason, const char* fallback) const {
-        const std::string text = reason.empty() ? std::string(fallback) : reason;
-        if (text != lastShown) std::cerr << text << "\n";
-    }
-    std::string lastShown;
-
-private:
-    Platform* m_previous = nullptr;
-};
 
 bool ParseColour(const std::string& text, RGBQUAD& colour) {
     // "#rrggbb" or "rrggbb"

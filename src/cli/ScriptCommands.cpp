@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliPlatform.h"
 #include "cli/Commands.h"
 #include "cli/DocumentJson.h"
 #include "core/DibTypes.h"
-#include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/SelectionEditing.h"
@@ -39,20 +39,6 @@
 namespace quillory::cli {
 
 namespace {
-
-// Messages the document would show in a box go to the error stream.
-class ScriptPlatform : public HeadlessPlatform {
-public:
-    ScriptPlatform() { m_previous = InstallPlatform(this); }
-    ~ScriptPlatform() override { InstallPlatform(m_previous); }
-    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
-        std::cerr << text << "\n";
-        return HeadlessPlatform::ShowMessage(text, kind, buttons);
-    }
-
-private:
-    Platform* m_previous = nullptr;
-};
 
 bool SplitLine(const std::string& line, std::vector<std::string>& tokens) {
     tokens.clear();
@@ -378,7 +364,7 @@ int RunScript(const Args& args) {
         std::cerr << "cannot read " << args[0] << "\n";
         return 1;
     }
-    ScriptPlatform platform;
+    CliPlatform platform;
     ToolRegistry::Instance();
     RegisterPathCommands(CommandRegistry::Instance());
     RegisterExtrasCommands(CommandRegistry::Instance());

@@ -23,7 +23,8 @@ void Usage() {
                  "  run SCRIPT              replay document commands, one a line (new, open, save, command\n"
                  "                          id or name with key=value parameters, select, layers, undo,\n"
                  "                          redo, history; measuring: tool, press, drag, release, click,\n"
-                 "                          end, calibrate, objects, multifocus)\n";
+                 "                          end, calibrate, objects, multifocus)\n"
+                 "  fonts                   list the font families text can be drawn with\n";
 }
 
 }  // namespace
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
         {"convert", RunConvert},
         {"new", RunNew},
         {"run", RunScript},
+        {"fonts", RunFonts},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {
