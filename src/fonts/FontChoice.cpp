@@ -7,14 +7,14 @@ namespace quillory {
 namespace {
 
 // A pattern asking for the family and style, completed with the user's defaults.
-FcPattern* RequestPattern(const std::string& family, bool bold, bool italic) {
+FcPattern* RequestPattern(FcConfig* config, const std::string& family, bool bold, bool italic) {
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return nullptr;
     if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     return pattern;
 }
@@ -22,8 +22,8 @@ FcPattern* RequestPattern(const std::string& family, bool bold, bool italic) {
 // The file and synthetic styling of one sorted match. fontconfig's own rules ask
 // for emboldening and a slanting matrix where the face lacks the style; the
 // weight and slant are checked too, for configurations without those rules.
-bool ReadCandidate(FcPattern* request, FcPattern* font, bool bold, bool italic, FontFile& file) {
-    FcPattern* prepared = FcFontRenderPrepare(nullptr, request, font);
+bool ReadCandidate(FcConfig* config, FcPattern* request, FcPattern* font, bool bold, bool italic, FontFile& file) {
+    FcPattern* prepared = FcFontRenderPrepare(config, request, font);
     if (!prepared) return false;
     FcChar8* path = nullptr;
     bool ok = FcPatternGetString(prepared, FC_FILE, 0, &path) == FcResultMatch && path;
@@ -47,17 +47,18 @@ bool ReadCandidate(FcPattern* request, FcPattern* font, bool bold, bool italic, 
 
 }  // namespace
 
-FontChoice::FontChoice(const std::string& family, bool bold, bool italic) {
-    if (!FcInit()) return;
-    FcPattern* request = RequestPattern(family, bold, italic);
+FontChoice::FontChoice(const FontConfiguration& fonts, const std::string& family, bool bold, bool italic) {
+    FcConfig* config = fonts.Config();
+    if (!config) return;
+    FcPattern* request = RequestPattern(config, family, bold, italic);
     if (!request) return;
     FcResult result = FcResultNoMatch;
     // Trimmed: a font joins the list only when it covers characters the ones before it lack.
-    m_set = FcFontSort(nullptr, request, FcTrue, nullptr, &result);
+    m_set = FcFontSort(config, request, FcTrue, nullptr, &result);
     if (m_set) {
         for (int i = 0; i < m_set->nfont; ++i) {
             Candidate candidate;
-            if (!ReadCandidate(request, m_set->fonts[i], bold, italic, candidate.file)) continue;
+            if (!ReadCandidate(config, request, m_set->fonts[i], bold, italic, candidate.file)) continue;
             FcPatternGetCharSet(m_set->fonts[i], FC_CHARSET, 0, &candidate.charset);
             m_candidates.push_back(std::move(candidate));
         }
@@ -76,12 +77,12 @@ const FontFile* FontChoice::For(char32_t character) const {
     return &m_candidates.front().file;
 }
 
-std::vector<std::string> InstalledFontFamilies() {
+std::vector<std::string> InstalledFontFamilies(const FontConfiguration& fonts) {
     std::vector<std::string> names;
-    if (!FcInit()) return names;
+    if (!fonts.Config()) return names;
     FcPattern* pattern = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-    FcFontSet* set = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
+    FcFontSet* set = pattern && objects ? FcFontList(fonts.Config(), pattern, objects) : nullptr;
     for (int i = 0; set && i < set->nfont; ++i) {
         FcChar8* family = nullptr;
         if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family)

@@ -9,6 +9,23 @@
 
 namespace quillory {
 
+// A fontconfig configuration of its own, released with the object, so nothing
+// fontconfig loads outlives the text drawn with it (and a program that also has Qt
+// keeps Qt's configuration untouched).
+class FontConfiguration {
+public:
+    FontConfiguration() : m_config(FcInitLoadConfigAndFonts()) {}
+    ~FontConfiguration() {
+        if (m_config) FcConfigDestroy(m_config);
+    }
+    FontConfiguration(const FontConfiguration&) = delete;
+    FontConfiguration& operator=(const FontConfiguration&) = delete;
+    FcConfig* Config() const { return m_config; }
+
+private:
+    FcConfig* m_config;
+};
+
 struct FontFile {
     std::string path;
     int index = 0;
@@ -18,7 +35,7 @@ struct FontFile {
 
 class FontChoice {
 public:
-    FontChoice(const std::string& family, bool bold, bool italic);
+    FontChoice(const FontConfiguration& fonts, const std::string& family, bool bold, bool italic);
     ~FontChoice();
     FontChoice(const FontChoice&) = delete;
     FontChoice& operator=(const FontChoice&) = delete;
@@ -41,6 +58,6 @@ private:
 
 // The family names fontconfig knows, sorted, each once (a font's first, usually
 // English, name).
-std::vector<std::string> InstalledFontFamilies();
+std::vector<std::string> InstalledFontFamilies(const FontConfiguration& fonts);
 
 }  // namespace quillory

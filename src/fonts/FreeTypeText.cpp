@@ -167,21 +167,22 @@ void FillRows(TextRaster& raster, int top, int rows, int width) {
 
 }  // namespace
 
-FreeTypeText::FreeTypeText() {
+FreeTypeText::FreeTypeText() : m_fonts(std::make_unique<FontConfiguration>()) {
     FT_Library library = nullptr;
     if (!FT_Init_FreeType(&library)) m_library = library;
 }
 
 FreeTypeText::~FreeTypeText() {
     m_faces.clear();
+    m_choices.clear();
     if (m_library) FT_Done_FreeType(static_cast<FT_Library>(m_library));
 }
 
-std::vector<std::string> FreeTypeText::Families() const { return InstalledFontFamilies(); }
+std::vector<std::string> FreeTypeText::Families() const { return InstalledFontFamilies(*m_fonts); }
 
 const FontChoice& FreeTypeText::ChoiceFor(const TextStyle& style) {
     auto& choice = m_choices[{style.face, style.bold, style.italic}];
-    if (!choice) choice = std::make_unique<FontChoice>(style.face, style.bold, style.italic);
+    if (!choice) choice = std::make_unique<FontChoice>(*m_fonts, style.face, style.bold, style.italic);
     return *choice;
 }
 

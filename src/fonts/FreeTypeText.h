@@ -15,6 +15,7 @@
 namespace quillory {
 
 class FontChoice;
+class FontConfiguration;
 struct FontFile;
 
 class FreeTypeText {
@@ -38,6 +39,7 @@ private:
     const FontChoice& ChoiceFor(const TextStyle& style);
     Layout LayOut(const std::vector<std::u32string>& lines, const TextStyle& style, int pixelHeight);
 
+    std::unique_ptr<FontConfiguration> m_fonts;
     void* m_library = nullptr;  // FT_Library
     std::map<std::pair<std::string, int>, std::unique_ptr<Face>> m_faces;
     std::map<std::tuple<std::string, bool, bool>, std::unique_ptr<FontChoice>> m_choices;

@@ -56,28 +56,30 @@ bool Valid(const TextRaster& r) {
 }  // namespace
 
 TEST(FontChoice, FindsTheKoreanFontsAndFallsBackToThemForHangul) {
-    const std::vector<std::string> families = InstalledFontFamilies();
+    const FontConfiguration fonts;
+    const std::vector<std::string> families = InstalledFontFamilies(fonts);
     EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
     EXPECT_NE(std::find(families.begin(), families.end(), "NanumGothic"), families.end());
-    const FontChoice latin("DejaVu Sans", false, false);
+    const FontChoice latin(fonts, "DejaVu Sans", false, false);
     ASSERT_FALSE(latin.Empty());
     EXPECT_NE(latin.Primary().path.find("DejaVuSans"), std::string::npos) << latin.Primary().path;
     EXPECT_EQ(latin.For(U'A')->path, latin.Primary().path);
     EXPECT_NE(latin.For(U'한')->path.find("Nanum"), std::string::npos) << latin.For(U'한')->path;
     // A face by its Korean name is the same face.
-    const FontChoice korean("나눔고딕", false, false);
+    const FontChoice korean(fonts, "나눔고딕", false, false);
     ASSERT_FALSE(korean.Empty());
     EXPECT_NE(korean.Primary().path.find("NanumGothic"), std::string::npos) << korean.Primary().path;
 }
 
 TEST(FontChoice, MakesUpOnlyTheStyleAFaceLacks) {
-    const FontChoice realBold("DejaVu Sans", true, false);
+    const FontConfiguration fonts;
+    const FontChoice realBold(fonts, "DejaVu Sans", true, false);
     ASSERT_FALSE(realBold.Empty());
     EXPECT_NE(realBold.Primary().path.find("Bold"), std::string::npos);
     EXPECT_FALSE(realBold.Primary().embolden);
     EXPECT_FALSE(realBold.Primary().oblique);
     // The fallback face has no italic of its own.
-    const FontChoice onlyRegular("Droid Sans Fallback", true, true);
+    const FontChoice onlyRegular(fonts, "Droid Sans Fallback", true, true);
     ASSERT_FALSE(onlyRegular.Empty());
     EXPECT_TRUE(onlyRegular.Primary().embolden);
     EXPECT_TRUE(onlyRegular.Primary().oblique);
