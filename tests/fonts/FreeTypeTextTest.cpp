@@ -53,6 +53,25 @@ bool Valid(const TextRaster& r) {
     return r.width > 0 && r.height > 0 && r.coverage.size() == size_t(r.width) * size_t(r.height);
 }
 
+// A text drawn plain and then with each of two style flags alone.
+struct Variants {
+    TextRaster plain, first, second;
+    bool Valid() const { return ::Valid(plain) && ::Valid(first) && ::Valid(second); }
+};
+
+Variants DrawVariants(const char* utf8, const TextStyle& style, bool TextStyle::*first, bool TextStyle::*second) {
+    FreeTypeText text;
+    TextStyle with = style;
+    Variants v;
+    v.plain = text.Rasterise(utf8, with);
+    with.*first = true;
+    v.first = text.Rasterise(utf8, with);
+    with = style;
+    with.*second = true;
+    v.second = text.Rasterise(utf8, with);
+    return v;
+}
+
 }  // namespace
 
 TEST(FontChoice, FindsTheKoreanFontsAndFallsBackToThemForHangul) {
@@ -140,15 +159,9 @@ TEST(FreeTypeText, LinesFollowByTheLineSpacing) {
 }
 
 TEST(FreeTypeText, MadeUpBoldIsHeavierAndItalicLeansRight) {
-    FreeTypeText text;
-    TextStyle style = Style("Droid Sans Fallback", 40);
-    const TextRaster regular = text.Rasterise("Illl", style);
-    style.bold = true;
-    const TextRaster bold = text.Rasterise("Illl", style);
-    style.bold = false;
-    style.italic = true;
-    const TextRaster italic = text.Rasterise("Illl", style);
-    ASSERT_TRUE(Valid(regular) && Valid(bold) && Valid(italic));
+    const Variants v = DrawVariants("Illl", Style("Droid Sans Fallback", 40), &TextStyle::bold, &TextStyle::italic);
+    ASSERT_TRUE(v.Valid());
+    const TextRaster &regular = v.plain, &bold = v.first, &italic = v.second;
     EXPECT_GT(InkOf(bold).sum, InkOf(regular).sum * 5 / 4);
     // The stems' tops move right of their feet.
     const Ink plain = InkOf(regular), slanted = InkOf(italic);
@@ -165,15 +178,9 @@ TEST(FreeTypeText, MadeUpBoldIsHeavierAndItalicLeansRight) {
 }
 
 TEST(FreeTypeText, UnderlineAndStrikeOutSpanTheLine) {
-    FreeTypeText text;
-    TextStyle style = Style("DejaVu Sans", 30);
-    const TextRaster plain = text.Rasterise("a  a", style);
-    style.underline = true;
-    const TextRaster underlined = text.Rasterise("a  a", style);
-    style.underline = false;
-    style.strikeOut = true;
-    const TextRaster struck = text.Rasterise("a  a", style);
-    ASSERT_TRUE(Valid(plain) && Valid(underlined) && Valid(struck));
+    const Variants v = DrawVariants("a  a", Style("DejaVu Sans", 30), &TextStyle::underline, &TextStyle::strikeOut);
+    ASSERT_TRUE(v.Valid());
+    const TextRaster &plain = v.plain, &underlined = v.first, &struck = v.second;
     auto fullRows = [](const TextRaster& r, int from, int to) {
         int rows = 0;
         for (int y = from; y < to; ++y) {
