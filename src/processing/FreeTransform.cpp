@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "processing/PixelAccess.h"
@@ -19,6 +21,22 @@ struct Point {
     double x, y;
 };
 
+using Pair = double __attribute__((vector_size(16)));
+using PairBits = long long __attribute__((vector_size(16)));
+
+inline Pair Load(const double* p) {
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+// What one edge adds to the cells of a single-channel grid, per unit of covered area.
+struct Single {
+    double value;
+    void AddTo(double* at, double coverage) const { *at += coverage * value; }
+};
+
 // Signed area coverage on a grid of rows of `cells` entries of N channels: each
 // edge adds its share, times a weight per channel, to the cells it crosses; a
 // running sum along each row then gives the covered area (times the weights).
@@ -32,7 +50,8 @@ public:
     bool Touches(Point p0, Point p1) const {
         return p0.y != p1.y && std::max(p0.y, p1.y) > m_top && std::min(p0.y, p1.y) < m_top + m_h;
     }
-    __attribute__((always_inline)) void Edge(Point p0, Point p1, const double* weight) {
+    template <typename Weight>
+    __attribute__((always_inline)) void Edge(Point p0, Point p1, const Weight& weight) {
         if (p0.y == p1.y) return;
         p0.y -= m_top, p1.y -= m_top;
         // Most edges of a mesh near the pixel size lie within one row and one column
@@ -41,12 +60,12 @@ public:
         if (std::max(p0.y, p1.y) <= row + 1 && row >= 0 && row < m_h) {
             const double column = std::floor(std::min(p0.x, p1.x));
             if (std::max(p0.x, p1.x) <= column + 1) {
-                double* line = m_cells + size_t(row) * size_t(m_w) * N;
+                double* line = m_cells + size_t(int(row)) * size_t(m_w) * N;
                 const int xi = std::clamp(int(column), 0, m_w - 2);
                 const double d = p1.y - p0.y;
                 const double xmf = 0.5 * (p0.x + p1.x) - column;
-                Add(line, xi, d - d * xmf, weight);
-                Add(line, xi + 1, d * xmf, weight);
+                weight.AddTo(line + size_t(xi) * N, d - d * xmf);
+                weight.AddTo(line + size_t(xi + 1) * N, d * xmf);
                 return;
             }
         }
@@ -71,35 +90,31 @@ public:
             const int x1i = std::clamp(int(x1ceil), 0, m_w - 1);
             if (x1i <= x0i + 1) {
                 const double xmf = 0.5 * (xa + xb) - x0floor;
-                Add(line, x0i, d - d * xmf, weight);
-                Add(line, x0i + 1, d * xmf, weight);
+                weight.AddTo(line + size_t(x0i) * N, d - d * xmf);
+                weight.AddTo(line + size_t(x0i + 1) * N, d * xmf);
             } else {
                 const double s = 1.0 / (x1 - x0);
                 const double x0f = x0 - x0floor;
                 const double a0 = 0.5 * s * (1.0 - x0f) * (1.0 - x0f);
                 const double x1f = x1 - x1ceil + 1.0;
                 const double am = 0.5 * s * x1f * x1f;
-                Add(line, x0i, d * a0, weight);
+                weight.AddTo(line + size_t(x0i) * N, d * a0);
                 if (x1i == x0i + 2) {
-                    Add(line, x0i + 1, d * (1.0 - a0 - am), weight);
+                    weight.AddTo(line + size_t(x0i + 1) * N, d * (1.0 - a0 - am));
                 } else {
                     const double a1 = s * (1.5 - x0f);
-                    Add(line, x0i + 1, d * (a1 - a0), weight);
-                    for (int xi = x0i + 2; xi < x1i - 1; ++xi) Add(line, xi, d * s, weight);
+                    weight.AddTo(line + size_t(x0i + 1) * N, d * (a1 - a0));
+                    for (int xi = x0i + 2; xi < x1i - 1; ++xi) weight.AddTo(line + size_t(xi) * N, d * s);
                     const double a2 = a1 + double(x1i - x0i - 3) * s;
-                    Add(line, x1i - 1, d * (1.0 - a2 - am), weight);
+                    weight.AddTo(line + size_t(x1i - 1) * N, d * (1.0 - a2 - am));
                 }
-                Add(line, x1i, d * am, weight);
+                weight.AddTo(line + size_t(x1i) * N, d * am);
             }
             x = xnext;
         }
     }
 
 private:
-    static void Add(double* line, int x, double coverage, const double* weight) {
-        double* at = line + size_t(x) * N;
-        for (int c = 0; c < N; ++c) at[c] += coverage * weight[c];
-    }
     double* m_cells;
     int m_w, m_h, m_top;
 };
@@ -113,9 +128,8 @@ public:
         m_acc.assign(size_t(m_w) * size_t(m_h), 0.0);
     }
     void Edge(Point p0, Point p1) {
-        static constexpr double kOne[1] = {1.0};
         p0.x -= m_ox, p0.y -= m_oy, p1.x -= m_ox, p1.y -= m_oy;
-        EdgeGrid<1>(m_acc.data(), m_w, m_h).Edge(p0, p1, kOne);
+        EdgeGrid<1>(m_acc.data(), m_w, m_h).Edge(p0, p1, Single{1.0});
     }
     // Calls visit(x, y, coverage) for every grid pixel with a covered area.
     template <typename Visit>
@@ -273,11 +287,14 @@ TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const
 // destination pixel's sums are the running sums along its row of what every mesh
 // edge adds there, weighted by the difference between the two cells the edge
 // parts (nothing outside the mesh): each edge is walked once, not once per cell.
+// Inside the mesh neighbouring cells both count fully, so only the outline adds
+// to the covered area, kept in a grid of its own.
 class ConvexSweep {
 public:
-    static constexpr int kChannels = 5;  // blue, green, red, opacity, area
-    // Running sums in double: a row's sums telescope over thousands of edges.
-    static constexpr size_t kBandCells = size_t(40) << 10;
+    static constexpr int kChannels = 4;  // blue, green, red, opacity
+    // Running sums in double: a row's sums telescope over thousands of edges. A
+    // band's grids stay within the second-level cache.
+    static constexpr size_t kBandCells = size_t(24) << 10;
 
     ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
         : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height) {}
@@ -292,15 +309,20 @@ public:
         if (!MakePlanes(box.width, box.height, m_source.Layout(), 255, 0, made.planes)) return TransformOutcome::NoMemory;
         const int gridWidth = box.width + 2;
         const int bandRows = int(std::clamp(kBandCells / size_t(gridWidth), size_t(1), size_t(64)));
+        const size_t gridCells = size_t(gridWidth) * size_t(std::min(bandRows, box.height));
         try {
-            m_grid.assign(size_t(gridWidth) * size_t(std::min(bandRows, box.height)) * kChannels, 0.0);
-            m_columns.resize(size_t(m_w) + 1);
-            for (auto* nodes : {&m_upper, &m_lower}) nodes->resize(size_t(m_w) + 1);
+            m_grid.assign(gridCells * kChannels, 0.0);
+            m_area.assign(gridCells, 0.0);
+            for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
+            for (auto* nodes : {&m_upper, &m_lower}) nodes->resize(size_t(m_w) + 2);
             for (auto* colours : {&m_above, &m_here}) colours->assign((size_t(m_w) + 2) * kChannels, 0.0);
         } catch (const std::bad_alloc&) {
             return TransformOutcome::NoMemory;
         }
-        for (int i = 0; i <= m_w; ++i) m_columns[size_t(i)] = m_mesh.Column(i);
+        for (int i = 0; i <= m_w + 1; ++i) {
+            const QuadMesh::Line c = m_mesh.Column(std::min(i, m_w));
+            m_cx[size_t(i)] = c.x, m_cy[size_t(i)] = c.y, m_cdx[size_t(i)] = c.dx, m_cdy[size_t(i)] = c.dy;
+        }
         m_sign = -m_mesh.Orientation();
         Planes& dest = made.planes;
         PixelWriter writer(dest, m_palette);
@@ -308,7 +330,8 @@ public:
         for (int band = 0; band < dest.height; band += bandRows) {
             report.Row(band);
             const int rows = std::min(bandRows, dest.height - band);
-            Sweep(EdgeGrid<kChannels>(m_grid.data(), gridWidth, rows, band), band, rows);
+            Sweep(EdgeGrid<kChannels>(m_grid.data(), gridWidth, rows, band), EdgeGrid<1>(m_area.data(), gridWidth, rows, band),
+                  band, rows);
             Finish(dest, writer, band, rows, gridWidth);
         }
         report.Done();
@@ -317,6 +340,15 @@ public:
     }
 
 private:
+    // The blue, green, red and opacity an edge adds per unit of covered area.
+    struct Colour {
+        Pair bg, ra;
+        void AddTo(double* at, double coverage) const {
+            const Pair c = {coverage, coverage};
+            Store(at, Load(at) + c * bg), Store(at + 2, Load(at + 2) + c * ra);
+        }
+    };
+
     // The outer nodes bound the mesh; the ends of each row line bound that row.
     bool Frame() {
         m_rowTop.resize(size_t(m_h) + 1), m_rowBottom.resize(size_t(m_h) + 1);
@@ -337,25 +369,32 @@ private:
         return true;
     }
 
-    // Nodes of row j relative to the destination; a coordinate within a hair of a
-    // pixel border is put on it, so that sides lying on borders stay in one row.
+    // Nodes of row j relative to the destination, two at a time; a coordinate
+    // within a hair of a pixel border is put on it, so that sides lying on borders
+    // stay in one row.
     void NodeRow(int j, std::vector<Point>& nodes) const {
         const QuadMesh::Line row = m_mesh.Row(j);
-        const auto snap = [](double v) {
-            constexpr double kRound = 6755399441055744.0;  // 1.5 × 2^52: adding it rounds to an integer
-            const double r = (v + kRound) - kRound;
-            return std::fabs(v - r) < 1e-9 ? r : v;
+        const Pair rx = {row.x, row.x}, ry = {row.y, row.y}, rdx = {row.dx, row.dx}, rdy = {row.dy, row.dy};
+        const Pair left = {m_left, m_left}, top = {m_top, m_top};
+        const auto snap = [](Pair v) {
+            const Pair round = {6755399441055744.0, 6755399441055744.0};  // 1.5 × 2^52: adding it rounds to an integer
+            const Pair r = (v + round) - round;
+            const Pair off = (v - r) * (v - r);
+            const PairBits near = off < Pair{1e-18, 1e-18};
+            return Pair((PairBits(r) & near) | (PairBits(v) & ~near));
         };
-        for (int i = 0; i <= m_w; ++i) {
-            const QuadMesh::Line& c = m_columns[size_t(i)];
-            const double det = c.dx * row.dy - c.dy * row.dx;
-            const double num = (row.x - c.x) * row.dy - (row.y - c.y) * row.dx;
-            nodes[size_t(i)] = {snap(c.x + num * c.dx / det - m_left), snap(c.y + num * c.dy / det - m_top)};
+        for (int i = 0; i <= m_w; i += 2) {
+            const Pair cx = Load(&m_cx[size_t(i)]), cy = Load(&m_cy[size_t(i)]);
+            const Pair cdx = Load(&m_cdx[size_t(i)]), cdy = Load(&m_cdy[size_t(i)]);
+            const Pair t = ((rx - cx) * rdy - (ry - cy) * rdx) / (cdx * rdy - cdy * rdx);
+            const Pair x = snap(cx + t * cdx - left), y = snap(cy + t * cdy - top);
+            nodes[size_t(i)] = {x[0], y[0]};
+            nodes[size_t(i) + 1] = {x[1], y[1]};
         }
     }
 
-    // Blue, green, red, opacity and 1 for each cell of row j, signed so that the
-    // areas come out positive; a zero cell either side.
+    // Blue, green, red and opacity of each cell of row j, signed so that the areas
+    // come out positive; a zero cell either side.
     void ColourRow(int j, std::vector<double>& colours) const {
         const double s = m_sign;
         double* at = colours.data() + kChannels;
@@ -369,26 +408,25 @@ private:
             const uint8_t* p = m_source.Row(storedY);
             const int step = m_source.bitsPerPixel / 8;
             for (int i = 0; i < m_w; ++i, p += step, at += kChannels)
-                at[0] = s * p[0], at[1] = s * p[1], at[2] = s * p[2], at[3] = s * alpha[i], at[4] = s;
+                at[0] = s * p[0], at[1] = s * p[1], at[2] = s * p[2], at[3] = s * alpha[i];
             return;
         }
         for (int i = 0; i < m_w; ++i, at += kChannels) {
             int bgr[3];
             ColourAt(m_source, m_palette, i, storedY, bgr);
-            at[0] = s * bgr[0], at[1] = s * bgr[1], at[2] = s * bgr[2], at[3] = s * alpha[i], at[4] = s;
+            at[0] = s * bgr[0], at[1] = s * bgr[1], at[2] = s * bgr[2], at[3] = s * alpha[i];
         }
     }
 
     // Every edge of the cell rows that reach the band. The edge from node (i, j) down
     // to (i, j + 1) parts cell i − 1 from cell i; the one from (i, j) to (i + 1, j)
     // parts cell (i, j) from the cell above it.
-    void Sweep(EdgeGrid<kChannels> grid, int band, int rows) {
+    void Sweep(EdgeGrid<kChannels> grid, EdgeGrid<1> area, int band, int rows) {
         int last = -2;
-        double weight[kChannels];
-        const auto difference = [&weight](const double* plus, const double* minus) {
-            for (int c = 0; c < kChannels; ++c) weight[c] = plus[c] - minus[c];
-            return weight;
+        const auto difference = [](const double* plus, const double* minus) {
+            return Colour{Load(plus) - Load(minus), Load(plus + 2) - Load(minus + 2)};
         };
+        const Single inside{m_sign}, outside{-m_sign};
         for (int j = 0; j < m_h; ++j) {
             const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
             const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
@@ -413,28 +451,55 @@ private:
                 if (grid.Touches(p0, p1))
                     grid.Edge(p0, p1, difference(here + size_t(i + 1) * kChannels, above + size_t(i + 1) * kChannels));
             }
+            // The outline: the left and right sides, the top and the bottom.
+            area.Edge(m_upper[0], m_lower[0], outside);
+            area.Edge(m_upper[size_t(m_w)], m_lower[size_t(m_w)], inside);
+            if (j == 0)
+                for (int i = 0; i < m_w; ++i) area.Edge(m_upper[size_t(i)], m_upper[size_t(i) + 1], inside);
             if (j == m_h - 1) {
                 static const double kNothing[kChannels] = {};
                 for (int i = 0; i < m_w; ++i) {
                     const Point p0 = m_lower[size_t(i)], p1 = m_lower[size_t(i) + 1];
-                    if (grid.Touches(p0, p1)) grid.Edge(p0, p1, difference(kNothing, here + size_t(i + 1) * kChannels));
+                    if (!grid.Touches(p0, p1)) continue;
+                    grid.Edge(p0, p1, difference(kNothing, here + size_t(i + 1) * kChannels));
+                    area.Edge(p0, p1, outside);
                 }
             }
         }
     }
 
-    // Running sums along each row of the band become pixels; the grid is left zeroed.
+    // Running sums along each row of the band become pixels; the grids are left zeroed.
     void Finish(Planes& dest, PixelWriter& writer, int band, int rows, int gridWidth) {
+        const bool direct = dest.bitsPerPixel >= 24;
+        const int step = dest.bitsPerPixel / 8;
         for (int y = 0; y < rows; ++y) {
             double* cell = m_grid.data() + size_t(y) * size_t(gridWidth) * kChannels;
+            double* areaCell = m_area.data() + size_t(y) * size_t(gridWidth);
             uint8_t* row = dest.Row(dest.height - 1 - band - y);
             uint8_t* alphaRow = dest.AlphaRow(dest.height - 1 - band - y);
-            double sum[kChannels] = {};
-            for (int px = 0; px < gridWidth; ++px, cell += kChannels) {
-                for (int c = 0; c < kChannels; ++c) sum[c] += cell[c], cell[c] = 0;
-                if (px < dest.width && sum[4] > kEmpty)
-                    PutMean(writer, row, alphaRow, px, sum[0], sum[1], sum[2], sum[3], sum[4]);
+            Pair bg = {0, 0}, ra = {0, 0};
+            double area = 0;
+            const Pair zero = {0, 0};
+            for (int px = 0; px < dest.width; ++px, cell += kChannels) {
+                bg += Load(cell), ra += Load(cell + 2), area += areaCell[px];
+                Store(cell, zero), Store(cell + 2, zero), areaCell[px] = 0;
+                if (!(area > kEmpty)) continue;
+                const double inverse = 1.0 / area;
+                const Pair half = {0.5, 0.5};
+                const Pair meanBG = bg * Pair{inverse, inverse} + half;
+                const Pair meanRA = ra * Pair{inverse, area > 1 ? inverse : 1.0} + half;
+                const auto level = [](double v) { return uint8_t(std::clamp(int(v), 0, 255)); };
+                if (direct) {
+                    uint8_t* q = row + size_t(px) * size_t(step);
+                    q[0] = level(meanBG[0]), q[1] = level(meanBG[1]), q[2] = level(meanRA[0]);
+                } else {
+                    writer.Put(row, px, level(meanBG[0]), level(meanBG[1]), level(meanRA[0]));
+                }
+                alphaRow[px] = level(meanRA[1]);
             }
+            // What lies right of the last pixel.
+            std::fill(cell, cell + 2 * kChannels, 0.0);
+            areaCell[dest.width] = areaCell[dest.width + 1] = 0;
         }
     }
 
@@ -446,8 +511,8 @@ private:
     const QuadMesh& m_mesh;
     int m_w, m_h;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0, m_left = 0, m_top = 0, m_sign = 1;
-    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_above, m_here;
-    std::vector<QuadMesh::Line> m_columns;
+    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_area, m_above, m_here;
+    std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
     std::vector<Point> m_upper, m_lower;
 };
 
