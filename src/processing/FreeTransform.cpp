@@ -283,6 +283,29 @@ TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const
     return TransformOutcome::Done;
 }
 
+// A run of indices first..last (none when first > last).
+struct Span {
+    int first = 0, last = -1;
+    bool Empty() const { return first > last; }
+    bool Holds(Span s) const { return s.Empty() || (first <= s.first && s.last <= last); }
+    Span Meet(Span s) const { return {std::max(first, s.first), std::min(last, s.last)}; }
+    Span Hull(Span s) const {
+        if (Empty()) return s;
+        if (s.Empty()) return *this;
+        return {std::min(first, s.first), std::max(last, s.last)};
+    }
+    // One more at each end.
+    Span Grown() const { return Empty() ? *this : Span{first - 1, last + 1}; }
+    // One more before the start: the pairs (i, i + 1) with either end in the run.
+    Span Widened() const { return Empty() ? *this : Span{first - 1, last}; }
+    // Started at an even index, ended at an odd one.
+    Span Even() const { return Empty() ? *this : Span{first & ~1, last | 1}; }
+    // The hull of (a ∪ b) ∩ (c ∪ d).
+    static Span HullOfMeet(Span a, Span b, Span c, Span d) {
+        return a.Meet(c).Hull(a.Meet(d)).Hull(b.Meet(c)).Hull(b.Meet(d));
+    }
+};
+
 // A convex quadrilateral's cells tile it, all turning the same way. Then a
 // destination pixel's sums are the running sums along its row of what every mesh
 // edge adds there, weighted by the difference between the two cells the edge
@@ -292,9 +315,9 @@ TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const
 class ConvexSweep {
 public:
     static constexpr int kChannels = 4;  // blue, green, red, opacity
-    // Running sums in double: a row's sums telescope over thousands of edges. A
-    // band's grids stay within the second-level cache.
-    static constexpr size_t kBandCells = size_t(24) << 10;
+    // Running sums in double: a row's sums telescope over thousands of edges.
+    // About 16 rows of a 4000-pixel-wide picture to a band.
+    static constexpr size_t kBandCells = size_t(64) << 10;
 
     ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
         : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height) {}
@@ -314,8 +337,8 @@ public:
             m_grid.assign(gridCells * kChannels, 0.0);
             m_area.assign(gridCells, 0.0);
             for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
-            for (auto* nodes : {&m_upper, &m_lower}) nodes->resize(size_t(m_w) + 2);
-            for (auto* colours : {&m_above, &m_here}) colours->assign((size_t(m_w) + 2) * kChannels, 0.0);
+            for (auto& slot : m_nodes.slots) slot.data.resize(size_t(m_w) + 2);
+            for (auto& slot : m_colours.slots) slot.data.assign((size_t(m_w) + 2) * kChannels, 0.0);
         } catch (const std::bad_alloc&) {
             return TransformOutcome::NoMemory;
         }
@@ -369,11 +392,11 @@ private:
         return true;
     }
 
-    // Nodes of row j relative to the destination, two at a time; a coordinate
-    // within a hair of a pixel border is put on it, so that sides lying on borders
-    // stay in one row.
-    void NodeRow(int j, std::vector<Point>& nodes) const {
-        const QuadMesh::Line row = m_mesh.Row(j);
+    // Nodes i = first..last of row k relative to the destination, two at a time;
+    // a coordinate within a hair of a pixel border is put on it, so that sides
+    // lying on borders stay in one row.
+    void NodeRow(int k, Span span, Point* nodes) const {
+        const QuadMesh::Line row = m_mesh.Row(k);
         const Pair rx = {row.x, row.x}, ry = {row.y, row.y}, rdx = {row.dx, row.dx}, rdy = {row.dy, row.dy};
         const Pair left = {m_left, m_left}, top = {m_top, m_top};
         const auto snap = [](Pair v) {
@@ -383,7 +406,7 @@ private:
             const PairBits near = off < Pair{1e-18, 1e-18};
             return Pair((PairBits(r) & near) | (PairBits(v) & ~near));
         };
-        for (int i = 0; i <= m_w; i += 2) {
+        for (int i = span.first; i <= span.last; i += 2) {
             const Pair cx = Load(&m_cx[size_t(i)]), cy = Load(&m_cy[size_t(i)]);
             const Pair cdx = Load(&m_cdx[size_t(i)]), cdy = Load(&m_cdy[size_t(i)]);
             const Pair t = ((rx - cx) * rdy - (ry - cy) * rdx) / (cdx * rdy - cdy * rdx);
@@ -393,73 +416,133 @@ private:
         }
     }
 
-    // Blue, green, red and opacity of each cell of row j, signed so that the areas
-    // come out positive; a zero cell either side.
-    void ColourRow(int j, std::vector<double>& colours) const {
+    // The height of node i of row k relative to the destination (before snapping).
+    double NodeY(const QuadMesh::Line& row, int i) const {
+        const double cx = m_cx[size_t(i)], cy = m_cy[size_t(i)], cdx = m_cdx[size_t(i)], cdy = m_cdy[size_t(i)];
+        const double t = ((row.x - cx) * row.dy - (row.y - cy) * row.dx) / (cdx * row.dy - cdy * row.dx);
+        return cy + t * cdy - m_top;
+    }
+
+    // The nodes of a row lie in order along a line, so their heights run one way:
+    // the i with a node above `limit` (y < limit), and those below it, each form
+    // a run at one end of the row.
+    Span Above(int k, double limit) const { return Run(k, limit, true); }
+    Span Below(int k, double limit) const { return Run(k, limit, false); }
+    Span Run(int k, double limit, bool above) const {
+        const QuadMesh::Line row = m_mesh.Row(k);
+        const auto in = [&](int i) {
+            const double y = NodeY(row, i);
+            return above ? y < limit : y > limit;
+        };
+        const bool atStart = in(0), atEnd = in(m_w);
+        if (atStart == atEnd) return atStart ? Span{0, m_w} : Span{};
+        // Binary search for the border between the ends.
+        int inside = atStart ? 0 : m_w, outside = atStart ? m_w : 0;
+        while (std::abs(inside - outside) > 1) {
+            const int mid = (inside + outside) / 2;
+            (in(mid) ? inside : outside) = mid;
+        }
+        return atStart ? Span{0, inside} : Span{inside, m_w};
+    }
+
+    // Blue, green, red and opacity of cells first..last of row j, signed so that
+    // the areas come out positive; cell i at entry i + 1, a zero cell either side.
+    void ColourRow(int j, Span span, double* colours) const {
         const double s = m_sign;
-        double* at = colours.data() + kChannels;
+        double* at = colours + size_t(span.first + 1) * kChannels;
         if (j < 0 || j >= m_h) {
-            std::fill(at, at + size_t(m_w) * kChannels, 0.0);
+            std::fill(at, at + size_t(span.last - span.first + 1) * kChannels, 0.0);
             return;
         }
         const int storedY = m_h - 1 - j;
         const uint8_t* alpha = m_source.AlphaRow(storedY);
         if (m_source.bitsPerPixel >= 24) {
-            const uint8_t* p = m_source.Row(storedY);
             const int step = m_source.bitsPerPixel / 8;
-            for (int i = 0; i < m_w; ++i, p += step, at += kChannels)
+            const uint8_t* p = m_source.Row(storedY) + size_t(span.first) * size_t(step);
+            for (int i = span.first; i <= span.last; ++i, p += step, at += kChannels)
                 at[0] = s * p[0], at[1] = s * p[1], at[2] = s * p[2], at[3] = s * alpha[i];
             return;
         }
-        for (int i = 0; i < m_w; ++i, at += kChannels) {
+        for (int i = span.first; i <= span.last; ++i, at += kChannels) {
             int bgr[3];
             ColourAt(m_source, m_palette, i, storedY, bgr);
             at[0] = s * bgr[0], at[1] = s * bgr[1], at[2] = s * bgr[2], at[3] = s * alpha[i];
         }
     }
 
+    // Two rows kept of nodes or of colours: rows j and j + 1 serve cell row j, and
+    // row j + 1 again for cell row j + 1.
+    template <typename T>
+    struct RowPair {
+        struct Slot {
+            int row = -3;
+            Span have;
+            std::vector<T> data;
+        } slots[2];
+        // The slot holding row k with at least `need`, filled by fill(k, span, data) when not;
+        // the slot of row `keep` stays.
+        template <typename Fill>
+        T* Get(int k, Span need, int keep, Fill fill) {
+            Slot* slot = slots[0].row == k ? &slots[0] : slots[1].row == k ? &slots[1] : nullptr;
+            if (slot && slot->have.Holds(need)) return slot->data.data();
+            if (!slot) slot = slots[0].row == keep ? &slots[1] : &slots[0];
+            slot->row = k, slot->have = need;
+            fill(k, need, slot->data.data());
+            return slot->data.data();
+        }
+    };
+
     // Every edge of the cell rows that reach the band. The edge from node (i, j) down
     // to (i, j + 1) parts cell i − 1 from cell i; the one from (i, j) to (i + 1, j)
-    // parts cell (i, j) from the cell above it.
+    // parts cell (i, j) from the cell above it. Only the run of edges that can
+    // reach the band is walked, so a turned mesh is not walked whole for every band.
     void Sweep(EdgeGrid<kChannels> grid, EdgeGrid<1> area, int band, int rows) {
-        int last = -2;
         const auto difference = [](const double* plus, const double* minus) {
             return Colour{Load(plus) - Load(minus), Load(plus + 2) - Load(minus + 2)};
         };
         const Single inside{m_sign}, outside{-m_sign};
+        const auto nodeRow = [this](int k, Span span, Point* nodes) { NodeRow(k, span.Even(), nodes); };
+        const auto colourRow = [this](int k, Span span, double* colours) { ColourRow(k, span, colours); };
+        const double bandTop = band, bandBottom = band + rows;
+        const Span all{0, m_w};
         for (int j = 0; j < m_h; ++j) {
             const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
             const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
-            if (cellBottom <= band || cellTop >= band + rows) continue;
-            if (j == last + 1) {
-                std::swap(m_upper, m_lower), std::swap(m_above, m_here);
-            } else {
-                NodeRow(j, m_upper), ColourRow(j - 1, m_here);
-                std::swap(m_above, m_here);
-            }
-            NodeRow(j + 1, m_lower), ColourRow(j, m_here);
-            last = j;
-            const double* here = m_here.data();
-            const double* above = m_above.data();
-            for (int i = 0; i <= m_w; ++i) {
-                const Point p0 = m_upper[size_t(i)], p1 = m_lower[size_t(i)];
+            if (cellBottom <= bandTop || cellTop >= bandBottom) continue;
+            // Edges reaching the band have an end above its bottom and one below its top.
+            const Span aboveJ = Above(j, bandBottom), belowJ = Below(j, bandTop);
+            const Span aboveK = Above(j + 1, bandBottom), belowK = Below(j + 1, bandTop);
+            const Span down = Span::HullOfMeet(aboveJ, aboveK, belowJ, belowK);
+            const Span across = Span::HullOfMeet(aboveJ.Widened(), aboveJ.Widened(), belowJ.Widened(), belowJ.Widened())
+                                    .Meet({0, m_w - 1});
+            const bool last = j == m_h - 1;
+            const Span acrossLast = last ? Span::HullOfMeet(aboveK.Widened(), aboveK.Widened(), belowK.Widened(),
+                                                             belowK.Widened()).Meet({0, m_w - 1})
+                                         : Span{};
+            const Point* upper = m_nodes.Get(j, down.Hull(across.Grown()).Meet(all), j + 1, nodeRow);
+            const Point* lower = m_nodes.Get(j + 1, down.Hull(acrossLast.Grown()).Meet(all), j, nodeRow);
+            const Span cells = (down.Empty() ? down : Span{down.first - 1, down.last}).Hull(across).Hull(acrossLast).Meet({0, m_w - 1});
+            const double* here = m_colours.Get(j, cells, j - 1, colourRow);
+            const double* above = m_colours.Get(j - 1, across, j, colourRow);
+            for (int i = down.first; i <= down.last; ++i) {
+                const Point p0 = upper[size_t(i)], p1 = lower[size_t(i)];
                 if (grid.Touches(p0, p1))
                     grid.Edge(p0, p1, difference(here + size_t(i) * kChannels, here + size_t(i + 1) * kChannels));
             }
-            for (int i = 0; i < m_w; ++i) {
-                const Point p0 = m_upper[size_t(i)], p1 = m_upper[size_t(i) + 1];
+            for (int i = across.first; i <= across.last; ++i) {
+                const Point p0 = upper[size_t(i)], p1 = upper[size_t(i) + 1];
                 if (grid.Touches(p0, p1))
                     grid.Edge(p0, p1, difference(here + size_t(i + 1) * kChannels, above + size_t(i + 1) * kChannels));
             }
             // The outline: the left and right sides, the top and the bottom.
-            area.Edge(m_upper[0], m_lower[0], outside);
-            area.Edge(m_upper[size_t(m_w)], m_lower[size_t(m_w)], inside);
+            if (!down.Empty() && down.first == 0) area.Edge(upper[0], lower[0], outside);
+            if (down.last == m_w) area.Edge(upper[size_t(m_w)], lower[size_t(m_w)], inside);
             if (j == 0)
-                for (int i = 0; i < m_w; ++i) area.Edge(m_upper[size_t(i)], m_upper[size_t(i) + 1], inside);
-            if (j == m_h - 1) {
+                for (int i = across.first; i <= across.last; ++i) area.Edge(upper[size_t(i)], upper[size_t(i) + 1], inside);
+            if (last) {
                 static const double kNothing[kChannels] = {};
-                for (int i = 0; i < m_w; ++i) {
-                    const Point p0 = m_lower[size_t(i)], p1 = m_lower[size_t(i) + 1];
+                for (int i = acrossLast.first; i <= acrossLast.last; ++i) {
+                    const Point p0 = lower[size_t(i)], p1 = lower[size_t(i) + 1];
                     if (!grid.Touches(p0, p1)) continue;
                     grid.Edge(p0, p1, difference(kNothing, here + size_t(i + 1) * kChannels));
                     area.Edge(p0, p1, outside);
@@ -511,9 +594,10 @@ private:
     const QuadMesh& m_mesh;
     int m_w, m_h;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0, m_left = 0, m_top = 0, m_sign = 1;
-    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_area, m_above, m_here;
+    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_area;
     std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
-    std::vector<Point> m_upper, m_lower;
+    RowPair<Point> m_nodes;
+    RowPair<double> m_colours;
 };
 
 }  // namespace
