@@ -3,6 +3,7 @@
 // enlargement and a perspective free transform.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "BenchPicture.h"
@@ -18,7 +19,8 @@ const Planes& BigPlanes() {
     static Planes planes = [] {
         Planes p;
         const NyZazo& picture = bench::BigPicture();
-        MakePlanes(bench::kWidth, bench::kHeight, PlaneLayout{24, false}, 0, 255, p);
+        // Without memory for the planes no benchmark here can run.
+        if (!MakePlanes(bench::kWidth, bench::kHeight, PlaneLayout{24, false}, 0, 255, p)) std::abort();
         for (int y = 0; y < bench::kHeight; ++y) std::memcpy(p.Row(y), picture.Row(y), size_t(bench::kWidth) * 3);
         return p;
     }();

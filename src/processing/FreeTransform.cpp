@@ -19,6 +19,147 @@ struct Point {
     double x, y;
 };
 
+// Signed area coverage on a grid of rows of `cells` entries of N channels: each
+// edge adds its share, times a weight per channel, to the cells it crosses; a
+// running sum along each row then gives the covered area (times the weights).
+// The last entry of a row takes what lies right of the grid.
+template <int N>
+class EdgeGrid {
+public:
+    // Row 0 of the grid lies at y = top.
+    EdgeGrid(double* cells, int width, int rows, int top = 0) : m_cells(cells), m_w(width), m_h(rows), m_top(top) {}
+    // False when the edge adds nothing to the grid's rows.
+    bool Touches(Point p0, Point p1) const {
+        return p0.y != p1.y && std::max(p0.y, p1.y) > m_top && std::min(p0.y, p1.y) < m_top + m_h;
+    }
+    __attribute__((always_inline)) void Edge(Point p0, Point p1, const double* weight) {
+        if (p0.y == p1.y) return;
+        p0.y -= m_top, p1.y -= m_top;
+        // Most edges of a mesh near the pixel size lie within one row and one column
+        // border: their signed height splits between two cells.
+        const double row = std::floor(std::min(p0.y, p1.y));
+        if (std::max(p0.y, p1.y) <= row + 1 && row >= 0 && row < m_h) {
+            const double column = std::floor(std::min(p0.x, p1.x));
+            if (std::max(p0.x, p1.x) <= column + 1) {
+                double* line = m_cells + size_t(row) * size_t(m_w) * N;
+                const int xi = std::clamp(int(column), 0, m_w - 2);
+                const double d = p1.y - p0.y;
+                const double xmf = 0.5 * (p0.x + p1.x) - column;
+                Add(line, xi, d - d * xmf, weight);
+                Add(line, xi + 1, d * xmf, weight);
+                return;
+            }
+        }
+        double dir = 1.0;
+        if (p0.y > p1.y) std::swap(p0, p1), dir = -1.0;
+        const double dxdy = (p1.x - p0.x) / (p1.y - p0.y);
+        double x = p0.x;
+        const int yStart = std::max(0, int(std::floor(p0.y)));
+        if (p0.y < 0) x -= p0.y * dxdy;
+        const int yEnd = std::min(m_h, int(std::ceil(p1.y)));
+        for (int y = yStart; y < yEnd; ++y) {
+            double* line = m_cells + size_t(y) * size_t(m_w) * N;
+            const double dy = std::min(double(y + 1), p1.y) - std::max(double(y), p0.y);
+            const double xnext = x + dxdy * dy;
+            const double d = dy * dir;
+            // Rounding can take the ends a hair outside the grid; what lies left of it counts in its first cell.
+            const double xa = std::clamp(x, 0.0, double(m_w - 2)), xb = std::clamp(xnext, 0.0, double(m_w - 2));
+            const double x0 = std::min(xa, xb), x1 = std::max(xa, xb);
+            const double x0floor = std::floor(x0);
+            const int x0i = std::clamp(int(x0floor), 0, m_w - 2);
+            const double x1ceil = std::ceil(x1);
+            const int x1i = std::clamp(int(x1ceil), 0, m_w - 1);
+            if (x1i <= x0i + 1) {
+                const double xmf = 0.5 * (xa + xb) - x0floor;
+                Add(line, x0i, d - d * xmf, weight);
+                Add(line, x0i + 1, d * xmf, weight);
+            } else {
+                const double s = 1.0 / (x1 - x0);
+                const double x0f = x0 - x0floor;
+                const double a0 = 0.5 * s * (1.0 - x0f) * (1.0 - x0f);
+                const double x1f = x1 - x1ceil + 1.0;
+                const double am = 0.5 * s * x1f * x1f;
+                Add(line, x0i, d * a0, weight);
+                if (x1i == x0i + 2) {
+                    Add(line, x0i + 1, d * (1.0 - a0 - am), weight);
+                } else {
+                    const double a1 = s * (1.5 - x0f);
+                    Add(line, x0i + 1, d * (a1 - a0), weight);
+                    for (int xi = x0i + 2; xi < x1i - 1; ++xi) Add(line, xi, d * s, weight);
+                    const double a2 = a1 + double(x1i - x0i - 3) * s;
+                    Add(line, x1i - 1, d * (1.0 - a2 - am), weight);
+                }
+                Add(line, x1i, d * am, weight);
+            }
+            x = xnext;
+        }
+    }
+
+private:
+    static void Add(double* line, int x, double coverage, const double* weight) {
+        double* at = line + size_t(x) * N;
+        for (int c = 0; c < N; ++c) at[c] += coverage * weight[c];
+    }
+    double* m_cells;
+    int m_w, m_h, m_top;
+};
+
+// The covered area of one polygon on a small grid of pixels.
+class CellRaster {
+public:
+    // Grid of w × h pixels whose (0, 0) is at (originX, originY).
+    void Reset(int originX, int originY, int w, int h) {
+        m_ox = originX, m_oy = originY, m_w = w + 2, m_h = h;
+        m_acc.assign(size_t(m_w) * size_t(m_h), 0.0);
+    }
+    void Edge(Point p0, Point p1) {
+        static constexpr double kOne[1] = {1.0};
+        p0.x -= m_ox, p0.y -= m_oy, p1.x -= m_ox, p1.y -= m_oy;
+        EdgeGrid<1>(m_acc.data(), m_w, m_h).Edge(p0, p1, kOne);
+    }
+    // Calls visit(x, y, coverage) for every grid pixel with a covered area.
+    template <typename Visit>
+    void Collect(Visit visit) const {
+        for (int y = 0; y < m_h; ++y) {
+            const double* line = m_acc.data() + size_t(y) * size_t(m_w);
+            double sum = 0;
+            for (int x = 0; x < m_w - 1; ++x) {
+                sum += line[x];
+                const double c = std::min(1.0, std::fabs(sum));
+                if (c > 1e-12) visit(m_ox + x, m_oy + y, c);
+            }
+        }
+    }
+
+private:
+    int m_ox = 0, m_oy = 0, m_w = 0, m_h = 0;
+    std::vector<double> m_acc;
+};
+
+// The destination box of a mesh: its top-left pixel and size, or TooLarge.
+struct Box {
+    double left, top;
+    int width, height;
+};
+
+bool BoxOf(double minX, double maxX, double minY, double maxY, Box& box) {
+    box.left = std::floor(minX), box.top = std::floor(minY);
+    const double outW = std::ceil(maxX) - box.left, outH = std::ceil(maxY) - box.top;
+    if (!(outW >= 1 && outH >= 1) || outW > 1e6 || outH > 1e6 || outW * outH * 4 > double(PixelByteLimit()))
+        return false;
+    box.width = int(outW), box.height = int(outH);
+    return true;
+}
+
+// Writes one destination pixel from its sums of colour, opacity and area.
+inline void PutMean(PixelWriter& writer, uint8_t* row, uint8_t* alphaRow, int px, double b, double g, double r,
+                    double a, double area) {
+    const double inverse = 1.0 / area;
+    const auto mean = [inverse](double sum) { return std::clamp(int(sum * inverse + 0.5), 0, 255); };
+    writer.Put(row, px, mean(b), mean(g), mean(r));
+    alphaRow[px] = uint8_t(std::clamp(int(a / std::max(1.0, area) + 0.5), 0, 255));
+}
+
 // Per destination pixel of a band: the colour sums weighted by covered area,
 // the covered opacity and the covered area.
 struct Accumulator {
@@ -41,123 +182,11 @@ struct Accumulator {
     }
 };
 
-// Signed area coverage of a polygon on a small grid: each edge adds its share
-// to the cells it crosses; a running sum along each row gives the covered area.
-class CellRaster {
-public:
-    // Grid of w × h pixels whose (0, 0) is at (originX, originY).
-    void Reset(int originX, int originY, int w, int h) {
-        m_ox = originX, m_oy = originY, m_w = w + 2, m_h = h;
-        m_acc.assign(size_t(m_w) * size_t(m_h), 0.0);
-    }
-    void Edge(Point p0, Point p1) {
-        p0.x -= m_ox, p0.y -= m_oy, p1.x -= m_ox, p1.y -= m_oy;
-        if (p0.y == p1.y) return;
-        double dir = 1.0;
-        if (p0.y > p1.y) std::swap(p0, p1), dir = -1.0;
-        const double dxdy = (p1.x - p0.x) / (p1.y - p0.y);
-        double x = p0.x;
-        const int yStart = std::max(0, int(std::floor(p0.y)));
-        if (p0.y < 0) x -= p0.y * dxdy;
-        const int yEnd = std::min(m_h, int(std::ceil(p1.y)));
-        for (int y = yStart; y < yEnd; ++y) {
-            double* line = m_acc.data() + size_t(y) * size_t(m_w);
-            const double dy = std::min(double(y + 1), p1.y) - std::max(double(y), p0.y);
-            const double xnext = x + dxdy * dy;
-            const double d = dy * dir;
-            const double x0 = std::min(x, xnext), x1 = std::max(x, xnext);
-            const double x0floor = std::floor(x0);
-            const int x0i = std::clamp(int(x0floor), 0, m_w - 2);
-            const double x1ceil = std::ceil(x1);
-            const int x1i = std::clamp(int(x1ceil), 0, m_w - 1);
-            if (x1i <= x0i + 1) {
-                const double xmf = 0.5 * (x + xnext) - x0floor;
-                line[x0i] += d - d * xmf;
-                line[x0i + 1] += d * xmf;
-            } else {
-                const double s = 1.0 / (x1 - x0);
-                const double x0f = x0 - x0floor;
-                const double a0 = 0.5 * s * (1.0 - x0f) * (1.0 - x0f);
-                const double x1f = x1 - x1ceil + 1.0;
-                const double am = 0.5 * s * x1f * x1f;
-                line[x0i] += d * a0;
-                if (x1i == x0i + 2) {
-                    line[x0i + 1] += d * (1.0 - a0 - am);
-                } else {
-                    const double a1 = s * (1.5 - x0f);
-                    line[x0i + 1] += d * (a1 - a0);
-                    for (int xi = x0i + 2; xi < x1i - 1; ++xi) line[xi] += d * s;
-                    const double a2 = a1 + double(x1i - x0i - 3) * s;
-                    line[x1i - 1] += d * (1.0 - a2 - am);
-                }
-                line[x1i] += d * am;
-            }
-            x = xnext;
-        }
-    }
-    // Calls visit(x, y, coverage) for every grid pixel with a covered area.
-    template <typename Visit>
-    void Collect(Visit visit) const {
-        for (int y = 0; y < m_h; ++y) {
-            const double* line = m_acc.data() + size_t(y) * size_t(m_w);
-            double sum = 0;
-            for (int x = 0; x < m_w - 1; ++x) {
-                sum += line[x];
-                const double c = std::min(1.0, std::fabs(sum));
-                if (c > 1e-12) visit(m_ox + x, m_oy + y, c);
-            }
-        }
-    }
-
-private:
-    int m_ox = 0, m_oy = 0, m_w = 0, m_h = 0;
-    std::vector<double> m_acc;
-};
-
-}  // namespace
-
-Quad Quad::OfLayer(int width, int height) {
-    Quad q;
-    q.x[0] = 0, q.y[0] = 0;
-    q.x[1] = width - 1, q.y[1] = 0;
-    q.x[2] = width - 1, q.y[2] = height - 1;
-    q.x[3] = 0, q.y[3] = height - 1;
-    return q;
-}
-
-QuadMesh::QuadMesh(const Quad& quad, int width, int height) : m_w(width), m_h(height) {
-    // The outer corners of the four corner pixels.
-    const double dx[4] = {0, 1, 1, 0}, dy[4] = {0, 0, 1, 1};
-    for (int k = 0; k < 4; ++k) m_p[k][0] = quad.x[k] + dx[k], m_p[k][1] = quad.y[k] + dy[k];
-}
-
-bool QuadMesh::Node(int i, int j, double& x, double& y) const {
-    const double* p0 = m_p[0];
-    const double* p1 = m_p[1];
-    const double* p2 = m_p[2];
-    const double* p3 = m_p[3];
-    // The same fraction from the left along the top and the bottom side...
-    const double a1x = p0[0] + double(i) * (p1[0] - p0[0]) / m_w, a1y = p0[1] + double(i) * (p1[1] - p0[1]) / m_w;
-    const double a2x = p3[0] + double(i) * (p2[0] - p3[0]) / m_w, a2y = p3[1] + double(i) * (p2[1] - p3[1]) / m_w;
-    // ...and from the top along the right and the left side.
-    const double b1x = p1[0] + double(j) * (p2[0] - p1[0]) / m_h, b1y = p1[1] + double(j) * (p2[1] - p1[1]) / m_h;
-    const double b2x = p0[0] + double(j) * (p3[0] - p0[0]) / m_h, b2y = p0[1] + double(j) * (p3[1] - p0[1]) / m_h;
-    const double dax = a2x - a1x, day = a2y - a1y;
-    const double dbx = b2x - b1x, dby = b2y - b1y;
-    const double det = dax * dby - day * dbx;
-    if (!(std::fabs(det) >= kParallel)) return false;
-    const double num = (b1x - a1x) * dby - (b1y - a1y) * dbx;
-    x = a1x + num * dax / det;
-    y = a1y + num * day / det;
-    return std::isfinite(x) && std::isfinite(y);
-}
-
-TransformOutcome FreeTransformPlanes(const Planes& source, const PaletteRef& palette, const Quad& quad,
-                                     MappedPlanes& out, ProgressSink* progress) {
-    if (!source.IsValid()) return TransformOutcome::Degenerate;
+// Any quadrilateral, folded meshes included: every cell rasterised on its own
+// grid, its coverage taken unsigned.
+TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh, MappedPlanes& out,
+                          ProgressSink* progress) {
     const int w = source.width, h = source.height;
-    const QuadMesh mesh(quad, w, h);
-
     // Every node first: a parallel pair refuses the whole transform before anything is made.
     std::vector<double> rowTop(size_t(h) + 1), rowBottom(size_t(h) + 1);
     double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
@@ -172,15 +201,13 @@ TransformOutcome FreeTransformPlanes(const Planes& source, const PaletteRef& pal
         rowTop[size_t(j)] = top, rowBottom[size_t(j)] = bottom;
         minY = std::min(minY, top), maxY = std::max(maxY, bottom);
     }
-    const double left = std::floor(minX), top = std::floor(minY);
-    const double outW = std::ceil(maxX) - left, outH = std::ceil(maxY) - top;
-    if (!(outW >= 1 && outH >= 1) || outW > 1e6 || outH > 1e6 ||
-        outW * outH * 4 > double(PixelByteLimit()))
-        return TransformOutcome::TooLarge;
+    Box box;
+    if (!BoxOf(minX, maxX, minY, maxY, box)) return TransformOutcome::TooLarge;
+    const double left = box.left, top = box.top;
 
     MappedPlanes made;
     made.left = int(left), made.top = int(top);
-    if (!MakePlanes(int(outW), int(outH), source.Layout(), 255, 0, made.planes)) return TransformOutcome::NoMemory;
+    if (!MakePlanes(box.width, box.height, source.Layout(), 255, 0, made.planes)) return TransformOutcome::NoMemory;
     Planes& dest = made.planes;
     Accumulator acc;
     if (!acc.Make(dest.width, std::min(kBandRows, dest.height))) return TransformOutcome::NoMemory;
@@ -233,15 +260,272 @@ TransformOutcome FreeTransformPlanes(const Planes& source, const PaletteRef& pal
                 const size_t at = size_t(py - band) * size_t(dest.width) + size_t(px);
                 const float area = acc.area[at];
                 if (area <= 0) continue;
-                const auto mean = [area](float sum) { return std::clamp(int(sum / area + 0.5f), 0, 255); };
-                writer.Put(row, px, mean(acc.b[at]), mean(acc.g[at]), mean(acc.r[at]));
-                alphaRow[px] = uint8_t(std::clamp(int(acc.a[at] / std::max(1.0f, area) + 0.5f), 0, 255));
+                PutMean(writer, row, alphaRow, px, acc.b[at], acc.g[at], acc.r[at], acc.a[at], area);
             }
         }
     }
     report.Done();
     out = std::move(made);
     return TransformOutcome::Done;
+}
+
+// A convex quadrilateral's cells tile it, all turning the same way. Then a
+// destination pixel's sums are the running sums along its row of what every mesh
+// edge adds there, weighted by the difference between the two cells the edge
+// parts (nothing outside the mesh): each edge is walked once, not once per cell.
+class ConvexSweep {
+public:
+    static constexpr int kChannels = 5;  // blue, green, red, opacity, area
+    // Running sums in double: a row's sums telescope over thousands of edges.
+    static constexpr size_t kBandCells = size_t(40) << 10;
+
+    ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
+        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height) {}
+
+    TransformOutcome Run(MappedPlanes& out, ProgressSink* progress) {
+        if (!Frame()) return TransformOutcome::Degenerate;
+        Box box;
+        if (!BoxOf(m_minX, m_maxX, m_minY, m_maxY, box)) return TransformOutcome::TooLarge;
+        m_left = box.left, m_top = box.top;
+        MappedPlanes made;
+        made.left = int(m_left), made.top = int(m_top);
+        if (!MakePlanes(box.width, box.height, m_source.Layout(), 255, 0, made.planes)) return TransformOutcome::NoMemory;
+        const int gridWidth = box.width + 2;
+        const int bandRows = int(std::clamp(kBandCells / size_t(gridWidth), size_t(1), size_t(64)));
+        try {
+            m_grid.assign(size_t(gridWidth) * size_t(std::min(bandRows, box.height)) * kChannels, 0.0);
+            m_columns.resize(size_t(m_w) + 1);
+            for (auto* nodes : {&m_upper, &m_lower}) nodes->resize(size_t(m_w) + 1);
+            for (auto* colours : {&m_above, &m_here}) colours->assign((size_t(m_w) + 2) * kChannels, 0.0);
+        } catch (const std::bad_alloc&) {
+            return TransformOutcome::NoMemory;
+        }
+        for (int i = 0; i <= m_w; ++i) m_columns[size_t(i)] = m_mesh.Column(i);
+        m_sign = -m_mesh.Orientation();
+        Planes& dest = made.planes;
+        PixelWriter writer(dest, m_palette);
+        RowReporter report(progress, dest.height);
+        for (int band = 0; band < dest.height; band += bandRows) {
+            report.Row(band);
+            const int rows = std::min(bandRows, dest.height - band);
+            Sweep(EdgeGrid<kChannels>(m_grid.data(), gridWidth, rows, band), band, rows);
+            Finish(dest, writer, band, rows, gridWidth);
+        }
+        report.Done();
+        out = std::move(made);
+        return TransformOutcome::Done;
+    }
+
+private:
+    // The outer nodes bound the mesh; the ends of each row line bound that row.
+    bool Frame() {
+        m_rowTop.resize(size_t(m_h) + 1), m_rowBottom.resize(size_t(m_h) + 1);
+        m_minX = m_minY = INFINITY, m_maxX = m_maxY = -INFINITY;
+        const auto take = [this](int i, int j, double& x, double& y) {
+            if (!m_mesh.Node(i, j, x, y)) return false;
+            m_minX = std::min(m_minX, x), m_maxX = std::max(m_maxX, x);
+            m_minY = std::min(m_minY, y), m_maxY = std::max(m_maxY, y);
+            return true;
+        };
+        double x, y, x2, y2;
+        for (int j = 0; j <= m_h; ++j) {
+            if (!take(0, j, x, y) || !take(m_w, j, x2, y2)) return false;
+            m_rowTop[size_t(j)] = std::min(y, y2), m_rowBottom[size_t(j)] = std::max(y, y2);
+        }
+        for (int i = 1; i < m_w; ++i)
+            if (!take(i, 0, x, y) || !take(i, m_h, x, y)) return false;
+        return true;
+    }
+
+    // Nodes of row j relative to the destination; a coordinate within a hair of a
+    // pixel border is put on it, so that sides lying on borders stay in one row.
+    void NodeRow(int j, std::vector<Point>& nodes) const {
+        const QuadMesh::Line row = m_mesh.Row(j);
+        const auto snap = [](double v) {
+            constexpr double kRound = 6755399441055744.0;  // 1.5 × 2^52: adding it rounds to an integer
+            const double r = (v + kRound) - kRound;
+            return std::fabs(v - r) < 1e-9 ? r : v;
+        };
+        for (int i = 0; i <= m_w; ++i) {
+            const QuadMesh::Line& c = m_columns[size_t(i)];
+            const double det = c.dx * row.dy - c.dy * row.dx;
+            const double num = (row.x - c.x) * row.dy - (row.y - c.y) * row.dx;
+            nodes[size_t(i)] = {snap(c.x + num * c.dx / det - m_left), snap(c.y + num * c.dy / det - m_top)};
+        }
+    }
+
+    // Blue, green, red, opacity and 1 for each cell of row j, signed so that the
+    // areas come out positive; a zero cell either side.
+    void ColourRow(int j, std::vector<double>& colours) const {
+        const double s = m_sign;
+        double* at = colours.data() + kChannels;
+        if (j < 0 || j >= m_h) {
+            std::fill(at, at + size_t(m_w) * kChannels, 0.0);
+            return;
+        }
+        const int storedY = m_h - 1 - j;
+        const uint8_t* alpha = m_source.AlphaRow(storedY);
+        if (m_source.bitsPerPixel >= 24) {
+            const uint8_t* p = m_source.Row(storedY);
+            const int step = m_source.bitsPerPixel / 8;
+            for (int i = 0; i < m_w; ++i, p += step, at += kChannels)
+                at[0] = s * p[0], at[1] = s * p[1], at[2] = s * p[2], at[3] = s * alpha[i], at[4] = s;
+            return;
+        }
+        for (int i = 0; i < m_w; ++i, at += kChannels) {
+            int bgr[3];
+            ColourAt(m_source, m_palette, i, storedY, bgr);
+            at[0] = s * bgr[0], at[1] = s * bgr[1], at[2] = s * bgr[2], at[3] = s * alpha[i], at[4] = s;
+        }
+    }
+
+    // Every edge of the cell rows that reach the band. The edge from node (i, j) down
+    // to (i, j + 1) parts cell i − 1 from cell i; the one from (i, j) to (i + 1, j)
+    // parts cell (i, j) from the cell above it.
+    void Sweep(EdgeGrid<kChannels> grid, int band, int rows) {
+        int last = -2;
+        double weight[kChannels];
+        const auto difference = [&weight](const double* plus, const double* minus) {
+            for (int c = 0; c < kChannels; ++c) weight[c] = plus[c] - minus[c];
+            return weight;
+        };
+        for (int j = 0; j < m_h; ++j) {
+            const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
+            const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
+            if (cellBottom <= band || cellTop >= band + rows) continue;
+            if (j == last + 1) {
+                std::swap(m_upper, m_lower), std::swap(m_above, m_here);
+            } else {
+                NodeRow(j, m_upper), ColourRow(j - 1, m_here);
+                std::swap(m_above, m_here);
+            }
+            NodeRow(j + 1, m_lower), ColourRow(j, m_here);
+            last = j;
+            const double* here = m_here.data();
+            const double* above = m_above.data();
+            for (int i = 0; i <= m_w; ++i) {
+                const Point p0 = m_upper[size_t(i)], p1 = m_lower[size_t(i)];
+                if (grid.Touches(p0, p1))
+                    grid.Edge(p0, p1, difference(here + size_t(i) * kChannels, here + size_t(i + 1) * kChannels));
+            }
+            for (int i = 0; i < m_w; ++i) {
+                const Point p0 = m_upper[size_t(i)], p1 = m_upper[size_t(i) + 1];
+                if (grid.Touches(p0, p1))
+                    grid.Edge(p0, p1, difference(here + size_t(i + 1) * kChannels, above + size_t(i + 1) * kChannels));
+            }
+            if (j == m_h - 1) {
+                static const double kNothing[kChannels] = {};
+                for (int i = 0; i < m_w; ++i) {
+                    const Point p0 = m_lower[size_t(i)], p1 = m_lower[size_t(i) + 1];
+                    if (grid.Touches(p0, p1)) grid.Edge(p0, p1, difference(kNothing, here + size_t(i + 1) * kChannels));
+                }
+            }
+        }
+    }
+
+    // Running sums along each row of the band become pixels; the grid is left zeroed.
+    void Finish(Planes& dest, PixelWriter& writer, int band, int rows, int gridWidth) {
+        for (int y = 0; y < rows; ++y) {
+            double* cell = m_grid.data() + size_t(y) * size_t(gridWidth) * kChannels;
+            uint8_t* row = dest.Row(dest.height - 1 - band - y);
+            uint8_t* alphaRow = dest.AlphaRow(dest.height - 1 - band - y);
+            double sum[kChannels] = {};
+            for (int px = 0; px < gridWidth; ++px, cell += kChannels) {
+                for (int c = 0; c < kChannels; ++c) sum[c] += cell[c], cell[c] = 0;
+                if (px < dest.width && sum[4] > kEmpty)
+                    PutMean(writer, row, alphaRow, px, sum[0], sum[1], sum[2], sum[3], sum[4]);
+            }
+        }
+    }
+
+    // Less covered area than this is rounding noise of the running sums.
+    static constexpr double kEmpty = 1e-9;
+
+    const Planes& m_source;
+    const PaletteRef& m_palette;
+    const QuadMesh& m_mesh;
+    int m_w, m_h;
+    double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0, m_left = 0, m_top = 0, m_sign = 1;
+    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_above, m_here;
+    std::vector<QuadMesh::Line> m_columns;
+    std::vector<Point> m_upper, m_lower;
+};
+
+}  // namespace
+
+Quad Quad::OfLayer(int width, int height) {
+    Quad q;
+    q.x[0] = 0, q.y[0] = 0;
+    q.x[1] = width - 1, q.y[1] = 0;
+    q.x[2] = width - 1, q.y[2] = height - 1;
+    q.x[3] = 0, q.y[3] = height - 1;
+    return q;
+}
+
+QuadMesh::QuadMesh(const Quad& quad, int width, int height) : m_w(width), m_h(height) {
+    // The outer corners of the four corner pixels.
+    const double dx[4] = {0, 1, 1, 0}, dy[4] = {0, 0, 1, 1};
+    for (int k = 0; k < 4; ++k) m_p[k][0] = quad.x[k] + dx[k], m_p[k][1] = quad.y[k] + dy[k];
+}
+
+QuadMesh::Line QuadMesh::Column(int i) const {
+    const double* p0 = m_p[0];
+    const double* p1 = m_p[1];
+    const double* p2 = m_p[2];
+    const double* p3 = m_p[3];
+    // The same fraction from the left along the top and the bottom side.
+    const double a1x = p0[0] + double(i) * (p1[0] - p0[0]) / m_w, a1y = p0[1] + double(i) * (p1[1] - p0[1]) / m_w;
+    const double a2x = p3[0] + double(i) * (p2[0] - p3[0]) / m_w, a2y = p3[1] + double(i) * (p2[1] - p3[1]) / m_w;
+    return {a1x, a1y, a2x - a1x, a2y - a1y};
+}
+
+QuadMesh::Line QuadMesh::Row(int j) const {
+    const double* p0 = m_p[0];
+    const double* p1 = m_p[1];
+    const double* p2 = m_p[2];
+    const double* p3 = m_p[3];
+    // The same fraction from the top along the right and the left side.
+    const double b1x = p1[0] + double(j) * (p2[0] - p1[0]) / m_h, b1y = p1[1] + double(j) * (p2[1] - p1[1]) / m_h;
+    const double b2x = p0[0] + double(j) * (p3[0] - p0[0]) / m_h, b2y = p0[1] + double(j) * (p3[1] - p0[1]) / m_h;
+    return {b1x, b1y, b2x - b1x, b2y - b1y};
+}
+
+bool QuadMesh::Meet(const Line& a, const Line& b, double& x, double& y) {
+    const double det = a.dx * b.dy - a.dy * b.dx;
+    if (!(std::fabs(det) >= kParallel)) return false;
+    const double num = (b.x - a.x) * b.dy - (b.y - a.y) * b.dx;
+    x = a.x + num * a.dx / det;
+    y = a.y + num * a.dy / det;
+    return std::isfinite(x) && std::isfinite(y);
+}
+
+bool QuadMesh::IsConvex() const {
+    int sign = 0;
+    for (int k = 0; k < 4; ++k) {
+        const double* a = m_p[k];
+        const double* b = m_p[(k + 1) % 4];
+        const double* c = m_p[(k + 2) % 4];
+        const double turn = (b[0] - a[0]) * (c[1] - b[1]) - (b[1] - a[1]) * (c[0] - b[0]);
+        if (!std::isfinite(turn) || turn == 0) return false;
+        const int s = turn > 0 ? 1 : -1;
+        if (sign != 0 && s != sign) return false;
+        sign = s;
+    }
+    return true;
+}
+
+int QuadMesh::Orientation() const {
+    double twiceArea = 0;
+    for (int k = 0; k < 4; ++k) twiceArea += m_p[k][0] * m_p[(k + 1) % 4][1] - m_p[(k + 1) % 4][0] * m_p[k][1];
+    return twiceArea >= 0 ? 1 : -1;
+}
+
+TransformOutcome FreeTransformPlanes(const Planes& source, const PaletteRef& palette, const Quad& quad,
+                                     MappedPlanes& out, ProgressSink* progress) {
+    if (!source.IsValid()) return TransformOutcome::Degenerate;
+    const QuadMesh mesh(quad, source.width, source.height);
+    if (mesh.IsConvex()) return ConvexSweep(source, palette, mesh).Run(out, progress);
+    return MapCells(source, palette, mesh, out, progress);
 }
 
 bool EllipsePlanes(const Planes& source, const PaletteRef& palette, int width, int height, Planes& out) {

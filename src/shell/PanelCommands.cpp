@@ -116,8 +116,8 @@ bool PanelCommands::OnCommand(int id) {
             if (dialog.exec() == QDialog::Accepted && doc.Execute(id, dialog.Parameters())) m_frame.DocumentChanged(&doc);
             return true;
         }
-        case cmd::kToolFreeRotate: ShowRotate(doc); return true;
-        case cmd::kStretchSquash: ShowStretch(doc); return true;
+        case cmd::kToolFreeRotate:
+        case cmd::kStretchSquash: ShowLayerPreview(doc, id); return true;
         case cmd::kToolScale:
         case cmd::kToolSkew:
         case cmd::kToolPerspective: ShowTransform(doc, id); return true;
@@ -160,13 +160,7 @@ void PanelCommands::MakeRotatePanel() {
         PreviewRotation(m_state.transform, m_state.transform.angle);
         m_frame.DocumentChanged(d);
     });
-    QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) {
-        if (DocumentSession* d = SessionDocument()) {
-            FinishPreview(result == QDialog::Accepted && m_state.transform.angle != 0);
-            m_frame.DocumentChanged(d);
-        }
-        EndSession();
-    });
+    QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) { FinishPreview(result); });
     Place(m_frame, m_rotate, kLayerPanelRow);
 }
 
@@ -180,15 +174,7 @@ void PanelCommands::MakeStretchPanel() {
         PreviewStretch(m_state.transform, w, h);
         m_frame.DocumentChanged(d);
     });
-    QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) {
-        if (DocumentSession* d = SessionDocument()) {
-            const LayerRecord& found = d->doc().Snapshots().Saved(SnapshotSlot::A, m_state.transform.slot);
-            const bool resized = m_state.transform.width != found.width || m_state.transform.height != found.height;
-            FinishPreview(result == QDialog::Accepted && resized);
-            m_frame.DocumentChanged(d);
-        }
-        EndSession();
-    });
+    QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) { FinishPreview(result); });
     Place(m_frame, m_stretch, kLayerPanelRow);
 }
 
@@ -224,11 +210,21 @@ void PanelCommands::MakeGradientPanel() {
     Place(m_frame, m_gradient, kGradientRow);
 }
 
-void PanelCommands::FinishPreview(bool keep) {
-    AdjustmentPreview* preview = m_state.transform.preview.get();
-    if (!preview) return;
-    if (keep) preview->Commit();
-    else preview->Cancel();
+void PanelCommands::FinishPreview(int result) {
+    if (DocumentSession* d = SessionDocument()) {
+        const TransformSession& s = m_state.transform;
+        bool changed = s.angle != 0;
+        if (s.command == cmd::kStretchSquash) {
+            const LayerRecord& found = d->doc().Snapshots().Saved(SnapshotSlot::A, s.slot);
+            changed = s.width != found.width || s.height != found.height;
+        }
+        if (AdjustmentPreview* preview = s.preview.get()) {
+            if (result == QDialog::Accepted && changed) preview->Commit();
+            else preview->Cancel();
+        }
+        m_frame.DocumentChanged(d);
+    }
+    EndSession();
 }
 
 void PanelCommands::DropPendingPreview() {
@@ -244,24 +240,22 @@ void PanelCommands::DropPendingPreview() {
     if (m_stretch) m_stretch->hide();
 }
 
-void PanelCommands::ShowRotate(DocumentSession& doc) {
+void PanelCommands::ShowLayerPreview(DocumentSession& doc, int command) {
     DropPendingPreview();
-    if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kToolFreeRotate)) return;
-    m_frame.SetCurrentTool(cmd::kToolFreeRotate);
-    MakeRotatePanel();
-    m_rotate->SetAngle(0);
-    m_rotate->show();
-    m_rotate->raise();
-}
-
-void PanelCommands::ShowStretch(DocumentSession& doc) {
-    DropPendingPreview();
-    if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kStretchSquash)) return;
-    m_frame.SetCurrentTool(cmd::kStretchSquash);
-    MakeStretchPanel();
-    m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
-    m_stretch->show();
-    m_stretch->raise();
+    if (!StartLayerPreview(m_state.transform, doc.doc(), command)) return;
+    m_frame.SetCurrentTool(command);
+    QDialog* panel = nullptr;
+    if (command == cmd::kToolFreeRotate) {
+        MakeRotatePanel();
+        m_rotate->SetAngle(0);
+        panel = m_rotate;
+    } else {
+        MakeStretchPanel();
+        m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
+        panel = m_stretch;
+    }
+    panel->show();
+    panel->raise();
 }
 
 void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
