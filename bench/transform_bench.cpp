@@ -1,9 +1,10 @@
 // The geometric routines on the 4000 × 3000 24-bit picture: quarter turn, flips,
 // a turn by an arbitrary angle (nearest neighbour), 2× area reduction, 2× bilinear
-// enlargement and a perspective free transform.
+// enlargement, a perspective free transform and a free transform turning the layer.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "BenchPicture.h"
@@ -19,7 +20,8 @@ const Planes& BigPlanes() {
     static Planes planes = [] {
         Planes p;
         const NyZazo& picture = bench::BigPicture();
-        MakePlanes(bench::kWidth, bench::kHeight, PlaneLayout{24, false}, 0, 255, p);
+        // Without memory for the planes no benchmark here can run.
+        if (!MakePlanes(bench::kWidth, bench::kHeight, PlaneLayout{24, false}, 0, 255, p)) std::abort();
         for (int y = 0; y < bench::kHeight; ++y) std::memcpy(p.Row(y), picture.Row(y), size_t(bench::kWidth) * 3);
         return p;
     }();
