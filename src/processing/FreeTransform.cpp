@@ -505,13 +505,18 @@ private:
         const auto colourRow = [this](int k, Span span, double* colours) { ColourRow(k, span, colours); };
         const double bandTop = band, bandBottom = band + rows;
         const Span all{0, m_w};
+        int runsOf = -1;
+        Span runs[2];
         for (int j = 0; j < m_h; ++j) {
             const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
             const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
             if (cellBottom <= bandTop || cellTop >= bandBottom) continue;
             // Edges reaching the band have an end above its bottom and one below its top.
-            const Span aboveJ = Above(j, bandBottom), belowJ = Below(j, bandTop);
+            // Row j + 1's runs serve again as row j's for the next cell row.
+            if (runsOf != j) runsOf = j, runs[0] = Above(j, bandBottom), runs[1] = Below(j, bandTop);
+            const Span aboveJ = runs[0], belowJ = runs[1];
             const Span aboveK = Above(j + 1, bandBottom), belowK = Below(j + 1, bandTop);
+            runsOf = j + 1, runs[0] = aboveK, runs[1] = belowK;
             const Span down = Span::HullOfMeet(aboveJ, aboveK, belowJ, belowK);
             const Span across = Span::HullOfMeet(aboveJ.Widened(), aboveJ.Widened(), belowJ.Widened(), belowJ.Widened())
                                     .Meet({0, m_w - 1});
