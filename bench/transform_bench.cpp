@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "BenchPicture.h"
+#include "core/WorkerPool.h"
 #include "processing/FlipRotate.h"
 #include "processing/FreeTransform.h"
 #include "processing/Resample.h"
@@ -76,7 +77,19 @@ void BM_UpscaleBilinear2x(benchmark::State& state) {
 }
 BENCHMARK(BM_UpscaleBilinear2x)->Unit(benchmark::kMillisecond);
 
+// The free transform sweeps bands of rows on the shared pool: these figures are
+// one thread unless the argument says otherwise.
+class PoolThreads {
+public:
+    explicit PoolThreads(int threads) : m_before(WorkerPool::Shared().Threads()) { WorkerPool::Shared().SetThreads(threads); }
+    ~PoolThreads() { WorkerPool::Shared().SetThreads(m_before); }
+
+private:
+    int m_before;
+};
+
 void BM_FreeTransformPerspective(benchmark::State& state) {
+    const PoolThreads threads(int(state.range(0)));
     const Planes& src = BigPlanes();
     Quad quad = Quad::OfLayer(bench::kWidth, bench::kHeight);
     // The top side drawn in by a tenth on each end: a perspective view of the picture.
@@ -87,9 +100,12 @@ void BM_FreeTransformPerspective(benchmark::State& state) {
         benchmark::DoNotOptimize(FreeTransformPlanes(src, {}, quad, out));
     }
 }
-BENCHMARK(BM_FreeTransformPerspective)->Unit(benchmark::kMillisecond);
+// Thread count 1 (CPU time) and 2 (wall time, both cores).
+BENCHMARK(BM_FreeTransformPerspective)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FreeTransformPerspective)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_FreeTransformTurned(benchmark::State& state) {
+    const PoolThreads threads(1);
     const Planes& src = BigPlanes();
     // The layer's corners turned by 30° about its top-left corner.
     const Quad plain = Quad::OfLayer(bench::kWidth, bench::kHeight);

@@ -1,12 +1,15 @@
 #include "processing/FreeTransform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "core/WorkerPool.h"
 #include "processing/PixelAccess.h"
 #include "processing/Resample.h"
 
@@ -334,11 +337,7 @@ public:
         const int bandRows = int(std::clamp(kBandCells / size_t(gridWidth), size_t(1), size_t(64)));
         const size_t gridCells = size_t(gridWidth) * size_t(std::min(bandRows, box.height));
         try {
-            m_grid.assign(gridCells * kChannels, 0.0);
-            m_area.assign(gridCells, 0.0);
             for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
-            for (auto& slot : m_nodes.slots) slot.data.resize(size_t(m_w) + 2);
-            for (auto& slot : m_colours.slots) slot.data.assign((size_t(m_w) + 2) * kChannels, 0.0);
         } catch (const std::bad_alloc&) {
             return TransformOutcome::NoMemory;
         }
@@ -348,16 +347,35 @@ public:
         }
         m_sign = -m_mesh.Orientation();
         Planes& dest = made.planes;
-        PixelWriter writer(dest, m_palette);
-        RowReporter report(progress, dest.height);
-        for (int band = 0; band < dest.height; band += bandRows) {
-            report.Row(band);
-            const int rows = std::min(bandRows, dest.height - band);
-            Sweep(EdgeGrid<kChannels>(m_grid.data(), gridWidth, rows, band), EdgeGrid<1>(m_area.data(), gridWidth, rows, band),
-                  band, rows);
-            Finish(dest, writer, band, rows, gridWidth);
-        }
+        // Bands are independent: each thread sweeps its own run of them with grids of its own.
+        const int bands = (dest.height + bandRows - 1) / bandRows;
+        const std::thread::id caller = std::this_thread::get_id();
+        RowReporter report(progress, bands);
+        std::atomic<int> bandsDone{0};
+        std::atomic<bool> noMemory{false};
+        RunInBands(bands, 1, [&](int first, int end) {
+            Work work;
+            try {
+                work.grid.assign(gridCells * kChannels, 0.0);
+                work.area.assign(gridCells, 0.0);
+                for (auto& slot : work.nodes.slots) slot.data.resize(size_t(m_w) + 2);
+                for (auto& slot : work.colours.slots) slot.data.assign((size_t(m_w) + 2) * kChannels, 0.0);
+            } catch (const std::bad_alloc&) {
+                noMemory = true;
+                return;
+            }
+            PixelWriter writer(dest, m_palette);
+            for (int b = first; b < end && !noMemory; ++b) {
+                const int band = b * bandRows, rows = std::min(bandRows, dest.height - band);
+                Sweep(work, EdgeGrid<kChannels>(work.grid.data(), gridWidth, rows, band),
+                      EdgeGrid<1>(work.area.data(), gridWidth, rows, band), band, rows);
+                Finish(work, dest, writer, band, rows, gridWidth);
+                const int done = ++bandsDone;
+                if (std::this_thread::get_id() == caller) report.Row(done);
+            }
+        });
         report.Done();
+        if (noMemory) return TransformOutcome::NoMemory;
         out = std::move(made);
         return TransformOutcome::Done;
     }
@@ -492,11 +510,18 @@ private:
         }
     };
 
+    // What one thread sweeps with: a band's running sums, and its rows of nodes and colours.
+    struct Work {
+        std::vector<double> grid, area;
+        RowPair<Point> nodes;
+        RowPair<double> colours;
+    };
+
     // Every edge of the cell rows that reach the band. The edge from node (i, j) down
     // to (i, j + 1) parts cell i − 1 from cell i; the one from (i, j) to (i + 1, j)
     // parts cell (i, j) from the cell above it. Only the run of edges that can
     // reach the band is walked, so a turned mesh is not walked whole for every band.
-    void Sweep(EdgeGrid<kChannels> grid, EdgeGrid<1> area, int band, int rows) {
+    void Sweep(Work& work, EdgeGrid<kChannels> grid, EdgeGrid<1> area, int band, int rows) const {
         const auto difference = [](const double* plus, const double* minus) {
             return Colour{Load(plus) - Load(minus), Load(plus + 2) - Load(minus + 2)};
         };
@@ -524,11 +549,11 @@ private:
             const Span acrossLast = last ? Span::HullOfMeet(aboveK.Widened(), aboveK.Widened(), belowK.Widened(),
                                                              belowK.Widened()).Meet({0, m_w - 1})
                                          : Span{};
-            const Point* upper = m_nodes.Get(j, down.Hull(across.Grown()).Meet(all), j + 1, nodeRow);
-            const Point* lower = m_nodes.Get(j + 1, down.Hull(acrossLast.Grown()).Meet(all), j, nodeRow);
+            const Point* upper = work.nodes.Get(j, down.Hull(across.Grown()).Meet(all), j + 1, nodeRow);
+            const Point* lower = work.nodes.Get(j + 1, down.Hull(acrossLast.Grown()).Meet(all), j, nodeRow);
             const Span cells = (down.Empty() ? down : Span{down.first - 1, down.last}).Hull(across).Hull(acrossLast).Meet({0, m_w - 1});
-            const double* here = m_colours.Get(j, cells, j - 1, colourRow);
-            const double* above = m_colours.Get(j - 1, across, j, colourRow);
+            const double* here = work.colours.Get(j, cells, j - 1, colourRow);
+            const double* above = work.colours.Get(j - 1, across, j, colourRow);
             for (int i = down.first; i <= down.last; ++i) {
                 const Point p0 = upper[size_t(i)], p1 = lower[size_t(i)];
                 if (grid.Touches(p0, p1))
@@ -557,12 +582,12 @@ private:
     }
 
     // Running sums along each row of the band become pixels; the grids are left zeroed.
-    void Finish(Planes& dest, PixelWriter& writer, int band, int rows, int gridWidth) {
+    void Finish(Work& work, Planes& dest, PixelWriter& writer, int band, int rows, int gridWidth) const {
         const bool direct = dest.bitsPerPixel >= 24;
         const int step = dest.bitsPerPixel / 8;
         for (int y = 0; y < rows; ++y) {
-            double* cell = m_grid.data() + size_t(y) * size_t(gridWidth) * kChannels;
-            double* areaCell = m_area.data() + size_t(y) * size_t(gridWidth);
+            double* cell = work.grid.data() + size_t(y) * size_t(gridWidth) * kChannels;
+            double* areaCell = work.area.data() + size_t(y) * size_t(gridWidth);
             uint8_t* row = dest.Row(dest.height - 1 - band - y);
             uint8_t* alphaRow = dest.AlphaRow(dest.height - 1 - band - y);
             Pair bg = {0, 0}, ra = {0, 0};
@@ -599,10 +624,8 @@ private:
     const QuadMesh& m_mesh;
     int m_w, m_h;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0, m_left = 0, m_top = 0, m_sign = 1;
-    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_area;
+    std::vector<double> m_rowTop, m_rowBottom;
     std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
-    RowPair<Point> m_nodes;
-    RowPair<double> m_colours;
 };
 
 }  // namespace
