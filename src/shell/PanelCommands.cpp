@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QStatusBar>
 
 #include "core/CommandIds.h"
 #include "document/ColourRangeSelection.h"
@@ -15,6 +16,8 @@
 #include "shell/CDlg_ImageSize.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVandView.h"
+#include "shell/EllipseOverlay.h"
+#include "shell/PanelTexts.h"
 #include "shell/TransformPanels.h"
 #include "view/ColourRangeTool.h"
 #include "view/FreeTransformTool.h"
@@ -33,6 +36,7 @@ bool IsPanelCommand(int id) {
         case cmd::kToolScale:
         case cmd::kToolSkew:
         case cmd::kToolPerspective:
+        case cmd::kEllipseTransform:
         case cmd::kColourRangeSelect:
         case cmd::kToolColourRange:
         case cmd::kToolGradient:
@@ -45,6 +49,7 @@ bool IsPanelCommand(int id) {
 
 bool IsTool(int id) {
     return id == cmd::kToolFreeRotate || id == cmd::kStretchSquash || cmd::IsTransformTool(id) ||
+           id == cmd::kEllipseTransform ||
            id == cmd::kColourRangeSelect || id == cmd::kToolColourRange || id == cmd::kToolGradient;
 }
 
@@ -80,6 +85,11 @@ void PanelCommands::EndSession() {
 
 void PanelCommands::RefreshPanels() {
     const TransformSession& s = m_state.transform;
+    // The ellipse applied or dropped: its tool ends with it.
+    if (m_frame.currentTool() == cmd::kEllipseTransform && s.command != cmd::kEllipseTransform) {
+        m_frame.SetCurrentTool(cmd::kNone);
+        m_frame.statusBar()->clearMessage();
+    }
     if (m_rotate && s.command == cmd::kToolFreeRotate) m_rotate->SetAngle(s.angle);
     if (m_stretch && s.command == cmd::kStretchSquash) m_stretch->SetSize(s.width, s.height);
     if (m_colourRange) {
@@ -111,6 +121,7 @@ bool PanelCommands::OnCommand(int id) {
         case cmd::kToolScale:
         case cmd::kToolSkew:
         case cmd::kToolPerspective: ShowTransform(doc, id); return true;
+        case cmd::kEllipseTransform: StartEllipse(doc); return true;
         case cmd::kColourRangeSelect:
         case cmd::kToolColourRange: ShowColourRange(doc); return true;
         case cmd::kToolGradient: ToggleGradient(); return true;
@@ -259,6 +270,15 @@ void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
     m_frame.DocumentChanged(&doc);
 }
 
+void PanelCommands::StartEllipse(DocumentSession& doc) {
+    DropPendingPreview();
+    if (!BeginEllipseTransform(m_state.transform, doc.doc())) return;
+    if (m_transform) m_transform->hide();
+    m_frame.SetCurrentTool(cmd::kEllipseTransform);
+    m_frame.statusBar()->showMessage(QString::fromUtf8(shelltexts::kEllipseHint));
+    m_frame.DocumentChanged(&doc);
+}
+
 void PanelCommands::ShowColourRange(DocumentSession& doc) {
     if (!BeginColourRange(doc.doc())) return;
     m_state.colourRange.tolerance = kDefaultTolerance;
@@ -318,6 +338,13 @@ void PanelCommands::Split(DocumentSession& doc, ChannelModel model) {
 void PanelCommands::PaintOverlay(QPainter& painter, CVandView& view) {
     TransformSession& s = m_state.transform;
     const CVandDoc& doc = view.document().doc();
+    if (m_frame.currentTool() == cmd::kEllipseTransform && s.IsFor(doc)) {
+        // Another layer chosen meanwhile: the box starts again on its rectangle.
+        if (!IsEllipseSessionFor(s, doc) && !StartEllipseTransform(s, doc)) return;
+        PaintEllipseBox(painter, s.box, LayerCanvasRect(doc.Layer(s.slot), doc.Header()),
+                        MappingOf(view.document().view(), doc.Header().width, doc.Header().height));
+        return;
+    }
     if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc)) return;
     // Another layer chosen meanwhile: the handles start again on its corners.
     if (s.slot != doc.CurrentLayer()) StartFreeTransform(s, doc, s.command);

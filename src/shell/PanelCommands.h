@@ -34,7 +34,7 @@ public:
     // The gradient, free transform, rotation and stretch panels, made hidden at start-up;
     // their commands show them.
     void CreateToolDialogs();
-    // The free transform's quadrilateral and handles over a view of its picture.
+    // The free transform's quadrilateral or the ellipse's box, with their handles, over a view of its picture.
     void PaintOverlay(QPainter& painter, CVandView& view);
 
     DlgRotate* rotatePanel() const { return m_rotate; }
@@ -59,6 +59,7 @@ private:
     // The rotation or the stretch: a preview of the current layer driven by its panel.
     void ShowLayerPreview(DocumentSession& doc, int command);
     void ShowTransform(DocumentSession& doc, int command);
+    void StartEllipse(DocumentSession& doc);
     void ShowColourRange(DocumentSession& doc);
     void ToggleGradient();
     void Split(DocumentSession& doc, ChannelModel model);
