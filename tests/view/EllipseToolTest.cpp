@@ -232,7 +232,7 @@ TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
 }
 
 TEST(EllipseTool, PointerShowsWhatADragThereWouldDo) {
-    auto doc = NewPicture(80, 60);
+    auto doc = MakeDocument(80, 60);
     ASSERT_TRUE(doc);
     EllipseDriver d(*doc);
     d.Show(2, 10, 10, 0, 0);
