@@ -230,3 +230,30 @@ TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
     EXPECT_FALSE(d.tool.Press(c, d.At(20, 20)));
     EXPECT_EQ(platform.messages.size(), 1u);
 }
+
+TEST(EllipseTool, PointerShowsWhatADragThereWouldDo) {
+    auto doc = NewPicture(80, 60);
+    ASSERT_TRUE(doc);
+    EllipseDriver d(*doc);
+    d.Show(2, 10, 10, 0, 0);
+    ToolContext c = d.Context();
+    // No box yet: the environment's cursor.
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(50, 50)), ToolCursor::Default);
+    ASSERT_TRUE(StartEllipseTransform(d.panels.transform, *doc));
+    const ToolCursor expected[kBoxHandleCount] = {
+        ToolCursor::SizeDiagonal,     ToolCursor::SizeAntiDiagonal, ToolCursor::SizeDiagonal,
+        ToolCursor::SizeAntiDiagonal, ToolCursor::SizeVertical,     ToolCursor::SizeHorizontal,
+        ToolCursor::SizeVertical,     ToolCursor::SizeHorizontal};
+    for (int k = 0; k < kBoxHandleCount; ++k) {
+        const HandlePoint h = d.Handle(k);
+        EXPECT_EQ(d.tool.CursorAt(c, d.At(h.x + 2, h.y - 2)), expected[k]) << k;
+    }
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(50, 50)), ToolCursor::Move);
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(300, 50)), ToolCursor::Default);
+    // While a side is dragged its arrows stay, wherever the pointer goes.
+    const HandlePoint right = d.Handle(5);
+    d.tool.Press(c, d.At(right.x, right.y));
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(300, 300)), ToolCursor::SizeHorizontal);
+    d.tool.Release(c, d.At(right.x, right.y));
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(300, 300)), ToolCursor::Default);
+}
