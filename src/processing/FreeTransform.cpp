@@ -62,9 +62,9 @@ public:
         const double row = std::floor(std::min(p0.y, p1.y));
         if (std::max(p0.y, p1.y) <= row + 1 && row >= 0 && row < m_h) {
             const double column = std::floor(std::min(p0.x, p1.x));
-            if (std::max(p0.x, p1.x) <= column + 1) {
+            if (std::max(p0.x, p1.x) <= column + 1 && column >= 0 && column <= m_w - 2) {
                 double* line = m_cells + size_t(int(row)) * size_t(m_w) * N;
-                const int xi = std::clamp(int(column), 0, m_w - 2);
+                const int xi = int(column);
                 const double d = p1.y - p0.y;
                 const double xmf = 0.5 * (p0.x + p1.x) - column;
                 weight.AddTo(line + size_t(xi) * N, d - d * xmf);
