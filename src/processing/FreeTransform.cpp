@@ -500,7 +500,7 @@ private:
         int inside = atStart ? 0 : m_w, outside = atStart ? m_w : 0;
         // Gallop from the hint to bracket the border, then halve the bracket.
         const int toward = atStart ? 1 : -1;  // from the inside end toward the outside one
-        const int start = std::clamp(hint, 1, m_w - 1);
+        const int start = m_w > 1 ? std::clamp(hint, 1, m_w - 1) : 0;
         if (m_w > 1 && in(start)) {
             inside = start;
             for (int step = 1;; step *= 2) {
