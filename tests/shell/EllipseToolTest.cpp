@@ -175,6 +175,24 @@ private Q_SLOTS:
         UndoGivesBack(before, steps);
     }
 
+    void choosingItAgainKeepsThePlacedBoxUntilEsc() {
+        Start({m_picture});
+        Trigger(cmd::kEllipseTransform);
+        Drag(Handle(3), Handle(3) + QPoint(12, -6));
+        const EllipseBox placed{12, 0, kWidth, kHeight - 6};
+        QCOMPARE(Session().box, placed);
+        // A zoom and back with the zoom tool, then the menu item again.
+        Trigger(cmd::kZoomIn);
+        QCOMPARE(Frame()->currentTool(), cmd::kZoomIn);
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(View()->document().view().zoom, 2.0f);
+        Trigger(cmd::kEllipseTransform);
+        QCOMPARE(Session().box, placed);
+        QTest::keyClick(View(), Qt::Key_Escape);
+        Trigger(cmd::kEllipseTransform);
+        QCOMPARE(Session().box, (EllipseBox{0, 0, kWidth, kHeight}));
+    }
+
     void textLayerIsRefusedWithTheTransformsMessage() {
         Start({m_picture});
         const uint8_t kind = Layer().kind;
