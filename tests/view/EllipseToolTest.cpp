@@ -229,6 +229,13 @@ TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
     // The tool itself starts nothing on it, quietly.
     EXPECT_FALSE(d.tool.Press(c, d.At(20, 20)));
     EXPECT_EQ(platform.messages.size(), 1u);
+
+    // A document without layers has nothing to shape, and says nothing.
+    CVandDoc empty;
+    TransformSession session;
+    EXPECT_FALSE(BeginEllipseTransform(session, empty));
+    EXPECT_FALSE(session.IsFor(empty));
+    EXPECT_EQ(platform.messages.size(), 1u);
 }
 
 TEST(EllipseTool, PointerShowsWhatADragThereWouldDo) {
