@@ -11,7 +11,7 @@
 using namespace quillory;
 using test::Bgra;
 using test::LayerPixel;
-using test::NewPicture;
+using test::MakeDocument;
 
 namespace {
 
@@ -137,7 +137,7 @@ TEST(EllipseTool, HandlesMoveTheirOwnEdgesAndCornersCanKeepACircle) {
 
 TEST(EllipseTool, DraggingAHandleFollowsThePointerAtEveryZoom) {
     for (const float zoom : {1.0f, 2.0f, 0.5f}) {
-        auto doc = NewPicture(80, 60);
+        auto doc = MakeDocument(80, 60);
         ASSERT_TRUE(doc);
         EllipseDriver d(*doc);
         d.Show(zoom, 0, 0, zoom > 1 ? 16 : 0, zoom > 1 ? 6 : 0);
@@ -156,7 +156,7 @@ TEST(EllipseTool, DraggingAHandleFollowsThePointerAtEveryZoom) {
 }
 
 TEST(EllipseTool, DraggingBesideTheBoxDrawsANewOneAndAClickKeepsTheOld) {
-    auto doc = NewPicture(60, 40);
+    auto doc = MakeDocument(60, 40);
     ASSERT_TRUE(doc);
     EllipseDriver d(*doc);
     // The layer lies 4 pixels right and 2 down; the box is in its pixels.
@@ -176,7 +176,7 @@ TEST(EllipseTool, DraggingBesideTheBoxDrawsANewOneAndAClickKeepsTheOld) {
 }
 
 TEST(EllipseTool, EnterBendsTheLayerAsOneStepAndEscLeavesItAlone) {
-    auto doc = NewPicture(20, 20);
+    auto doc = MakeDocument(20, 20);
     ASSERT_TRUE(doc);
     test::PaintLayer(*doc, doc->CurrentLayer(), Bgra{10, 20, 200, 255});
     EllipseDriver d(*doc);
@@ -208,7 +208,7 @@ TEST(EllipseTool, EnterBendsTheLayerAsOneStepAndEscLeavesItAlone) {
 
 TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
     test::RecordingPlatform platform;
-    auto doc = NewPicture(40, 40);
+    auto doc = MakeDocument(40, 40);
     ASSERT_TRUE(doc);
     EllipseDriver d(*doc);
     d.Show(1, 0, 0, 0, 0);
@@ -239,7 +239,7 @@ TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
 }
 
 TEST(EllipseTool, PointerShowsWhatADragThereWouldDo) {
-    auto doc = NewPicture(80, 60);
+    auto doc = MakeDocument(80, 60);
     ASSERT_TRUE(doc);
     EllipseDriver d(*doc);
     d.Show(2, 10, 10, 0, 0);
