@@ -24,7 +24,8 @@ public:
     static constexpr size_t kBandCells = size_t(32) << 10;
 
     ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
-        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height), m_nodes(mesh, m_w, m_h) {}
+        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height),
+          m_nodes(mesh, m_w, m_h) {}
 
     TransformOutcome Run(MappedPlanes& out, ProgressSink* progress) {
         if (!Frame()) return TransformOutcome::Degenerate;
@@ -109,9 +110,9 @@ private:
     // a run at one end of the row.
     // `hint` is where the border was last time (the next row's lies near it), and
     // receives where it is now.
-    Span Above(int k, double limit, int& hint) const { return Run(k, limit, true, hint); }
-    Span Below(int k, double limit, int& hint) const { return Run(k, limit, false, hint); }
-    Span Run(int k, double limit, bool above, int& hint) const {
+    Span Above(int k, double limit, int& hint) const { return EndRun(k, limit, true, hint); }
+    Span Below(int k, double limit, int& hint) const { return EndRun(k, limit, false, hint); }
+    Span EndRun(int k, double limit, bool above, int& hint) const {
         const QuadMesh::Line& row = m_nodes.RowLine(k);
         const auto in = [&](int i) {
             const double y = m_nodes.Y(row, i);
@@ -243,7 +244,8 @@ private:
                                          : Span{};
             const Point* upper = work.nodes.Get(j, down.Hull(across.Grown()).Meet(all), j + 1, nodeRow);
             const Point* lower = work.nodes.Get(j + 1, down.Hull(acrossLast.Grown()).Meet(all), j, nodeRow);
-            const Span cells = (down.Empty() ? down : Span{down.first - 1, down.last}).Hull(across).Hull(acrossLast).Meet({0, m_w - 1});
+            const Span leftOfDown = down.Empty() ? down : Span{down.first - 1, down.last};
+            const Span cells = leftOfDown.Hull(across).Hull(acrossLast).Meet({0, m_w - 1});
             const double* here = work.colours.Get(j, cells, j - 1, colourRow);
             const double* above = work.colours.Get(j - 1, across, j, colourRow);
             for (int i = down.first; i <= down.last; ++i) {
