@@ -74,7 +74,7 @@ private Q_SLOTS:
     void dialogStartsAtTheChoiceAndCollectsEachFormatsValues() {
         const SaveOptions defaults;
         CDlg_SaveOptions jpeg(kFormatJpeg, defaults);
-        QCOMPARE(jpeg.windowTitle(), QString::fromUtf8("JPG 저장 옵션"));
+        QCOMPARE(jpeg.windowTitle(), QString::fromUtf8("JPEG 저장 옵션"));
         QCOMPARE(jpeg.qualityBox()->value(), 100);
         QVERIFY(!jpeg.compressionBox() && !jpeg.levelBox() && !jpeg.losslessBox());
         jpeg.qualitySlider()->setValue(72);
@@ -99,6 +99,7 @@ private Q_SLOTS:
         QCOMPARE(png.Options().pngLevel, 9);
 
         CDlg_SaveOptions webp(kFormatWebp, earlier);
+        QCOMPARE(webp.windowTitle(), QString::fromUtf8("WebP 저장 옵션"));
         QCOMPARE(webp.qualityBox()->value(), 55);
         QVERIFY(webp.losslessBox()->isChecked());
         QVERIFY(!webp.qualityBox()->isEnabled());
