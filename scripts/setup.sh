@@ -14,6 +14,7 @@ PACKAGES=(
   libxcb1-dev
   libxlsxwriter-dev
   fonts-nanum
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-droid-fallback
   xvfb xauth x11-utils openbox xdotool
   libpng-dev
   libwebp-dev

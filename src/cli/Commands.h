@@ -12,6 +12,7 @@ using Args = std::vector<std::string>;
 int RunInfo(const Args& args);
 int RunConvert(const Args& args);
 int RunNew(const Args& args);
+int RunFonts(const Args& args);
 // Replays a script of document commands (see ScriptCommands.cpp).
 int RunScript(const Args& args);
 // info for a .qvx file: the header fields and the layer list.

@@ -3,39 +3,19 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/CliPlatform.h"
 #include "cli/Commands.h"
 #include "cli/DocumentJson.h"
 #include "cli/Json.h"
+#include "cli/Pages.h"
 #include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
-#include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/QvxFormat.h"
 
 namespace quillory::cli {
 
 namespace {
-
-// Messages the document would show in a box go to the error stream.
-class CliPlatform : public HeadlessPlatform {
-public:
-    CliPlatform() { m_previous = InstallPlatform(this); }
-    ~CliPlatform() override { InstallPlatform(m_previous); }
-    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
-        std::cerr << text << "\n";
-        lastShown = text;
-        return HeadlessPlatform::ShowMessage(text, kind, buttons);
-    }
-    // The reason of a failure, unless the message just shown already said it.
-    void Explain(const std::string& reason, const char* fallback) const {
-        const std::string text = reason.empty() ? std::string(fallback) : reason;
-        if (text != lastShown) std::cerr << text << "\n";
-    }
-    std::string lastShown;
-
-private:
-    Platform* m_previous = nullptr;
-};
 
 bool ParseColour(const std::string& text, RGBQUAD& colour) {
     // "#rrggbb" or "rrggbb"
@@ -57,18 +37,24 @@ bool ParseSize(const std::string& text, int& value) {
 int RunConvert(const Args& input) {
     Args args = input;
     SaveOptions options;
-    if (!TakeSaveOptions(args, options)) return 2;
+    int pageIndex = 0;
+    if (!TakePage(args, pageIndex) || !TakeSaveOptions(args, options)) return 2;
     if (args.size() != 2) {
-        std::cerr << "usage: quillory-cli convert IN OUT [--quality 1..100] [--compression default|lzw|deflate|none"
-                     " or 0..9] [--lossless]\n";
+        std::cerr << "usage: quillory-cli convert IN OUT [--page N] [--quality 1..100] [--compression "
+                     "default|lzw|deflate|none or 0..9] [--lossless]\n";
         return 2;
     }
     CliPlatform platform;
     auto document = std::make_unique<CVandDoc>();
     // Nothing is undone in a one-shot conversion: the document keeps no history files.
     document->SetStepSink(nullptr);
-    if (!document->OpenDocument(args[0])) {
-        platform.Explain(document->LastError(), texts::kCannotOpenPicture);
+    std::string pageError;
+    if (!OpenPage(*document, args[0], pageIndex, pageError)) {
+        platform.Explain(pageError.empty() ? document->LastError() : pageError, texts::kCannotOpenPicture);
+        return 1;
+    }
+    if (const std::string refused = OnePageOverItsFile(*document, args[1]); !refused.empty()) {
+        std::cerr << refused << "\n";
         return 1;
     }
     if (!document->SaveDocument(args[1], options)) {

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <iostream>
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "cli/Pages.h"
 #include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
@@ -30,9 +32,12 @@ int FailJson(const std::string& text) {
 
 int RunInfo(const Args& input) {
     Args args = input;
-    std::string frame = TakeOption(args, "--frame", "0");
+    int pageIndex = 0;
+    if (!TakePage(args, pageIndex)) return 2;
+    const bool pageAsked = pageIndex > 0;
+    std::string frame = TakeOption(args, "--frame", std::to_string(pageIndex));
     if (args.size() != 1) {
-        std::cerr << "usage: quillory-cli info FILE [--frame N]\n";
+        std::cerr << "usage: quillory-cli info FILE [--page N | --frame N]\n";
         return 2;
     }
     const std::string& path = args[0];
@@ -43,10 +48,15 @@ int RunInfo(const Args& input) {
         return FailJson("invalid frame number");
     }
     int code = FormatFromExtension(ExtensionOf(path));
-    if (code == kFormatQvx) return RunQvxInfo(path);
+    if (code == kFormatQvx) return pageAsked ? FailJson(NoSuchPage(pageIndex, 1)) : RunQvxInfo(path);
     if (!picture.Load(path, code) || !picture.dib) {
+        const int count = pageAsked ? CountPages(path) : 0;
+        if (count > 0 && pageIndex >= count) return FailJson(NoSuchPage(pageIndex, count));
         return FailJson(picture.lastError[0] ? picture.lastError : texts::kCannotOpenPicture);
     }
+    const int pageCount = std::max(1, int(picture.frameCount));
+    // Formats of one picture ignore the page asked for.
+    if (pageAsked && pageIndex >= pageCount) return FailJson(NoSuchPage(pageIndex, pageCount));
     JsonObject out;
     out.Add("format", (long long)picture.formatType)
         .Add("width", (long long)picture.Width())
@@ -56,7 +66,9 @@ int RunInfo(const Args& input) {
         .Add("dpiX", (long long)picture.dpiX)
         .Add("dpiY", (long long)picture.dpiY)
         .Add("frameIndex", (long long)picture.frameIndex)
-        .Add("frameCount", (long long)picture.frameCount);
+        .Add("frameCount", (long long)picture.frameCount)
+        .Add("page", (long long)picture.frameIndex + 1)
+        .Add("pageCount", (long long)pageCount);
     std::cout << out.Str() << "\n";
     return 0;
 }

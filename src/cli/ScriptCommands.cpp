@@ -11,7 +11,10 @@
 // Every document of a run shares one measurement calibration; multifocus composes
 // all documents opened or made so far into a new one.
 // Blank lines and lines starting with "#" are skipped; a token may be quoted
-// with "..." to hold spaces. The first failing line ends the run with status 1.
+// with "..." to hold spaces. `open PATH --page N` opens page N (from 1) of a
+// multi-page TIFF or frame N of an animated GIF; `run SCRIPT --page N` does so for
+// every open line that names no page.
+// The first failing line ends the run with status 1.
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -20,10 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliPlatform.h"
 #include "cli/Commands.h"
 #include "cli/DocumentJson.h"
+#include "cli/Pages.h"
 #include "core/DibTypes.h"
-#include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/SelectionEditing.h"
@@ -39,20 +43,6 @@
 namespace quillory::cli {
 
 namespace {
-
-// Messages the document would show in a box go to the error stream.
-class ScriptPlatform : public HeadlessPlatform {
-public:
-    ScriptPlatform() { m_previous = InstallPlatform(this); }
-    ~ScriptPlatform() override { InstallPlatform(m_previous); }
-    MessageAnswer ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) override {
-        std::cerr << text << "\n";
-        return HeadlessPlatform::ShowMessage(text, kind, buttons);
-    }
-
-private:
-    Platform* m_previous = nullptr;
-};
 
 bool SplitLine(const std::string& line, std::vector<std::string>& tokens) {
     tokens.clear();
@@ -100,15 +90,24 @@ const CommandEntry* FindCommand(const CommandRegistry& registry, const std::stri
 
 class ScriptRunner {
 public:
+    explicit ScriptRunner(int defaultPage) : m_defaultPage(defaultPage) {}
+
     // An empty text when the line ran, else what went wrong.
     std::string Run(const std::vector<std::string>& t) {
         const std::string& verb = t[0];
         if (verb == "new") return New(t);
         if (verb == "open") {
-            if (t.size() != 2) return "usage: open PATH";
+            Args args(t.begin() + 1, t.end());
+            int pageIndex = m_defaultPage;
+            if (std::find(args.begin(), args.end(), "--page") != args.end() && !TakePage(args, pageIndex))
+                return "usage: open PATH [--page N]";
+            if (args.size() != 1) return "usage: open PATH [--page N]";
             auto document = NewDocumentObject();
-            if (!document->OpenDocument(t[1]))
-                return document->LastError().empty() ? "cannot open " + t[1] : document->LastError();
+            std::string pageError;
+            if (!OpenPage(*document, args[0], pageIndex, pageError)) {
+                if (!pageError.empty()) return pageError;
+                return document->LastError().empty() ? "cannot open " + args[0] : document->LastError();
+            }
             Keep(std::move(document));
             return {};
         }
@@ -116,8 +115,10 @@ public:
         if (const std::optional<std::string> measured = Measure(t)) return *measured;
         if (verb == "save") {
             if (t.size() != 2) return "usage: save PATH";
+            if (std::string refused = OnePageOverItsFile(*m_document, t[1]); !refused.empty()) return refused;
             if (!m_document->SaveDocument(t[1]))
                 return m_document->LastError().empty() ? "cannot write " + t[1] : m_document->LastError();
+            NowOnePage(*m_document);
             return {};
         }
         if (verb == "undo" || verb == "redo") {
@@ -357,6 +358,7 @@ private:
         }
     }
 
+    int m_defaultPage = 0;  // for open lines without a page of their own
     std::vector<std::unique_ptr<CVandDoc>> m_documents;
     CVandDoc* m_document = nullptr;
     MeasureSettings m_measureSettings;
@@ -368,9 +370,12 @@ private:
 
 }  // namespace
 
-int RunScript(const Args& args) {
+int RunScript(const Args& input) {
+    Args args = input;
+    int pageIndex = 0;
+    if (!TakePage(args, pageIndex)) return 2;
     if (args.size() != 1) {
-        std::cerr << "usage: quillory-cli run SCRIPT\n";
+        std::cerr << "usage: quillory-cli run SCRIPT [--page N]\n";
         return 2;
     }
     std::ifstream in(args[0], std::ios::binary);
@@ -378,11 +383,11 @@ int RunScript(const Args& args) {
         std::cerr << "cannot read " << args[0] << "\n";
         return 1;
     }
-    ScriptPlatform platform;
+    CliPlatform platform;
     ToolRegistry::Instance();
     RegisterPathCommands(CommandRegistry::Instance());
     RegisterExtrasCommands(CommandRegistry::Instance());
-    ScriptRunner runner;
+    ScriptRunner runner(pageIndex);
     std::string line;
     std::vector<std::string> tokens;
     for (int number = 1; std::getline(in, line); ++number) {

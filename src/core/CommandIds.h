@@ -156,7 +156,7 @@ inline constexpr int kPathMove = 5622;
 inline constexpr int kPathToSelection = 5623;
 inline constexpr int kPathStroke = 5625;
 inline constexpr int kMirror = 1408;            // no menu item
-inline constexpr int kEllipseTransform = 1406;  // no menu item
+inline constexpr int kEllipseTransform = 1406;  // the ellipse transform; also the tool that places it
 
 // View.
 inline constexpr int kLayerWindow = 1554;

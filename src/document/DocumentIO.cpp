@@ -59,31 +59,9 @@ bool OpenNative(CVandDoc& document, const std::string& path) {
         return false;
     }
     if (!LayerStack::IsValidIndex(file->headLayer)) return false;
-    DocumentState& state = document.State();
-    LayerStack& stack = document.Stack();
-    stack.Clear();
-    state.header = std::move(file->header);
-    for (int i = 0; i < kMaxLayers; ++i) stack.Layer(i) = std::move(file->layers[size_t(i)]);
-    stack.headLayer = file->headLayer;
-    state.composite = std::make_unique<NyZazo>(kFormatQvx);
-    state.composite->SetDpiX(state.header.dpiX);
-    state.composite->SetDpiY(state.header.dpiY);
-    // What CreateLayerPlanes would have left: a full selection mask of the bottom layer's size.
-    const LayerRecord& bottom = stack.Layer(stack.headLayer);
-    state.selection = SelectionMask{};
-    try {
-        state.selection.mask.assign(size_t(bottom.planeSize), 1);
-    } catch (const std::bad_alloc&) {
-        stack.Clear();
-        return false;
-    }
-    state.selection.width = bottom.width;
-    state.selection.height = bottom.height;
-    state.selection.x = bottom.x;
-    state.selection.y = bottom.y;
-    state.header.scratchSize = bottom.pixelSize;
+    if (!DocumentIO::InstallLayers(document, file->header, file->layers.data(), file->headLayer, kFormatQvx)) return false;
     document.SetPathName(path);
-    DocumentIO::FinishOpening(document, stack.headLayer);
+    DocumentIO::FinishOpening(document, file->headLayer);
     return true;
 }
 
@@ -354,6 +332,34 @@ bool DocumentIO::BuildFromImage(CVandDoc& document, NyZazo& picture, std::string
     state.header.originX = layer.x;
     state.header.originY = layer.y;
     FinishOpening(document, 0);
+    return true;
+}
+
+bool DocumentIO::InstallLayers(CVandDoc& document, DocumentHeader& header, LayerRecord* layers, int headLayer,
+                               int formatType) {
+    DocumentState& state = document.State();
+    LayerStack& stack = document.Stack();
+    stack.Clear();
+    state.header = std::move(header);
+    for (int i = 0; i < kMaxLayers; ++i) stack.Layer(i) = std::move(layers[i]);
+    stack.headLayer = headLayer;
+    state.composite = std::make_unique<NyZazo>(formatType);
+    state.composite->SetDpiX(state.header.dpiX);
+    state.composite->SetDpiY(state.header.dpiY);
+    // What CreateLayerPlanes would have left: a full selection mask of the bottom layer's size.
+    const LayerRecord& bottom = stack.Layer(stack.headLayer);
+    state.selection = SelectionMask{};
+    try {
+        state.selection.mask.assign(size_t(bottom.planeSize), 1);
+    } catch (const std::bad_alloc&) {
+        stack.Clear();
+        return false;
+    }
+    state.selection.width = bottom.width;
+    state.selection.height = bottom.height;
+    state.selection.x = bottom.x;
+    state.selection.y = bottom.y;
+    state.header.scratchSize = bottom.pixelSize;
     return true;
 }
 

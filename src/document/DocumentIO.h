@@ -44,6 +44,12 @@ public:
     static bool PlainLayerPicture(const CVandDoc& document, NyZazo& picture, bool keepOpacity = false);
 
     static bool BuildFromImage(CVandDoc& document, NyZazo& picture, std::string_view pictureName, uint8_t alphaFill);
+    // An opened file's header and kMaxLayers layer slots move into the document, with
+    // `headLayer` at the bottom and what creating the layers would have left: a composite
+    // of `formatType` at the header's resolution and a full selection mask of the bottom
+    // layer's size. False, with the layers cleared, when memory runs out.
+    static bool InstallLayers(CVandDoc& document, DocumentHeader& header, LayerRecord* layers, int headLayer,
+                              int formatType);
     static void FinishOpening(CVandDoc& document, int layer);
 
     // Reads a picture file of a format type into `picture` (PSD through its own

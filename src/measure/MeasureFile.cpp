@@ -277,38 +277,25 @@ bool ReadObjects(Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
 
 // The document takes the file's layers and picture, as a native file's reader would leave them.
 bool InstallLayers(CVandDoc& document, MeasureDocumentFile& file) {
+    if (!DocumentIO::InstallLayers(document, file.header, file.layers.data(), file.headLayer, kFormatMzr)) return false;
     DocumentState& state = document.State();
     LayerStack& stack = document.Stack();
-    stack.Clear();
-    state.header = std::move(file.header);
     for (int i = 0; i < kMaxLayers; ++i) {
         LayerRecord& layer = stack.Layer(i);
-        layer = std::move(file.layers[size_t(i)]);
         // Figures on measurement layers are drawn again from the objects.
         if (layer.inUse && layer.kind == LayerKind::Measure) {
             std::fill(layer.pixels.begin(), layer.pixels.end(), uint8_t(255));
             std::fill(layer.alpha.begin(), layer.alpha.end(), uint8_t(0));
         }
     }
-    stack.headLayer = file.headLayer;
-    state.composite = std::make_unique<NyZazo>(kFormatMzr);
-    state.composite->SetDpiX(state.header.dpiX);
-    state.composite->SetDpiY(state.header.dpiY);
     const LayerRecord& bottom = stack.Layer(stack.headLayer);
-    state.selection = SelectionMask{};
     try {
-        state.selection.mask.assign(size_t(bottom.planeSize), 1);
         state.header.scratchPixels.assign(size_t(bottom.pixelSize), 0);
         state.header.scratchAlpha.assign(size_t(bottom.planeSize), 0);
     } catch (const std::bad_alloc&) {
         stack.Clear();
         return false;
     }
-    state.selection.width = bottom.width;
-    state.selection.height = bottom.height;
-    state.selection.x = bottom.x;
-    state.selection.y = bottom.y;
-    state.header.scratchSize = bottom.pixelSize;
     return true;
 }
 

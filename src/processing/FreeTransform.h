@@ -29,9 +29,23 @@ struct Quad {
 // Node positions of the mesh of a w × h layer for a quadrilateral, in layer pixels (rows top-down).
 class QuadMesh {
 public:
+    // A line through (x, y) along (dx, dy).
+    struct Line {
+        double x, y, dx, dy;
+    };
     QuadMesh(const Quad& quad, int width, int height);
     // False when the node's two lines are parallel (|determinant| < 1e-9).
-    bool Node(int i, int j, double& x, double& y) const;
+    bool Node(int i, int j, double& x, double& y) const { return Meet(Column(i), Row(j), x, y); }
+    // The line through every node of column i, and of row j.
+    Line Column(int i) const;
+    Line Row(int j) const;
+    // Where a column line meets a row line; false when they are parallel.
+    static bool Meet(const Line& column, const Line& row, double& x, double& y);
+    // True when the outer corners make a convex quadrilateral with no three
+    // corners on a line: its cells then tile it without overlapping.
+    bool IsConvex() const;
+    // +1 when the corners run clockwise on screen (as the layer's own do), -1 otherwise.
+    int Orientation() const;
 
 private:
     double m_p[4][2];

@@ -263,13 +263,12 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
     s.shiftHeld = (event->key() == Qt::Key_Shift && event->isAutoRepeat()) ? 1 : 0;
     // Space readies the pan, except for the text tool, which types it.
     if ((!m_mainFrame || m_mainFrame->currentTool() != cmd::kToolText) && m_navigation->KeyPress(event)) return;
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_tool && m_mainFrame &&
-        m_toolId == m_mainFrame->currentTool()) {
-        ViewState& view = m_document->view();
-        const EnvSettings& env = m_mainFrame->env();
-        ToolContext context{m_document->doc(), view, m_toolId, uint32_t(env.foreground), uint32_t(env.background),
-                            env.brushSize};
-        if (m_tool->Key(context, '\r')) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const int current = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
+    // The tool takes Enter and Esc even before the mouse has been over the view.
+    if ((enter || event->key() == Qt::Key_Escape) && ToolRegistry::Instance().Has(current) && ToolFor(current)) {
+        ToolContext context = ContextFor(current);
+        if (m_tool->Key(context, enter ? '\r' : 27)) {
             m_mainFrame->DocumentChanged(m_document.get());
             event->accept();
             return;
@@ -399,27 +398,24 @@ void CVandView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!ForwardToTool(ToolStep::DoubleClick, event)) QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 
-bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
-    if (!m_mainFrame) return false;
-    const int id = m_mainFrame->currentTool();
-    if (!ToolRegistry::Instance().Has(id)) {
+ViewTool* CVandView::ToolFor(int id) {
+    if (!m_mainFrame || !ToolRegistry::Instance().Has(id)) {
         m_textEntry->CommitPending();
         m_tool.reset();
-        return false;
+        return nullptr;
     }
     if (!m_tool || m_toolId != id) {
         m_textEntry->CommitPending();
         m_tool = ToolRegistry::Instance().Create(id);
         m_toolId = id;
     }
-    if (!m_tool) return false;
+    return m_tool.get();
+}
+
+ToolContext CVandView::ContextFor(int id) {
     ViewState& s = m_document->view();
     SyncState();
     GetPictureRect(s, m_document->Width(), m_document->Height());
-    const QPoint p = event->position().toPoint();
-    ToolEvent e = MakeToolEvent(s, m_document->Width(), m_document->Height(), p.x(), p.y());
-    e.shift = event->modifiers() & Qt::ShiftModifier;
-    e.control = event->modifiers() & Qt::ControlModifier;
     const EnvSettings& env = m_mainFrame->env();
     ToolContext context{m_document->doc(), s, id, uint32_t(env.foreground), uint32_t(env.background), env.brushSize};
     context.panels = &m_mainFrame->panelState();
@@ -428,6 +424,19 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
         context.toolValue1 = bar->toolValue1();
         context.toolValue2 = bar->toolValue2();
     }
+    return context;
+}
+
+bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
+    if (!m_mainFrame) return false;
+    const int id = m_mainFrame->currentTool();
+    if (!ToolFor(id)) return false;
+    ToolContext context = ContextFor(id);
+    ViewState& s = context.view;
+    const QPoint p = event->position().toPoint();
+    ToolEvent e = MakeToolEvent(s, m_document->Width(), m_document->Height(), p.x(), p.y());
+    e.shift = event->modifiers() & Qt::ShiftModifier;
+    e.control = event->modifiers() & Qt::ControlModifier;
     const bool hadOverlay = m_tool->Overlay().shape != ToolOverlay::Shape::None;
     bool changed = false;
     {

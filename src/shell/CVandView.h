@@ -101,6 +101,10 @@ private:
     // Hands a mouse event to the current tool; repaints when the picture changed.
     enum class ToolStep { Press, Move, Release, DoubleClick };
     bool ForwardToTool(ToolStep step, QMouseEvent* event);
+    // The view's tool object for a tool id, made when the id changed; null for an id without one.
+    ViewTool* ToolFor(int id);
+    // What the tool works with, the mapping brought up to date first.
+    ToolContext ContextFor(int id);
     // The tool's rubber band or outline and the guide-point path over the picture.
     void PaintToolOverlay(QPainter& painter);
 

@@ -101,6 +101,7 @@ inline constexpr CommandTip kCommandTips[] = {
     {cmd::kToolScale, "레이어의 크기를 마우스로 바꿉니다"},
     {cmd::kToolSkew, "레이어를 비스듬히 뒤틉니다"},
     {cmd::kToolPerspective, "레이어에 원근감을 줍니다"},
+    {cmd::kEllipseTransform, "레이어를 마우스로 그린 타원 안으로 둥글게 휩니다"},
     {cmd::kCalendar, "달력을 넣습니다"},
     {cmd::kPictureFrame, "사진틀을 넣습니다"},
     {cmd::kToolGradient, "두 색이 이어지는 그라디언트로 채웁니다"},

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QStatusBar>
 
 #include "core/CommandIds.h"
 #include "document/ColourRangeSelection.h"
@@ -15,6 +16,8 @@
 #include "shell/CDlg_ImageSize.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVandView.h"
+#include "shell/EllipseOverlay.h"
+#include "shell/PanelTexts.h"
 #include "shell/TransformPanels.h"
 #include "view/ColourRangeTool.h"
 #include "view/FreeTransformTool.h"
@@ -33,6 +36,7 @@ bool IsPanelCommand(int id) {
         case cmd::kToolScale:
         case cmd::kToolSkew:
         case cmd::kToolPerspective:
+        case cmd::kEllipseTransform:
         case cmd::kColourRangeSelect:
         case cmd::kToolColourRange:
         case cmd::kToolGradient:
@@ -45,6 +49,7 @@ bool IsPanelCommand(int id) {
 
 bool IsTool(int id) {
     return id == cmd::kToolFreeRotate || id == cmd::kStretchSquash || cmd::IsTransformTool(id) ||
+           id == cmd::kEllipseTransform ||
            id == cmd::kColourRangeSelect || id == cmd::kToolColourRange || id == cmd::kToolGradient;
 }
 
@@ -80,6 +85,11 @@ void PanelCommands::EndSession() {
 
 void PanelCommands::RefreshPanels() {
     const TransformSession& s = m_state.transform;
+    // The ellipse applied or dropped: its tool ends with it.
+    if (m_frame.currentTool() == cmd::kEllipseTransform && s.command != cmd::kEllipseTransform) {
+        m_frame.SetCurrentTool(cmd::kNone);
+        m_frame.statusBar()->clearMessage();
+    }
     if (m_rotate && s.command == cmd::kToolFreeRotate) m_rotate->SetAngle(s.angle);
     if (m_stretch && s.command == cmd::kStretchSquash) m_stretch->SetSize(s.width, s.height);
     if (m_colourRange) {
@@ -106,11 +116,12 @@ bool PanelCommands::OnCommand(int id) {
             if (dialog.exec() == QDialog::Accepted && doc.Execute(id, dialog.Parameters())) m_frame.DocumentChanged(&doc);
             return true;
         }
-        case cmd::kToolFreeRotate: ShowRotate(doc); return true;
-        case cmd::kStretchSquash: ShowStretch(doc); return true;
+        case cmd::kToolFreeRotate:
+        case cmd::kStretchSquash: ShowLayerPreview(doc, id); return true;
         case cmd::kToolScale:
         case cmd::kToolSkew:
         case cmd::kToolPerspective: ShowTransform(doc, id); return true;
+        case cmd::kEllipseTransform: StartEllipse(doc); return true;
         case cmd::kColourRangeSelect:
         case cmd::kToolColourRange: ShowColourRange(doc); return true;
         case cmd::kToolGradient: ToggleGradient(); return true;
@@ -149,13 +160,7 @@ void PanelCommands::MakeRotatePanel() {
         PreviewRotation(m_state.transform, m_state.transform.angle);
         m_frame.DocumentChanged(d);
     });
-    QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) {
-        if (DocumentSession* d = SessionDocument()) {
-            FinishPreview(result == QDialog::Accepted && m_state.transform.angle != 0);
-            m_frame.DocumentChanged(d);
-        }
-        EndSession();
-    });
+    QObject::connect(m_rotate, &QDialog::finished, m_rotate, [this](int result) { FinishPreview(result); });
     Place(m_frame, m_rotate, kLayerPanelRow);
 }
 
@@ -169,15 +174,7 @@ void PanelCommands::MakeStretchPanel() {
         PreviewStretch(m_state.transform, w, h);
         m_frame.DocumentChanged(d);
     });
-    QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) {
-        if (DocumentSession* d = SessionDocument()) {
-            const LayerRecord& found = d->doc().Snapshots().Saved(SnapshotSlot::A, m_state.transform.slot);
-            const bool resized = m_state.transform.width != found.width || m_state.transform.height != found.height;
-            FinishPreview(result == QDialog::Accepted && resized);
-            m_frame.DocumentChanged(d);
-        }
-        EndSession();
-    });
+    QObject::connect(m_stretch, &QDialog::finished, m_stretch, [this](int result) { FinishPreview(result); });
     Place(m_frame, m_stretch, kLayerPanelRow);
 }
 
@@ -213,11 +210,21 @@ void PanelCommands::MakeGradientPanel() {
     Place(m_frame, m_gradient, kGradientRow);
 }
 
-void PanelCommands::FinishPreview(bool keep) {
-    AdjustmentPreview* preview = m_state.transform.preview.get();
-    if (!preview) return;
-    if (keep) preview->Commit();
-    else preview->Cancel();
+void PanelCommands::FinishPreview(int result) {
+    if (DocumentSession* d = SessionDocument()) {
+        const TransformSession& s = m_state.transform;
+        bool changed = s.angle != 0;
+        if (s.command == cmd::kStretchSquash) {
+            const LayerRecord& found = d->doc().Snapshots().Saved(SnapshotSlot::A, s.slot);
+            changed = s.width != found.width || s.height != found.height;
+        }
+        if (AdjustmentPreview* preview = s.preview.get()) {
+            if (result == QDialog::Accepted && changed) preview->Commit();
+            else preview->Cancel();
+        }
+        m_frame.DocumentChanged(d);
+    }
+    EndSession();
 }
 
 void PanelCommands::DropPendingPreview() {
@@ -233,24 +240,22 @@ void PanelCommands::DropPendingPreview() {
     if (m_stretch) m_stretch->hide();
 }
 
-void PanelCommands::ShowRotate(DocumentSession& doc) {
+void PanelCommands::ShowLayerPreview(DocumentSession& doc, int command) {
     DropPendingPreview();
-    if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kToolFreeRotate)) return;
-    m_frame.SetCurrentTool(cmd::kToolFreeRotate);
-    MakeRotatePanel();
-    m_rotate->SetAngle(0);
-    m_rotate->show();
-    m_rotate->raise();
-}
-
-void PanelCommands::ShowStretch(DocumentSession& doc) {
-    DropPendingPreview();
-    if (!StartLayerPreview(m_state.transform, doc.doc(), cmd::kStretchSquash)) return;
-    m_frame.SetCurrentTool(cmd::kStretchSquash);
-    MakeStretchPanel();
-    m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
-    m_stretch->show();
-    m_stretch->raise();
+    if (!StartLayerPreview(m_state.transform, doc.doc(), command)) return;
+    m_frame.SetCurrentTool(command);
+    QDialog* panel = nullptr;
+    if (command == cmd::kToolFreeRotate) {
+        MakeRotatePanel();
+        m_rotate->SetAngle(0);
+        panel = m_rotate;
+    } else {
+        MakeStretchPanel();
+        m_stretch->SetSize(m_state.transform.width, m_state.transform.height);
+        panel = m_stretch;
+    }
+    panel->show();
+    panel->raise();
 }
 
 void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
@@ -262,6 +267,15 @@ void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
     m_transform->SetMode(command);
     m_transform->show();
     m_transform->raise();
+    m_frame.DocumentChanged(&doc);
+}
+
+void PanelCommands::StartEllipse(DocumentSession& doc) {
+    DropPendingPreview();
+    if (!BeginEllipseTransform(m_state.transform, doc.doc())) return;
+    if (m_transform) m_transform->hide();
+    m_frame.SetCurrentTool(cmd::kEllipseTransform);
+    m_frame.statusBar()->showMessage(QString::fromUtf8(shelltexts::kEllipseHint));
     m_frame.DocumentChanged(&doc);
 }
 
@@ -324,6 +338,13 @@ void PanelCommands::Split(DocumentSession& doc, ChannelModel model) {
 void PanelCommands::PaintOverlay(QPainter& painter, CVandView& view) {
     TransformSession& s = m_state.transform;
     const CVandDoc& doc = view.document().doc();
+    if (m_frame.currentTool() == cmd::kEllipseTransform && s.IsFor(doc)) {
+        // Another layer chosen meanwhile: the box starts again on its rectangle.
+        if (!IsEllipseSessionFor(s, doc) && !StartEllipseTransform(s, doc)) return;
+        PaintEllipseBox(painter, s.box, LayerCanvasRect(doc.Layer(s.slot), doc.Header()),
+                        MappingOf(view.document().view(), doc.Header().width, doc.Header().height));
+        return;
+    }
     if (!cmd::IsTransformTool(m_frame.currentTool()) || !s.IsFor(doc)) return;
     // Another layer chosen meanwhile: the handles start again on its corners.
     if (s.slot != doc.CurrentLayer()) StartFreeTransform(s, doc, s.command);

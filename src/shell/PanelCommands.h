@@ -34,7 +34,7 @@ public:
     // The gradient, free transform, rotation and stretch panels, made hidden at start-up;
     // their commands show them.
     void CreateToolDialogs();
-    // The free transform's quadrilateral and handles over a view of its picture.
+    // The free transform's quadrilateral or the ellipse's box, with their handles, over a view of its picture.
     void PaintOverlay(QPainter& painter, CVandView& view);
 
     DlgRotate* rotatePanel() const { return m_rotate; }
@@ -48,16 +48,18 @@ private:
     DocumentSession* SessionDocument() const;
     void EndSession();
     void DropPendingPreview();
-    // The rotation or stretch previewed: kept as one step, or the layer as it was.
-    void FinishPreview(bool keep);
+    // The rotation or stretch panel closed with `result`: an accepted change is kept as
+    // one step, anything else leaves the layer as it was.
+    void FinishPreview(int result);
     void RefreshPanels();
     void MakeRotatePanel();
     void MakeStretchPanel();
     void MakeTransformPanel();
     void MakeGradientPanel();
-    void ShowRotate(DocumentSession& doc);
-    void ShowStretch(DocumentSession& doc);
+    // The rotation or the stretch: a preview of the current layer driven by its panel.
+    void ShowLayerPreview(DocumentSession& doc, int command);
     void ShowTransform(DocumentSession& doc, int command);
+    void StartEllipse(DocumentSession& doc);
     void ShowColourRange(DocumentSession& doc);
     void ToggleGradient();
     void Split(DocumentSession& doc, ChannelModel model);

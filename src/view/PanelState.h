@@ -3,6 +3,7 @@
 // the quadrilateral, angle or size being placed on one document, the colour-range
 // settings and last result, and the gradient's choices. The main frame owns one;
 // the tools receive it through their context.
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -16,13 +17,26 @@ namespace quillory {
 
 class CVandDoc;
 
+// The ellipse transform's box as pixel edges of the layer (rows top-down): the
+// pixels left … right − 1 and top … bottom − 1 lie inside. A drag may carry one
+// edge over the other; Normalized puts the box the right way round again.
+struct EllipseBox {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    EllipseBox Normalized() const {
+        return EllipseBox{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+    }
+    bool IsEmpty() const { return left == right || top == bottom; }
+    friend bool operator==(const EllipseBox&, const EllipseBox&) = default;
+};
+
 struct TransformSession {
     const CVandDoc* document = nullptr;  // the picture being transformed; null when none
-    int command = -1;                    // kToolScale, kToolSkew, kToolPerspective, kToolFreeRotate, kStretchSquash
+    int command = -1;  // kToolScale, kToolSkew, kToolPerspective, kToolFreeRotate, kStretchSquash, kEllipseTransform
     int slot = -1;                       // the layer
     Quad quad;                           // free transform: corners in layer pixels, rows top-down
     float angle = 0;                     // free rotation: degrees, clockwise on screen
     int width = 0, height = 0;           // stretch: the layer's size being previewed
+    EllipseBox box;                      // ellipse transform: the box the ellipse fills
     // Free rotation and stretch: the preview of the command. Dropping the session
     // abandons it (the document may be gone); the panels cancel or commit it.
     std::shared_ptr<AdjustmentPreview> preview;

@@ -1,6 +1,6 @@
 #pragma once
-// Registers the tools that work with a panel: free transform, free rotation,
-// stretch, colour range and gradient.
+// Registers the tools that work with a panel: free transform, ellipse transform,
+// free rotation, stretch, colour range and gradient.
 namespace quillory {
 
 class ToolRegistry;

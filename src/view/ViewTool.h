@@ -45,7 +45,7 @@ struct ToolContext {
     // not report is taken as a change of the whole picture.
     bool changeReported = false;
     bool wholeChanged = false;
-    IntRect changedRegion;
+    IntRect changedRegion{};
     // An empty region: the layers show the same (a selection, a path's points).
     void ReportChange(const IntRect& region) {
         changeReported = true;

@@ -55,10 +55,18 @@ protected:
     // The options a user would set in the dialog, by option name.
     static void Choose(ScanDevice& device, const std::string& source) {
         for (const ScanOption& o : device.Options()) {
-            if (o.name == "mode") EXPECT_TRUE(device.SetText(o.index, "Color"));
-            if (o.name == "test-picture") EXPECT_TRUE(device.SetText(o.index, "Color pattern"));
-            if (o.name == "resolution") EXPECT_TRUE(device.SetNumber(o.index, 20));
-            if (o.name == "source") EXPECT_TRUE(device.SetText(o.index, source));
+            if (o.name == "mode") {
+                EXPECT_TRUE(device.SetText(o.index, "Color"));
+            }
+            if (o.name == "test-picture") {
+                EXPECT_TRUE(device.SetText(o.index, "Color pattern"));
+            }
+            if (o.name == "resolution") {
+                EXPECT_TRUE(device.SetNumber(o.index, 20));
+            }
+            if (o.name == "source") {
+                EXPECT_TRUE(device.SetText(o.index, source));
+            }
         }
     }
 };

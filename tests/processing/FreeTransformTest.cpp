@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
+#include "FreeTransformReference.h"
 #include "GeometryTestSupport.h"
 #include "processing/FreeTransform.h"
 
@@ -178,14 +181,20 @@ double ClippedArea(std::vector<std::pair<double, double>> poly, double x0, doubl
 
 }  // namespace
 
-TEST(FreeTransform, AreaCoverageMatchesPlainPolygonClipping) {
+class FreeTransformClipping : public testing::TestWithParam<Quad> {};
+
+// A skewed, narrowed and turned quadrilateral whose mesh does not fold, and a strong
+// perspective where some nodes fall exactly on pixel borders.
+INSTANTIATE_TEST_SUITE_P(Quads, FreeTransformClipping,
+                         testing::Values(Quad{{1.5, 10.0, 8.5, 0.0}, {1.0, -1.25, 8.0, 6.5}},
+                                         Quad{{3.6, 4.4, 12.8, -4.8}, {0.0, 0.12, 8.4, 6.0}}),
+                         [](const testing::TestParamInfo<Quad>& info) {
+                             return std::string(info.index == 0 ? "Skewed" : "NodesOnPixelBorders");
+                         });
+
+TEST_P(FreeTransformClipping, AreaCoverageMatchesPlainPolygonClipping) {
     const Planes src = RandomPlanes(9, 7, 24, 321);
-    Quad quad = Quad::OfLayer(9, 7);
-    // A skewed, narrowed and turned quadrilateral whose mesh does not fold.
-    quad.x[0] = 1.5, quad.y[0] = 1.0;
-    quad.x[1] = 10.0, quad.y[1] = -1.25;
-    quad.x[2] = 8.5, quad.y[2] = 8.0;
-    quad.x[3] = 0.0, quad.y[3] = 6.5;
+    const Quad quad = GetParam();
     MappedPlanes out;
     ASSERT_EQ(FreeTransformPlanes(src, {}, quad, out), TransformOutcome::Done);
     const QuadMesh mesh(quad, 9, 7);
@@ -221,4 +230,101 @@ TEST(FreeTransform, AreaCoverageMatchesPlainPolygonClipping) {
             for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], sum[at * 3 + c] / area[at], 1.0) << px << "," << py;
             EXPECT_NEAR(gotAlpha, alpha[at] / std::max(1.0, area[at]), 1.0) << px << "," << py;
         }
+}
+
+namespace {
+
+struct QuadCase {
+    const char* name;
+    Quad quad;
+};
+
+// Corners given as fractions of the layer's size (x, y for corners 0 to 3).
+Quad Scaled(int w, int h, std::initializer_list<double> f) {
+    Quad q;
+    auto it = f.begin();
+    for (int k = 0; k < 4; ++k) q.x[k] = *it++ * (w - 1), q.y[k] = *it++ * (h - 1);
+    return q;
+}
+
+std::vector<QuadCase> Quads(int w, int h) {
+    std::vector<QuadCase> cases;
+    cases.push_back({"unchanged", Quad::OfLayer(w, h)});
+    Quad up = Quad::OfLayer(w, h);
+    for (int k = 0; k < 4; ++k) up.x[k] = up.x[k] * 2.37 + 0.3, up.y[k] = up.y[k] * 1.61 - 0.45;
+    cases.push_back({"scaled up", up});
+    Quad down = Quad::OfLayer(w, h);
+    for (int k = 0; k < 4; ++k) down.x[k] = down.x[k] * 0.43 + 5.2, down.y[k] = down.y[k] * 0.31 + 0.7;
+    cases.push_back({"scaled down", down});
+    cases.push_back({"distorted", Scaled(w, h, {0.1, -0.2, 1.3, 0.15, 0.9, 1.1, -0.25, 0.8})});
+    cases.push_back({"strong perspective", Scaled(w, h, {0.45, 0, 0.55, 0.02, 1.6, 1.4, -0.6, 1.0})});
+    cases.push_back({"mirrored", Scaled(w, h, {1, 0.1, 0, 0, 0.05, 1.2, 0.9, 1})});
+    cases.push_back({"upside down", Scaled(w, h, {0.2, 1, 1, 1.1, 1.2, 0, 0, 0})});
+    cases.push_back({"thin sliver", Scaled(w, h, {0, 0.3, 1, 0.32, 1, 0.34, 0, 0.31})});
+    cases.push_back({"thin slanted sliver", Scaled(w, h, {0, 0, 0.05, 0.02, 0.9, 1.2, 0.87, 1.21})});
+    Quad turned;
+    const double c = std::cos(0.52), s = std::sin(0.52);
+    const Quad plain = Quad::OfLayer(w, h);
+    for (int k = 0; k < 4; ++k)
+        turned.x[k] = plain.x[k] * c - plain.y[k] * s + 0.25, turned.y[k] = plain.x[k] * s + plain.y[k] * c - 3.5;
+    cases.push_back({"turned", turned});
+    cases.push_back({"dented (not convex)", Scaled(w, h, {0, 0, 1, 0, 0.45, 0.4, 0, 1})});
+    cases.push_back({"crossed (bow tie)", Scaled(w, h, {0, 0, 1, 0, 0, 1, 1, 1})});
+    return cases;
+}
+
+int ChannelCount(const Planes& p) { return p.bitsPerPixel >= 24 ? 3 : 1; }
+
+int Channel(const Planes& p, int x, int storedY, int c) {
+    const uint8_t* row = p.Row(storedY);
+    if (p.bitsPerPixel >= 24) return row[x * (p.bitsPerPixel / 8) + c];
+    return RowIndex(row, x, p.bitsPerPixel);
+}
+
+}  // namespace
+
+TEST(FreeTransform, MatchesThePlainCellByCellMappingWithinOneLevel) {
+    int worst = 0;
+    for (const int bpp : {1, 4, 8, 24, 32})
+        // The tall one maps across several bands of destination rows.
+        for (auto [w, h] : {std::pair{13, 9}, {1, 1}, {2, 5}, {31, 17}, {23, 150}}) {
+            const Planes src = RandomPlanes(w, h, bpp, uint32_t(bpp * 1000 + w * 7 + h));
+            for (const QuadCase& qc : Quads(w, h)) {
+                SCOPED_TRACE(testing::Message() << qc.name << ", " << bpp << " bits, " << w << "x" << h);
+                MappedPlanes want, got;
+                std::vector<double> area;
+                const TransformOutcome expected = test::ReferenceFreeTransform(src, {}, qc.quad, want, &area);
+                ASSERT_EQ(FreeTransformPlanes(src, {}, qc.quad, got), expected);
+                if (expected != TransformOutcome::Done) continue;
+                ASSERT_EQ(got.left, want.left);
+                ASSERT_EQ(got.top, want.top);
+                ASSERT_EQ(got.planes.width, want.planes.width);
+                ASSERT_EQ(got.planes.height, want.planes.height);
+                const int W = want.planes.width, H = want.planes.height;
+                for (int py = 0; py < H; ++py)
+                    for (int px = 0; px < W; ++px) {
+                        const int storedY = H - 1 - py;
+                        const int alphaDiff = std::abs(got.planes.AlphaRow(storedY)[px] - want.planes.AlphaRow(storedY)[px]);
+                        worst = std::max(worst, alphaDiff);
+                        ASSERT_LE(alphaDiff, 1) << px << "," << py;
+                        // Where next to nothing is covered the colour is not seen (opacity 0) and may stay the fill.
+                        if (area[size_t(py) * W + px] < 1e-6) continue;
+                        for (int c = 0; c < ChannelCount(src); ++c) {
+                            const int diff = std::abs(Channel(got.planes, px, storedY, c) - Channel(want.planes, px, storedY, c));
+                            worst = std::max(worst, diff);
+                            ASSERT_LE(diff, 1) << px << "," << py << " channel " << c;
+                        }
+                    }
+                // An unchanged quadrilateral gives back every colour and opacity exactly (the spare byte of
+                // 32-bit pixels is not carried).
+                if (std::string(qc.name) != "unchanged") continue;
+                for (int storedY = 0; storedY < h; ++storedY)
+                    for (int x = 0; x < w; ++x) {
+                        ASSERT_EQ(got.planes.AlphaRow(storedY)[x], src.AlphaRow(storedY)[x]);
+                        for (int c = 0; c < ChannelCount(src); ++c)
+                            ASSERT_EQ(Channel(got.planes, x, storedY, c), Channel(src, x, storedY, c)) << x << "," << storedY;
+                    }
+            }
+        }
+    RecordProperty("largest difference", worst);
 }

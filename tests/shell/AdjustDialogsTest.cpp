@@ -29,73 +29,17 @@
 #include "shell/DlgBar_Thrs.h"
 #include "processing/FilterCatalogue.h"
 #include "shell/SliderRow.h"
+#include "EditorFixture.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
+using namespace quillory::test;
 
-namespace {
-
-bool WriteRamp(const QString& path, int width, int height) {
-    NyZazo picture(width, height, 24, kFormatBmp);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < width; ++x)
-            row[3 * x] = uint8_t(x * 4), row[3 * x + 1] = uint8_t(y * 5 + 20), row[3 * x + 2] = uint8_t(200 - x);
-    }
-    return picture.Save(path.toStdString(), kFormatBmp);
-}
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
-
-class AdjustDialogsTest : public QObject {
+class AdjustDialogsTest : public EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_picture;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-    CVandView* View() { return Frame()->ActiveView(); }
-    CVandDoc& Doc() { return View()->document().doc(); }
     const std::vector<uint8_t>& Pixels() { return Doc().Layer(Doc().CurrentLayer()).pixels; }
     int Position() { return Doc().History().StepPosition(); }
-    std::string NewestStep() { return Doc().History().Entry(Position()).name; }
-
-    void Start() {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = {m_picture};
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        Frame()->savePathPrompt = [](const QString&) { return QString(); };
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
-
-    // Runs the menu item; `inside` works on the open dialog, which it must close.
-    template <typename Dialog>
-    bool RunDialog(int id, std::function<void(Dialog&)> inside) {
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            seen = true;
-            inside(*dialog);
-            // A failed check inside leaves the dialog open: close it, so the test fails at once.
-            if (QTest::currentTestFailed() && dialog->isVisible()) dialog->reject();
-        });
-        Frame()->RefreshCommandStates();
-        QAction* action = Frame()->Action(id);
-        if (!action || !action->isEnabled()) return false;
-        action->trigger();
-        QCoreApplication::processEvents();
-        return seen;
-    }
-
     // The layer as the brightness formula makes it from `before`.
     static std::vector<uint8_t> Adjusted(std::vector<uint8_t> pixels, int brightness, int contrast) {
         const ChannelTables t = BrightnessContrastTables(brightness, contrast);
@@ -107,19 +51,14 @@ private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_picture = m_dir.filePath("ramp.bmp");
-        QVERIFY(WriteRamp(m_picture, 40, 24));  // rows of 120 bytes: no padding
+        const auto ramp = [](int x, int screenY) { return qRgb(200 - x, (23 - screenY) * 5 + 20, x * 4); };
+        QVERIFY(WritePicture(m_picture, 40, 24, ramp));  // rows of 120 bytes: no padding
     }
 
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void cleanup() { Stop(); }
 
     void brightnessContrastPreviewsOkRecordsCancelRestores() {
-        Start();
+        Start({m_picture});
         const std::vector<uint8_t> before = Pixels();
         const int position = Position();
         QVERIFY(RunDialog<CDlg_BrigCont>(cmd::kBrightnessContrast, [&](CDlg_BrigCont& dialog) {
@@ -165,7 +104,7 @@ private Q_SLOTS:
     }
 
     void colourDialogShiftsChannels() {
-        Start();
+        Start({m_picture});
         const std::vector<uint8_t> before = Pixels();
         const int position = Position();
         QVERIFY(RunDialog<CDlg_RGBColor>(cmd::kRgbAdjust, [&](CDlg_RGBColor& dialog) {
@@ -199,7 +138,7 @@ private Q_SLOTS:
     }
 
     void levelsDialogShowsTheDistributionAndStretchesOnRelease() {
-        Start();
+        Start({m_picture});
         const std::vector<uint8_t> before = Pixels();
         const int position = Position();
         QVERIFY(RunDialog<CDlg_Histogram>(cmd::kLevels, [&](CDlg_Histogram& dialog) {
@@ -236,7 +175,7 @@ private Q_SLOTS:
     }
 
     void binaryConversionDialogHasItsMethods() {
-        Start();
+        Start({m_picture});
         const std::vector<uint8_t> before = Pixels();
         const int position = Position();
         QVERIFY(RunDialog<CDlg_Thrs>(cmd::kBinary, [&](CDlg_Thrs& dialog) {
@@ -270,7 +209,7 @@ private Q_SLOTS:
     }
 
     void filterMenuItemsAndTheBarOpenTheFilterDialog() {
-        Start();
+        Start({m_picture});
         DlgBar_Thrs* bar = Frame()->filterBar();
         QVERIFY(bar);
         QCOMPARE(bar->list()->count(), 22);
@@ -334,7 +273,7 @@ private Q_SLOTS:
     }
 
     void commandsWithoutDialogRecordTheirSteps() {
-        Start();
+        Start({m_picture});
         const std::vector<uint8_t> before = Pixels();
         Frame()->Dispatch(cmd::kInvert);
         QCOMPARE(NewestStep(), std::string("반전변환"));
@@ -348,7 +287,7 @@ private Q_SLOTS:
     }
 
     void aTextLayerIsRefusedAndTheSelectionTimerRestsWhileADialogIsOpen() {
-        Start();
+        Start({m_picture});
         CVandDoc& doc = Doc();
         SelectionMask& selection = doc.State().selection;
         selection.selectionActive = 1;
@@ -372,12 +311,12 @@ private Q_SLOTS:
         request.changed = 1;
         request.kind = LayerKind::Text;
         QVERIFY(doc.CreateLayerPlanes(request));
-        const size_t shown = m_app->platform().shownMessages().size();
+        const size_t shown = MessageCount();
         for (int id : {cmd::kBrightnessContrast, cmd::kRgbAdjust, cmd::kBinary, cmd::kAutoColour, cmd::kBlur}) {
             QVERIFY(!RunDialog<QDialog>(id, [](QDialog& dialog) { dialog.reject(); }));
         }
-        QCOMPARE(int(m_app->platform().shownMessages().size()), int(shown) + 5);
-        QCOMPARE(QString::fromStdString(m_app->platform().shownMessages().back()),
+        QCOMPARE(int(MessageCount()), int(shown) + 5);
+        QCOMPARE(LastMessage(),
                  Text("현재는 [Text:글] 레이어. \n\r레이어창에서 다른 레이어 선택"));
     }
 };

@@ -30,10 +30,6 @@ using namespace quillory::test;
 
 namespace {
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-CVandDoc& Doc(CVandView* view) { return view->document().doc(); }
-
 // The slots of the layer list from the bottom up.
 std::vector<int> LayerSlots(const CVandDoc& d) {
     std::vector<int> slots;
@@ -80,7 +76,7 @@ private Q_SLOTS:
         Start({m_picture});
         Frame()->env().faceName = u"NanumGothic";
         Frame()->env().textColour = 0x0000C0;  // red 0xC0 in the platform's order
-        const size_t layersBefore = LayerSlots(Doc(View())).size();
+        const size_t layersBefore = LayerSlots(Doc()).size();
         ANSWER_NEXT_MODAL(CDlg_PutCalendar, [this](CDlg_PutCalendar* dialog) {
             QCOMPARE(Frame()->currentTool(), cmd::kCalendar);
             const QDate today = QDate::currentDate();
@@ -126,7 +122,7 @@ private Q_SLOTS:
         });
         Trigger(cmd::kCalendar);
         RETURN_IF_ANSWER_FAILED();
-        CVandDoc& d = Doc(View());
+        CVandDoc& d = Doc();
         QCOMPARE(LayerSlots(d).size(), layersBefore + 1);
         const LayerRecord& layer = d.Layer(d.CurrentLayer());
         QCOMPARE(QString::fromStdU16String(FixedName(layer.name)), Text(" [달력]11월"));
@@ -148,7 +144,7 @@ private Q_SLOTS:
 
     void frameDialogRedrawsAtEveryChangeAndReusesItsLayer() {
         Start({m_picture});
-        CVandDoc& d = Doc(View());
+        CVandDoc& d = Doc();
         const size_t layersBefore = LayerSlots(d).size();
         const QImage plain = View()->RenderedImage();
         ANSWER_NEXT_MODAL(CDlg_ImgFrame, [&](CDlg_ImgFrame* dialog) {
@@ -219,7 +215,7 @@ private Q_SLOTS:
         Start({m_picture});
         Frame()->env().faceName = u"NanumGothic";
         SetClientSize(300, 200);
-        CVandDoc& d = Doc(View());
+        CVandDoc& d = Doc();
         const size_t layersBefore = LayerSlots(d).size();
         QVERIFY(Enabled(cmd::kToolText));
         Trigger(cmd::kToolText);
@@ -309,7 +305,7 @@ private Q_SLOTS:
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(View()->viewport(), &press);
         RETURN_IF_ANSWER_FAILED();
-        CVandDoc& d = Doc(View());
+        CVandDoc& d = Doc();
         const LayerRecord& layer = d.Layer(d.CurrentLayer());
         QCOMPARE(QString::fromStdU16String(layer.text), QString("abc"));
         QCOMPARE(QString::fromStdU16String(env.secondName), QString("Bold Italic"));

@@ -5,22 +5,27 @@
 
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
+#include "document/UndoHistory.h"
 
 namespace quillory::test {
 
 QRgb PictureColour(int x, int y) { return qRgb(200 - x, 2 * x + 20, 4 * y + 10); }
 
-bool WritePicture(const QString& path, int width, int height) {
+bool WritePicture(const QString& path, int width, int height) { return WritePicture(path, width, height, PictureColour); }
+
+bool WritePicture(const QString& path, int width, int height, const std::function<QRgb(int x, int screenY)>& colour) {
     NyZazo picture(width, height, 24, kFormatBmp);
     for (int screenY = 0; screenY < height; ++screenY) {
         uint8_t* row = picture.Row(height - 1 - screenY);
         for (int x = 0; x < width; ++x) {
-            const QRgb c = PictureColour(x, screenY);
+            const QRgb c = colour(x, screenY);
             row[3 * x] = uint8_t(qBlue(c)), row[3 * x + 1] = uint8_t(qGreen(c)), row[3 * x + 2] = uint8_t(qRed(c));
         }
     }
     return picture.Save(path.toStdString(), kFormatBmp);
 }
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void EditorFixture::PrepareFiles() {
     QVERIFY(m_dir.isValid());
@@ -59,17 +64,27 @@ void EditorFixture::SetClientSize(int width, int height) {
     QCOMPARE(View()->viewport()->size(), QSize(width, height));
 }
 
+std::string EditorFixture::NewestStep() { return Doc().History().Entry(Doc().History().StepPosition()).name; }
+
 void EditorFixture::Trigger(int id) {
-    QAction* action = Frame()->Action(id);
-    QVERIFY2(action, qPrintable(QString("no action %1").arg(id)));
-    Frame()->RefreshCommandStates();
-    action->trigger();
+    QVERIFY2(Enabled(id), qPrintable(QString("action %1 is missing or disabled").arg(id)));
+    Frame()->Action(id)->trigger();
     QCoreApplication::processEvents();
 }
 
 bool EditorFixture::Enabled(int id) {
     Frame()->RefreshCommandStates();
-    return Frame()->Action(id)->isEnabled();
+    QAction* action = Frame()->Action(id);
+    return action && action->isEnabled();
+}
+
+void EditorFixture::Drag(QPoint from, QPoint to) {
+    QWidget* port = View()->viewport();
+    QTest::mousePress(port, Qt::LeftButton, {}, from);
+    QTest::mouseMove(port, (from + to) / 2);
+    QTest::mouseMove(port, to);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, to);
+    QCoreApplication::processEvents();
 }
 
 }  // namespace quillory::test

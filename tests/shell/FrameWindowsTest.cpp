@@ -93,6 +93,7 @@ const std::map<int, const char*>& MenuLabels() {
         {kCanvasFlipTopBottom, "수직제비회전"}, {kCanvasFlipLeftRight, "수평제비회전"}, {kToolScale, "크기"},
         {kToolSkew, "뒤틀림"}, {kToolPerspective, "원근감"}, {kCalendar, "달력 넣기"}, {kPictureFrame, "사진틀 넣기"},
         {kToolGradient, "그라디언트"}, {kCanvasSize, "캔버스 크기 늘리기"}, {kStretchSquash, "늘리고쭈구리기"},
+        {kEllipseTransform, "타원변형"},
         // View
         {kLayerWindow, "레이어 창"}, {kQuickEditWindow, "포토 간편 편집 창"}, {kFitToWindow, "늘여보기(&e)"},
         {kZoomIn, "확대\tCtrl++"}, {kZoomOut, "축소\tCtrl--"}, {kActualSize, "(1:1)보기 \tCtrl + 1"},

@@ -30,20 +30,11 @@ using namespace quillory::test;
 class MeasureWindowTest : public EditorFixture {
     Q_OBJECT
 
-    CVandDoc& Doc() { return View()->document().doc(); }
     MicroCommands& Micro() { return Frame()->micro(); }
     // The window point of a picture pixel (the whole picture fits the client).
     QPoint At(int x, int y) {
         const InclusiveRect r = View()->document().view().pictureRect;
         return QPoint(r.left + x, r.top + y);
-    }
-    void Drag(QPoint from, QPoint to) {
-        QWidget* port = View()->viewport();
-        QTest::mousePress(port, Qt::LeftButton, {}, At(from.x(), from.y()));
-        QTest::mouseMove(port, At((from.x() + to.x()) / 2, (from.y() + to.y()) / 2));
-        QTest::mouseMove(port, At(to.x(), to.y()));
-        QTest::mouseRelease(port, Qt::LeftButton, {}, At(to.x(), to.y()));
-        QCoreApplication::processEvents();
     }
     // Pixels of the view inside `picture` that no longer show the picture.
     int ChangedPixels(const QRect& picture) {
@@ -79,7 +70,7 @@ private Q_SLOTS:
         QCOMPARE(palette->ReferenceText(), QString::fromUtf8("측정기준: (측정기준) um : 100 pixels Ⅹ  50.00"));
         QCOMPARE(ChangedPixels(QRect(0, 0, 100, 50)), 0);
 
-        Drag(QPoint(10, 10), QPoint(50, 10));
+        Drag(At(10, 10), At(50, 10));
         const MeasureSet& set = MeasuresOf(Doc());
         QCOMPARE(set.ObjectCount(), 1);
         QCOMPARE(set.Object(0).kind, std::string(mtexts::kKindSegment));
@@ -179,7 +170,7 @@ private Q_SLOTS:
         // Measuring now asks for a calibration instead of dividing by zero.
         const size_t before = MessageCount();
         QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
-        Drag(QPoint(10, 10), QPoint(50, 10));
+        Drag(At(10, 10), At(50, 10));
         QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 0);
         QVERIFY(MessageCount() > before);
         QCOMPARE(LastMessage(), QString::fromUtf8(mtexts::kNotCalibrated));
@@ -214,7 +205,7 @@ private Q_SLOTS:
     void theWorkbookIsWrittenAndHandedToTheDesktop() {
         StartMeasuring();
         QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
-        Drag(QPoint(10, 10), QPoint(50, 30));
+        Drag(At(10, 10), At(50, 30));
         QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
         const QString book = m_dir.filePath("out.xlsx");
         ANSWER_NEXT_MODAL(DlgExcel, [book](DlgExcel* d) {

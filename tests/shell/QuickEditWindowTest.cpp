@@ -38,7 +38,6 @@ PictureState StateOf(CVandDoc& doc) {
 class QuickEditWindowTest : public EditorFixture {
     Q_OBJECT
 
-    CVandDoc& Doc() { return View()->document().doc(); }
 
     void Click(const char* label) {
         QToolButton* button = Frame()->quickEditWindow()->button(label);

@@ -27,29 +27,14 @@
 #include "shell/CVandView.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/SaveOptionsTexts.h"
+#include "EditorFixture.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
+using namespace quillory::test;
 
-class SaveOptionsDialogTest : public QObject {
+class SaveOptionsDialogTest : public EditorFixture {
     Q_OBJECT
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-
-    void Start(const QStringList& arguments) {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = arguments;
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
 
     QString WritePng(const QString& name) {
         NyZazo picture(30, 20, 32, kFormatPng);
@@ -63,13 +48,7 @@ class SaveOptionsDialogTest : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void cleanup() { Stop(); }
 
     void dialogStartsAtTheChoiceAndCollectsEachFormatsValues() {
         const SaveOptions defaults;

@@ -28,21 +28,13 @@
 #include "shell/CVandView.h"
 #include "shell/QtPlatform.h"
 #include "shell/ToolSettingsBar.h"
+#include "EditorFixture.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
+using namespace quillory::test;
 
 namespace {
-
-// Blue, with green counting the columns and red the rows from the top.
-bool WriteBlue(const QString& path, int width, int height) {
-    NyZazo picture(width, height, 24, kFormatBmp);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < width; ++x) row[3 * x] = 200, row[3 * x + 1] = uint8_t(x), row[3 * x + 2] = uint8_t(height - 1 - y);
-    }
-    return picture.Save(path.toStdString(), kFormatBmp);
-}
 
 // A layer pixel under a picture pixel (rows top-down): blue, green, red, opacity.
 QList<int> Pixel(const CVandDoc& d, int x, int y, int slot = -1) {
@@ -56,36 +48,8 @@ QList<int> Pixel(const CVandDoc& d, int x, int y, int slot = -1) {
 
 }  // namespace
 
-class ToolsWindowTest : public QObject {
+class ToolsWindowTest : public EditorFixture {
     Q_OBJECT
-
-    QTemporaryDir m_dir;
-    QString m_picture;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-    CVandView* View() { return Frame()->ActiveView(); }
-    CVandDoc& Doc() { return View()->document().doc(); }
-
-    void Start() {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = {m_picture};
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
-
-    void Trigger(int id) {
-        Frame()->RefreshCommandStates();
-        QAction* action = Frame()->Action(id);
-        QVERIFY2(action && action->isEnabled(), qPrintable(QString("action %1").arg(id)));
-        action->trigger();
-        QCoreApplication::processEvents();
-    }
 
     // The window point of a picture pixel at zoom 1.
     QPoint At(int x, int y) {
@@ -93,32 +57,17 @@ class ToolsWindowTest : public QObject {
         return QPoint(s.pictureRect.left + x - s.scrollX, s.pictureRect.top + y - s.scrollY);
     }
 
-    void Drag(QPoint from, QPoint to) {
-        QWidget* port = View()->viewport();
-        QTest::mousePress(port, Qt::LeftButton, {}, from);
-        QTest::mouseMove(port, (from + to) / 2);
-        QTest::mouseMove(port, to);
-        QTest::mouseRelease(port, Qt::LeftButton, {}, to);
-        QCoreApplication::processEvents();
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_picture = m_dir.filePath("blue.bmp");
-        QVERIFY(WriteBlue(m_picture, 40, 24));
+        // Blue, with green counting the columns and red the rows.
+        QVERIFY(WritePicture(m_picture, 40, 24, [](int x, int screenY) { return qRgb(screenY, x, 200); }));
     }
-
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void cleanup() { Stop(); }
 
     void strokeWithTheMouseIsOneStepInTheHistoryList() {
-        Start();
+        Start({m_picture});
         Trigger(cmd::kToolBrush);
         QCOMPARE(Frame()->currentTool(), int(cmd::kToolBrush));
         QVERIFY(Frame()->Action(cmd::kToolBrush)->isChecked());
@@ -151,7 +100,7 @@ private Q_SLOTS:
     }
 
     void slidersFollowTheToolAndThePickerSetsTheForeground() {
-        Start();
+        Start({m_picture});
         auto* value1 = Frame()->findChild<QSlider*>("toolValue1");
         auto* value2 = Frame()->findChild<QSlider*>("toolValue2");
         QVERIFY(value1 && value2 && Frame()->findChild<QCheckBox*>("softBrush"));
@@ -173,7 +122,7 @@ private Q_SLOTS:
     }
 
     void copyInQuilloryAndPasteIntoANewDocument() {
-        Start();
+        Start({m_picture});
         Trigger(cmd::kToolRectSelect);
         Drag(At(2, 3), At(11, 8));
         QVERIFY(Doc().State().selection.selectionActive);
@@ -204,7 +153,7 @@ private Q_SLOTS:
     }
 
     void imageCopiedByAnotherProgramPastesAsALayer() {
-        Start();
+        Start({m_picture});
         QApplication::clipboard()->clear();
         QCoreApplication::processEvents();
         Frame()->RefreshCommandStates();
@@ -226,7 +175,7 @@ private Q_SLOTS:
     }
 
     void movedSelectionFloatsAndLandsAsOneStep() {
-        Start();
+        Start({m_picture});
         Trigger(cmd::kToolRectSelect);
         Drag(At(2, 2), At(9, 9));
         Trigger(cmd::kToolMove);

@@ -36,92 +36,20 @@
 #include "shell/SliderRow.h"
 #include "shell/TransformPanels.h"
 #include "view/FreeTransformTool.h"
+#include "EditorFixture.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
+using namespace quillory::test;
 
-namespace {
-
-// Two colours in quarters, so a selection and a turn can be told apart.
-bool WriteQuarters(const QString& path, int width, int height) {
-    NyZazo picture(width, height, 24, kFormatBmp);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < width; ++x) {
-            const bool red = (x < width / 2) == (y < height / 2);
-            row[3 * x] = red ? 0 : 200, row[3 * x + 1] = uint8_t(red ? 20 : 100), row[3 * x + 2] = red ? 220 : 10;
-        }
-    }
-    return picture.Save(path.toStdString(), kFormatBmp);
-}
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
-
-class TransformPanelsTest : public QObject {
+class TransformPanelsTest : public EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_picture;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-    CVandView* View() { return Frame()->ActiveView(); }
-    CVandDoc& Doc() { return View()->document().doc(); }
     const LayerRecord& Layer() { return Doc().Layer(Doc().CurrentLayer()); }
-    std::string NewestStep() { return Doc().History().Entry(Doc().History().StepPosition()).name; }
-    const std::vector<std::string>& Messages() { return m_app->platform().shownMessages(); }
-
-    void Start() {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = {m_picture};
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        Frame()->savePathPrompt = [](const QString&) { return QString(); };
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
-
-    void Trigger(int id) {
-        Frame()->RefreshCommandStates();
-        QAction* action = Frame()->Action(id);
-        QVERIFY2(action && action->isEnabled(), qPrintable(QString("action %1").arg(id)));
-        action->trigger();
-        QCoreApplication::processEvents();
-    }
-
-    template <typename Dialog>
-    bool RunDialog(int id, std::function<void(Dialog&)> inside) {
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            seen = true;
-            inside(*dialog);
-            // A failed check inside leaves the dialog open: close it, so the test fails at once.
-            if (QTest::currentTestFailed() && dialog->isVisible()) dialog->reject();
-        });
-        Trigger(id);
-        return seen;
-    }
-
     QPoint Handle(int corner) {
         const TransformSession& s = Frame()->panelState().transform;
         const HandlePoint h = HandleWindowPoint(s, Doc(), View()->document().view(), corner);
         return QPoint(int(h.x), int(h.y));
-    }
-
-    void Drag(QPoint from, QPoint to) {
-        QWidget* port = View()->viewport();
-        QTest::mousePress(port, Qt::LeftButton, {}, from);
-        QTest::mouseMove(port, (from + to) / 2);
-        QTest::mouseMove(port, to);
-        QTest::mouseRelease(port, Qt::LeftButton, {}, to);
-        QCoreApplication::processEvents();
     }
 
     void ZoomToTwo() {
@@ -134,19 +62,17 @@ private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_picture = m_dir.filePath("quarters.bmp");
-        QVERIFY(WriteQuarters(m_picture, 40, 24));
+        // Two colours in quarters, so a selection and a turn can be told apart.
+        const auto quarters = [](int x, int screenY) {
+            const bool red = (x < 20) == (screenY >= 12);
+            return red ? qRgb(220, 20, 0) : qRgb(10, 100, 200);
+        };
+        QVERIFY(WritePicture(m_picture, 40, 24, quarters));
     }
-
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void cleanup() { Stop(); }
 
     void imageSizeInPercentOfThePresentSize() {
-        Start();
+        Start({m_picture});
         const bool seen = RunDialog<CDlg_ImageSize>(cmd::kResizePicture, [](CDlg_ImageSize& d) {
             QCOMPARE(d.widthBox()->value(), 40);
             QCOMPARE(d.heightBox()->value(), 24);
@@ -164,7 +90,7 @@ private Q_SLOTS:
     }
 
     void canvasSizeShowsTheSizeAndTheChosenAnchor() {
-        Start();
+        Start({m_picture});
         const bool seen = RunDialog<CDlg_CanvasSize>(cmd::kCanvasSize, [](CDlg_CanvasSize& d) {
             QCOMPARE(d.currentLabel()->text(), QString("(40 x 24)"));
             QVERIFY(d.anchorButton(4)->isChecked());
@@ -191,7 +117,7 @@ private Q_SLOTS:
     }
 
     void freeTransformHandlesAtFullSizeApply() {
-        Start();
+        Start({m_picture});
         Trigger(cmd::kToolSkew);
         QCOMPARE(Frame()->currentTool(), cmd::kToolSkew);
         DlgFreeTransform* panel = Frame()->panels().transformPanel();
@@ -217,7 +143,7 @@ private Q_SLOTS:
     }
 
     void freeTransformHandlesFollowTheZoomButApplyNeedsFullSize() {
-        Start();
+        Start({m_picture});
         ZoomToTwo();
         Trigger(cmd::kToolScale);
         QCOMPARE(Frame()->panels().transformPanel()->windowTitle(), Text(texts::kPanelScale));
@@ -230,17 +156,17 @@ private Q_SLOTS:
         QCOMPARE(q.x[1], 49.0);  // scale keeps the rectangle
         QCOMPARE(q.y[3], 28.0);
         const std::vector<uint8_t> before = Layer().pixels;
-        const size_t shown = Messages().size();
+        const size_t shown = MessageCount();
         QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, Handle(0));
         QCoreApplication::processEvents();
-        QCOMPARE(Messages().size(), shown + 1);
-        QCOMPARE(QString::fromStdString(Messages().back()), Text(texts::kFreeTransformZoom));
+        QCOMPARE(MessageCount(), shown + 1);
+        QCOMPARE(LastMessage(), Text(texts::kFreeTransformZoom));
         QCOMPARE(Layer().width, 40);
         QVERIFY(Layer().pixels == before);
     }
 
     void rotationPanelPreviewsAndKeepsOneStep() {
-        Start();
+        Start({m_picture});
         const test::DocumentPrint found = test::PrintOf(Doc());
         const int steps = Doc().History().StepPosition();
         Trigger(cmd::kToolFreeRotate);
@@ -278,7 +204,7 @@ private Q_SLOTS:
     }
 
     void stretchPanelFollowsTheDragAndCancelRestores() {
-        Start();
+        Start({m_picture});
         const test::DocumentPrint found = test::PrintOf(Doc());
         const int steps = Doc().History().StepPosition();
         Trigger(cmd::kStretchSquash);
@@ -299,7 +225,7 @@ private Q_SLOTS:
     }
 
     void colourRangePanelCountsThePickedColour() {
-        Start();
+        Start({m_picture});
         Trigger(cmd::kColourRangeSelect);
         CDlg_Find_SimPixelArea* panel = Frame()->panels().colourRangePanel();
         QVERIFY(panel && panel->isVisible());
@@ -323,17 +249,17 @@ private Q_SLOTS:
     }
 
     void gradientPanelNeedsADragAndRecordsTheStep() {
-        Start();
+        Start({m_picture});
         Trigger(cmd::kToolGradient);
         CDlg_GradientBucket* panel = Frame()->panels().gradientPanel();
         QVERIFY(panel && panel->isVisible());
         QVERIFY(panel->foregroundAndBackground()->isChecked());
         QVERIFY(panel->linear()->isChecked());
         const InclusiveRect r = View()->document().view().pictureRect;
-        const size_t shown = Messages().size();
+        const size_t shown = MessageCount();
         QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(r.left + 5, r.top + 5));
-        QCOMPARE(Messages().size(), shown + 1);
-        QCOMPARE(QString::fromStdString(Messages().back()), Text(texts::kGradientNeedsDrag));
+        QCOMPARE(MessageCount(), shown + 1);
+        QCOMPARE(LastMessage(), Text(texts::kGradientNeedsDrag));
         panel->mirrored()->setChecked(true);
         Drag(QPoint(r.left + 0, r.top + 5), QPoint(r.left + 39, r.top + 5));
         QCOMPARE(NewestStep(), std::string(texts::kStepGradient));
@@ -342,7 +268,7 @@ private Q_SLOTS:
     }
 
     void channelSplitsOpenThreeTitledWindowsAndTheViewerSwitchesModes() {
-        Start();
+        Start({m_picture});
         const int before = Frame()->Views().size();
         Trigger(cmd::kYuvSplit);
         QCOMPARE(Frame()->Views().size(), before + 3);
