@@ -62,9 +62,9 @@ public:
         const double row = std::floor(std::min(p0.y, p1.y));
         if (std::max(p0.y, p1.y) <= row + 1 && row >= 0 && row < m_h) {
             const double column = std::floor(std::min(p0.x, p1.x));
-            if (std::max(p0.x, p1.x) <= column + 1) {
+            if (std::max(p0.x, p1.x) <= column + 1 && column >= 0 && column <= m_w - 2) {
                 double* line = m_cells + size_t(int(row)) * size_t(m_w) * N;
-                const int xi = std::clamp(int(column), 0, m_w - 2);
+                const int xi = int(column);
                 const double d = p1.y - p0.y;
                 const double xmf = 0.5 * (p0.x + p1.x) - column;
                 weight.AddTo(line + size_t(xi) * N, d - d * xmf);
@@ -224,11 +224,12 @@ struct Span {
 // the column lines kept once, nodes two at a time with one division each.
 class MeshNodes {
 public:
-    explicit MeshNodes(const QuadMesh& mesh, int width) : m_mesh(mesh), m_w(width) {}
+    MeshNodes(const QuadMesh& mesh, int width, int height) : m_mesh(mesh), m_w(width), m_h(height) {}
     // False for no memory.
     bool Make() {
         try {
             for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
+            m_rows.resize(size_t(m_h) + 1);
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -236,8 +237,10 @@ public:
             const QuadMesh::Line c = m_mesh.Column(std::min(i, m_w));
             m_cx[size_t(i)] = c.x, m_cy[size_t(i)] = c.y, m_cdx[size_t(i)] = c.dx, m_cdy[size_t(i)] = c.dy;
         }
+        for (int j = 0; j <= m_h; ++j) m_rows[size_t(j)] = m_mesh.Row(j);
         return true;
     }
+    const QuadMesh::Line& RowLine(int k) const { return m_rows[size_t(k)]; }
     void Place(double left, double top) { m_left = left, m_top = top; }
 
     // Nodes i = first..last of row k (written two at a time up to an odd index);
@@ -246,7 +249,7 @@ public:
     void Row(int k, Span span, Point* nodes) const {
         if (span.Empty()) return;
         span = {span.first & ~1, span.last | 1};
-        const QuadMesh::Line row = m_mesh.Row(k);
+        const QuadMesh::Line& row = m_rows[size_t(k)];
         const Pair rx = {row.x, row.x}, ry = {row.y, row.y}, rdx = {row.dx, row.dx}, rdy = {row.dy, row.dy};
         const Pair left = {m_left, m_left}, top = {m_top, m_top};
         const auto snap = [](Pair v) {
@@ -277,7 +280,7 @@ public:
     // fn(x, y); false when a node's lines are parallel.
     template <typename Take>
     bool Check(int k, Take take) const {
-        const QuadMesh::Line row = m_mesh.Row(k);
+        const QuadMesh::Line& row = m_rows[size_t(k)];
         for (int i = 0; i <= m_w; ++i) {
             double x, y;
             if (!QuadMesh::Meet({m_cx[size_t(i)], m_cy[size_t(i)], m_cdx[size_t(i)], m_cdy[size_t(i)]}, row, x, y))
@@ -289,9 +292,10 @@ public:
 
 private:
     const QuadMesh& m_mesh;
-    int m_w;
+    int m_w, m_h;
     double m_left = 0, m_top = 0;
     std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
+    std::vector<QuadMesh::Line> m_rows;
 };
 
 // Any quadrilateral, folded meshes included: every cell rasterised on its own
@@ -299,7 +303,7 @@ private:
 TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh, MappedPlanes& out,
                           ProgressSink* progress) {
     const int w = source.width, h = source.height;
-    MeshNodes nodes(mesh, w);
+    MeshNodes nodes(mesh, w, h);
     if (!nodes.Make()) return TransformOutcome::NoMemory;
     // Every node first: a parallel pair refuses the whole transform before anything is made.
     std::vector<double> rowTop(size_t(h) + 1), rowBottom(size_t(h) + 1);
@@ -394,11 +398,11 @@ class ConvexSweep {
 public:
     static constexpr int kChannels = 4;  // blue, green, red, opacity
     // Running sums in double: a row's sums telescope over thousands of edges.
-    // About 16 rows of a 4000-pixel-wide picture to a band.
-    static constexpr size_t kBandCells = size_t(64) << 10;
+    // About 8 rows of a 4000-pixel-wide picture to a band.
+    static constexpr size_t kBandCells = size_t(32) << 10;
 
     ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
-        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height), m_nodes(mesh, m_w) {}
+        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height), m_nodes(mesh, m_w, m_h) {}
 
     TransformOutcome Run(MappedPlanes& out, ProgressSink* progress) {
         if (!Frame()) return TransformOutcome::Degenerate;
@@ -481,22 +485,50 @@ private:
     // The nodes of a row lie in order along a line, so their heights run one way:
     // the i with a node above `limit` (y < limit), and those below it, each form
     // a run at one end of the row.
-    Span Above(int k, double limit) const { return Run(k, limit, true); }
-    Span Below(int k, double limit) const { return Run(k, limit, false); }
-    Span Run(int k, double limit, bool above) const {
-        const QuadMesh::Line row = m_mesh.Row(k);
+    // `hint` is where the border was last time (the next row's lies near it), and
+    // receives where it is now.
+    Span Above(int k, double limit, int& hint) const { return Run(k, limit, true, hint); }
+    Span Below(int k, double limit, int& hint) const { return Run(k, limit, false, hint); }
+    Span Run(int k, double limit, bool above, int& hint) const {
+        const QuadMesh::Line& row = m_nodes.RowLine(k);
         const auto in = [&](int i) {
             const double y = m_nodes.Y(row, i);
             return above ? y < limit : y > limit;
         };
         const bool atStart = in(0), atEnd = in(m_w);
         if (atStart == atEnd) return atStart ? Span{0, m_w} : Span{};
-        // Binary search for the border between the ends.
         int inside = atStart ? 0 : m_w, outside = atStart ? m_w : 0;
+        // Gallop from the hint to bracket the border, then halve the bracket.
+        const int toward = atStart ? 1 : -1;  // from the inside end toward the outside one
+        const int start = m_w > 1 ? std::clamp(hint, 1, m_w - 1) : 0;
+        if (m_w > 1 && in(start)) {
+            inside = start;
+            for (int step = 1;; step *= 2) {
+                const int t = start + toward * step;
+                if (toward * (t - outside) >= 0) break;
+                if (!in(t)) {
+                    outside = t;
+                    break;
+                }
+                inside = t;
+            }
+        } else if (m_w > 1) {
+            outside = start;
+            for (int step = 1;; step *= 2) {
+                const int t = start - toward * step;
+                if (toward * (t - inside) <= 0) break;
+                if (in(t)) {
+                    inside = t;
+                    break;
+                }
+                outside = t;
+            }
+        }
         while (std::abs(inside - outside) > 1) {
             const int mid = (inside + outside) / 2;
             (in(mid) ? inside : outside) = mid;
         }
+        hint = inside;
         return atStart ? Span{0, inside} : Span{inside, m_w};
     }
 
@@ -569,15 +601,16 @@ private:
         const Span all{0, m_w};
         int runsOf = -1;
         Span runs[2];
+        int hints[2] = {m_w / 2, m_w / 2};
         for (int j = 0; j < m_h; ++j) {
             const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
             const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
             if (cellBottom <= bandTop || cellTop >= bandBottom) continue;
             // Edges reaching the band have an end above its bottom and one below its top.
             // Row j + 1's runs serve again as row j's for the next cell row.
-            if (runsOf != j) runsOf = j, runs[0] = Above(j, bandBottom), runs[1] = Below(j, bandTop);
+            if (runsOf != j) runsOf = j, runs[0] = Above(j, bandBottom, hints[0]), runs[1] = Below(j, bandTop, hints[1]);
             const Span aboveJ = runs[0], belowJ = runs[1];
-            const Span aboveK = Above(j + 1, bandBottom), belowK = Below(j + 1, bandTop);
+            const Span aboveK = Above(j + 1, bandBottom, hints[0]), belowK = Below(j + 1, bandTop, hints[1]);
             runsOf = j + 1, runs[0] = aboveK, runs[1] = belowK;
             const Span down = Span::HullOfMeet(aboveJ, aboveK, belowJ, belowK);
             const Span across = Span::HullOfMeet(aboveJ.Widened(), aboveJ.Widened(), belowJ.Widened(), belowJ.Widened())
