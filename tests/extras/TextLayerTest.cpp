@@ -148,13 +148,19 @@ TEST(TextLayer, SavedLayeredDocumentsKeepTextAndLook) {
     EXPECT_EQ(AlphaAt(reopened.Layer(slot), 5, 6), 255);
 }
 
-TEST(TextTool, TypedTextWithAnOpenCompositionBecomesOneLayer) {
+// A 100 × 80 picture, texts drawn as blocks, and the context a text tool works in.
+class TextToolTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(doc); }
+
     test::BlockTextPlatform platform;
-    auto doc = test::MakeDocument(100, 80);
-    ASSERT_TRUE(doc);
-    TextTool tool([] { return Look(); });
+    std::unique_ptr<CVandDoc> doc = test::MakeDocument(100, 80);
     ViewState view;
     ToolContext context{*doc, view};
+};
+
+TEST_F(TextToolTest, TypedTextWithAnOpenCompositionBecomesOneLayer) {
+    TextTool tool([] { return Look(); });
     EXPECT_TRUE(tool.Press(context, At(10, 12)));
     ASSERT_TRUE(tool.Active());
     EXPECT_TRUE(tool.Insert(u"한"));
@@ -170,13 +176,8 @@ TEST(TextTool, TypedTextWithAnOpenCompositionBecomesOneLayer) {
     EXPECT_EQ(AlphaAt(doc->Layer(slot), 10, 12), 255);
 }
 
-TEST(TextTool, EditingKeysAndTheLengthLimit) {
-    test::BlockTextPlatform platform;
-    auto doc = test::MakeDocument(100, 80);
-    ASSERT_TRUE(doc);
+TEST_F(TextToolTest, EditingKeysAndTheLengthLimit) {
     TextTool tool([] { return Look(); });
-    ViewState view;
-    ToolContext context{*doc, view};
     tool.Press(context, At(1, 1));
     tool.Insert(u"ab😀c");
     EXPECT_TRUE(tool.Key(context, TextKey::Left));
@@ -196,17 +197,12 @@ TEST(TextTool, EditingKeysAndTheLengthLimit) {
     EXPECT_EQ(doc->CountLayers(), 1);
 }
 
-TEST(TextTool, APressOnATextLayerEditsIt) {
-    test::BlockTextPlatform platform;
-    auto doc = test::MakeDocument(100, 80);
-    ASSERT_TRUE(doc);
+TEST_F(TextToolTest, APressOnATextLayerEditsIt) {
     const int picture = doc->CurrentLayer();
     const int slot = PutTextLayer(*doc, Placement("abc", 20, 30));
     ASSERT_GE(slot, 0);
     doc->SelectLayer(picture);
     TextTool tool([] { return TextLook{}; });
-    ViewState view;
-    ToolContext context{*doc, view};
     tool.Press(context, At(25, 35));
     ASSERT_TRUE(tool.Active());
     EXPECT_EQ(tool.Entry().slot, slot);
