@@ -1,12 +1,14 @@
 // The geometric routines on the 4000 × 3000 24-bit picture: quarter turn, flips,
 // a turn by an arbitrary angle (nearest neighbour), 2× area reduction, 2× bilinear
-// enlargement and a perspective free transform.
+// enlargement, a perspective free transform and a free transform turning the layer.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "BenchPicture.h"
+#include "core/WorkerPool.h"
 #include "processing/FlipRotate.h"
 #include "processing/FreeTransform.h"
 #include "processing/Resample.h"
@@ -75,7 +77,19 @@ void BM_UpscaleBilinear2x(benchmark::State& state) {
 }
 BENCHMARK(BM_UpscaleBilinear2x)->Unit(benchmark::kMillisecond);
 
+// The free transform sweeps bands of rows on the shared pool: these figures are
+// one thread unless the argument says otherwise.
+class PoolThreads {
+public:
+    explicit PoolThreads(int threads) : m_before(WorkerPool::Shared().Threads()) { WorkerPool::Shared().SetThreads(threads); }
+    ~PoolThreads() { WorkerPool::Shared().SetThreads(m_before); }
+
+private:
+    int m_before;
+};
+
 void BM_FreeTransformPerspective(benchmark::State& state) {
+    const PoolThreads threads(int(state.range(0)));
     const Planes& src = BigPlanes();
     Quad quad = Quad::OfLayer(bench::kWidth, bench::kHeight);
     // The top side drawn in by a tenth on each end: a perspective view of the picture.
@@ -86,6 +100,23 @@ void BM_FreeTransformPerspective(benchmark::State& state) {
         benchmark::DoNotOptimize(FreeTransformPlanes(src, {}, quad, out));
     }
 }
-BENCHMARK(BM_FreeTransformPerspective)->Unit(benchmark::kMillisecond);
+// Thread count 1 (CPU time) and 2 (wall time, both cores).
+BENCHMARK(BM_FreeTransformPerspective)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FreeTransformPerspective)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_FreeTransformTurned(benchmark::State& state) {
+    const PoolThreads threads(1);
+    const Planes& src = BigPlanes();
+    // The layer's corners turned by 30° about its top-left corner.
+    const Quad plain = Quad::OfLayer(bench::kWidth, bench::kHeight);
+    const double c = std::cos(0.5235987755982988), s = std::sin(0.5235987755982988);
+    Quad quad;
+    for (int k = 0; k < 4; ++k) quad.x[k] = plain.x[k] * c - plain.y[k] * s, quad.y[k] = plain.x[k] * s + plain.y[k] * c;
+    for (auto _ : state) {
+        MappedPlanes out;
+        benchmark::DoNotOptimize(FreeTransformPlanes(src, {}, quad, out));
+    }
+}
+BENCHMARK(BM_FreeTransformTurned)->Unit(benchmark::kMillisecond);
 
 }  // namespace

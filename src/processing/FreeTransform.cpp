@@ -1,10 +1,15 @@
 #include "processing/FreeTransform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <new>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "core/WorkerPool.h"
 #include "processing/PixelAccess.h"
 #include "processing/Resample.h"
 
@@ -17,6 +22,22 @@ constexpr int kBandRows = 64;
 
 struct Point {
     double x, y;
+};
+
+using Pair = double __attribute__((vector_size(16)));
+using PairBits = long long __attribute__((vector_size(16)));
+
+inline Pair Load(const double* p) {
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+// What one edge adds to the cells of a single-channel grid, per unit of covered area.
+struct Single {
+    double value;
+    void AddTo(double* at, double coverage) const { *at += coverage * value; }
 };
 
 // Signed area coverage on a grid of rows of `cells` entries of N channels: each
@@ -32,7 +53,8 @@ public:
     bool Touches(Point p0, Point p1) const {
         return p0.y != p1.y && std::max(p0.y, p1.y) > m_top && std::min(p0.y, p1.y) < m_top + m_h;
     }
-    __attribute__((always_inline)) void Edge(Point p0, Point p1, const double* weight) {
+    template <typename Weight>
+    __attribute__((always_inline)) void Edge(Point p0, Point p1, const Weight& weight) {
         if (p0.y == p1.y) return;
         p0.y -= m_top, p1.y -= m_top;
         // Most edges of a mesh near the pixel size lie within one row and one column
@@ -41,12 +63,12 @@ public:
         if (std::max(p0.y, p1.y) <= row + 1 && row >= 0 && row < m_h) {
             const double column = std::floor(std::min(p0.x, p1.x));
             if (std::max(p0.x, p1.x) <= column + 1) {
-                double* line = m_cells + size_t(row) * size_t(m_w) * N;
+                double* line = m_cells + size_t(int(row)) * size_t(m_w) * N;
                 const int xi = std::clamp(int(column), 0, m_w - 2);
                 const double d = p1.y - p0.y;
                 const double xmf = 0.5 * (p0.x + p1.x) - column;
-                Add(line, xi, d - d * xmf, weight);
-                Add(line, xi + 1, d * xmf, weight);
+                weight.AddTo(line + size_t(xi) * N, d - d * xmf);
+                weight.AddTo(line + size_t(xi + 1) * N, d * xmf);
                 return;
             }
         }
@@ -71,35 +93,31 @@ public:
             const int x1i = std::clamp(int(x1ceil), 0, m_w - 1);
             if (x1i <= x0i + 1) {
                 const double xmf = 0.5 * (xa + xb) - x0floor;
-                Add(line, x0i, d - d * xmf, weight);
-                Add(line, x0i + 1, d * xmf, weight);
+                weight.AddTo(line + size_t(x0i) * N, d - d * xmf);
+                weight.AddTo(line + size_t(x0i + 1) * N, d * xmf);
             } else {
                 const double s = 1.0 / (x1 - x0);
                 const double x0f = x0 - x0floor;
                 const double a0 = 0.5 * s * (1.0 - x0f) * (1.0 - x0f);
                 const double x1f = x1 - x1ceil + 1.0;
                 const double am = 0.5 * s * x1f * x1f;
-                Add(line, x0i, d * a0, weight);
+                weight.AddTo(line + size_t(x0i) * N, d * a0);
                 if (x1i == x0i + 2) {
-                    Add(line, x0i + 1, d * (1.0 - a0 - am), weight);
+                    weight.AddTo(line + size_t(x0i + 1) * N, d * (1.0 - a0 - am));
                 } else {
                     const double a1 = s * (1.5 - x0f);
-                    Add(line, x0i + 1, d * (a1 - a0), weight);
-                    for (int xi = x0i + 2; xi < x1i - 1; ++xi) Add(line, xi, d * s, weight);
+                    weight.AddTo(line + size_t(x0i + 1) * N, d * (a1 - a0));
+                    for (int xi = x0i + 2; xi < x1i - 1; ++xi) weight.AddTo(line + size_t(xi) * N, d * s);
                     const double a2 = a1 + double(x1i - x0i - 3) * s;
-                    Add(line, x1i - 1, d * (1.0 - a2 - am), weight);
+                    weight.AddTo(line + size_t(x1i - 1) * N, d * (1.0 - a2 - am));
                 }
-                Add(line, x1i, d * am, weight);
+                weight.AddTo(line + size_t(x1i) * N, d * am);
             }
             x = xnext;
         }
     }
 
 private:
-    static void Add(double* line, int x, double coverage, const double* weight) {
-        double* at = line + size_t(x) * N;
-        for (int c = 0; c < N; ++c) at[c] += coverage * weight[c];
-    }
     double* m_cells;
     int m_w, m_h, m_top;
 };
@@ -113,9 +131,8 @@ public:
         m_acc.assign(size_t(m_w) * size_t(m_h), 0.0);
     }
     void Edge(Point p0, Point p1) {
-        static constexpr double kOne[1] = {1.0};
         p0.x -= m_ox, p0.y -= m_oy, p1.x -= m_ox, p1.y -= m_oy;
-        EdgeGrid<1>(m_acc.data(), m_w, m_h).Edge(p0, p1, kOne);
+        EdgeGrid<1>(m_acc.data(), m_w, m_h).Edge(p0, p1, Single{1.0});
     }
     // Calls visit(x, y, coverage) for every grid pixel with a covered area.
     template <typename Visit>
@@ -269,15 +286,41 @@ TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const
     return TransformOutcome::Done;
 }
 
+// A run of indices first..last (none when first > last).
+struct Span {
+    int first = 0, last = -1;
+    bool Empty() const { return first > last; }
+    bool Holds(Span s) const { return s.Empty() || (first <= s.first && s.last <= last); }
+    Span Meet(Span s) const { return {std::max(first, s.first), std::min(last, s.last)}; }
+    Span Hull(Span s) const {
+        if (Empty()) return s;
+        if (s.Empty()) return *this;
+        return {std::min(first, s.first), std::max(last, s.last)};
+    }
+    // One more at each end.
+    Span Grown() const { return Empty() ? *this : Span{first - 1, last + 1}; }
+    // One more before the start: the pairs (i, i + 1) with either end in the run.
+    Span Widened() const { return Empty() ? *this : Span{first - 1, last}; }
+    // Started at an even index, ended at an odd one.
+    Span Even() const { return Empty() ? *this : Span{first & ~1, last | 1}; }
+    // The hull of (a ∪ b) ∩ (c ∪ d).
+    static Span HullOfMeet(Span a, Span b, Span c, Span d) {
+        return a.Meet(c).Hull(a.Meet(d)).Hull(b.Meet(c)).Hull(b.Meet(d));
+    }
+};
+
 // A convex quadrilateral's cells tile it, all turning the same way. Then a
 // destination pixel's sums are the running sums along its row of what every mesh
 // edge adds there, weighted by the difference between the two cells the edge
 // parts (nothing outside the mesh): each edge is walked once, not once per cell.
+// Inside the mesh neighbouring cells both count fully, so only the outline adds
+// to the covered area, kept in a grid of its own.
 class ConvexSweep {
 public:
-    static constexpr int kChannels = 5;  // blue, green, red, opacity, area
+    static constexpr int kChannels = 4;  // blue, green, red, opacity
     // Running sums in double: a row's sums telescope over thousands of edges.
-    static constexpr size_t kBandCells = size_t(40) << 10;
+    // About 16 rows of a 4000-pixel-wide picture to a band.
+    static constexpr size_t kBandCells = size_t(64) << 10;
 
     ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
         : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height) {}
@@ -292,31 +335,61 @@ public:
         if (!MakePlanes(box.width, box.height, m_source.Layout(), 255, 0, made.planes)) return TransformOutcome::NoMemory;
         const int gridWidth = box.width + 2;
         const int bandRows = int(std::clamp(kBandCells / size_t(gridWidth), size_t(1), size_t(64)));
+        const size_t gridCells = size_t(gridWidth) * size_t(std::min(bandRows, box.height));
         try {
-            m_grid.assign(size_t(gridWidth) * size_t(std::min(bandRows, box.height)) * kChannels, 0.0);
-            m_columns.resize(size_t(m_w) + 1);
-            for (auto* nodes : {&m_upper, &m_lower}) nodes->resize(size_t(m_w) + 1);
-            for (auto* colours : {&m_above, &m_here}) colours->assign((size_t(m_w) + 2) * kChannels, 0.0);
+            for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
         } catch (const std::bad_alloc&) {
             return TransformOutcome::NoMemory;
         }
-        for (int i = 0; i <= m_w; ++i) m_columns[size_t(i)] = m_mesh.Column(i);
+        for (int i = 0; i <= m_w + 1; ++i) {
+            const QuadMesh::Line c = m_mesh.Column(std::min(i, m_w));
+            m_cx[size_t(i)] = c.x, m_cy[size_t(i)] = c.y, m_cdx[size_t(i)] = c.dx, m_cdy[size_t(i)] = c.dy;
+        }
         m_sign = -m_mesh.Orientation();
         Planes& dest = made.planes;
-        PixelWriter writer(dest, m_palette);
-        RowReporter report(progress, dest.height);
-        for (int band = 0; band < dest.height; band += bandRows) {
-            report.Row(band);
-            const int rows = std::min(bandRows, dest.height - band);
-            Sweep(EdgeGrid<kChannels>(m_grid.data(), gridWidth, rows, band), band, rows);
-            Finish(dest, writer, band, rows, gridWidth);
-        }
+        // Bands are independent: each thread sweeps its own run of them with grids of its own.
+        const int bands = (dest.height + bandRows - 1) / bandRows;
+        const std::thread::id caller = std::this_thread::get_id();
+        RowReporter report(progress, bands);
+        std::atomic<int> bandsDone{0};
+        std::atomic<bool> noMemory{false};
+        RunInBands(bands, 1, [&](int first, int end) {
+            Work work;
+            try {
+                work.grid.assign(gridCells * kChannels, 0.0);
+                work.area.assign(gridCells, 0.0);
+                for (auto& slot : work.nodes.slots) slot.data.resize(size_t(m_w) + 2);
+                for (auto& slot : work.colours.slots) slot.data.assign((size_t(m_w) + 2) * kChannels, 0.0);
+            } catch (const std::bad_alloc&) {
+                noMemory = true;
+                return;
+            }
+            PixelWriter writer(dest, m_palette);
+            for (int b = first; b < end && !noMemory; ++b) {
+                const int band = b * bandRows, rows = std::min(bandRows, dest.height - band);
+                Sweep(work, EdgeGrid<kChannels>(work.grid.data(), gridWidth, rows, band),
+                      EdgeGrid<1>(work.area.data(), gridWidth, rows, band), band, rows);
+                Finish(work, dest, writer, band, rows, gridWidth);
+                const int done = ++bandsDone;
+                if (std::this_thread::get_id() == caller) report.Row(done);
+            }
+        });
         report.Done();
+        if (noMemory) return TransformOutcome::NoMemory;
         out = std::move(made);
         return TransformOutcome::Done;
     }
 
 private:
+    // The blue, green, red and opacity an edge adds per unit of covered area.
+    struct Colour {
+        Pair bg, ra;
+        void AddTo(double* at, double coverage) const {
+            const Pair c = {coverage, coverage};
+            Store(at, Load(at) + c * bg), Store(at + 2, Load(at + 2) + c * ra);
+        }
+    };
+
     // The outer nodes bound the mesh; the ends of each row line bound that row.
     bool Frame() {
         m_rowTop.resize(size_t(m_h) + 1), m_rowBottom.resize(size_t(m_h) + 1);
@@ -337,104 +410,209 @@ private:
         return true;
     }
 
-    // Nodes of row j relative to the destination; a coordinate within a hair of a
-    // pixel border is put on it, so that sides lying on borders stay in one row.
-    void NodeRow(int j, std::vector<Point>& nodes) const {
-        const QuadMesh::Line row = m_mesh.Row(j);
-        const auto snap = [](double v) {
-            constexpr double kRound = 6755399441055744.0;  // 1.5 × 2^52: adding it rounds to an integer
-            const double r = (v + kRound) - kRound;
-            return std::fabs(v - r) < 1e-9 ? r : v;
+    // Nodes i = first..last of row k relative to the destination, two at a time;
+    // a coordinate within a hair of a pixel border is put on it, so that sides
+    // lying on borders stay in one row.
+    void NodeRow(int k, Span span, Point* nodes) const {
+        const QuadMesh::Line row = m_mesh.Row(k);
+        const Pair rx = {row.x, row.x}, ry = {row.y, row.y}, rdx = {row.dx, row.dx}, rdy = {row.dy, row.dy};
+        const Pair left = {m_left, m_left}, top = {m_top, m_top};
+        const auto snap = [](Pair v) {
+            const Pair round = {6755399441055744.0, 6755399441055744.0};  // 1.5 × 2^52: adding it rounds to an integer
+            const Pair r = (v + round) - round;
+            const Pair off = (v - r) * (v - r);
+            const PairBits near = off < Pair{1e-18, 1e-18};
+            return Pair((PairBits(r) & near) | (PairBits(v) & ~near));
         };
-        for (int i = 0; i <= m_w; ++i) {
-            const QuadMesh::Line& c = m_columns[size_t(i)];
-            const double det = c.dx * row.dy - c.dy * row.dx;
-            const double num = (row.x - c.x) * row.dy - (row.y - c.y) * row.dx;
-            nodes[size_t(i)] = {snap(c.x + num * c.dx / det - m_left), snap(c.y + num * c.dy / det - m_top)};
+        for (int i = span.first; i <= span.last; i += 2) {
+            const Pair cx = Load(&m_cx[size_t(i)]), cy = Load(&m_cy[size_t(i)]);
+            const Pair cdx = Load(&m_cdx[size_t(i)]), cdy = Load(&m_cdy[size_t(i)]);
+            const Pair t = ((rx - cx) * rdy - (ry - cy) * rdx) / (cdx * rdy - cdy * rdx);
+            const Pair x = snap(cx + t * cdx - left), y = snap(cy + t * cdy - top);
+            nodes[size_t(i)] = {x[0], y[0]};
+            nodes[size_t(i) + 1] = {x[1], y[1]};
         }
     }
 
-    // Blue, green, red, opacity and 1 for each cell of row j, signed so that the
-    // areas come out positive; a zero cell either side.
-    void ColourRow(int j, std::vector<double>& colours) const {
+    // The height of node i of row k relative to the destination (before snapping).
+    double NodeY(const QuadMesh::Line& row, int i) const {
+        const double cx = m_cx[size_t(i)], cy = m_cy[size_t(i)], cdx = m_cdx[size_t(i)], cdy = m_cdy[size_t(i)];
+        const double t = ((row.x - cx) * row.dy - (row.y - cy) * row.dx) / (cdx * row.dy - cdy * row.dx);
+        return cy + t * cdy - m_top;
+    }
+
+    // The nodes of a row lie in order along a line, so their heights run one way:
+    // the i with a node above `limit` (y < limit), and those below it, each form
+    // a run at one end of the row.
+    Span Above(int k, double limit) const { return Run(k, limit, true); }
+    Span Below(int k, double limit) const { return Run(k, limit, false); }
+    Span Run(int k, double limit, bool above) const {
+        const QuadMesh::Line row = m_mesh.Row(k);
+        const auto in = [&](int i) {
+            const double y = NodeY(row, i);
+            return above ? y < limit : y > limit;
+        };
+        const bool atStart = in(0), atEnd = in(m_w);
+        if (atStart == atEnd) return atStart ? Span{0, m_w} : Span{};
+        // Binary search for the border between the ends.
+        int inside = atStart ? 0 : m_w, outside = atStart ? m_w : 0;
+        while (std::abs(inside - outside) > 1) {
+            const int mid = (inside + outside) / 2;
+            (in(mid) ? inside : outside) = mid;
+        }
+        return atStart ? Span{0, inside} : Span{inside, m_w};
+    }
+
+    // Blue, green, red and opacity of cells first..last of row j, signed so that
+    // the areas come out positive; cell i at entry i + 1, a zero cell either side.
+    void ColourRow(int j, Span span, double* colours) const {
         const double s = m_sign;
-        double* at = colours.data() + kChannels;
+        double* at = colours + size_t(span.first + 1) * kChannels;
         if (j < 0 || j >= m_h) {
-            std::fill(at, at + size_t(m_w) * kChannels, 0.0);
+            std::fill(at, at + size_t(span.last - span.first + 1) * kChannels, 0.0);
             return;
         }
         const int storedY = m_h - 1 - j;
         const uint8_t* alpha = m_source.AlphaRow(storedY);
         if (m_source.bitsPerPixel >= 24) {
-            const uint8_t* p = m_source.Row(storedY);
             const int step = m_source.bitsPerPixel / 8;
-            for (int i = 0; i < m_w; ++i, p += step, at += kChannels)
-                at[0] = s * p[0], at[1] = s * p[1], at[2] = s * p[2], at[3] = s * alpha[i], at[4] = s;
+            const uint8_t* p = m_source.Row(storedY) + size_t(span.first) * size_t(step);
+            for (int i = span.first; i <= span.last; ++i, p += step, at += kChannels)
+                at[0] = s * p[0], at[1] = s * p[1], at[2] = s * p[2], at[3] = s * alpha[i];
             return;
         }
-        for (int i = 0; i < m_w; ++i, at += kChannels) {
+        for (int i = span.first; i <= span.last; ++i, at += kChannels) {
             int bgr[3];
             ColourAt(m_source, m_palette, i, storedY, bgr);
-            at[0] = s * bgr[0], at[1] = s * bgr[1], at[2] = s * bgr[2], at[3] = s * alpha[i], at[4] = s;
+            at[0] = s * bgr[0], at[1] = s * bgr[1], at[2] = s * bgr[2], at[3] = s * alpha[i];
         }
     }
 
+    // Two rows kept of nodes or of colours: rows j and j + 1 serve cell row j, and
+    // row j + 1 again for cell row j + 1.
+    template <typename T>
+    struct RowPair {
+        struct Slot {
+            int row = -3;
+            Span have;
+            std::vector<T> data;
+        } slots[2];
+        // The slot holding row k with at least `need`, filled by fill(k, span, data) when not;
+        // the slot of row `keep` stays.
+        template <typename Fill>
+        T* Get(int k, Span need, int keep, Fill fill) {
+            Slot* slot = slots[0].row == k ? &slots[0] : slots[1].row == k ? &slots[1] : nullptr;
+            if (slot && slot->have.Holds(need)) return slot->data.data();
+            if (!slot) slot = slots[0].row == keep ? &slots[1] : &slots[0];
+            slot->row = k, slot->have = need;
+            fill(k, need, slot->data.data());
+            return slot->data.data();
+        }
+    };
+
+    // What one thread sweeps with: a band's running sums, and its rows of nodes and colours.
+    struct Work {
+        std::vector<double> grid, area;
+        RowPair<Point> nodes;
+        RowPair<double> colours;
+    };
+
     // Every edge of the cell rows that reach the band. The edge from node (i, j) down
     // to (i, j + 1) parts cell i − 1 from cell i; the one from (i, j) to (i + 1, j)
-    // parts cell (i, j) from the cell above it.
-    void Sweep(EdgeGrid<kChannels> grid, int band, int rows) {
-        int last = -2;
-        double weight[kChannels];
-        const auto difference = [&weight](const double* plus, const double* minus) {
-            for (int c = 0; c < kChannels; ++c) weight[c] = plus[c] - minus[c];
-            return weight;
+    // parts cell (i, j) from the cell above it. Only the run of edges that can
+    // reach the band is walked, so a turned mesh is not walked whole for every band.
+    void Sweep(Work& work, EdgeGrid<kChannels> grid, EdgeGrid<1> area, int band, int rows) const {
+        const auto difference = [](const double* plus, const double* minus) {
+            return Colour{Load(plus) - Load(minus), Load(plus + 2) - Load(minus + 2)};
         };
+        const Single inside{m_sign}, outside{-m_sign};
+        const auto nodeRow = [this](int k, Span span, Point* nodes) { NodeRow(k, span.Even(), nodes); };
+        const auto colourRow = [this](int k, Span span, double* colours) { ColourRow(k, span, colours); };
+        const double bandTop = band, bandBottom = band + rows;
+        const Span all{0, m_w};
+        int runsOf = -1;
+        Span runs[2];
         for (int j = 0; j < m_h; ++j) {
             const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
             const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
-            if (cellBottom <= band || cellTop >= band + rows) continue;
-            if (j == last + 1) {
-                std::swap(m_upper, m_lower), std::swap(m_above, m_here);
-            } else {
-                NodeRow(j, m_upper), ColourRow(j - 1, m_here);
-                std::swap(m_above, m_here);
-            }
-            NodeRow(j + 1, m_lower), ColourRow(j, m_here);
-            last = j;
-            const double* here = m_here.data();
-            const double* above = m_above.data();
-            for (int i = 0; i <= m_w; ++i) {
-                const Point p0 = m_upper[size_t(i)], p1 = m_lower[size_t(i)];
+            if (cellBottom <= bandTop || cellTop >= bandBottom) continue;
+            // Edges reaching the band have an end above its bottom and one below its top.
+            // Row j + 1's runs serve again as row j's for the next cell row.
+            if (runsOf != j) runsOf = j, runs[0] = Above(j, bandBottom), runs[1] = Below(j, bandTop);
+            const Span aboveJ = runs[0], belowJ = runs[1];
+            const Span aboveK = Above(j + 1, bandBottom), belowK = Below(j + 1, bandTop);
+            runsOf = j + 1, runs[0] = aboveK, runs[1] = belowK;
+            const Span down = Span::HullOfMeet(aboveJ, aboveK, belowJ, belowK);
+            const Span across = Span::HullOfMeet(aboveJ.Widened(), aboveJ.Widened(), belowJ.Widened(), belowJ.Widened())
+                                    .Meet({0, m_w - 1});
+            const bool last = j == m_h - 1;
+            const Span acrossLast = last ? Span::HullOfMeet(aboveK.Widened(), aboveK.Widened(), belowK.Widened(),
+                                                             belowK.Widened()).Meet({0, m_w - 1})
+                                         : Span{};
+            const Point* upper = work.nodes.Get(j, down.Hull(across.Grown()).Meet(all), j + 1, nodeRow);
+            const Point* lower = work.nodes.Get(j + 1, down.Hull(acrossLast.Grown()).Meet(all), j, nodeRow);
+            const Span cells = (down.Empty() ? down : Span{down.first - 1, down.last}).Hull(across).Hull(acrossLast).Meet({0, m_w - 1});
+            const double* here = work.colours.Get(j, cells, j - 1, colourRow);
+            const double* above = work.colours.Get(j - 1, across, j, colourRow);
+            for (int i = down.first; i <= down.last; ++i) {
+                const Point p0 = upper[size_t(i)], p1 = lower[size_t(i)];
                 if (grid.Touches(p0, p1))
                     grid.Edge(p0, p1, difference(here + size_t(i) * kChannels, here + size_t(i + 1) * kChannels));
             }
-            for (int i = 0; i < m_w; ++i) {
-                const Point p0 = m_upper[size_t(i)], p1 = m_upper[size_t(i) + 1];
+            for (int i = across.first; i <= across.last; ++i) {
+                const Point p0 = upper[size_t(i)], p1 = upper[size_t(i) + 1];
                 if (grid.Touches(p0, p1))
                     grid.Edge(p0, p1, difference(here + size_t(i + 1) * kChannels, above + size_t(i + 1) * kChannels));
             }
-            if (j == m_h - 1) {
+            // The outline: the left and right sides, the top and the bottom.
+            if (!down.Empty() && down.first == 0) area.Edge(upper[0], lower[0], outside);
+            if (down.last == m_w) area.Edge(upper[size_t(m_w)], lower[size_t(m_w)], inside);
+            if (j == 0)
+                for (int i = across.first; i <= across.last; ++i) area.Edge(upper[size_t(i)], upper[size_t(i) + 1], inside);
+            if (last) {
                 static const double kNothing[kChannels] = {};
-                for (int i = 0; i < m_w; ++i) {
-                    const Point p0 = m_lower[size_t(i)], p1 = m_lower[size_t(i) + 1];
-                    if (grid.Touches(p0, p1)) grid.Edge(p0, p1, difference(kNothing, here + size_t(i + 1) * kChannels));
+                for (int i = acrossLast.first; i <= acrossLast.last; ++i) {
+                    const Point p0 = lower[size_t(i)], p1 = lower[size_t(i) + 1];
+                    if (!grid.Touches(p0, p1)) continue;
+                    grid.Edge(p0, p1, difference(kNothing, here + size_t(i + 1) * kChannels));
+                    area.Edge(p0, p1, outside);
                 }
             }
         }
     }
 
-    // Running sums along each row of the band become pixels; the grid is left zeroed.
-    void Finish(Planes& dest, PixelWriter& writer, int band, int rows, int gridWidth) {
+    // Running sums along each row of the band become pixels; the grids are left zeroed.
+    void Finish(Work& work, Planes& dest, PixelWriter& writer, int band, int rows, int gridWidth) const {
+        const bool direct = dest.bitsPerPixel >= 24;
+        const int step = dest.bitsPerPixel / 8;
         for (int y = 0; y < rows; ++y) {
-            double* cell = m_grid.data() + size_t(y) * size_t(gridWidth) * kChannels;
+            double* cell = work.grid.data() + size_t(y) * size_t(gridWidth) * kChannels;
+            double* areaCell = work.area.data() + size_t(y) * size_t(gridWidth);
             uint8_t* row = dest.Row(dest.height - 1 - band - y);
             uint8_t* alphaRow = dest.AlphaRow(dest.height - 1 - band - y);
-            double sum[kChannels] = {};
-            for (int px = 0; px < gridWidth; ++px, cell += kChannels) {
-                for (int c = 0; c < kChannels; ++c) sum[c] += cell[c], cell[c] = 0;
-                if (px < dest.width && sum[4] > kEmpty)
-                    PutMean(writer, row, alphaRow, px, sum[0], sum[1], sum[2], sum[3], sum[4]);
+            Pair bg = {0, 0}, ra = {0, 0};
+            double area = 0;
+            const Pair zero = {0, 0};
+            for (int px = 0; px < dest.width; ++px, cell += kChannels) {
+                bg += Load(cell), ra += Load(cell + 2), area += areaCell[px];
+                Store(cell, zero), Store(cell + 2, zero), areaCell[px] = 0;
+                if (!(area > kEmpty)) continue;
+                const double inverse = 1.0 / area;
+                const Pair half = {0.5, 0.5};
+                const Pair meanBG = bg * Pair{inverse, inverse} + half;
+                const Pair meanRA = ra * Pair{inverse, area > 1 ? inverse : 1.0} + half;
+                const auto level = [](double v) { return uint8_t(std::clamp(int(v), 0, 255)); };
+                if (direct) {
+                    uint8_t* q = row + size_t(px) * size_t(step);
+                    q[0] = level(meanBG[0]), q[1] = level(meanBG[1]), q[2] = level(meanRA[0]);
+                } else {
+                    writer.Put(row, px, level(meanBG[0]), level(meanBG[1]), level(meanRA[0]));
+                }
+                alphaRow[px] = level(meanRA[1]);
             }
+            // What lies right of the last pixel.
+            std::fill(cell, cell + 2 * kChannels, 0.0);
+            areaCell[dest.width] = areaCell[dest.width + 1] = 0;
         }
     }
 
@@ -446,9 +624,8 @@ private:
     const QuadMesh& m_mesh;
     int m_w, m_h;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0, m_left = 0, m_top = 0, m_sign = 1;
-    std::vector<double> m_rowTop, m_rowBottom, m_grid, m_above, m_here;
-    std::vector<QuadMesh::Line> m_columns;
-    std::vector<Point> m_upper, m_lower;
+    std::vector<double> m_rowTop, m_rowBottom;
+    std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
 };
 
 }  // namespace

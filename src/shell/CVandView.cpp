@@ -186,11 +186,10 @@ void CVandView::PaintToolOverlay(QPainter& painter) {
     const ViewState& s = m_document->view();
     const int w = m_document->Width(), h = m_document->Height();
     if (w <= 0 || h <= 0) return;
-    const double sx = s.fitToWindow ? double(s.pictureRect.Width()) / w : s.zoom;
-    const double sy = s.fitToWindow ? double(s.pictureRect.Height()) / h : s.zoom;
-    const double ox = s.fitToWindow ? s.pictureRect.left : s.pictureRect.left - s.scrollX;
-    const double oy = s.fitToWindow ? s.pictureRect.top : s.pictureRect.top - s.scrollY;
-    auto at = [&](const std::pair<int, int>& p) { return QPointF(ox + (p.first + 0.5) * sx, oy + (p.second + 0.5) * sy); };
+    const PictureMapping m = MappingOf(s, w, h);
+    auto at = [&](const std::pair<int, int>& p) {
+        return QPointF(m.originX + (p.first + 0.5) * m.scaleX, m.originY + (p.second + 0.5) * m.scaleY);
+    };
     auto draw = [&](const ToolOverlay& overlay, const QColor& dark) {
         if (overlay.shape == ToolOverlay::Shape::None || overlay.points.empty()) return;
         QPolygonF points;
@@ -207,8 +206,8 @@ void CVandView::PaintToolOverlay(QPainter& painter) {
                 case ToolOverlay::Shape::Polygon: painter.drawPolygon(points); break;
                 case ToolOverlay::Shape::Circle: {
                     const QPointF d = points[points.size() - 1] - points[0];
-                    const double r = std::hypot(d.x() / sx, d.y() / sy);
-                    painter.drawEllipse(points[0], r * sx, r * sy);
+                    const double r = std::hypot(d.x() / m.scaleX, d.y() / m.scaleY);
+                    painter.drawEllipse(points[0], r * m.scaleX, r * m.scaleY);
                     break;
                 }
                 case ToolOverlay::Shape::None: break;

@@ -73,21 +73,6 @@ bool ApplyEllipseTransform(TransformSession& session, CVandDoc& document) {
     return true;
 }
 
-PictureMapping MappingOf(const ViewState& view, int pictureWidth, int pictureHeight) {
-    PictureMapping m;
-    if (view.fitToWindow && pictureWidth > 0 && pictureHeight > 0) {
-        m.scaleX = double(view.pictureRect.Width()) / pictureWidth;
-        m.scaleY = double(view.pictureRect.Height()) / pictureHeight;
-        m.originX = view.pictureRect.left;
-        m.originY = view.pictureRect.top;
-    } else {
-        m.scaleX = m.scaleY = view.zoom;
-        m.originX = view.pictureRect.left - view.scrollX;
-        m.originY = view.pictureRect.top - view.scrollY;
-    }
-    return m;
-}
-
 LayerPosition WindowToLayerPosition(const PictureMapping& m, const CanvasRect& layer, double windowX,
                                     double windowY) {
     if (m.scaleX <= 0 || m.scaleY <= 0) return {};

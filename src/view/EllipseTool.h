@@ -9,6 +9,7 @@
 #include "view/FreeTransformTool.h"
 #include "view/PanelState.h"
 #include "view/ViewTool.h"
+#include "view/ViewZoom.h"
 
 namespace quillory {
 
@@ -21,14 +22,6 @@ bool IsEllipseSessionFor(const TransformSession& session, const CVandDoc& docume
 // Bends the current layer into the session's ellipse through the registered
 // command and ends the session; a refused box stays.
 bool ApplyEllipseTransform(TransformSession& session, CVandDoc& document);
-
-// Where the picture lies in the window: window = origin + picture × scale. In
-// fit-to-window mode each axis has its own scale.
-struct PictureMapping {
-    double originX = 0, originY = 0;
-    double scaleX = 1, scaleY = 1;
-};
-PictureMapping MappingOf(const ViewState& view, int pictureWidth, int pictureHeight);
 
 // A window point in layer pixels (rows top-down; pixel (x, y) spans x … x + 1), not clamped.
 struct LayerPosition {

@@ -140,6 +140,21 @@ InclusiveRect GetPictureRect(ViewState& state, int pictureWidth, int pictureHeig
     return rect;
 }
 
+PictureMapping MappingOf(const ViewState& state, int pictureWidth, int pictureHeight) {
+    PictureMapping m;
+    if (state.fitToWindow && pictureWidth > 0 && pictureHeight > 0) {
+        m.scaleX = double(state.pictureRect.Width()) / pictureWidth;
+        m.scaleY = double(state.pictureRect.Height()) / pictureHeight;
+        m.originX = state.pictureRect.left;
+        m.originY = state.pictureRect.top;
+    } else {
+        m.scaleX = m.scaleY = state.zoom;
+        m.originX = state.pictureRect.left - state.scrollX;
+        m.originY = state.pictureRect.top - state.scrollY;
+    }
+    return m;
+}
+
 MappedPoint WindowToPicture(const ViewState& state, int x, int y) {
     const InclusiveRect& r = state.pictureRect;
     MappedPoint p{x, y, false};

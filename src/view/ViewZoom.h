@@ -53,6 +53,15 @@ struct MappedPoint {
 // Window point to zoomed-picture point (the tools divide by the zoom themselves).
 MappedPoint WindowToPicture(const ViewState& state, int x, int y);
 
+// Where the picture lies in the window, for what is drawn over it: window = origin +
+// picture × scale (picture pixel x spans x … x + 1). In fit-to-window mode each axis
+// has its own scale.
+struct PictureMapping {
+    double originX = 0, originY = 0;
+    double scaleX = 1, scaleY = 1;
+};
+PictureMapping MappingOf(const ViewState& state, int pictureWidth, int pictureHeight);
+
 // Child frame size that fits the zoomed picture (the outer size, borders included).
 struct FrameSize {
     int width = 0, height = 0;

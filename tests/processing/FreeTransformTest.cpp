@@ -286,7 +286,8 @@ int Channel(const Planes& p, int x, int storedY, int c) {
 TEST(FreeTransform, MatchesThePlainCellByCellMappingWithinOneLevel) {
     int worst = 0;
     for (const int bpp : {1, 4, 8, 24, 32})
-        for (auto [w, h] : {std::pair{13, 9}, {1, 1}, {2, 5}, {31, 17}}) {
+        // The tall one maps across several bands of destination rows.
+        for (auto [w, h] : {std::pair{13, 9}, {1, 1}, {2, 5}, {31, 17}, {23, 150}}) {
             const Planes src = RandomPlanes(w, h, bpp, uint32_t(bpp * 1000 + w * 7 + h));
             for (const QuadCase& qc : Quads(w, h)) {
                 SCOPED_TRACE(testing::Message() << qc.name << ", " << bpp << " bits, " << w << "x" << h);
@@ -326,4 +327,38 @@ TEST(FreeTransform, MatchesThePlainCellByCellMappingWithinOneLevel) {
             }
         }
     RecordProperty("largest difference", worst);
+}
+
+TEST(FreeTransform, RandomQuadrilateralsMatchThePlainMappingWithinOneLevel) {
+    // Corners thrown anywhere around the layer: convex ones, dented ones, crossed ones.
+    uint32_t seed = 12345;
+    const auto next = [&seed](double range) {
+        seed = seed * 214013u + 2531011u;
+        return double((seed >> 16) & 0x7FFF) / 32767.0 * range;
+    };
+    for (int round = 0; round < 150; ++round) {
+        const int w = 1 + int(next(19)), h = 1 + int(next(90));
+        const Planes src = RandomPlanes(w, h, 24, uint32_t(round));
+        Quad quad;
+        for (int k = 0; k < 4; ++k) quad.x[k] = next(3.0 * w) - w, quad.y[k] = next(2.0 * h) - h / 2.0;
+        SCOPED_TRACE(testing::Message() << "round " << round << ", " << w << "x" << h);
+        MappedPlanes want, got;
+        std::vector<double> area;
+        const TransformOutcome expected = test::ReferenceFreeTransform(src, {}, quad, want, &area);
+        ASSERT_EQ(FreeTransformPlanes(src, {}, quad, got), expected);
+        if (expected != TransformOutcome::Done) continue;
+        ASSERT_EQ(got.left, want.left);
+        ASSERT_EQ(got.top, want.top);
+        ASSERT_EQ(got.planes.width, want.planes.width);
+        ASSERT_EQ(got.planes.height, want.planes.height);
+        const int W = want.planes.width, H = want.planes.height;
+        for (int storedY = 0; storedY < H; ++storedY)
+            for (int px = 0; px < W; ++px) {
+                ASSERT_NEAR(got.planes.AlphaRow(storedY)[px], want.planes.AlphaRow(storedY)[px], 1) << px << "," << storedY;
+                if (area[size_t(H - 1 - storedY) * W + px] < 1e-6) continue;
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_NEAR(got.planes.Row(storedY)[3 * px + c], want.planes.Row(storedY)[3 * px + c], 1)
+                        << px << "," << storedY << " channel " << c;
+            }
+    }
 }

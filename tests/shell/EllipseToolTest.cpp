@@ -3,82 +3,37 @@
 // click bends the layer as one undoable step, and Esc leaves the picture alone.
 #include <QMdiSubWindow>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <memory>
 
 #include "core/CommandIds.h"
-#include "core/FormatCodes.h"
-#include "core/NyZazo.h"
 #include "document/DocumentPrint.h"
 #include "document/LayerPlanes.h"
 #include "document/TransformTexts.h"
 #include "document/UndoHistory.h"
-#include "shell/CMainFrame.h"
-#include "shell/CVandApp.h"
-#include "shell/CVandView.h"
 #include "shell/DesktopTexts.h"
 #include "shell/PanelCommands.h"
 #include "shell/PanelTexts.h"
 #include "view/EllipseTool.h"
+#include "EditorFixture.h"
 #include "ShellTestMain.h"
 
 using namespace quillory;
+using test::Text;
 
 namespace {
 
 constexpr int kWidth = 60, kHeight = 40;
 
 // Every pixel differs, so a bent layer cannot pass for the old one.
-bool WriteRamp(const QString& path) {
-    NyZazo picture(kWidth, kHeight, 24, kFormatBmp);
-    for (int y = 0; y < kHeight; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int x = 0; x < kWidth; ++x)
-            row[3 * x] = uint8_t(4 * x), row[3 * x + 1] = uint8_t(6 * y), row[3 * x + 2] = uint8_t(200 - x - y);
-    }
-    return picture.Save(path.toStdString(), kFormatBmp);
-}
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QRgb Colour(int x, int y) { return qRgb(200 - x - y, 6 * y, 4 * x); }
 
 }  // namespace
 
-class EllipseToolTest : public QObject {
+class EllipseToolTest : public test::EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_picture;
-    std::unique_ptr<CVandApp> m_app;
-
-    CMainFrame* Frame() { return m_app->mainFrame(); }
-    CVandView* View() { return Frame()->ActiveView(); }
-    CVandDoc& Doc() { return View()->document().doc(); }
     const LayerRecord& Layer() { return Doc().Layer(Doc().CurrentLayer()); }
     const TransformSession& Session() { return Frame()->panelState().transform; }
     QString ChildTitle() { return qobject_cast<QMdiSubWindow*>(View()->parentWidget())->windowTitle(); }
-
-    void Start() {
-        m_app = std::make_unique<CVandApp>();
-        m_app->platform().SetScriptedAnswers({});
-        StartOptions options;
-        options.arguments = {m_picture};
-        options.showSplash = false;
-        options.maximised = false;
-        QVERIFY(m_app->InitInstance(options));
-        Frame()->savePathPrompt = [](const QString&) { return QString(); };
-        QVERIFY(QTest::qWaitForWindowExposed(Frame()));
-        QCoreApplication::processEvents();
-    }
-
-    void Trigger(int id) {
-        Frame()->RefreshCommandStates();
-        QAction* action = Frame()->Action(id);
-        QVERIFY2(action && action->isEnabled(), qPrintable(QString("action %1").arg(id)));
-        action->trigger();
-        QCoreApplication::processEvents();
-    }
 
     // Where a handle of the box is drawn in the view's window.
     QPoint Handle(int k) {
@@ -88,15 +43,6 @@ class EllipseToolTest : public QObject {
         return QPoint(int(std::lround(h.x)), int(std::lround(h.y)));
     }
 
-    void Drag(QPoint from, QPoint to) {
-        QWidget* port = View()->viewport();
-        QTest::mousePress(port, Qt::LeftButton, {}, from);
-        QTest::mouseMove(port, (from + to) / 2);
-        QTest::mouseMove(port, to);
-        QTest::mouseRelease(port, Qt::LeftButton, {}, to);
-        QCoreApplication::processEvents();
-    }
-
     void ZoomToTwo() {
         Frame()->SetCurrentTool(cmd::kToolFreeSelect);  // zooms at once, without an anchor
         Trigger(cmd::kZoomIn);
@@ -104,12 +50,16 @@ class EllipseToolTest : public QObject {
         Frame()->SetCurrentTool(cmd::kNone);
     }
 
-    // The bent layer: one step of its own, the ellipse's corners empty, its middle full.
+    // The bent layer: one step of its own, the ellipse's corners empty, the picture's middle in its middle.
     void CheckBent(int steps, const EllipseBox& box) {
         QCOMPARE(Doc().History().StepPosition(), steps + 1);
-        QCOMPARE(Doc().History().Entry(Doc().History().StepPosition()).name, std::string(texts::kStepEllipse));
+        QCOMPARE(NewestStep(), std::string(texts::kStepEllipse));
         RGBQUAD c;
         QVERIFY(LayerColourAt(Doc(), (box.left + box.right) / 2, (box.top + box.bottom) / 2, c));
+        const QRgb middle = Colour(kWidth / 2, kHeight / 2);
+        QVERIFY2(std::abs(c.red - qRed(middle)) <= 8 && std::abs(c.green - qGreen(middle)) <= 8 &&
+                     std::abs(c.blue - qBlue(middle)) <= 8,
+                 qPrintable(QString("middle %1 %2 %3").arg(c.red).arg(c.green).arg(c.blue)));
         const CanvasRect rect = LayerCanvasRect(Layer(), Doc().Header());
         auto alphaAt = [&](int x, int top) {
             return int(Layer().alpha[size_t(Layer().height - 1 - (top - rect.top)) * Layer().width + (x - rect.left)]);
@@ -132,19 +82,13 @@ private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_picture = m_dir.filePath("ramp.bmp");
-        QVERIFY(WriteRamp(m_picture));
+        QVERIFY(test::WritePicture(m_picture, kWidth, kHeight, Colour));
     }
 
-    void cleanup() {
-        if (m_app && Frame()) {
-            for (CVandView* view : Frame()->Views()) view->document().doc().SetModified(false);
-            Frame()->close();
-        }
-        m_app.reset();
-    }
+    void cleanup() { Stop(); }
 
     void menuItemShowsTheBoxAndItsHandles() {
-        Start();
+        Start({m_picture});
         QAction* action = Frame()->Action(cmd::kEllipseTransform);
         QVERIFY(action);
         QCOMPARE(action->text(), Text(texts::kCmdEllipse));
@@ -158,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(Handle(2), QPoint(r.left + kWidth, r.top + kHeight));
         QCOMPARE(Handle(5), QPoint(r.left + kWidth, r.top + kHeight / 2));
         // Handles drawn over the picture: white inside a black frame.
-        const QImage shot = View()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shot = Grab();
         QCOMPARE(shot.pixel(Handle(4) + QPoint(1, 1)), qRgb(255, 255, 255));
         QCOMPARE(shot.pixel(Handle(4) + QPoint(4, 2)), qRgb(0, 0, 0));
         // Nothing changed yet.
@@ -166,7 +110,7 @@ private Q_SLOTS:
     }
 
     void enterBendsTheLayerAndUndoGivesItBack() {
-        Start();
+        Start({m_picture});
         const test::DocumentPrint before = test::PrintOf(Doc());
         const int steps = Doc().History().StepPosition();
         Trigger(cmd::kEllipseTransform);
@@ -183,7 +127,7 @@ private Q_SLOTS:
     }
 
     void escLeavesThePictureAsItWas() {
-        Start();
+        Start({m_picture});
         const test::DocumentPrint before = test::PrintOf(Doc());
         const int steps = Doc().History().StepPosition();
         Trigger(cmd::kEllipseTransform);
@@ -199,7 +143,7 @@ private Q_SLOTS:
     }
 
     void atTwiceTheSizeTheBoxStaysUnderThePointer() {
-        Start();
+        Start({m_picture});
         ZoomToTwo();
         const test::DocumentPrint before = test::PrintOf(Doc());
         const int steps = Doc().History().StepPosition();
@@ -221,13 +165,13 @@ private Q_SLOTS:
     }
 
     void textLayerIsRefusedWithTheTransformsMessage() {
-        Start();
+        Start({m_picture});
         const uint8_t kind = Layer().kind;
         Doc().Layer(Doc().CurrentLayer()).kind = LayerKind::Text;
-        const size_t shown = m_app->platform().shownMessages().size();
+        const size_t shown = MessageCount();
         Trigger(cmd::kEllipseTransform);
-        QCOMPARE(m_app->platform().shownMessages().size(), shown + 1);
-        QCOMPARE(QString::fromStdString(m_app->platform().shownMessages().back()), Text(texts::kLayerIsTextLayer));
+        QCOMPARE(MessageCount(), shown + 1);
+        QCOMPARE(LastMessage(), Text(texts::kLayerIsTextLayer));
         QVERIFY(Frame()->currentTool() != cmd::kEllipseTransform);
         Doc().Layer(Doc().CurrentLayer()).kind = kind;
     }
