@@ -1,6 +1,6 @@
 // The geometric routines on the 4000 × 3000 24-bit picture: quarter turn, flips,
 // a turn by an arbitrary angle (nearest neighbour), 2× area reduction, 2× bilinear
-// enlargement, a perspective free transform and a free transform turning the layer.
+// enlargement, and free transforms: a perspective, a turn and a dented quadrilateral.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -118,5 +118,18 @@ void BM_FreeTransformTurned(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FreeTransformTurned)->Unit(benchmark::kMillisecond);
+
+void BM_FreeTransformDented(benchmark::State& state) {
+    const PoolThreads threads(1);
+    const Planes& src = BigPlanes();
+    // The bottom-right corner pushed in past the diagonal: a quadrilateral that is not convex.
+    Quad quad = Quad::OfLayer(bench::kWidth, bench::kHeight);
+    quad.x[2] = bench::kWidth * 0.45, quad.y[2] = bench::kHeight * 0.45;
+    for (auto _ : state) {
+        MappedPlanes out;
+        benchmark::DoNotOptimize(FreeTransformPlanes(src, {}, quad, out));
+    }
+}
+BENCHMARK(BM_FreeTransformDented)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -99,10 +99,14 @@ void WorkerPool::Run(int count, const std::function<void(int)>& part) {
         for (int i = 0; i < count; ++i) part(i);
         return;
     }
-    std::lock_guard<std::mutex> run(s.runMutex);
+    std::unique_lock<std::mutex> run(s.runMutex);
     {
-        std::lock_guard<std::mutex> lock(s.mutex);
+        std::unique_lock<std::mutex> lock(s.mutex);
         if (s.wanted <= 1) {
+            // A pool of one thread runs the parts on the caller with no lock held, since a
+            // part may itself run parts.
+            lock.unlock();
+            run.unlock();
             for (int i = 0; i < count; ++i) part(i);
             return;
         }

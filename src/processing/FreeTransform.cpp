@@ -62,9 +62,9 @@ public:
         const double row = std::floor(std::min(p0.y, p1.y));
         if (std::max(p0.y, p1.y) <= row + 1 && row >= 0 && row < m_h) {
             const double column = std::floor(std::min(p0.x, p1.x));
-            if (std::max(p0.x, p1.x) <= column + 1) {
+            if (std::max(p0.x, p1.x) <= column + 1 && column >= 0 && column <= m_w - 2) {
                 double* line = m_cells + size_t(int(row)) * size_t(m_w) * N;
-                const int xi = std::clamp(int(column), 0, m_w - 2);
+                const int xi = int(column);
                 const double d = p1.y - p0.y;
                 const double xmf = 0.5 * (p0.x + p1.x) - column;
                 weight.AddTo(line + size_t(xi) * N, d - d * xmf);
@@ -199,28 +199,129 @@ struct Accumulator {
     }
 };
 
+// A run of indices first..last (none when first > last).
+struct Span {
+    int first = 0, last = -1;
+    bool Empty() const { return first > last; }
+    bool Holds(Span s) const { return s.Empty() || (first <= s.first && s.last <= last); }
+    Span Meet(Span s) const { return {std::max(first, s.first), std::min(last, s.last)}; }
+    Span Hull(Span s) const {
+        if (Empty()) return s;
+        if (s.Empty()) return *this;
+        return {std::min(first, s.first), std::max(last, s.last)};
+    }
+    // One more at each end.
+    Span Grown() const { return Empty() ? *this : Span{first - 1, last + 1}; }
+    // One more before the start: the pairs (i, i + 1) with either end in the run.
+    Span Widened() const { return Empty() ? *this : Span{first - 1, last}; }
+    // The hull of (a ∪ b) ∩ (c ∪ d).
+    static Span HullOfMeet(Span a, Span b, Span c, Span d) {
+        return a.Meet(c).Hull(a.Meet(d)).Hull(b.Meet(c)).Hull(b.Meet(d));
+    }
+};
+
+// The nodes of a mesh row by row, relative to the destination's top-left corner:
+// the column lines kept once, nodes two at a time with one division each.
+class MeshNodes {
+public:
+    MeshNodes(const QuadMesh& mesh, int width, int height) : m_mesh(mesh), m_w(width), m_h(height) {}
+    // False for no memory.
+    bool Make() {
+        try {
+            for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
+            m_rows.resize(size_t(m_h) + 1);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        for (int i = 0; i <= m_w + 1; ++i) {
+            const QuadMesh::Line c = m_mesh.Column(std::min(i, m_w));
+            m_cx[size_t(i)] = c.x, m_cy[size_t(i)] = c.y, m_cdx[size_t(i)] = c.dx, m_cdy[size_t(i)] = c.dy;
+        }
+        for (int j = 0; j <= m_h; ++j) m_rows[size_t(j)] = m_mesh.Row(j);
+        return true;
+    }
+    const QuadMesh::Line& RowLine(int k) const { return m_rows[size_t(k)]; }
+    void Place(double left, double top) { m_left = left, m_top = top; }
+
+    // Nodes i = first..last of row k (written two at a time up to an odd index);
+    // a coordinate within a hair of a pixel border is put on it, so that sides
+    // lying on borders stay in one row.
+    void Row(int k, Span span, Point* nodes) const {
+        if (span.Empty()) return;
+        span = {span.first & ~1, span.last | 1};
+        const QuadMesh::Line& row = m_rows[size_t(k)];
+        const Pair rx = {row.x, row.x}, ry = {row.y, row.y}, rdx = {row.dx, row.dx}, rdy = {row.dy, row.dy};
+        const Pair left = {m_left, m_left}, top = {m_top, m_top};
+        const auto snap = [](Pair v) {
+            const Pair round = {6755399441055744.0, 6755399441055744.0};  // 1.5 × 2^52: adding it rounds to an integer
+            const Pair r = (v + round) - round;
+            const Pair off = (v - r) * (v - r);
+            const PairBits near = off < Pair{1e-18, 1e-18};
+            return Pair((PairBits(r) & near) | (PairBits(v) & ~near));
+        };
+        for (int i = span.first; i <= span.last; i += 2) {
+            const Pair cx = Load(&m_cx[size_t(i)]), cy = Load(&m_cy[size_t(i)]);
+            const Pair cdx = Load(&m_cdx[size_t(i)]), cdy = Load(&m_cdy[size_t(i)]);
+            const Pair t = ((rx - cx) * rdy - (ry - cy) * rdx) / (cdx * rdy - cdy * rdx);
+            const Pair x = snap(cx + t * cdx - left), y = snap(cy + t * cdy - top);
+            nodes[size_t(i)] = {x[0], y[0]};
+            nodes[size_t(i) + 1] = {x[1], y[1]};
+        }
+    }
+
+    // The height of node i of a row relative to the destination (before snapping).
+    double Y(const QuadMesh::Line& row, int i) const {
+        const double cx = m_cx[size_t(i)], cy = m_cy[size_t(i)], cdx = m_cdx[size_t(i)], cdy = m_cdy[size_t(i)];
+        const double t = ((row.x - cx) * row.dy - (row.y - cy) * row.dx) / (cdx * row.dy - cdy * row.dx);
+        return cy + t * cdy - m_top;
+    }
+
+    // Every node of row k exactly as QuadMesh::Node places it, in layer pixels, to
+    // fn(x, y); false when a node's lines are parallel.
+    template <typename Take>
+    bool Check(int k, Take take) const {
+        const QuadMesh::Line& row = m_rows[size_t(k)];
+        for (int i = 0; i <= m_w; ++i) {
+            double x, y;
+            if (!QuadMesh::Meet({m_cx[size_t(i)], m_cy[size_t(i)], m_cdx[size_t(i)], m_cdy[size_t(i)]}, row, x, y))
+                return false;
+            take(x, y);
+        }
+        return true;
+    }
+
+private:
+    const QuadMesh& m_mesh;
+    int m_w, m_h;
+    double m_left = 0, m_top = 0;
+    std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
+    std::vector<QuadMesh::Line> m_rows;
+};
+
 // Any quadrilateral, folded meshes included: every cell rasterised on its own
 // grid, its coverage taken unsigned.
 TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh, MappedPlanes& out,
                           ProgressSink* progress) {
     const int w = source.width, h = source.height;
+    MeshNodes nodes(mesh, w, h);
+    if (!nodes.Make()) return TransformOutcome::NoMemory;
     // Every node first: a parallel pair refuses the whole transform before anything is made.
     std::vector<double> rowTop(size_t(h) + 1), rowBottom(size_t(h) + 1);
     double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
     for (int j = 0; j <= h; ++j) {
         double top = INFINITY, bottom = -INFINITY;
-        for (int i = 0; i <= w; ++i) {
-            double x, y;
-            if (!mesh.Node(i, j, x, y)) return TransformOutcome::Degenerate;
+        const bool met = nodes.Check(j, [&](double x, double y) {
             minX = std::min(minX, x), maxX = std::max(maxX, x);
             top = std::min(top, y), bottom = std::max(bottom, y);
-        }
+        });
+        if (!met) return TransformOutcome::Degenerate;
         rowTop[size_t(j)] = top, rowBottom[size_t(j)] = bottom;
         minY = std::min(minY, top), maxY = std::max(maxY, bottom);
     }
     Box box;
     if (!BoxOf(minX, maxX, minY, maxY, box)) return TransformOutcome::TooLarge;
     const double left = box.left, top = box.top;
+    nodes.Place(left, top);
 
     MappedPlanes made;
     made.left = int(left), made.top = int(top);
@@ -231,23 +332,24 @@ TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const
     PixelWriter writer(dest, palette);
     RowReporter report(progress, dest.height);
     CellRaster raster;
-    std::vector<Point> upper(size_t(w) + 1), lower(size_t(w) + 1);
+    std::vector<Point> upper(size_t(w) + 2), lower(size_t(w) + 2);
 
     for (int band = 0; band < dest.height; band += kBandRows) {
         report.Row(band);
         const int bandEnd = std::min(dest.height, band + kBandRows);
         acc.Clear();
+        int last = -2;
         for (int j = 0; j < h; ++j) {
             // Cell row j lies between node rows j and j + 1.
             const double cellTop = std::min(rowTop[size_t(j)], rowTop[size_t(j) + 1]) - top;
             const double cellBottom = std::max(rowBottom[size_t(j)], rowBottom[size_t(j) + 1]) - top;
             if (cellBottom <= band || cellTop >= bandEnd) continue;
-            for (int i = 0; i <= w; ++i) {
-                mesh.Node(i, j, upper[size_t(i)].x, upper[size_t(i)].y);
-                mesh.Node(i, j + 1, lower[size_t(i)].x, lower[size_t(i)].y);
-                upper[size_t(i)].x -= left, upper[size_t(i)].y -= top;
-                lower[size_t(i)].x -= left, lower[size_t(i)].y -= top;
-            }
+            if (j == last + 1)
+                std::swap(upper, lower);
+            else
+                nodes.Row(j, {0, w}, upper.data());
+            nodes.Row(j + 1, {0, w}, lower.data());
+            last = j;
             const int storedY = h - 1 - j;
             for (int i = 0; i < w; ++i) {
                 const Point c[4] = {upper[size_t(i)], upper[size_t(i) + 1], lower[size_t(i) + 1], lower[size_t(i)]};
@@ -286,29 +388,6 @@ TransformOutcome MapCells(const Planes& source, const PaletteRef& palette, const
     return TransformOutcome::Done;
 }
 
-// A run of indices first..last (none when first > last).
-struct Span {
-    int first = 0, last = -1;
-    bool Empty() const { return first > last; }
-    bool Holds(Span s) const { return s.Empty() || (first <= s.first && s.last <= last); }
-    Span Meet(Span s) const { return {std::max(first, s.first), std::min(last, s.last)}; }
-    Span Hull(Span s) const {
-        if (Empty()) return s;
-        if (s.Empty()) return *this;
-        return {std::min(first, s.first), std::max(last, s.last)};
-    }
-    // One more at each end.
-    Span Grown() const { return Empty() ? *this : Span{first - 1, last + 1}; }
-    // One more before the start: the pairs (i, i + 1) with either end in the run.
-    Span Widened() const { return Empty() ? *this : Span{first - 1, last}; }
-    // Started at an even index, ended at an odd one.
-    Span Even() const { return Empty() ? *this : Span{first & ~1, last | 1}; }
-    // The hull of (a ∪ b) ∩ (c ∪ d).
-    static Span HullOfMeet(Span a, Span b, Span c, Span d) {
-        return a.Meet(c).Hull(a.Meet(d)).Hull(b.Meet(c)).Hull(b.Meet(d));
-    }
-};
-
 // A convex quadrilateral's cells tile it, all turning the same way. Then a
 // destination pixel's sums are the running sums along its row of what every mesh
 // edge adds there, weighted by the difference between the two cells the edge
@@ -319,11 +398,11 @@ class ConvexSweep {
 public:
     static constexpr int kChannels = 4;  // blue, green, red, opacity
     // Running sums in double: a row's sums telescope over thousands of edges.
-    // About 16 rows of a 4000-pixel-wide picture to a band.
-    static constexpr size_t kBandCells = size_t(64) << 10;
+    // About 8 rows of a 4000-pixel-wide picture to a band.
+    static constexpr size_t kBandCells = size_t(32) << 10;
 
     ConvexSweep(const Planes& source, const PaletteRef& palette, const QuadMesh& mesh)
-        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height) {}
+        : m_source(source), m_palette(palette), m_mesh(mesh), m_w(source.width), m_h(source.height), m_nodes(mesh, m_w, m_h) {}
 
     TransformOutcome Run(MappedPlanes& out, ProgressSink* progress) {
         if (!Frame()) return TransformOutcome::Degenerate;
@@ -336,15 +415,8 @@ public:
         const int gridWidth = box.width + 2;
         const int bandRows = int(std::clamp(kBandCells / size_t(gridWidth), size_t(1), size_t(64)));
         const size_t gridCells = size_t(gridWidth) * size_t(std::min(bandRows, box.height));
-        try {
-            for (auto* line : {&m_cx, &m_cy, &m_cdx, &m_cdy}) line->resize(size_t(m_w) + 2);
-        } catch (const std::bad_alloc&) {
-            return TransformOutcome::NoMemory;
-        }
-        for (int i = 0; i <= m_w + 1; ++i) {
-            const QuadMesh::Line c = m_mesh.Column(std::min(i, m_w));
-            m_cx[size_t(i)] = c.x, m_cy[size_t(i)] = c.y, m_cdx[size_t(i)] = c.dx, m_cdy[size_t(i)] = c.dy;
-        }
+        if (!m_nodes.Make()) return TransformOutcome::NoMemory;
+        m_nodes.Place(m_left, m_top);
         m_sign = -m_mesh.Orientation();
         Planes& dest = made.planes;
         // Bands are independent: each thread sweeps its own run of them with grids of its own.
@@ -410,56 +482,53 @@ private:
         return true;
     }
 
-    // Nodes i = first..last of row k relative to the destination, two at a time;
-    // a coordinate within a hair of a pixel border is put on it, so that sides
-    // lying on borders stay in one row.
-    void NodeRow(int k, Span span, Point* nodes) const {
-        const QuadMesh::Line row = m_mesh.Row(k);
-        const Pair rx = {row.x, row.x}, ry = {row.y, row.y}, rdx = {row.dx, row.dx}, rdy = {row.dy, row.dy};
-        const Pair left = {m_left, m_left}, top = {m_top, m_top};
-        const auto snap = [](Pair v) {
-            const Pair round = {6755399441055744.0, 6755399441055744.0};  // 1.5 × 2^52: adding it rounds to an integer
-            const Pair r = (v + round) - round;
-            const Pair off = (v - r) * (v - r);
-            const PairBits near = off < Pair{1e-18, 1e-18};
-            return Pair((PairBits(r) & near) | (PairBits(v) & ~near));
-        };
-        for (int i = span.first; i <= span.last; i += 2) {
-            const Pair cx = Load(&m_cx[size_t(i)]), cy = Load(&m_cy[size_t(i)]);
-            const Pair cdx = Load(&m_cdx[size_t(i)]), cdy = Load(&m_cdy[size_t(i)]);
-            const Pair t = ((rx - cx) * rdy - (ry - cy) * rdx) / (cdx * rdy - cdy * rdx);
-            const Pair x = snap(cx + t * cdx - left), y = snap(cy + t * cdy - top);
-            nodes[size_t(i)] = {x[0], y[0]};
-            nodes[size_t(i) + 1] = {x[1], y[1]};
-        }
-    }
-
-    // The height of node i of row k relative to the destination (before snapping).
-    double NodeY(const QuadMesh::Line& row, int i) const {
-        const double cx = m_cx[size_t(i)], cy = m_cy[size_t(i)], cdx = m_cdx[size_t(i)], cdy = m_cdy[size_t(i)];
-        const double t = ((row.x - cx) * row.dy - (row.y - cy) * row.dx) / (cdx * row.dy - cdy * row.dx);
-        return cy + t * cdy - m_top;
-    }
-
     // The nodes of a row lie in order along a line, so their heights run one way:
     // the i with a node above `limit` (y < limit), and those below it, each form
     // a run at one end of the row.
-    Span Above(int k, double limit) const { return Run(k, limit, true); }
-    Span Below(int k, double limit) const { return Run(k, limit, false); }
-    Span Run(int k, double limit, bool above) const {
-        const QuadMesh::Line row = m_mesh.Row(k);
+    // `hint` is where the border was last time (the next row's lies near it), and
+    // receives where it is now.
+    Span Above(int k, double limit, int& hint) const { return Run(k, limit, true, hint); }
+    Span Below(int k, double limit, int& hint) const { return Run(k, limit, false, hint); }
+    Span Run(int k, double limit, bool above, int& hint) const {
+        const QuadMesh::Line& row = m_nodes.RowLine(k);
         const auto in = [&](int i) {
-            const double y = NodeY(row, i);
+            const double y = m_nodes.Y(row, i);
             return above ? y < limit : y > limit;
         };
         const bool atStart = in(0), atEnd = in(m_w);
         if (atStart == atEnd) return atStart ? Span{0, m_w} : Span{};
-        // Binary search for the border between the ends.
         int inside = atStart ? 0 : m_w, outside = atStart ? m_w : 0;
+        // Gallop from the hint to bracket the border, then halve the bracket.
+        const int toward = atStart ? 1 : -1;  // from the inside end toward the outside one
+        const int start = m_w > 1 ? std::clamp(hint, 1, m_w - 1) : 0;
+        if (m_w > 1 && in(start)) {
+            inside = start;
+            for (int step = 1;; step *= 2) {
+                const int t = start + toward * step;
+                if (toward * (t - outside) >= 0) break;
+                if (!in(t)) {
+                    outside = t;
+                    break;
+                }
+                inside = t;
+            }
+        } else if (m_w > 1) {
+            outside = start;
+            for (int step = 1;; step *= 2) {
+                const int t = start - toward * step;
+                if (toward * (t - inside) <= 0) break;
+                if (in(t)) {
+                    inside = t;
+                    break;
+                }
+                outside = t;
+            }
+        }
         while (std::abs(inside - outside) > 1) {
             const int mid = (inside + outside) / 2;
             (in(mid) ? inside : outside) = mid;
         }
+        hint = inside;
         return atStart ? Span{0, inside} : Span{inside, m_w};
     }
 
@@ -526,21 +595,22 @@ private:
             return Colour{Load(plus) - Load(minus), Load(plus + 2) - Load(minus + 2)};
         };
         const Single inside{m_sign}, outside{-m_sign};
-        const auto nodeRow = [this](int k, Span span, Point* nodes) { NodeRow(k, span.Even(), nodes); };
+        const auto nodeRow = [this](int k, Span span, Point* nodes) { m_nodes.Row(k, span, nodes); };
         const auto colourRow = [this](int k, Span span, double* colours) { ColourRow(k, span, colours); };
         const double bandTop = band, bandBottom = band + rows;
         const Span all{0, m_w};
         int runsOf = -1;
         Span runs[2];
+        int hints[2] = {m_w / 2, m_w / 2};
         for (int j = 0; j < m_h; ++j) {
             const double cellTop = std::min(m_rowTop[size_t(j)], m_rowTop[size_t(j) + 1]) - m_top;
             const double cellBottom = std::max(m_rowBottom[size_t(j)], m_rowBottom[size_t(j) + 1]) - m_top;
             if (cellBottom <= bandTop || cellTop >= bandBottom) continue;
             // Edges reaching the band have an end above its bottom and one below its top.
             // Row j + 1's runs serve again as row j's for the next cell row.
-            if (runsOf != j) runsOf = j, runs[0] = Above(j, bandBottom), runs[1] = Below(j, bandTop);
+            if (runsOf != j) runsOf = j, runs[0] = Above(j, bandBottom, hints[0]), runs[1] = Below(j, bandTop, hints[1]);
             const Span aboveJ = runs[0], belowJ = runs[1];
-            const Span aboveK = Above(j + 1, bandBottom), belowK = Below(j + 1, bandTop);
+            const Span aboveK = Above(j + 1, bandBottom, hints[0]), belowK = Below(j + 1, bandTop, hints[1]);
             runsOf = j + 1, runs[0] = aboveK, runs[1] = belowK;
             const Span down = Span::HullOfMeet(aboveJ, aboveK, belowJ, belowK);
             const Span across = Span::HullOfMeet(aboveJ.Widened(), aboveJ.Widened(), belowJ.Widened(), belowJ.Widened())
@@ -625,7 +695,7 @@ private:
     int m_w, m_h;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0, m_left = 0, m_top = 0, m_sign = 1;
     std::vector<double> m_rowTop, m_rowBottom;
-    std::vector<double> m_cx, m_cy, m_cdx, m_cdy;  // the column lines
+    MeshNodes m_nodes;
 };
 
 }  // namespace

@@ -401,14 +401,29 @@ ViewTool* CVandView::ToolFor(int id) {
     if (!m_mainFrame || !ToolRegistry::Instance().Has(id)) {
         m_textEntry->CommitPending();
         m_tool.reset();
+        ShowToolCursor(ToolCursor::Default);
         return nullptr;
     }
     if (!m_tool || m_toolId != id) {
         m_textEntry->CommitPending();
         m_tool = ToolRegistry::Instance().Create(id);
         m_toolId = id;
+        ShowToolCursor(ToolCursor::Default);
     }
     return m_tool.get();
+}
+
+void CVandView::ShowToolCursor(ToolCursor cursor) {
+    if (cursor == m_toolCursor) return;
+    m_toolCursor = cursor;
+    switch (cursor) {
+        case ToolCursor::Move: viewport()->setCursor(Qt::SizeAllCursor); break;
+        case ToolCursor::SizeHorizontal: viewport()->setCursor(Qt::SizeHorCursor); break;
+        case ToolCursor::SizeVertical: viewport()->setCursor(Qt::SizeVerCursor); break;
+        case ToolCursor::SizeDiagonal: viewport()->setCursor(Qt::SizeFDiagCursor); break;
+        case ToolCursor::SizeAntiDiagonal: viewport()->setCursor(Qt::SizeBDiagCursor); break;
+        case ToolCursor::Default: ApplyCursor(m_mainFrame ? m_mainFrame->env().cursorKind : 0); break;
+    }
 }
 
 ToolContext CVandView::ContextFor(int id) {
@@ -449,6 +464,7 @@ bool CVandView::ForwardToTool(ToolStep step, QMouseEvent* event) {
         changed |= event.WholeAsked();
     }
     if (context.foregroundPicked) m_mainFrame->SetForegroundColour(int32_t(context.foreground));
+    if (step == ToolStep::Move || step == ToolStep::Release) ShowToolCursor(m_tool->CursorAt(context, e));
     // The rubber band follows the pointer.
     if (!changed && (hadOverlay || m_tool->Overlay().shape != ToolOverlay::Shape::None)) viewport()->update();
     if (changed) {

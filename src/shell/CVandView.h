@@ -105,6 +105,8 @@ private:
     ViewTool* ToolFor(int id);
     // What the tool works with, the mapping brought up to date first.
     ToolContext ContextFor(int id);
+    // The tool's pointer shape; Default goes back to the environment's cursor.
+    void ShowToolCursor(ToolCursor cursor);
     // The tool's rubber band or outline and the guide-point path over the picture.
     void PaintToolOverlay(QPainter& painter);
 
@@ -121,6 +123,7 @@ private:
     uint64_t m_seenGeneration = ~uint64_t(0);
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;
+    ToolCursor m_toolCursor = ToolCursor::Default;
     std::unique_ptr<TextEntryView> m_textEntry;
     std::unique_ptr<CanvasNavigation> m_navigation;
 };

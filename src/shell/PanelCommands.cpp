@@ -272,7 +272,9 @@ void PanelCommands::ShowTransform(DocumentSession& doc, int command) {
 
 void PanelCommands::StartEllipse(DocumentSession& doc) {
     DropPendingPreview();
-    if (!BeginEllipseTransform(m_state.transform, doc.doc())) return;
+    // Chosen again after a zoom or another tool, the box placed so far stays.
+    if (!IsEllipseSessionFor(m_state.transform, doc.doc()) && !BeginEllipseTransform(m_state.transform, doc.doc()))
+        return;
     if (m_transform) m_transform->hide();
     m_frame.SetCurrentTool(cmd::kEllipseTransform);
     m_frame.statusBar()->showMessage(QString::fromUtf8(shelltexts::kEllipseHint));

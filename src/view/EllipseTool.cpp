@@ -28,6 +28,11 @@ PictureMapping MappingFor(const ToolContext& c) {
     return MappingOf(c.view, c.document.Header().width, c.document.Header().height);
 }
 
+// Whether a layer position lies in a normalised box.
+bool Inside(const EllipseBox& b, const LayerPosition& p) {
+    return p.x >= b.left && p.x < b.right && p.y >= b.top && p.y < b.bottom;
+}
+
 // The pixel edge nearest a layer position.
 int Edge(double v) { return int(std::lround(v)); }
 
@@ -146,7 +151,7 @@ bool EllipseTool::Press(ToolContext& context, const ToolEvent& event) {
         const HandlePoint h = BoxHandleWindowPoint(s.box, rect, m, m_handle);
         const LayerPosition at = WindowToLayerPosition(m, rect, h.x, h.y);
         m_offsetX = at.x - p.x, m_offsetY = at.y - p.y;
-    } else if (p.x >= s.box.left && p.x < s.box.right && p.y >= s.box.top && p.y < s.box.bottom) {
+    } else if (Inside(s.box, p)) {
         m_drag = Drag::Move;
     } else {
         m_drag = Drag::New;
@@ -203,6 +208,24 @@ bool EllipseTool::DoubleClick(ToolContext& context, const ToolEvent&) {
     ApplyEllipseTransform(context.panels->transform, context.document);
     context.panels->Changed();
     return true;
+}
+
+ToolCursor EllipseTool::CursorAt(ToolContext& context, const ToolEvent& event) {
+    static constexpr ToolCursor kHandleCursor[kBoxHandleCount] = {
+        ToolCursor::SizeDiagonal,   ToolCursor::SizeAntiDiagonal, ToolCursor::SizeDiagonal,
+        ToolCursor::SizeAntiDiagonal, ToolCursor::SizeVertical,   ToolCursor::SizeHorizontal,
+        ToolCursor::SizeVertical,   ToolCursor::SizeHorizontal};
+    if (m_drag == Drag::Handle) return kHandleCursor[m_handle];
+    if (m_drag == Drag::Move) return ToolCursor::Move;
+    if (m_drag == Drag::New || !context.panels || !IsEllipseSessionFor(context.panels->transform, context.document))
+        return ToolCursor::Default;
+    const EllipseBox& box = context.panels->transform.box;
+    const PictureMapping m = MappingFor(context);
+    const CanvasRect rect = CurrentRect(context.document);
+    const int handle = BoxHandleAt(box, rect, m, event.windowX, event.windowY);
+    if (handle >= 0) return kHandleCursor[handle];
+    return Inside(box, WindowToLayerPosition(m, rect, event.windowX, event.windowY)) ? ToolCursor::Move
+                                                                                    : ToolCursor::Default;
 }
 
 bool EllipseTool::Key(ToolContext& context, int key) {

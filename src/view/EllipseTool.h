@@ -50,6 +50,8 @@ public:
     bool Release(ToolContext& context, const ToolEvent& event) override;
     bool DoubleClick(ToolContext& context, const ToolEvent& event) override;
     bool Key(ToolContext& context, int key) override;
+    // Sizing arrows over the handles, the move cross inside the box.
+    ToolCursor CursorAt(ToolContext& context, const ToolEvent& event) override;
 
 private:
     enum class Drag { None, Handle, Move, New };

@@ -71,6 +71,10 @@ struct ToolOverlay {
     std::vector<std::pair<int, int>> points;  // Circle: the centre, then a point on the circle
 };
 
+// The pointer's shape over the picture while a tool is current; Default is the
+// cursor the environment chose.
+enum class ToolCursor { Default, Move, SizeHorizontal, SizeVertical, SizeDiagonal, SizeAntiDiagonal };
+
 class ViewTool {
 public:
     virtual ~ViewTool() = default;
@@ -82,6 +86,8 @@ public:
     virtual bool DoubleClick(ToolContext& context, const ToolEvent& event) { return Press(context, event); }
     virtual bool Key(ToolContext&, int /*key*/) { return false; }
     virtual ToolOverlay Overlay() const { return {}; }
+    // What the pointer shows at an event's point (asked after each move).
+    virtual ToolCursor CursorAt(ToolContext&, const ToolEvent&) { return ToolCursor::Default; }
 };
 
 // Maps a tool's command id to its maker.

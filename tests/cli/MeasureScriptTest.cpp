@@ -2,9 +2,6 @@
 // files, and multi-focus over the documents of a run.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,20 +12,12 @@
 using namespace quillory;
 using test::QuotePath;
 using test::RunCli;
+using test::WriteScript;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
-
-std::string WriteScript(const test::TempDir& dir, const std::string& text) {
-    const std::string path = dir.File("script.txt");
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
+// The history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 }  // namespace
 

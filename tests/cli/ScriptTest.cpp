@@ -16,6 +16,7 @@
 using namespace quillory;
 using test::QuotePath;
 using test::RunCli;
+using test::WriteScript;
 
 namespace {
 
@@ -47,12 +48,6 @@ std::string Readable(const std::string& out) {
 // The JSON without its format field, which names where the picture came from.
 std::string WithoutFormat(const std::string& json) {
     return std::regex_replace(json, std::regex("\"format\": -?\\d+, "), "");
-}
-
-std::string WriteScript(const test::TempDir& dir, const std::string& text) {
-    const std::string path = dir.File("script.txt");
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
 }
 
 }  // namespace

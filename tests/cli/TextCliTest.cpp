@@ -27,9 +27,7 @@ struct Drawn {
 // Runs a script that ends by saving out.bmp and describes what it drew in red. (Where
 // a calendar widens the picture, the new part is neither white nor red.)
 Drawn RunAndLook(const test::TempDir& dir, const std::string& lines) {
-    const std::string script = dir.File("script.txt");
-    const std::string text = lines + "save " + dir.File("out.bmp") + "\n";
-    EXPECT_TRUE(test::WriteFileBytes(script, std::vector<uint8_t>(text.begin(), text.end())));
+    const std::string script = test::WriteScript(dir, lines + "save " + dir.File("out.bmp") + "\n");
     const test::CliResult r = RunCli("run " + QuotePath(script), true);
     EXPECT_EQ(r.status, 0) << r.out;
     Drawn d;

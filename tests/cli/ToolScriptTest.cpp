@@ -1,9 +1,6 @@
 // quillory-cli run: tool strokes, selections and the clipboard replayed headless.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -15,17 +12,12 @@
 using namespace quillory;
 using test::QuotePath;
 using test::RunCli;
+using test::WriteScript;
 
 namespace {
 
 // The history files of this run go below a data directory of its own.
 const std::string& kPrivateHome = test::UsePrivateHome();
-
-std::string WriteScript(const test::TempDir& dir, const std::string& text) {
-    const std::string path = dir.File("tools.txt");
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
 
 RGBQUAD PixelOf(const std::string& path, int x, int y) {
     NyZazo picture;

@@ -39,6 +39,16 @@ TEST(WorkerPool, PartsStartedFromAPartRunOnItsThread) {
     EXPECT_EQ(total.load(), 12);
 }
 
+TEST(WorkerPool, APartOfAOneThreadPoolRunsPartsOfItsOwn) {
+    WorkerPool& pool = WorkerPool::Shared();
+    const int threads = pool.Threads();
+    pool.SetThreads(1);
+    std::atomic<int> total{0};
+    pool.Run(4, [&](int) { pool.Run(3, [&](int) { total.fetch_add(1); }); });
+    EXPECT_EQ(total.load(), 12);
+    pool.SetThreads(threads);
+}
+
 TEST(WorkerPool, BandsCoverTheRangeWithoutOverlap) {
     for (int total : {1, 7, 64, 1000}) {
         std::vector<std::atomic<int>> hits(static_cast<size_t>(total));

@@ -3,9 +3,6 @@
 // options reach the files.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,11 +19,8 @@ using namespace quillory;
 
 namespace {
 
-const bool kPrivateHome = [] {
-    const std::string home = "/tmp/quillory-test-home-" + std::to_string(getuid());
-    setenv("QUILLORY_HOME", home.c_str(), 1);
-    return true;
-}();
+// The history files of this run go below a data directory of its own.
+const std::string& kPrivateHome = test::UsePrivateHome();
 
 std::unique_ptr<CVandDoc> Open(const std::string& path) {
     auto doc = std::make_unique<CVandDoc>();

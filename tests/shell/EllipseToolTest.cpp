@@ -105,6 +105,11 @@ private Q_SLOTS:
         const QImage shot = Grab();
         QCOMPARE(shot.pixel(Handle(4) + QPoint(1, 1)), qRgb(255, 255, 255));
         QCOMPARE(shot.pixel(Handle(4) + QPoint(4, 2)), qRgb(0, 0, 0));
+        // Over a corner the pointer shows the sizing arrows, inside the box the move cross.
+        QTest::mouseMove(View()->viewport(), Handle(2));
+        QCOMPARE(View()->viewport()->cursor().shape(), Qt::SizeFDiagCursor);
+        QTest::mouseMove(View()->viewport(), Handle(0) + QPoint(kWidth / 2, kHeight / 2));
+        QCOMPARE(View()->viewport()->cursor().shape(), Qt::SizeAllCursor);
         // Nothing changed yet.
         QVERIFY(!Doc().IsModified());
     }
@@ -128,14 +133,20 @@ private Q_SLOTS:
 
     void escLeavesThePictureAsItWas() {
         Start({m_picture});
+        const Qt::CursorShape environments = View()->viewport()->cursor().shape();
         const test::DocumentPrint before = test::PrintOf(Doc());
         const int steps = Doc().History().StepPosition();
         Trigger(cmd::kEllipseTransform);
         Drag(Handle(6), Handle(6) + QPoint(0, -15));
         QCOMPARE(Session().box, (EllipseBox{0, 0, kWidth, kHeight - 15}));
+        QTest::mouseMove(View()->viewport(), Handle(6));
+        QCOMPARE(View()->viewport()->cursor().shape(), Qt::SizeVerCursor);
         QTest::keyClick(View(), Qt::Key_Escape);
         QCoreApplication::processEvents();
         QCOMPARE(Frame()->currentTool(), cmd::kNone);
+        // The next move gives the pointer back to the environment's cursor.
+        QTest::mouseMove(View()->viewport(), Handle(6) + QPoint(-5, -5));
+        QCOMPARE(View()->viewport()->cursor().shape(), environments);
         QVERIFY(!Session().IsFor(Doc()));
         QCOMPARE(QString::fromStdString(test::Differences(before, test::PrintOf(Doc()))), QString());
         QCOMPARE(Doc().History().StepPosition(), steps);
@@ -162,6 +173,24 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         CheckBent(steps, EllipseBox{10, 5, 55, 38});
         UndoGivesBack(before, steps);
+    }
+
+    void choosingItAgainKeepsThePlacedBoxUntilEsc() {
+        Start({m_picture});
+        Trigger(cmd::kEllipseTransform);
+        Drag(Handle(3), Handle(3) + QPoint(12, -6));
+        const EllipseBox placed{12, 0, kWidth, kHeight - 6};
+        QCOMPARE(Session().box, placed);
+        // A zoom and back with the zoom tool, then the menu item again.
+        Trigger(cmd::kZoomIn);
+        QCOMPARE(Frame()->currentTool(), cmd::kZoomIn);
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(View()->document().view().zoom, 2.0f);
+        Trigger(cmd::kEllipseTransform);
+        QCOMPARE(Session().box, placed);
+        QTest::keyClick(View(), Qt::Key_Escape);
+        Trigger(cmd::kEllipseTransform);
+        QCOMPARE(Session().box, (EllipseBox{0, 0, kWidth, kHeight}));
     }
 
     void textLayerIsRefusedWithTheTransformsMessage() {

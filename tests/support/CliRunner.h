@@ -2,8 +2,11 @@
 // Runs the real quillory-cli binary and captures what it prints.
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
+
+#include "support/TestFiles.h"
 
 namespace quillory::test {
 
@@ -27,5 +30,12 @@ inline CliResult RunCli(const std::string& args, bool withStderr = false) {
 }
 
 inline std::string QuotePath(const std::string& path) { return "'" + path + "'"; }
+
+// A script for `quillory-cli run`, written into `dir`; returns its path.
+inline std::string WriteScript(const TempDir& dir, const std::string& text, const std::string& name = "script.txt") {
+    const std::string path = dir.File(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
 
 }  // namespace quillory::test

@@ -11,7 +11,7 @@
 using namespace quillory;
 using test::Bgra;
 using test::LayerPixel;
-using test::NewPicture;
+using test::MakeDocument;
 
 namespace {
 
@@ -137,7 +137,7 @@ TEST(EllipseTool, HandlesMoveTheirOwnEdgesAndCornersCanKeepACircle) {
 
 TEST(EllipseTool, DraggingAHandleFollowsThePointerAtEveryZoom) {
     for (const float zoom : {1.0f, 2.0f, 0.5f}) {
-        auto doc = NewPicture(80, 60);
+        auto doc = MakeDocument(80, 60);
         ASSERT_TRUE(doc);
         EllipseDriver d(*doc);
         d.Show(zoom, 0, 0, zoom > 1 ? 16 : 0, zoom > 1 ? 6 : 0);
@@ -156,7 +156,7 @@ TEST(EllipseTool, DraggingAHandleFollowsThePointerAtEveryZoom) {
 }
 
 TEST(EllipseTool, DraggingBesideTheBoxDrawsANewOneAndAClickKeepsTheOld) {
-    auto doc = NewPicture(60, 40);
+    auto doc = MakeDocument(60, 40);
     ASSERT_TRUE(doc);
     EllipseDriver d(*doc);
     // The layer lies 4 pixels right and 2 down; the box is in its pixels.
@@ -176,7 +176,7 @@ TEST(EllipseTool, DraggingBesideTheBoxDrawsANewOneAndAClickKeepsTheOld) {
 }
 
 TEST(EllipseTool, EnterBendsTheLayerAsOneStepAndEscLeavesItAlone) {
-    auto doc = NewPicture(20, 20);
+    auto doc = MakeDocument(20, 20);
     ASSERT_TRUE(doc);
     test::PaintLayer(*doc, doc->CurrentLayer(), Bgra{10, 20, 200, 255});
     EllipseDriver d(*doc);
@@ -208,7 +208,7 @@ TEST(EllipseTool, EnterBendsTheLayerAsOneStepAndEscLeavesItAlone) {
 
 TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
     test::RecordingPlatform platform;
-    auto doc = NewPicture(40, 40);
+    auto doc = MakeDocument(40, 40);
     ASSERT_TRUE(doc);
     EllipseDriver d(*doc);
     d.Show(1, 0, 0, 0, 0);
@@ -229,4 +229,38 @@ TEST(EllipseTool, DoubleClickAppliesAndATextLayerIsRefused) {
     // The tool itself starts nothing on it, quietly.
     EXPECT_FALSE(d.tool.Press(c, d.At(20, 20)));
     EXPECT_EQ(platform.messages.size(), 1u);
+
+    // A document without layers has nothing to shape, and says nothing.
+    CVandDoc empty;
+    TransformSession session;
+    EXPECT_FALSE(BeginEllipseTransform(session, empty));
+    EXPECT_FALSE(session.IsFor(empty));
+    EXPECT_EQ(platform.messages.size(), 1u);
+}
+
+TEST(EllipseTool, PointerShowsWhatADragThereWouldDo) {
+    auto doc = MakeDocument(80, 60);
+    ASSERT_TRUE(doc);
+    EllipseDriver d(*doc);
+    d.Show(2, 10, 10, 0, 0);
+    ToolContext c = d.Context();
+    // No box yet: the environment's cursor.
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(50, 50)), ToolCursor::Default);
+    ASSERT_TRUE(StartEllipseTransform(d.panels.transform, *doc));
+    const ToolCursor expected[kBoxHandleCount] = {
+        ToolCursor::SizeDiagonal,     ToolCursor::SizeAntiDiagonal, ToolCursor::SizeDiagonal,
+        ToolCursor::SizeAntiDiagonal, ToolCursor::SizeVertical,     ToolCursor::SizeHorizontal,
+        ToolCursor::SizeVertical,     ToolCursor::SizeHorizontal};
+    for (int k = 0; k < kBoxHandleCount; ++k) {
+        const HandlePoint h = d.Handle(k);
+        EXPECT_EQ(d.tool.CursorAt(c, d.At(h.x + 2, h.y - 2)), expected[k]) << k;
+    }
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(50, 50)), ToolCursor::Move);
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(300, 50)), ToolCursor::Default);
+    // While a side is dragged its arrows stay, wherever the pointer goes.
+    const HandlePoint right = d.Handle(5);
+    d.tool.Press(c, d.At(right.x, right.y));
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(300, 300)), ToolCursor::SizeHorizontal);
+    d.tool.Release(c, d.At(right.x, right.y));
+    EXPECT_EQ(d.tool.CursorAt(c, d.At(300, 300)), ToolCursor::Default);
 }

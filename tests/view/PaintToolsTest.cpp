@@ -18,7 +18,7 @@ namespace {
 
 using test::Bgra;
 using test::LayerPixel;
-using test::NewPicture;
+using test::MakeDocument;
 using test::ToolDriver;
 
 const Bgra kWhite{255, 255, 255, 255};
@@ -46,7 +46,7 @@ TEST(LineStepping, StepsAlongTheLongerAxisAndTracesMidpointRings) {
 }
 
 TEST(PaintTools, BrushOfSize40StampsTheLargestDiscAndRecordsOneStep) {
-    auto d = NewPicture(80, 80);
+    auto d = MakeDocument(80, 80);
     ToolDriver brush(*d, cmd::kToolBrush);
     brush.brushSize = 40;
     const size_t before = d->RecordedSteps().size();
@@ -63,7 +63,7 @@ TEST(PaintTools, BrushOfSize40StampsTheLargestDiscAndRecordsOneStep) {
 }
 
 TEST(PaintTools, StrokeFollowsTheMovesAndUndoGivesTheLayerBack) {
-    auto d = NewPicture(60, 30);
+    auto d = MakeDocument(60, 30);
     ToolDriver brush(*d, cmd::kToolBrush);
     brush.brushSize = 3;
     brush.foreground = 0x0000FF;  // red
@@ -88,7 +88,7 @@ TEST(PaintTools, StrokeFollowsTheMovesAndUndoGivesTheLayerBack) {
 }
 
 TEST(PaintTools, EraserClearsOpacityAndSoftEdgesKeepTheRimPartly) {
-    auto d = NewPicture(60, 60);
+    auto d = MakeDocument(60, 60);
     ToolDriver eraser(*d, cmd::kToolEraser);
     eraser.brushSize = 10;
     eraser.Click(30, 30);
@@ -97,7 +97,7 @@ TEST(PaintTools, EraserClearsOpacityAndSoftEdgesKeepTheRimPartly) {
     EXPECT_EQ(LayerPixel(*d, 39, 30).a, 0);
     EXPECT_EQ(LayerPixel(*d, 40, 30).a, 255);
 
-    auto e = NewPicture(60, 60);
+    auto e = MakeDocument(60, 60);
     ToolDriver soft(*e, cmd::kToolEraser);
     soft.brushSize = 10;
     soft.soft = 1;
@@ -111,7 +111,7 @@ TEST(PaintTools, EraserClearsOpacityAndSoftEdgesKeepTheRimPartly) {
 }
 
 TEST(PaintTools, SoftBrushMixesThePresentColourBackTowardsTheRim) {
-    auto d = NewPicture(60, 60);
+    auto d = MakeDocument(60, 60);
     ToolDriver brush(*d, cmd::kToolBrush);
     brush.brushSize = 20;
     brush.soft = 1;
@@ -125,7 +125,7 @@ TEST(PaintTools, SoftBrushMixesThePresentColourBackTowardsTheRim) {
 }
 
 TEST(PaintTools, LineAndPolylineDrawBetweenTheirPoints) {
-    auto d = NewPicture(40, 40);
+    auto d = MakeDocument(40, 40);
     ToolDriver line(*d, cmd::kToolLine);
     line.Press(0, 0);
     line.Move(20, 20);
@@ -147,7 +147,7 @@ TEST(PaintTools, LineAndPolylineDrawBetweenTheirPoints) {
 }
 
 TEST(PaintTools, CircleIsCentredOnTheReleasePointThroughThePressPoint) {
-    auto d = NewPicture(40, 40);
+    auto d = MakeDocument(40, 40);
     ToolDriver circle(*d, cmd::kToolCircle);
     circle.Press(10, 10);
     EXPECT_TRUE(circle.Release(13, 14));
@@ -164,7 +164,7 @@ TEST(PaintTools, CircleIsCentredOnTheReleasePointThroughThePressPoint) {
 }
 
 TEST(PaintTools, DotPaintsASquareBesideThePointAndKeepsOpacity) {
-    auto d = NewPicture(20, 20, NewPictureSettings::Transparent);
+    auto d = MakeDocument(20, 20, NewPictureSettings::Transparent);
     ToolDriver dot(*d, cmd::kToolDot);
     dot.brushSize = 3;
     dot.foreground = 0x00FF00;
@@ -185,7 +185,7 @@ TEST(PaintTools, DotPaintsASquareBesideThePointAndKeepsOpacity) {
 }
 
 TEST(PaintTools, FillStopsAtABlackBorderAndFillsATransparentLayerWhole) {
-    auto d = NewPicture(30, 30);
+    auto d = MakeDocument(30, 30);
     const int slot = d->CurrentLayer();
     for (int i = 5; i <= 20; ++i) {
         test::SetPixel(*d, slot, i, 5, kBlack), test::SetPixel(*d, slot, i, 20, kBlack);
@@ -204,7 +204,7 @@ TEST(PaintTools, FillStopsAtABlackBorderAndFillsATransparentLayerWhole) {
     EXPECT_EQ(LayerPixel(*d, 25, 25), kWhite);
     EXPECT_GE(platform.waitCount, 1);
 
-    auto t = NewPicture(30, 20, NewPictureSettings::Transparent);
+    auto t = MakeDocument(30, 20, NewPictureSettings::Transparent);
     ToolDriver whole(*t, cmd::kToolFill);
     whole.value1 = 0;
     whole.foreground = 0x0000FF;
@@ -215,7 +215,7 @@ TEST(PaintTools, FillStopsAtABlackBorderAndFillsATransparentLayerWhole) {
 
 TEST(PaintTools, FillFollowsSlowRampsAndStaysInsideTheSelectionWithASoftEdge) {
     // A ramp of step 3 is crossed with tolerance 10 although its ends differ by far more.
-    auto d = NewPicture(60, 10);
+    auto d = MakeDocument(60, 10);
     const int slot = d->CurrentLayer();
     for (int x = 0; x < 60; ++x)
         for (int y = 0; y < 10; ++y) test::SetPixel(*d, slot, x, y, Bgra{3 * x, 3 * x, 3 * x, 255});
@@ -224,7 +224,7 @@ TEST(PaintTools, FillFollowsSlowRampsAndStaysInsideTheSelectionWithASoftEdge) {
     fill.Click(0, 0);
     EXPECT_EQ(LayerPixel(*d, 59, 9), kBlack);
 
-    auto e = NewPicture(40, 40);
+    auto e = MakeDocument(40, 40);
     ASSERT_TRUE(SelectRectangle(*e, LayerPoint{10, 10}, LayerPoint{29, 29}));
     ToolDriver soft(*e, cmd::kToolFill);
     soft.value1 = 10;
@@ -237,7 +237,7 @@ TEST(PaintTools, FillFollowsSlowRampsAndStaysInsideTheSelectionWithASoftEdge) {
 }
 
 TEST(PaintTools, SprayAndDropChangeThePixelsAroundThePointer) {
-    auto d = NewPicture(80, 80);
+    auto d = MakeDocument(80, 80);
     ToolDriver spray(*d, cmd::kToolSpray);
     spray.Press(40, 40);
     spray.Move(42, 40);
@@ -246,7 +246,7 @@ TEST(PaintTools, SprayAndDropChangeThePixelsAroundThePointer) {
     EXPECT_EQ(LayerPixel(*d, 41, 40), kBlack);
     EXPECT_EQ(LayerPixel(*d, 70, 40), kWhite);
 
-    auto e = NewPicture(80, 40);
+    auto e = MakeDocument(80, 40);
     const int slot = e->CurrentLayer();
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) test::SetPixel(*e, slot, x, y, Bgra{0, 0, 200, 255});
@@ -260,7 +260,7 @@ TEST(PaintTools, SprayAndDropChangeThePixelsAroundThePointer) {
     EXPECT_LT(near.b, 255);
     EXPECT_EQ(LayerPixel(*e, 60, 20), kWhite);
     // A wider spread carries more of the centre colour to the same place.
-    auto f = NewPicture(80, 40);
+    auto f = MakeDocument(80, 40);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) test::SetPixel(*f, f->CurrentLayer(), x, y, Bgra{0, 0, 200, 255});
     ToolDriver wide(*f, cmd::kToolDrop);
@@ -271,7 +271,7 @@ TEST(PaintTools, SprayAndDropChangeThePixelsAroundThePointer) {
 }
 
 TEST(PaintTools, PickerTakesTheLayerColourAndTextLayersAreRefused) {
-    auto d = NewPicture(10, 10);
+    auto d = MakeDocument(10, 10);
     test::SetPixel(*d, d->CurrentLayer(), 4, 4, Bgra{10, 20, 30, 255});
     ToolDriver picker(*d, cmd::kToolColourPicker);
     picker.Click(4, 4);
@@ -303,7 +303,7 @@ TEST(PaintTools, SlidersFollowTheChosenTool) {
 }
 
 TEST(PaintTools, PaintingRespectsTheSelection) {
-    auto d = NewPicture(40, 40);
+    auto d = MakeDocument(40, 40);
     ASSERT_TRUE(SelectRectangle(*d, LayerPoint{0, 0}, LayerPoint{19, 39}));  // the left half
     ToolDriver brush(*d, cmd::kToolBrush);
     brush.brushSize = 1;

@@ -16,7 +16,7 @@ namespace {
 
 using test::Bgra;
 using test::LayerPixel;
-using test::NewPicture;
+using test::MakeDocument;
 using test::SelectedAt;
 using test::SelectedCount;
 using test::ToolDriver;
@@ -24,7 +24,7 @@ using test::ToolDriver;
 const Bgra kWhite{255, 255, 255, 255};
 
 TEST(SelectionTools, RectangleDraggedBackwardsSelectsBothCornersIncluded) {
-    auto d = NewPicture(20, 20);
+    auto d = MakeDocument(20, 20);
     ToolDriver rect(*d, cmd::kToolRectSelect);
     rect.Press(5, 5);
     rect.Move(3, 7);
@@ -41,7 +41,7 @@ TEST(SelectionTools, RectangleDraggedBackwardsSelectsBothCornersIncluded) {
 }
 
 TEST(SelectionTools, FreeOutlineFillsItsInteriorEvenWhenConcave) {
-    auto d = NewPicture(30, 30);
+    auto d = MakeDocument(30, 30);
     ToolDriver free(*d, cmd::kToolFreeSelect);
     // A U shape: the notch between the arms stays outside.
     free.Press(2, 2);
@@ -58,7 +58,7 @@ TEST(SelectionTools, FreeOutlineFillsItsInteriorEvenWhenConcave) {
 }
 
 TEST(SelectionTools, PolygonClosesOnDoubleClick) {
-    auto d = NewPicture(30, 30);
+    auto d = MakeDocument(30, 30);
     ToolDriver polygon(*d, cmd::kToolPolygonSelect);
     polygon.Click(5, 5);
     polygon.Click(25, 5);
@@ -73,14 +73,14 @@ TEST(SelectionTools, PolygonClosesOnDoubleClick) {
 }
 
 TEST(SelectionTools, WandTakesConnectedCloseColoursAndAddsWithShift) {
-    auto t = NewPicture(10, 10, NewPictureSettings::Transparent);
+    auto t = MakeDocument(10, 10, NewPictureSettings::Transparent);
     ToolDriver wand(*t, cmd::kToolMagicWand);
     wand.value1 = 25;
     EXPECT_TRUE(wand.Press(4, 4));
     EXPECT_EQ(SelectedCount(*t), 1);
     EXPECT_TRUE(SelectedAt(*t, 4, 4));
 
-    auto d = NewPicture(20, 10);
+    auto d = MakeDocument(20, 10);
     const int slot = d->CurrentLayer();
     for (int y = 0; y < 10; ++y) test::SetPixel(*d, slot, 10, y, Bgra{0, 0, 0, 255});  // a wall
     for (int y = 0; y < 10; ++y)
@@ -96,7 +96,7 @@ TEST(SelectionTools, WandTakesConnectedCloseColoursAndAddsWithShift) {
 }
 
 TEST(SelectionTools, InvertTwiceRestoresAndDeselectEndsTheSelection) {
-    auto d = NewPicture(12, 12);
+    auto d = MakeDocument(12, 12);
     ASSERT_TRUE(SelectRectangle(*d, LayerPoint{2, 3}, LayerPoint{6, 8}));
     const std::vector<uint8_t> before = d->State().selection.mask;
     const CommandRegistry& registry = CommandRegistry::Instance();
@@ -119,7 +119,7 @@ int32_t Field(const std::vector<uint8_t>& dib, int offset, int bytes) {
 
 TEST(Clipboard, CopyWithoutSelectionGivesA32BitBitmapWithTheOpacity) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(7, 5);
+    auto d = MakeDocument(7, 5);
     test::SetPixel(*d, d->CurrentLayer(), 0, 4, Bgra{1, 2, 3, 77});  // the bottom-left pixel
     ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kEditCopy, *d));
     const auto dib = platform.ClipboardDib();
@@ -146,7 +146,7 @@ TEST(Clipboard, CopyWithoutSelectionGivesA32BitBitmapWithTheOpacity) {
 
 TEST(Clipboard, CopyOfASelectionTakesItsBoundingBoxAndPasteMakesTheTopCurrentLayer) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(20, 20);
+    auto d = MakeDocument(20, 20);
     ASSERT_TRUE(d->AddLayer());
     ASSERT_TRUE(d->AddLayer());
     ASSERT_EQ(d->CountLayers(), 3);
@@ -176,14 +176,14 @@ TEST(Clipboard, CopyOfASelectionTakesItsBoundingBoxAndPasteMakesTheTopCurrentLay
 
 TEST(Clipboard, CutClearsTheSelectionWithASoftenedEdgeAndIsOneStep) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(40, 40);
+    auto d = MakeDocument(40, 40);
     ASSERT_TRUE(SelectRectangle(*d, LayerPoint{10, 10}, LayerPoint{29, 29}));
     ASSERT_TRUE(CutToClipboard(*d, 0));
     EXPECT_EQ(d->RecordedSteps().back().name, texts::kStepCut);
     EXPECT_EQ(LayerPixel(*d, 10, 10).a, 0);
     EXPECT_EQ(LayerPixel(*d, 9, 10).a, 255);
 
-    auto e = NewPicture(40, 40);
+    auto e = MakeDocument(40, 40);
     ASSERT_TRUE(SelectRectangle(*e, LayerPoint{10, 10}, LayerPoint{29, 29}));
     ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kEditCut, *e, {{"spread", "4"}}));
     EXPECT_EQ(LayerPixel(*e, 20, 20).a, 0);    // deep inside: gone
@@ -214,7 +214,7 @@ TEST(Clipboard, PictureFromAnotherProgramWithoutOpacityPastesOpaque) {
 
 TEST(FloatingSelection, MovedAndMergedIsOneStepWithThePixelsInTheirNewPlace) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(30, 30);
+    auto d = MakeDocument(30, 30);
     const int base = d->CurrentLayer();
     for (int y = 5; y < 10; ++y)
         for (int x = 5; x < 10; ++x) test::SetPixel(*d, base, x, y, Bgra{0, 0, 255, 255});
@@ -251,7 +251,7 @@ TEST(FloatingSelection, MovedAndMergedIsOneStepWithThePixelsInTheirNewPlace) {
 
 TEST(FloatingSelection, DeselectLandsItAndDuplicateLayerGoesThroughTheClipboard) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(20, 20);
+    auto d = MakeDocument(20, 20);
     ASSERT_TRUE(SelectRectangle(*d, LayerPoint{0, 0}, LayerPoint{4, 4}));
     ToolDriver move(*d, cmd::kToolMove);
     move.Press(2, 17);
@@ -271,7 +271,7 @@ TEST(FloatingSelection, DeselectLandsItAndDuplicateLayerGoesThroughTheClipboard)
 
 TEST(GuidePath, PointsCloseNearTheFirstAndBecomeASelection) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(40, 40);
+    auto d = MakeDocument(40, 40);
     ToolDriver add(*d, cmd::kPathAddPoints);
     add.Click(5, 5);
     add.Click(30, 5);
@@ -310,7 +310,7 @@ TEST(GuidePath, PointsCloseNearTheFirstAndBecomeASelection) {
 
 TEST(GuidePath, TooManyPointsAndStrokingWithTheBrush) {
     test::RecordingPlatform platform;
-    auto d = NewPicture(400, 20);
+    auto d = MakeDocument(400, 20);
     ToolDriver add(*d, cmd::kPathAddPoints);
     for (int i = 0; i < kMaxGuidePoints; ++i) add.Click(i == 0 ? 0 : i + 50, i == 0 ? 0 : 10);
     EXPECT_TRUE(platform.messages.empty());
@@ -318,7 +318,7 @@ TEST(GuidePath, TooManyPointsAndStrokingWithTheBrush) {
     EXPECT_EQ(platform.messages.back(), texts::kPathTooManyPoints);
     EXPECT_EQ(d->State().guidePath.points.size(), size_t(kMaxGuidePoints));
 
-    auto e = NewPicture(30, 30);
+    auto e = MakeDocument(30, 30);
     e->State().guidePath.points = {{5, 5}, {25, 5}};
     ASSERT_TRUE(CommandRegistry::Instance().Find(cmd::kPathStroke) ||
                 (RegisterPathCommands(CommandRegistry::Instance()), true));

@@ -16,7 +16,7 @@
 namespace quillory {
 namespace {
 
-using test::NewPicture;
+using test::MakeDocument;
 using test::ToolDriver;
 
 std::vector<uint32_t> Compose(LayerComposer& layers, int w, int h, float scale) {
@@ -29,7 +29,7 @@ std::vector<uint32_t> Compose(LayerComposer& layers, int w, int h, float scale) 
 
 // A picture of a coloured background and a transparent layer over it (the current one).
 std::unique_ptr<CVandDoc> TwoLayers(int w, int h) {
-    auto d = NewPicture(w, h);
+    auto d = MakeDocument(w, h);
     EXPECT_TRUE(d);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)

@@ -7,21 +7,12 @@
 
 #include "core/CommandIds.h"
 #include "document/CVandDoc.h"
+#include "document/DocumentTestSupport.h"
 #include "document/LayerPlanes.h"
 #include "document/SelectionEditing.h"
 #include "view/ViewTool.h"
 
 namespace quillory::test {
-
-inline std::unique_ptr<CVandDoc> NewPicture(int width, int height, int background = NewPictureSettings::White) {
-    auto document = std::make_unique<CVandDoc>();
-    NewPictureSettings settings;
-    settings.width = width;
-    settings.height = height;
-    settings.background = background;
-    if (!document->NewDocument(settings)) return nullptr;
-    return document;
-}
 
 struct ToolDriver {
     explicit ToolDriver(CVandDoc& d, int id) : document(d), toolId(id), tool(ToolRegistry::Instance().Create(id)) {}
