@@ -6,11 +6,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 
 #include "document/TransformTexts.h"
+#include "shell/OkCancelButtons.h"
 #include "shell/PanelTexts.h"
 
 namespace quillory {
@@ -49,11 +49,7 @@ CDlg_CanvasSize::CDlg_CanvasSize(int width, int height, QWidget* parent) : QDial
         for (int i = 0; i < 9; ++i) m_anchors[i]->setText(i == id ? QString::fromUtf8("●") : QString());
     });
     form->addRow(box);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     form->addRow(buttons);
 }
 

@@ -4,11 +4,11 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 
 #include "document/TransformTexts.h"
+#include "shell/OkCancelButtons.h"
 #include "shell/PanelTexts.h"
 
 namespace quillory {
@@ -34,11 +34,7 @@ CDlg_ImageSize::CDlg_ImageSize(int width, int height, QWidget* parent)
     form->addRow(QString::fromUtf8(texts::kImageSizeWidth), m_width);
     form->addRow(QString::fromUtf8(texts::kImageSizeHeight), m_height);
     form->addRow(unitRow);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     form->addRow(buttons);
     m_pixels->setChecked(true);
     ShowUnit(false);

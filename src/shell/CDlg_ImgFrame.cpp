@@ -8,14 +8,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "extras/ExtrasTexts.h"
 #include "shell/FontChoiceBoxes.h"
-#include "shell/PanelTexts.h"
+#include "shell/OkCancelButtons.h"
 
 namespace quillory {
 
@@ -92,11 +91,7 @@ CDlg_ImgFrame::CDlg_ImgFrame(QColor main, QColor second, Redraw redraw, QWidget*
     settings->addStretch();
     layout->addLayout(settings);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(Text(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(Text(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     layout->addWidget(buttons);
     PaintButtons();
 }

@@ -8,13 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QToolButton>
 
 #include "extras/Calendar.h"
 #include "extras/ExtrasTexts.h"
 #include "shell/FontChoiceBoxes.h"
-#include "shell/PanelTexts.h"
+#include "shell/OkCancelButtons.h"
 
 namespace quillory {
 
@@ -86,11 +85,7 @@ CDlg_PutCalendar::CDlg_PutCalendar(const CalendarDialogStart& start, QWidget* pa
     m_hint->setWordWrap(true);
     form->addRow(m_hint);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(Text(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(Text(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     form->addRow(buttons);
 
     connect(m_year, &QLineEdit::textChanged, this, &CDlg_PutCalendar::UpdatePreview);

@@ -6,12 +6,12 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 
 #include "core/FormatCodes.h"
 #include "shell/SaveOptionsTexts.h"
+#include "shell/OkCancelButtons.h"
 #include "shell/PanelTexts.h"
 
 namespace quillory {
@@ -69,11 +69,7 @@ CDlg_SaveOptions::CDlg_SaveOptions(int formatType, const SaveOptions& start, QWi
             break;
         default: break;
     }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     form->addRow(buttons);
 }
 

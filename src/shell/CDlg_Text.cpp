@@ -8,14 +8,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QToolButton>
 
 #include "document/Utf16.h"
 #include "extras/Calendar.h"
 #include "extras/ExtrasTexts.h"
 #include "shell/FontChoiceBoxes.h"
-#include "shell/PanelTexts.h"
+#include "shell/OkCancelButtons.h"
 
 namespace quillory {
 
@@ -108,11 +107,7 @@ CDlg_Text::CDlg_Text(const TextDialogResult& start, QWidget* parent) : QDialog(p
     m_preview->setBackgroundRole(QPalette::Base);
     form->addRow(Text(texts::kTextPreview), m_preview);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(Text(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(Text(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     form->addRow(buttons);
 
     connect(m_colourButton, &QToolButton::clicked, this, [this] {

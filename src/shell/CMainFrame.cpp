@@ -824,6 +824,7 @@ void CMainFrame::SetForegroundColour(int32_t platformColour) {
 
 void CMainFrame::SetCurrentTool(int id) {
     if (m_micro) m_micro->ToolChanging(m_currentTool, id);
+    if (m_panels) m_panels->ToolChanging(m_currentTool, id);
     if (id != m_currentTool) m_previousTool = m_currentTool;
     m_currentTool = id;
 }

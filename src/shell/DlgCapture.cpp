@@ -2,11 +2,10 @@
 
 #include <QDialogButtonBox>
 #include <QListWidget>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "extras/ExtrasTexts.h"
-#include "shell/PanelTexts.h"
+#include "shell/OkCancelButtons.h"
 
 namespace quillory {
 
@@ -21,11 +20,7 @@ DlgCapture::DlgCapture(std::vector<ScreenWindow> windows, QWidget* parent)
     m_list->setCurrentRow(0);
     m_list->setMinimumSize(320, 220);
     layout->addWidget(m_list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8(shelltexts::kOk));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8(shelltexts::kCancel));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(*this);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     layout->addWidget(buttons);
 }

@@ -83,13 +83,15 @@ void PanelCommands::EndSession() {
         m_frame.SetCurrentTool(cmd::kNone);
 }
 
+void PanelCommands::ToolChanging(int from, int to) {
+    if (from == cmd::kEllipseTransform && to != from) m_frame.statusBar()->clearMessage();
+}
+
 void PanelCommands::RefreshPanels() {
     const TransformSession& s = m_state.transform;
     // The ellipse applied or dropped: its tool ends with it.
-    if (m_frame.currentTool() == cmd::kEllipseTransform && s.command != cmd::kEllipseTransform) {
+    if (m_frame.currentTool() == cmd::kEllipseTransform && s.command != cmd::kEllipseTransform)
         m_frame.SetCurrentTool(cmd::kNone);
-        m_frame.statusBar()->clearMessage();
-    }
     if (m_rotate && s.command == cmd::kToolFreeRotate) m_rotate->SetAngle(s.angle);
     if (m_stretch && s.command == cmd::kStretchSquash) m_stretch->SetSize(s.width, s.height);
     if (m_colourRange) {

@@ -34,6 +34,8 @@ public:
     // The gradient, free transform, rotation and stretch panels, made hidden at start-up;
     // their commands show them.
     void CreateToolDialogs();
+    // The ellipse's hint in the status bar goes with its tool.
+    void ToolChanging(int from, int to);
     // The free transform's quadrilateral or the ellipse's box, with their handles, over a view of its picture.
     void PaintOverlay(QPainter& painter, CVandView& view);
 

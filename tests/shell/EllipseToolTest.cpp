@@ -69,6 +69,7 @@ class EllipseToolTest : public test::EditorFixture {
         QCOMPARE(alphaAt(box.right - 1, box.bottom - 1), 0);
         QCOMPARE(Frame()->currentTool(), cmd::kNone);
         QVERIFY(!Session().IsFor(Doc()));
+        QCOMPARE(Frame()->statusBar()->currentMessage(), QString());
         QVERIFY(ChildTitle().startsWith(Text(shelltexts::kUnsavedMark)));
     }
 
@@ -184,6 +185,7 @@ private Q_SLOTS:
         // A zoom and back with the zoom tool, then the menu item again.
         Trigger(cmd::kZoomIn);
         QCOMPARE(Frame()->currentTool(), cmd::kZoomIn);
+        QCOMPARE(Frame()->statusBar()->currentMessage(), QString());
         QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(View()->document().view().zoom, 2.0f);
         Trigger(cmd::kEllipseTransform);
