@@ -43,7 +43,7 @@ struct NyZazoInfo {
     int32_t offsetX = 0;
     int32_t offsetY = 0;
     // How a save compresses (a user's choice; the defaults write as always):
-    // TIFF compression code (0: by depth), zlib level of PNG (-1: the writer's own),
+    // TIFF compression code (0: by depth), zlib level of PNG (-1: the writer's default, 3),
     // and lossless WebP for pictures without opacity.
     uint16_t tiffCompression = 0;
     int8_t pngLevel = -1;

@@ -2,6 +2,7 @@
 #include "core/NyZazoPNG.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,14 @@ namespace quillory {
 namespace {
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr int kDefaultLevel = 6;
+// zlib levels 0 (stored) to 9. Up to kRunLengthLevel a colour picture is compressed with
+// run-length matches only (zlib's Z_RLE) after libpng's adaptive row filters: a filtered
+// photograph has almost no longer repeats, so this writes level 6's size in less than half
+// its time (screenshots come out a few percent larger, twice as fast). Higher levels search
+// the whole window as zlib does. Palette and grey pictures, which are not filtered, always
+// take the full search.
+constexpr int kRunLengthLevel = 3;
+constexpr int kDefaultLevel = 3;
 // IDAT chunks of this size keep the chunk overhead and the calls into the stream small.
 constexpr size_t kWriteChunkBytes = 256 * 1024;
 // Ancillary chunks nobody here reads: skipping them costs nothing and a compressed
@@ -188,6 +196,9 @@ bool ReadPng(PngJob& job, NyZazoPNG& out) {
     png_set_read_fn(png, &job, OnRead);
     png_set_sig_bytes(png, sizeof kSignature);
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, int(sizeof kSkippedChunks / 5));
+    // Every chunk's CRC already covers the compressed data, so zlib's second checksum of
+    // the inflated bytes is not computed (libpng's option for this; about 6 % of a decode).
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
     // Sizes are judged against the picture caps below, not by libpng's own limit.
     png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
     png_read_info(png, info);
@@ -264,9 +275,11 @@ bool WritePng(PngJob& job, NyZazoPNG& picture) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, &job, OnWrite, OnFlush);
     png_set_compression_buffer_size(png, kWriteChunkBytes);
-    png_set_compression_level(png, picture.pngLevel >= 0 && picture.pngLevel <= 9 ? picture.pngLevel : kDefaultLevel);
-
     const int depth = picture.BitCount();
+    const int level = picture.pngLevel >= 0 && picture.pngLevel <= 9 ? picture.pngLevel : kDefaultLevel;
+    png_set_compression_level(png, level);
+    if (depth >= 24 && level > 0 && level <= kRunLengthLevel) png_set_compression_strategy(png, Z_RLE);
+
     const png_uint_32 width = png_uint_32(picture.Width()), height = png_uint_32(picture.Height());
     const bool opacity = depth == 32 && HasOpacity(picture);
     if (depth <= 8) {

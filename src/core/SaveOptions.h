@@ -19,7 +19,7 @@ inline constexpr int kTiffCompressionDeflate = 8;
 struct SaveOptions {
     int jpegQuality = 100;  // 1..100; 100 is what a picture's quality gives unchanged
     int tiffCompression = kTiffCompressionByDepth;
-    int pngLevel = 6;        // zlib level 0 (none, fastest) .. 9 (smallest)
+    int pngLevel = 3;        // zlib level 0 (none, fastest) .. 9 (smallest); colour up to 3: run lengths only
     int webpQuality = 100;   // 1..100 for lossy coding
     bool webpLossless = false;
 

@@ -27,14 +27,25 @@ constexpr TiffChoice kTiffChoices[] = {{kTiffCompressionByDepth, shelltexts::kTi
                                        {kTiffCompressionDeflate, shelltexts::kTiffDeflate},
                                        {kTiffCompressionNone, shelltexts::kTiffNone}};
 
+// The format's own name in the title, as users know it (the file dialogs list extensions).
+const char* FormatTitleName(int formatType) {
+    switch (formatType) {
+        case kFormatJpeg: return "JPEG";
+        case kFormatTiff: return "TIFF";
+        case kFormatPng: return "PNG";
+        case kFormatWebp: return "WebP";
+        default: return "";
+    }
+}
+
 }  // namespace
 
 CDlg_SaveOptions::CDlg_SaveOptions(int formatType, const SaveOptions& start, QWidget* parent)
     : QDialog(parent), m_format(formatType), m_start(Clamped(start)) {
-    const FormatRow* row = FindFormat(formatType);
-    const QString name = QString::fromUtf8(row ? row->name : "").toUpper();
-    setWindowTitle(QString::asprintf(shelltexts::kSaveOptionsTitleFormat, name.toUtf8().constData()));
+    setWindowTitle(QString::asprintf(shelltexts::kSaveOptionsTitleFormat, FormatTitleName(formatType)));
     auto* form = new QFormLayout(this);
+    // A few rows that never need more room: the window keeps its size.
+    form->setSizeConstraint(QLayout::SetFixedSize);
     switch (formatType) {
         case kFormatJpeg:
             m_quality = AddNumberRow(form, shelltexts::kSaveQuality, shelltexts::kSaveQualityHint, 1, 100,

@@ -2,12 +2,12 @@
 // Texts of the save options dialog, shared by the dialog and its tests.
 namespace quillory::shelltexts {
 
-// printf format with the format's short name ("JPG").
+// printf format with the format's name ("JPEG").
 inline constexpr const char* kSaveOptionsTitleFormat = "%s 저장 옵션";
 inline constexpr const char* kSaveQuality = "품질";
 inline constexpr const char* kSaveQualityHint = "1 (작은 파일) … 100 (최고 품질)";
 inline constexpr const char* kSaveCompression = "압축 방식";
-inline constexpr const char* kTiffByDepth = "지금까지처럼 (색 깊이에 따라)";
+inline constexpr const char* kTiffByDepth = "기본 (색 깊이에 따라)";
 inline constexpr const char* kTiffLzw = "LZW";
 inline constexpr const char* kTiffDeflate = "Deflate";
 inline constexpr const char* kTiffNone = "압축 안 함";

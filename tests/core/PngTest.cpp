@@ -88,6 +88,46 @@ TEST(Png, EveryDepthRoundTripsWithPaletteTransparencyAndResolution) {
     }
 }
 
+// Colour pictures at levels 1 to 3 are compressed with run lengths only; higher levels search
+// the whole window. Noise repeated along each row (every row its own) is a repeat only that
+// search finds.
+TEST(Png, EveryLevelRoundTripsAndOnlyTheHighLevelsFindDistantRepeats) {
+    for (int depth : {24, 32}) {
+        SCOPED_TRACE(depth);
+        NyZazo picture;
+        ASSERT_TRUE(picture.Create(256, 64, depth, kFormatPng));
+        uint32_t seed = 12345;
+        std::vector<uint8_t> tile(size_t(64) * 32 * 4);
+        for (uint8_t& byte : tile) byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        const int step = depth / 8;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 256; ++x)
+                std::memcpy(picture.Row(y) + step * x, &tile[size_t(y * 32 + x % 32) * 4], size_t(step));
+        // Varying opacity keeps the 32-bit picture 32-bit.
+        if (depth == 32) picture.Row(0)[3] = 7;
+
+        std::vector<size_t> sizes;
+        for (int level = 0; level <= 9; ++level) {
+            SCOPED_TRACE(level);
+            picture.pngLevel = int8_t(level);
+            const std::vector<uint8_t> bytes = EncodePng(picture);
+            sizes.push_back(bytes.size());
+            NyZazo back;
+            ASSERT_TRUE(DecodePng(bytes, back)) << back.lastError;
+            SamePicture(picture, back);
+        }
+        EXPECT_GT(sizes[0], size_t(256 * 64 * step)) << "level 0 stores";
+        EXPECT_EQ(sizes[1], sizes[3]);
+        EXPECT_LT(sizes[6] * 4, sizes[3]) << "the full search finds the tile";
+        EXPECT_LE(sizes[9], sizes[6]);
+
+        picture.pngLevel = -1;
+        const std::vector<uint8_t> byDefault = EncodePng(picture);
+        picture.pngLevel = 3;
+        EXPECT_EQ(byDefault, EncodePng(picture)) << "the default is level 3";
+    }
+}
+
 TEST(Png, GreyPalettesTravelAsGreyAndComeBackTheSame) {
     for (int depth : {1, 4, 8}) {
         SCOPED_TRACE(depth);

@@ -53,7 +53,7 @@ private Q_SLOTS:
     void dialogStartsAtTheChoiceAndCollectsEachFormatsValues() {
         const SaveOptions defaults;
         CDlg_SaveOptions jpeg(kFormatJpeg, defaults);
-        QCOMPARE(jpeg.windowTitle(), QString::fromUtf8("JPG 저장 옵션"));
+        QCOMPARE(jpeg.windowTitle(), QString::fromUtf8("JPEG 저장 옵션"));
         QCOMPARE(jpeg.qualityBox()->value(), 100);
         QVERIFY(!jpeg.compressionBox() && !jpeg.levelBox() && !jpeg.losslessBox());
         jpeg.qualitySlider()->setValue(72);
@@ -68,16 +68,17 @@ private Q_SLOTS:
         QCOMPARE(tiff.Options().tiffCompression, kTiffCompressionLzw);
 
         SaveOptions earlier;
-        earlier.pngLevel = 3;
+        earlier.pngLevel = 7;
         earlier.webpQuality = 55;
         earlier.webpLossless = true;
         CDlg_SaveOptions png(kFormatPng, earlier);
-        QCOMPARE(png.levelBox()->value(), 3);
+        QCOMPARE(png.levelBox()->value(), 7);
         QCOMPARE(png.levelBox()->maximum(), 9);
         png.levelBox()->setValue(9);
         QCOMPARE(png.Options().pngLevel, 9);
 
         CDlg_SaveOptions webp(kFormatWebp, earlier);
+        QCOMPARE(webp.windowTitle(), QString::fromUtf8("WebP 저장 옵션"));
         QCOMPARE(webp.qualityBox()->value(), 55);
         QVERIFY(webp.losslessBox()->isChecked());
         QVERIFY(!webp.qualityBox()->isEnabled());
@@ -112,7 +113,7 @@ private Q_SLOTS:
         QVERIFY(!Frame()->SaveDocument(doc, true));
         QCOMPARE(askedFormat, int(kFormatPng));
         QVERIFY(!QFileInfo::exists(out));
-        QCOMPARE(Frame()->saveOptions().pngLevel, 6);
+        QCOMPARE(Frame()->saveOptions().pngLevel, SaveOptions{}.pngLevel);
 
         Frame()->saveOptionsPrompt = [&](int, SaveOptions& options) {
             options.pngLevel = 9;
