@@ -109,17 +109,21 @@ bool StretchChange(CVandDoc& document, const CommandParameters& parameters) {
                       int(rect.top + (int64_t(rect.height) - h) / 2));
 }
 
-}  // namespace
-
-bool FlipLayer(CVandDoc& document, bool leftRight) {
-    if (!CurrentIsValid(document)) return false;
-    const int slot = document.CurrentLayer();
+// The layer in `slot` mirrored where it stands.
+bool FlipSlot(CVandDoc& document, int slot, bool leftRight) {
     Planes planes;
     LayerRecord& layer = document.Layer(slot);
     if (!CopyLayerPlanes(layer, document.Header(), planes)) return false;
     leftRight ? FlipHorizontal(planes) : FlipVertical(planes);
     const CanvasRect rect = LayerCanvasRect(layer, document.Header());
-    if (!Install(document, slot, std::move(planes), rect.left, rect.top)) return false;
+    return Install(document, slot, std::move(planes), rect.left, rect.top);
+}
+
+}  // namespace
+
+bool FlipLayer(CVandDoc& document, bool leftRight) {
+    if (!CurrentIsValid(document)) return false;
+    if (!FlipSlot(document, document.CurrentLayer(), leftRight)) return false;
     document.RecordStep(leftRight ? texts::kStepLayerFlipLeftRight : texts::kStepLayerFlipTopBottom,
                         StepCode::Pixels);
     return true;
@@ -128,14 +132,8 @@ bool FlipLayer(CVandDoc& document, bool leftRight) {
 bool FlipCanvas(CVandDoc& document, bool leftRight) {
     if (!CurrentIsValid(document)) return false;
     WaitCursor wait;
-    for (int slot : LayersInList(document)) {
-        Planes planes;
-        LayerRecord& layer = document.Layer(slot);
-        if (!CopyLayerPlanes(layer, document.Header(), planes)) return false;
-        leftRight ? FlipHorizontal(planes) : FlipVertical(planes);
-        const CanvasRect rect = LayerCanvasRect(layer, document.Header());
-        if (!Install(document, slot, std::move(planes), rect.left, rect.top)) return false;
-    }
+    for (int slot : LayersInList(document))
+        if (!FlipSlot(document, slot, leftRight)) return false;
     document.RecordStep(leftRight ? texts::kStepCanvasFlipLeftRight : texts::kStepCanvasFlipTopBottom,
                         StepCode::Flipped);
     return true;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ClassicRandom.h"
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
 
@@ -17,17 +18,9 @@ using namespace quillory;
 namespace {
 
 // The classic C library sequence, so the streams are the same on every machine.
-class Lcg {
-public:
-    explicit Lcg(uint32_t seed) : m_state(seed) {}
-    int Next() {
-        m_state = m_state * 214013u + 2531011u;
-        return int((m_state >> 16) & 0x7FFF);
-    }
+struct Lcg : ClassicRandom {
+    using ClassicRandom::ClassicRandom;
     int Below(int n) { return n <= 0 ? 0 : int((uint32_t(Next()) << 15 | uint32_t(Next())) % uint32_t(n)); }
-
-private:
-    uint32_t m_state;
 };
 
 // One string at a time, walked back through the table onto a stack.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ClassicRandom.h"
 #include "core/CoreTexts.h"
 #include "core/ImageStream.h"
 #include "core/NyZazo.h"
@@ -39,19 +40,6 @@ bool DecodeGif(const std::vector<uint8_t>& bytes, NyZazo& out, int frame = 0) {
     return out.Decode(stream, kGif);
 }
 
-// The classic C library sequence, so pictures are the same on every machine.
-class Lcg {
-public:
-    explicit Lcg(uint32_t seed) : m_state(seed) {}
-    int Next() {
-        m_state = m_state * 214013u + 2531011u;
-        return int((m_state >> 16) & 0x7FFF);
-    }
-
-private:
-    uint32_t m_state;
-};
-
 // Distinct palette colours (37 is odd, so red alone tells the entries apart).
 void FillPalette(NyZazo& p, int seed) {
     for (uint32_t i = 0; i < p.header.biClrUsed; ++i)
@@ -60,7 +48,7 @@ void FillPalette(NyZazo& p, int seed) {
 
 // Runs and noise, so the coder meets long strings, new strings and a full table.
 void FillIndices(NyZazo& p, uint32_t seed) {
-    Lcg rng(seed);
+    ClassicRandom rng(seed);
     const int colours = int(p.header.biClrUsed);
     for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) {
@@ -211,7 +199,7 @@ TEST(GifRoundTrip, LongRunsAndAFullTableOfOneColour) {
 
     NyZazo noisy(509, 311, 8, 1);
     FillPalette(noisy, 5);
-    Lcg rng(99);
+    ClassicRandom rng(99);
     for (uint32_t i = 0; i < noisy.header.biSizeImage; ++i) noisy.bits[i] = uint8_t(rng.Next());
     ASSERT_TRUE(DecodeGif(EncodeGif(noisy), back));
     ExpectSameIndicesAndPalette(noisy, back);
@@ -575,7 +563,7 @@ TEST(GifMalformed, BrokenCodesEndTheFrameAndKeepTheWhiteFill) {
     EXPECT_EQ(p.GetPixelIndex(1, 0), big.GetPixelIndex(1, 3));
 
     // Codes far past the table, from random bytes: decoded or refused, never out of bounds.
-    Lcg rng(7);
+    ClassicRandom rng(7);
     for (int round = 0; round < 200; ++round) {
         std::vector<uint8_t> noisy = SmallHeader();
         noisy[6] = noisy[8] = 40;

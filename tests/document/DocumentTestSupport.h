@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/ClassicRandom.h"
 #include "document/CVandDoc.h"
 
 namespace quillory::test {
@@ -23,18 +24,10 @@ inline std::unique_ptr<CVandDoc> MakeDocument(int width, int height,
     return document;
 }
 
-// The classic C library generator (multiplier 214013, increment 2531011).
-class TestRandom {
-public:
-    explicit TestRandom(uint32_t seed) : m_state(seed) {}
-    int Next() {
-        m_state = m_state * 214013u + 2531011u;
-        return int((m_state >> 16) & 0x7FFF);
-    }
+// The classic C library generator, with bytes drawn from it.
+struct TestRandom : ClassicRandom {
+    using ClassicRandom::ClassicRandom;
     uint8_t Byte() { return uint8_t(Next() & 0xFF); }
-
-private:
-    uint32_t m_state;
 };
 
 // Fills pixels with random colours and alpha with a mix of 0, 255 and random values.
