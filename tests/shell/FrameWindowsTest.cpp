@@ -303,6 +303,22 @@ private Q_SLOTS:
         }
     }
 
+    void mergeItemsAreOfferedOnlyWithTheNeighbourTheyTake() {
+        Start({m_picture});
+        Frame()->RefreshCommandStates();
+        QVERIFY(!Enabled(cmd::kLayerMergeDown) && !Enabled(cmd::kLayerMergeUp));
+        Frame()->Action(cmd::kLayerAdd)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(Doc().CountLayers(), 2);
+        // The new layer is the top one: it has a layer below and none above.
+        QVERIFY(!Enabled(cmd::kLayerMergeDown));
+        QVERIFY(Enabled(cmd::kLayerMergeUp));
+        QVERIFY(Doc().SelectLayer(Doc().HeadLayer()));
+        Frame()->RefreshCommandStates();
+        QVERIFY(Enabled(cmd::kLayerMergeDown));
+        QVERIFY(!Enabled(cmd::kLayerMergeUp));
+    }
+
     void recentFilesStandInTheFileMenu() {
         QSettings().remove("Recent File List");
         Start({});
