@@ -26,6 +26,8 @@ public:
     // The value as a whole number; fallback when absent or not a number.
     long long Number(const std::string& key, long long fallback = 0) const;
 
+    bool operator==(const CommandParameters&) const = default;
+
 private:
     std::map<std::string, std::string> m_values;
 };

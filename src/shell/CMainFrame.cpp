@@ -58,6 +58,7 @@
 #include "shell/CommandIcons.h"
 #include "shell/RecentlyUsed.h"
 #include "shell/StatusFields.h"
+#include "shell/WindowArrangement.h"
 #include "shell/DlgBar_Thrs.h"
 #include "shell/Dlg_QvxFile.h"
 #include "shell/PanelCommands.h"
@@ -951,7 +952,7 @@ bool CMainFrame::OnCommand(int id) {
         }
         case cmd::kLayerWindow: ToggleLayerWindow(); return true;
         case cmd::kQuickEditWindow: ToggleQuickEditWindow(); return true;
-        case cmd::kWindowCascade: m_mdi->cascadeSubWindows(); return true;
+        case cmd::kWindowCascade: CascadePictureWindows(*m_mdi); return true;
         case cmd::kWindowTile: m_mdi->tileSubWindows(); return true;
         case cmd::kWindowNew:
             if (CVandView* view = ActiveView()) AddView(view->sharedDocument());

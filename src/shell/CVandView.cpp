@@ -569,6 +569,16 @@ bool CVandView::OnUpdateCommand(int id, CommandState& state) {
         case cmd::kActualSize: state.enabled = ActualSizeEnabled(s); return true;
         case cmd::kFitToWindow: state.checked = s.fitToWindow != 0; return true;
         case cmd::kGrid: state.checked = m_mainFrame && m_mainFrame->env().gridSpacing > 0; return true;
+        case cmd::kLayerMergeDown:
+        case cmd::kLayerMergeUp: {
+            // Offered only when the current layer has the neighbour the merge takes.
+            const CVandDoc& doc = m_document->doc();
+            const int current = doc.CurrentLayer();
+            if (!doc.IsLayerInList(current)) return false;
+            const LayerRecord& layer = doc.Layer(current);
+            state.enabled = (id == cmd::kLayerMergeDown ? layer.next : layer.prev) >= 0;
+            return true;
+        }
         default: return false;
     }
 }

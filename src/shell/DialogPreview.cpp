@@ -4,6 +4,8 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 
+#include <optional>
+
 #include "shell/CMainFrame.h"
 #include "shell/CVandView.h"
 
@@ -65,9 +67,15 @@ namespace {
 
 bool RunUnder(DialogPreview& preview, CAdjustDialog& dialog) {
     if (!preview.Begin()) return false;
-    dialog.onPreview = [&preview](const CommandParameters& parameters) { preview.Run(parameters); };
+    std::optional<CommandParameters> shown;  // the values of the picture now on screen
+    dialog.onPreview = [&preview, &shown](const CommandParameters& parameters) {
+        preview.Run(parameters);
+        shown = parameters;
+    };
     const bool accepted = dialog.exec() == QDialog::Accepted;
     dialog.onPreview = nullptr;
+    // OK on the values as they opened (or on values no preview has shown yet) still applies them.
+    if (accepted && shown != dialog.Parameters()) preview.Run(dialog.Parameters());
     preview.Finish(accepted);
     return true;
 }

@@ -272,6 +272,19 @@ private Q_SLOTS:
         }));
     }
 
+    void okOnTheOpeningValuesAppliesThem() {
+        Start({m_picture});
+        const std::vector<uint8_t> before = Pixels();
+        const int position = Position();
+        QVERIFY(RunDialog<CDlg_Thrs>(cmd::kBlur, [&](CDlg_Thrs& dialog) {
+            QVERIFY(Pixels() == before);
+            dialog.accept();
+        }));
+        QCOMPARE(Position(), position + 1);
+        QCOMPARE(NewestStep(), std::string("흐리게"));
+        QVERIFY(Pixels() != before);
+    }
+
     void commandsWithoutDialogRecordTheirSteps() {
         Start({m_picture});
         const std::vector<uint8_t> before = Pixels();

@@ -269,6 +269,56 @@ private Q_SLOTS:
         QCOMPARE(count, 1);
     }
 
+    void cascadeKeepsEveryTitleBarInSightAndFitsThePictures() {
+        Start({m_picture});
+        const QString wide = m_dir.filePath("wide.bmp");
+        QVERIFY(WritePicture(wide, 300, 120));
+        QVERIFY(Frame()->OpenDocument(wide));
+        const QString tall = m_dir.filePath("tall.bmp");
+        QVERIFY(WritePicture(tall, 60, 200));
+        QVERIFY(Frame()->OpenDocument(tall));
+        QList<CVandView*> views = Frame()->Views();
+        QCOMPARE(views.size(), 3);
+        Frame()->Action(cmd::kWindowTile)->trigger();
+        Frame()->mdiArea()->setActiveSubWindow(ChildOf(views[1]));
+        QCoreApplication::processEvents();
+        Frame()->Action(cmd::kWindowCascade)->trigger();
+        QCoreApplication::processEvents();
+
+        // The active window comes last, on top; each one lower and further right than the one below it.
+        const QList<QMdiSubWindow*> stack = Frame()->mdiArea()->subWindowList(QMdiArea::StackingOrder);
+        QCOMPARE(stack.size(), 3);
+        QCOMPARE(stack.last(), ChildOf(views[1]));
+        QCOMPARE(Frame()->mdiArea()->activeSubWindow(), ChildOf(views[1]));
+        for (int i = 1; i < stack.size(); ++i) {
+            const int titleBar = stack[i]->widget()->geometry().top();  // the frame above the view
+            QVERIFY2(stack[i]->y() - stack[i - 1]->y() >= titleBar, "a title bar is hidden");
+            QVERIFY(stack[i]->x() > stack[i - 1]->x());
+        }
+        // Each window shows its whole picture, not the small default size.
+        for (QMdiSubWindow* child : stack) {
+            auto* view = qobject_cast<CVandView*>(child->widget());
+            QVERIFY(view->viewport()->width() >= view->document().Width());
+            QVERIFY(view->viewport()->height() >= view->document().Height());
+        }
+    }
+
+    void mergeItemsAreOfferedOnlyWithTheNeighbourTheyTake() {
+        Start({m_picture});
+        Frame()->RefreshCommandStates();
+        QVERIFY(!Enabled(cmd::kLayerMergeDown) && !Enabled(cmd::kLayerMergeUp));
+        Frame()->Action(cmd::kLayerAdd)->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(Doc().CountLayers(), 2);
+        // The new layer is the top one: it has a layer below and none above.
+        QVERIFY(!Enabled(cmd::kLayerMergeDown));
+        QVERIFY(Enabled(cmd::kLayerMergeUp));
+        QVERIFY(Doc().SelectLayer(Doc().HeadLayer()));
+        Frame()->RefreshCommandStates();
+        QVERIFY(Enabled(cmd::kLayerMergeDown));
+        QVERIFY(!Enabled(cmd::kLayerMergeUp));
+    }
+
     void recentFilesStandInTheFileMenu() {
         QSettings().remove("Recent File List");
         Start({});
