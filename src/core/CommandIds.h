@@ -119,6 +119,7 @@ inline constexpr int kToolMagicWand = 1344;
 inline constexpr int kColourRangeSelect = 3327;
 inline constexpr int kSelectInvert = 2055;
 inline constexpr int kDeselect = 2058;
+inline constexpr int kSelectAll = 2056;  // the whole canvas as a rectangle selection (Ctrl+A)
 inline constexpr int kToolColourRange = 3344;  // the colour-range tool after its first pick
 
 // Transform and decorate.

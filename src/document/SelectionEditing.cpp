@@ -266,9 +266,23 @@ bool InvertSelection(CVandDoc& document) {
     return true;
 }
 
+bool SelectAll(CVandDoc& document) {
+    const DocumentHeader& header = document.Header();
+    if (header.width <= 0 || header.height <= 0) return false;
+    LayerPoint topLeft, bottomRight;
+    if (!ImageToLayer(document, 0, 0, topLeft) ||
+        !ImageToLayer(document, header.width - 1, header.height - 1, bottomRight))
+        return false;
+    // A floating selection lands first, as a new rectangle does.
+    if (document.State().floatingPending) document.DropFloatingSelection();
+    return SelectRectangle(document, topLeft, bottomRight);
+}
+
 void RegisterSelectionCommands(CommandRegistry& registry) {
     registry.Register(cmd::kSelectInvert, texts::kCmdInvertSelection,
                       [](CVandDoc& d, const CommandParameters&) { return InvertSelection(d); });
+    registry.Register(cmd::kSelectAll, texts::kCmdSelectAll,
+                      [](CVandDoc& d, const CommandParameters&) { return SelectAll(d); });
     registry.Register(cmd::kDeselect, texts::kCmdDeselect, [](CVandDoc& d, const CommandParameters&) {
         // A floating selection lands where it was moved before the selection goes.
         if (d.State().floatingPending) d.DropFloatingSelection();

@@ -90,13 +90,17 @@ bool SettleSelection(CVandDoc& document);
 // existing selection stays. False outside the layer or on a text layer.
 bool MagicWand(CVandDoc& document, LayerPoint at, int tolerance, bool add);
 
+// The whole canvas as a rectangle over the current layer (the part of the layer
+// outside the canvas stays unselected); the selection becomes active.
+bool SelectAll(CVandDoc& document);
+
 // 0 becomes 1, anything else 0. Only while a selection is active or suspended.
 bool InvertSelection(CVandDoc& document);
 
 // Outline path of a polygon (guide points or polygon tool) turned into a selection.
 bool SelectPolygon(CVandDoc& document, const std::vector<LayerPoint>& points);
 
-// Registers kSelectInvert and kDeselect.
+// Registers kSelectInvert, kSelectAll and kDeselect.
 void RegisterSelectionCommands(CommandRegistry& registry);
 
 }  // namespace quillory

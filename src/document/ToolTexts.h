@@ -26,6 +26,7 @@ inline constexpr const char* kSoftBrush = "부드러운 붓";
 inline constexpr const char* kCmdPathPanel = "경로설정";
 inline constexpr const char* kCmdInvertSelection = "선택반전";
 inline constexpr const char* kCmdDeselect = "선택/명령 해제";
+inline constexpr const char* kCmdSelectAll = "모두 선택";
 inline constexpr const char* kCmdCopy = "복사";
 inline constexpr const char* kCmdCut = "자르기";
 inline constexpr const char* kCmdPaste = "붙이기";

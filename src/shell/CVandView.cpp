@@ -255,6 +255,14 @@ void CVandView::contextMenuEvent(QContextMenuEvent* event) {
     menu->exec(event->globalPos());
 }
 
+bool CVandView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && m_textEntry->TakesShortcut(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
 void CVandView::keyPressEvent(QKeyEvent* event) {
     if (m_textEntry->KeyPress(event)) return;
     ViewState& s = m_document->view();

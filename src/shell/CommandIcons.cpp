@@ -65,6 +65,7 @@ const std::vector<IconNames>& IconTable() {
         {kPathPanel, {"draw-bezier-curves", "draw-path"}},
         {kMeasureTools, {"tool-measure", "measure", "applications-science"}},
         {kSelectInvert, {"edit-select-invert"}},
+        {kSelectAll, {"edit-select-all"}},
         {kDeselect, {"edit-select-none"}},
         {kInvert, {"color-mode-invert-image"}},
         {kResizePicture, {"transform-scale", "image-resize-symbolic"}},

@@ -84,6 +84,7 @@ inline constexpr CommandTip kCommandTips[] = {
     {cmd::kToolFreeSelect, "자유롭게 그려 영역을 선택합니다"},
     {cmd::kToolMagicWand, "비슷한 색의 이어진 영역을 선택합니다"},
     {cmd::kColourRangeSelect, "색상 범위로 영역을 선택합니다"},
+    {cmd::kSelectAll, "캔버스 전체를 선택합니다"},
     {cmd::kSelectInvert, "선택한 영역을 뒤집습니다"},
     {cmd::kDeselect, "선택과 진행 중인 명령을 해제합니다"},
     {cmd::kResizePicture, "그림의 크기를 바꿉니다"},

@@ -53,7 +53,8 @@ MenuBar BuildMainMenu() {
         Sub("영역선택(&S)", {Item(kToolMove, "이동"), Separator(), Item(kToolRectSelect, "사각선택"),
                              Item(kToolPolygonSelect, "다각형선택"), Item(kToolFreeSelect, "자유선택"),
                              Item(kToolMagicWand, "자동선택"), Item(kColourRangeSelect, "색상범위지정 선택"),
-                             Separator(), Item(kSelectInvert, "선택반전"), Item(kDeselect, "선택/명령 해제\tCtrl+D")}),
+                             Separator(), Item(kSelectAll, "모두 선택\tCtrl+A"),
+                             Item(kSelectInvert, "선택반전"), Item(kDeselect, "선택/명령 해제\tCtrl+D")}),
         Sub("변형 및 꾸미기",
             {Item(kResizePicture, "그림크기조정"), Separator(),
              Sub("레이어 회전", {Item(kToolFreeRotate, "자유회전"), Item(kLayerRotateRight, "90   시계방향"),
@@ -124,6 +125,7 @@ const std::vector<Accelerator>& Accelerators() {
         {"Ctrl+Y", kEditRedo},         {"Ctrl+Z", kEditUndo},       {"Ctrl+N", kFileNew},
         {"Ctrl+O", kFileOpen},         {"Ctrl+P", kFilePrint},      {"Ctrl+S", kFileSave},
         {"Ctrl+Shift+S", kFileSaveAs}, {"Ctrl+Shift+L", kLayerEffect}, {"Ctrl+D", kDeselect},
+        {"Ctrl+A", kSelectAll},
         {"Ctrl+1", kActualSize},       {"Ctrl+=", kZoomIn},         {"Ctrl+-", kZoomOut},
     };
     return table;

@@ -83,6 +83,12 @@ void TextEntryView::Changed(bool documentChanged) {
     Sync();
 }
 
+bool TextEntryView::TakesShortcut(const QKeyEvent* event) const {
+    if (!Active()) return false;
+    if (event->matches(QKeySequence::SelectAll)) return true;
+    return !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
 bool TextEntryView::KeyPress(QKeyEvent* event) {
     TextTool* tool = Tool();
     if (!tool || !tool->Active()) return false;

@@ -25,6 +25,9 @@ public:
 
     // Each returns true when it took the event.
     bool KeyPress(QKeyEvent* event);
+    // True for a key the running entry types or edits itself (plain keys, Ctrl+A),
+    // so that the main window's shortcuts (Del, Ctrl+A) leave it to the entry.
+    bool TakesShortcut(const QKeyEvent* event) const;
     bool InputMethod(QInputMethodEvent* event);
     bool DoubleClick();
     QVariant Query(Qt::InputMethodQuery query) const;

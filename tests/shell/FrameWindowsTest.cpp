@@ -84,7 +84,7 @@ const std::map<int, const char*>& MenuLabels() {
         // Selection
         {kToolMove, "이동"}, {kToolRectSelect, "사각선택"}, {kToolPolygonSelect, "다각형선택"},
         {kToolFreeSelect, "자유선택"}, {kToolMagicWand, "자동선택"}, {kColourRangeSelect, "색상범위지정 선택"},
-        {kSelectInvert, "선택반전"}, {kDeselect, "선택/명령 해제\tCtrl+D"},
+        {kSelectInvert, "선택반전"}, {kSelectAll, "모두 선택\tCtrl+A"}, {kDeselect, "선택/명령 해제\tCtrl+D"},
         // Transform and decorate
         {kResizePicture, "그림크기조정"}, {kToolFreeRotate, "자유회전"}, {kLayerRotateRight, "90   시계방향"},
         {kLayerRotateLeft, "90   반시계방향"}, {kLayerRotate180, "180  회전"}, {kLayerFlipTopBottom, "수직제비회전"},

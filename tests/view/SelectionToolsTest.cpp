@@ -144,6 +144,39 @@ TEST(Clipboard, CopyWithoutSelectionGivesA32BitBitmapWithTheOpacity) {
     EXPECT_EQ(platform.ClipboardDib()->size(), 3u);
 }
 
+TEST(SelectionTools, SelectAllTakesTheCanvasAndACopyTakesTheWholeLayer) {
+    test::RecordingPlatform platform;
+    auto d = MakeDocument(9, 6);
+    ToolDriver rect(*d, cmd::kToolRectSelect);
+    rect.Press(1, 1);
+    rect.Release(3, 3);
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kSelectAll, *d));
+    EXPECT_TRUE(d->State().selection.selectionActive);
+    EXPECT_EQ(SelectedCount(*d), 9 * 6);
+    EXPECT_TRUE(SelectedAt(*d, 0, 0) && SelectedAt(*d, 8, 5));
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kEditCopy, *d));
+    ASSERT_TRUE(platform.ClipboardDib().has_value());
+    EXPECT_EQ(Field(*platform.ClipboardDib(), 4, 4), 9);
+    EXPECT_EQ(Field(*platform.ClipboardDib(), 8, 4), 6);
+    EXPECT_EQ(platform.ClipboardDib()->size(), 40u + 9 * 6 * 4);
+
+    // The same mask as a canvas-sized rectangle drawn with the tool.
+    const std::vector<uint8_t> all = d->State().selection.mask;
+    rect.Press(0, 0);
+    rect.Release(8, 5);
+    EXPECT_EQ(d->State().selection.mask, all);
+
+    // A layer moved half off the canvas: only its part on the canvas is selected.
+    ASSERT_TRUE(d->MoveLayer(5, 0, false));
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kSelectAll, *d));
+    EXPECT_EQ(SelectedCount(*d), 4 * 6);
+    EXPECT_TRUE(SelectedAt(*d, 5, 0) && SelectedAt(*d, 8, 5));
+    int w = 0, h = 0;
+    ASSERT_TRUE(CopyToClipboard(*d, &w, &h));
+    EXPECT_EQ(w, 4);
+    EXPECT_EQ(h, 6);
+}
+
 TEST(Clipboard, CopyOfASelectionTakesItsBoundingBoxAndPasteMakesTheTopCurrentLayer) {
     test::RecordingPlatform platform;
     auto d = MakeDocument(20, 20);
