@@ -187,27 +187,22 @@ QuadMesh::QuadMesh(const Quad& quad, int width, int height) : m_w(width), m_h(he
     for (int k = 0; k < 4; ++k) m_p[k][0] = quad.x[k] + dx[k], m_p[k][1] = quad.y[k] + dy[k];
 }
 
-QuadMesh::Line QuadMesh::Column(int i) const {
-    const double* p0 = m_p[0];
-    const double* p1 = m_p[1];
-    const double* p2 = m_p[2];
-    const double* p3 = m_p[3];
-    // The same fraction from the left along the top and the bottom side.
-    const double a1x = p0[0] + double(i) * (p1[0] - p0[0]) / m_w, a1y = p0[1] + double(i) * (p1[1] - p0[1]) / m_w;
-    const double a2x = p3[0] + double(i) * (p2[0] - p3[0]) / m_w, a2y = p3[1] + double(i) * (p2[1] - p3[1]) / m_w;
-    return {a1x, a1y, a2x - a1x, a2y - a1y};
+namespace {
+
+// The line through the point at k / n along a → b and the point at k / n along c → d.
+QuadMesh::Line Across(const double* a, const double* b, const double* c, const double* d, int k, int n) {
+    const double x1 = a[0] + double(k) * (b[0] - a[0]) / n, y1 = a[1] + double(k) * (b[1] - a[1]) / n;
+    const double x2 = c[0] + double(k) * (d[0] - c[0]) / n, y2 = c[1] + double(k) * (d[1] - c[1]) / n;
+    return {x1, y1, x2 - x1, y2 - y1};
 }
 
-QuadMesh::Line QuadMesh::Row(int j) const {
-    const double* p0 = m_p[0];
-    const double* p1 = m_p[1];
-    const double* p2 = m_p[2];
-    const double* p3 = m_p[3];
-    // The same fraction from the top along the right and the left side.
-    const double b1x = p1[0] + double(j) * (p2[0] - p1[0]) / m_h, b1y = p1[1] + double(j) * (p2[1] - p1[1]) / m_h;
-    const double b2x = p0[0] + double(j) * (p3[0] - p0[0]) / m_h, b2y = p0[1] + double(j) * (p3[1] - p0[1]) / m_h;
-    return {b1x, b1y, b2x - b1x, b2y - b1y};
-}
+}  // namespace
+
+// The same fraction from the left along the top and the bottom side.
+QuadMesh::Line QuadMesh::Column(int i) const { return Across(m_p[0], m_p[1], m_p[3], m_p[2], i, m_w); }
+
+// The same fraction from the top along the right and the left side.
+QuadMesh::Line QuadMesh::Row(int j) const { return Across(m_p[1], m_p[2], m_p[0], m_p[3], j, m_h); }
 
 bool QuadMesh::Meet(const Line& a, const Line& b, double& x, double& y) {
     const double det = a.dx * b.dy - a.dy * b.dx;
