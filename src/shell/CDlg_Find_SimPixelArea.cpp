@@ -9,12 +9,11 @@
 #include "document/ColourRangeSelection.h"
 #include "document/TransformTexts.h"
 #include "shell/SliderRow.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void Paint(QLabel* swatch, bool shown, RGBQUAD c) {
     swatch->setStyleSheet(shown ? QString("background: rgb(%1,%2,%3); border: 1px solid black;")

@@ -15,12 +15,11 @@
 #include "extras/ExtrasTexts.h"
 #include "shell/FontChoiceBoxes.h"
 #include "shell/OkCancelButtons.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // A small picture of a frame style in the chosen colours, on a light ground.
 QIcon FrameIcon(int style, const QColor& main, const QColor& second) {

@@ -19,12 +19,11 @@
 #include "core/Platform.h"
 #include "measure/MeasureTexts.h"
 #include "shell/ShellTexts.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QColor FromPlatform(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 

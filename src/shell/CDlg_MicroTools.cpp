@@ -8,12 +8,11 @@
 
 #include "core/CommandIds.h"
 #include "measure/MeasureTexts.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // The measuring tools and the measurement's own commands.
 const std::vector<std::pair<int, const char*>> kMeasurePage = {

@@ -14,12 +14,11 @@
 #include "extras/ExtrasTexts.h"
 #include "shell/FontChoiceBoxes.h"
 #include "shell/OkCancelButtons.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // A number box with its up and down buttons.
 QHBoxLayout* Spinner(QWidget* parent, QLineEdit* box, const char* unit, std::function<void(int)> step) {

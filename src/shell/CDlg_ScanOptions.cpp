@@ -18,12 +18,12 @@
 
 #include "extras/ExtrasTexts.h"
 #include "shell/PanelTexts.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Label(const ScanOption& o) {
     QString label = QString::fromStdString(o.title.empty() ? o.name : o.title);
     if (!o.unit.empty()) label += QString(" (%1)").arg(QString::fromStdString(o.unit));

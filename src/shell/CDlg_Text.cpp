@@ -15,14 +15,9 @@
 #include "extras/ExtrasTexts.h"
 #include "shell/FontChoiceBoxes.h"
 #include "shell/OkCancelButtons.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
-
-namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
 
 TextLook LookFromEnvironment(const EnvSettings& env) {
     TextLook look;

@@ -9,14 +9,9 @@
 
 #include "measure/MeasureExport.h"
 #include "measure/MeasureTexts.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
-
-namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
 
 DlgExcel::DlgExcel(CVandDoc& document, const QString& programDir, QWidget* parent)
     : QDialog(parent), m_document(document), m_programDir(programDir) {

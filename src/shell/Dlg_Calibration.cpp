@@ -9,14 +9,9 @@
 #include <QVBoxLayout>
 
 #include "measure/MeasureTexts.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
-
-namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-}  // namespace
 
 Dlg_Calibration::Dlg_Calibration(const MeasureSettings& settings, QWidget* parent) : QDialog(parent) {
     setObjectName("Dlg_Calibration");

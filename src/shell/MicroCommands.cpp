@@ -22,12 +22,11 @@
 #include "shell/Dlg_Calibration.h"
 #include "shell/DocumentSession.h"
 #include "shell/ToolCommands.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QColor FromPlatform(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 

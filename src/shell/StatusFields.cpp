@@ -7,14 +7,13 @@
 
 #include "shell/CVandView.h"
 #include "shell/DesktopTexts.h"
+#include "shell/Utf8Text.h"
 #include "view/StackComposer.h"
 #include "view/ViewZoom.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* text) { return QString::fromUtf8(text); }
 
 QLabel* Field(QStatusBar* bar, const char* name, const QString& widest) {
     auto* label = new QLabel(bar);

@@ -12,12 +12,11 @@
 #include "core/CommandIds.h"
 #include "document/TransformTexts.h"
 #include "shell/PanelTexts.h"
+#include "shell/Utf8Text.h"
 
 namespace quillory {
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QHBoxLayout* ButtonRow(QWidget* owner, QPushButton*& first, const char* firstText, QPushButton*& cancel) {
     auto* row = new QHBoxLayout;
