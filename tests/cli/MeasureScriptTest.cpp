@@ -125,7 +125,8 @@ TEST(CliMeasure, EveryDepthMeasuresAndKeepsItsObjectsInTheMeasurementFile) {
             SCOPED_TRACE(std::to_string(bits) + (eightBitDocument ? " bits, then 2016" : " bits"));
             test::TempDir dir;
             const std::string picture = dir.File("picture.bmp"), sheet = dir.File("sheet.mzr"),
-                              flat = dir.File("flat.bmp"), original = dir.File("original.bmp");
+                              flat = dir.File("flat.bmp"), original = dir.File("original.bmp"),
+                              reopened = dir.File("reopened.bmp");
             WriteBandedPicture(picture, bits);
             const std::string script = WriteScript(
                 dir, "open \"" + picture + "\"\n" + (eightBitDocument ? "2016\n" : "") +
@@ -138,7 +139,8 @@ TEST(CliMeasure, EveryDepthMeasuresAndKeepsItsObjectsInTheMeasurementFile) {
                          "tool 3416\nobjects\n"
                          "save \"" + flat + "\"\n"
                          "save \"" + sheet + "\"\n"
-                         "open \"" + sheet + "\"\nobjects\n");
+                         "open \"" + sheet + "\"\nobjects\n"
+                         "save \"" + reopened + "\"\n");
             const test::CliResult r = RunCli("run " + QuotePath(script), true);
             ASSERT_EQ(r.status, 0) << r.out;
             // No refusal on the error stream: the objects, measured and read back.
@@ -149,6 +151,11 @@ TEST(CliMeasure, EveryDepthMeasuresAndKeepsItsObjectsInTheMeasurementFile) {
             ASSERT_TRUE(after.Load(flat, kFormatBmp));
             EXPECT_GE(ChangedAlong(before, after, 40, 15, 45), 31);
             EXPECT_GE(ChangedAlong(before, after, 10, 65, 95), 31);
+            // The measurement file keeps the picture's colours away from the figures.
+            NyZazo back;
+            ASSERT_TRUE(back.Load(reopened, kFormatBmp));
+            for (const int y : {70, 87})
+                EXPECT_EQ(ChangedAlong(before, back, y, 0, 119), 0) << "row " << y;
         }
 }
 
