@@ -70,22 +70,24 @@ BlockValues BlockSharpness(const CVandDoc& document) {
     const LayerRecord* layer = FirstLayer(document);
     const DocumentHeader& header = document.Header();
     if (!UsableAt(layer, header.bitsPerPixel)) return BlockValues{};
-    // The edge filter runs on a copy of the layer's colours.
+    // The edge filter runs on a copy of the layer's colours (palette pixels as their entries).
+    std::vector<uint8_t> widened;
+    const uint8_t* colours = layer->pixels.data();
+    int32_t stride = layer->stride;
+    if (header.bitsPerPixel != 24) {
+        stride = int32_t(PlaneStride(24, layer->width));
+        widened.assign(size_t(stride) * size_t(layer->height), 0);
+        if (!RgbPlane(ViewOfLayer(*layer, header), widened.data(), uint32_t(stride))) return BlockValues{};
+        colours = widened.data();
+    }
     LayerRecord edges;
     edges.width = layer->width;
     edges.height = layer->height;
+    edges.stride = stride;
+    edges.pixels.assign(colours, colours + size_t(stride) * size_t(layer->height));
     edges.alpha = layer->alpha;
-    if (header.bitsPerPixel == 24) {
-        edges.stride = layer->stride;
-        edges.pixels = layer->pixels;
-    } else {
-        edges.stride = int32_t(PlaneStride(24, layer->width));
-        edges.pixels.assign(size_t(edges.stride) * size_t(edges.height), 0);
-        if (!RgbPlane(ViewOfLayer(*layer, header), edges.pixels.data(), uint32_t(edges.stride))) return BlockValues{};
-    }
-    const std::vector<uint8_t> colours = edges.pixels;
-    const LayerPlanesView source = BottomUpPlanes<const uint8_t>(colours.data(), edges.stride, layer->alpha.data(),
-                                                                 layer->width, layer->height);
+    const LayerPlanesView source =
+        BottomUpPlanes<const uint8_t>(colours, stride, layer->alpha.data(), layer->width, layer->height);
     const LayerPlanes target =
         BottomUpPlanes<uint8_t>(edges.pixels.data(), edges.stride, edges.alpha.data(), edges.width, edges.height);
     FilterProgress progress;
