@@ -15,6 +15,8 @@
 // multi-page TIFF or frame N of an animated GIF; `run SCRIPT --page N` does so for
 // every open line that names no page.
 // The first failing line ends the run with status 1.
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -183,8 +185,16 @@ private:
     // A value the command could not take, or a key it does not take, fails the line
     // even when the command ran: the script stops before anything is saved.
     static std::string Refusal(const CommandEntry& entry, const CommandParameters& parameters, bool done) {
-        if (const std::string& key = parameters.RefusedKey(); !key.empty())
-            return entry.name + ": " + key + "=" + parameters.Text(key) + " is not a value " + key + " takes";
+        if (const std::string& key = parameters.RefusedKey(); !key.empty()) {
+            const std::string value = parameters.Text(key);
+            const bool spelled = !value.empty() && value.find_first_not_of("0123456789-.eE") == std::string::npos;
+            char* end = nullptr;
+            const double number = std::strtod(value.c_str(), &end);
+            if (spelled && end && *end == '\0' && !(std::fabs(number) <= double(kMaxNumberParameter)))
+                return entry.name + ": " + key + "=" + value + " is out of range (" + std::to_string(-kMaxNumberParameter) +
+                       ".." + std::to_string(kMaxNumberParameter) + ")";
+            return entry.name + ": " + key + "=" + value + " is not a value " + key + " takes";
+        }
         const std::vector<std::string> unread = parameters.UnreadKeys();
         if (!unread.empty())
             return entry.name + (done ? "" : " failed;") + ": " + unread.front() + " is not a parameter it takes here";

@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kMaxNumberUnits = 11;  // a sign and ten digits
 constexpr int kMaxWordUnits = 64;
+// How far beyond the picture a text object's box may reach.
+constexpr int32_t kMaxTextBoxReach = 1 << 16;
 
 // ---- Writing -------------------------------------------------------------
 
@@ -237,12 +239,14 @@ bool ReadLayers(ImageStream& in, Utf16Reader& r, MeasureDocumentFile& out, std::
 
 bool ReadPair(Utf16Reader& r, MeasurePoint& p) { return r.Number(p.x) && r.Number(p.y); }
 
-// Figures are drawn and measured on the picture: a point from the file lies on it.
-// The editor never places one elsewhere, and a far one would make every figure
-// drawn through it (an ellipse's radius, a circle's rim) cost time for nothing.
-void KeepOnPicture(MeasurePoint& p, const DocumentHeader& header) {
-    p.x = std::clamp(p.x, 0, std::max(0, header.width - 1));
-    p.y = std::clamp(p.y, 0, std::max(0, header.height - 1));
+// Figures are drawn and measured on the picture: a point from the file lies on it,
+// as every point the tools place does, so no figure through a far point (an
+// ellipse's axis, a circle's rim) reaches beyond what the picture shows. Only the
+// far corner of a text's box may lie beyond the picture's edge, by as much as a box
+// of the longest text can.
+void KeepOnPicture(MeasurePoint& p, const DocumentHeader& header, int32_t margin = 0) {
+    p.x = std::clamp(p.x, -margin, std::max(0, header.width - 1) + margin);
+    p.y = std::clamp(p.y, -margin, std::max(0, header.height - 1) + margin);
 }
 
 bool ReadObjects(Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
@@ -272,7 +276,8 @@ bool ReadObjects(Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
             if (curve && (!ReadPair(r, object.curveHandles1[size_t(i)]) || !ReadPair(r, object.curveHandles2[size_t(i)])))
                 return Fail(error, mtexts::kMeasureFileBadObject);
         }
-        for (MeasurePoint& q : object.points) KeepOnPicture(q, out.header);
+        for (size_t i = 0; i < object.points.size(); ++i)
+            KeepOnPicture(object.points[i], out.header, k == MeasureKind::Text && i == 2 ? kMaxTextBoxReach : 0);
         for (MeasurePoint& q : object.curveHandles1) KeepOnPicture(q, out.header);
         for (MeasurePoint& q : object.curveHandles2) KeepOnPicture(q, out.header);
         if (curve) object.curvePoints = object.points;
