@@ -89,18 +89,21 @@ bool GrowsLarge(const std::string& word, const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quillory;
-    static cli::CliPlatform* platform = [] {
+    static const bool ready = [] {
         // Undo steps go to files below a data directory of this run's own.
         char home[] = "/tmp/quillory-fuzz-script-XXXXXX";
         if (mkdtemp(home)) setenv("QUILLORY_HOME", home, 1);
         InstallMeasurement();
-        // The script's own output and its refusals would only slow the run.
-        static NullBuffer sink;
-        std::cout.rdbuf(&sink);
-        std::cerr.rdbuf(&sink);
-        return new cli::CliPlatform();
+        // The script's own output and its refusals would only slow the run; the
+        // streams keep the sink to the end.
+        NullBuffer* sink = new NullBuffer;
+        std::cout.rdbuf(sink);
+        std::cerr.rdbuf(sink);
+        return true;
     }();
-    (void)platform;
+    // Ended at exit, so the font library lets go of what it holds before the leak check.
+    static cli::CliPlatform platform;
+    (void)ready;
     std::string script = "new 40 30\n";
     std::istringstream input(std::string(reinterpret_cast<const char*>(data), size));
     std::string line;
