@@ -245,8 +245,12 @@ bool ReadPair(Utf16Reader& r, MeasurePoint& p) { return r.Number(p.x) && r.Numbe
 // far corner of a text's box may lie beyond the picture's edge, by as much as a box
 // of the longest text can.
 void KeepOnPicture(MeasurePoint& p, const DocumentHeader& header, int32_t margin = 0) {
-    p.x = std::clamp(p.x, -margin, std::max(0, header.width - 1) + margin);
-    p.y = std::clamp(p.y, -margin, std::max(0, header.height - 1) + margin);
+    auto keep = [margin](int32_t v, int32_t size) {
+        const int64_t last = std::min<int64_t>(int64_t(std::max(1, size)) - 1 + margin, INT32_MAX);
+        return int32_t(std::clamp<int64_t>(v, -int64_t(margin), last));
+    };
+    p.x = keep(p.x, header.width);
+    p.y = keep(p.y, header.height);
 }
 
 bool ReadObjects(Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
