@@ -15,6 +15,8 @@
 // multi-page TIFF or frame N of an animated GIF; `run SCRIPT --page N` does so for
 // every open line that names no page.
 // The first failing line ends the run with status 1.
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -175,11 +177,30 @@ public:
             if (eq == std::string::npos || eq == 0) return "parameter without key=value: " + t[k];
             parameters.Set(t[k].substr(0, eq), t[k].substr(eq + 1));
         }
-        if (!registry.Execute(entry->id, *m_document, parameters)) return entry->name + " failed";
-        return {};
+        const bool done = registry.Execute(entry->id, *m_document, parameters);
+        return Refusal(*entry, parameters, done);
     }
 
 private:
+    // A value the command could not take, or a key it does not take, fails the line
+    // even when the command ran: the script stops before anything is saved.
+    static std::string Refusal(const CommandEntry& entry, const CommandParameters& parameters, bool done) {
+        if (const std::string& key = parameters.RefusedKey(); !key.empty()) {
+            const std::string value = parameters.Text(key);
+            const bool spelled = !value.empty() && value.find_first_not_of("0123456789-.eE") == std::string::npos;
+            char* end = nullptr;
+            const double number = std::strtod(value.c_str(), &end);
+            if (spelled && end && *end == '\0' && !(std::fabs(number) <= double(kMaxNumberParameter)))
+                return entry.name + ": " + key + "=" + value + " is out of range (" + std::to_string(-kMaxNumberParameter) +
+                       ".." + std::to_string(kMaxNumberParameter) + ")";
+            return entry.name + ": " + key + "=" + value + " is not a value " + key + " takes";
+        }
+        const std::vector<std::string> unread = parameters.UnreadKeys();
+        if (!unread.empty())
+            return entry.name + (done ? "" : " failed;") + ": " + unread.front() + " is not a parameter it takes here";
+        return done ? std::string() : entry.name + " failed";
+    }
+
     // The settings the main frame's bars would hold.
     struct ToolSettings {
         uint32_t foreground = 0x000000, background = 0xFFFFFF;  // red in the low byte
@@ -314,9 +335,9 @@ private:
             if (t.size() < 4 || t.size() > 5) return "usage: calibrate DX DY LENGTH [UNIT]";
             CommandParameters parameters{{"dx", t[1]}, {"dy", t[2]}, {"length", t[3]}};
             if (t.size() == 5) parameters.Set("unit", t[4]);
-            return CommandRegistry::Instance().Execute(cmd::kCalibrationValues, doc, parameters)
-                       ? std::string()
-                       : "calibrate failed";
+            if (CommandRegistry::Instance().Execute(cmd::kCalibrationValues, doc, parameters)) return std::string();
+            const std::string& key = parameters.RefusedKey();
+            return key.empty() ? "calibrate failed" : "calibrate: " + key + " " + parameters.Text(key) + " is no number";
         }
         if (verb == "objects") {
             // A pending polyline or polygon counts once the tool changes.
@@ -384,6 +405,10 @@ int RunScript(const Args& input) {
         return 1;
     }
     CliPlatform platform;
+    return RunScriptLines(in, pageIndex);
+}
+
+int RunScriptLines(std::istream& in, int pageIndex) {
     ToolRegistry::Instance();
     RegisterPathCommands(CommandRegistry::Instance());
     RegisterExtrasCommands(CommandRegistry::Instance());

@@ -17,13 +17,13 @@ namespace quillory {
 namespace {
 
 bool ColourParameter(const CommandParameters& p, const std::string& key, RGBQUAD& colour) {
-    return !p.Has(key) || ParseHexColour(p.Text(key), colour);
+    return !p.Has(key) || ParseHexColour(p.Text(key), colour) || p.Refuse(key);
 }
 
 bool FlagParameter(const CommandParameters& p, const std::string& key, bool& flag) {
     if (!p.Has(key)) return true;
     const long long v = p.Number(key, -1);
-    if (v != 0 && v != 1) return false;
+    if (v != 0 && v != 1) return p.Refuse(key);
     flag = v == 1;
     return true;
 }
@@ -36,7 +36,7 @@ bool StyleParameter(const CommandParameters& p, std::string& style) {
             style = s;
             return true;
         }
-    return false;
+    return p.Refuse("style");
 }
 
 // The font parameters over a starting look; false for a value that is not allowed.
