@@ -462,13 +462,10 @@ const std::map<std::string, Expected> kToolTable = {
 };
 
 // Cells whose right outcome (the table's) is being restored elsewhere: the mirror
-// (1408) fails everywhere instead of recording "거울변환", and the segment and
-// parallel-line tools on a palette document refuse the segment as too long
-// instead of measuring it.
+// (1408) fails everywhere instead of recording "거울변환".
 const std::set<std::pair<std::string, int>> kSkipped = {
     {"1408", kBits1}, {"1408", kBits4}, {"1408", kBits8}, {"1408", kBits24}, {"1408", kBits32},
     {"1408", kLayersSelected}, {"1408", kSuspended}, {"1408", kTextLayer}, {"1408", kMeasureLayer},
-    {"tool 3455", kBits8}, {"tool 3466", kBits8},
 };
 
 }  // namespace

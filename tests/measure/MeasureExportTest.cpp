@@ -174,7 +174,7 @@ TEST(MeasureExport, APolygonGoesOutWithTheCalibratedAreaItsLabelShows) {
     options.pictureFolder = dir.path().string();
     options.openAfterwards = false;
     ASSERT_TRUE(ExportWorkbook(*doc, options));
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
     const std::string described = DescribeWorkbook(options.workbookPath);
     EXPECT_NE(described.find("('str', '면적 (um²)')"), std::string::npos) << described;
     EXPECT_NE(described.find("('float', 1.21)"), std::string::npos) << described;
