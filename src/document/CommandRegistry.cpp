@@ -128,6 +128,12 @@ bool SampleHandler(int command, CVandDoc& document, const CommandParameters& par
     return true;
 }
 
+// Nothing done, for the reason given (the editor greys such a command out).
+bool Refuse(CVandDoc& document, const char* reason) {
+    document.SetLastError(reason);
+    return false;
+}
+
 // The layer a command names with layer=SLOT, or the current layer.
 int LayerParameter(const CVandDoc& document, const CommandParameters& parameters) {
     const long long slot = parameters.Number("layer", parameters.Has("layer") ? -1 : document.CurrentLayer());
@@ -162,8 +168,9 @@ void RegisterLayerLookCommands(CommandRegistry& registry) {
     // The layers palette's drag of one row onto another: the two layers exchange places.
     registry.Register(cmd::kLayerReorder, texts::kCmdTextReorder, [](CVandDoc& d, const CommandParameters& p) {
         long long a = 0, b = 0;
-        return NumberIn(p, "layer", 0, kMaxLayers - 1, a) && NumberIn(p, "with", 0, kMaxLayers - 1, b) &&
-               d.ReorderLayers(int(a), int(b));
+        if (!NumberIn(p, "layer", 0, kMaxLayers - 1, a) || !NumberIn(p, "with", 0, kMaxLayers - 1, b)) return false;
+        if (!d.IsLayerInList(int(a)) || !d.IsLayerInList(int(b))) return Refuse(d, texts::kNoSuchLayer);
+        return d.ReorderLayers(int(a), int(b));
     });
 }
 
@@ -173,13 +180,25 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     registry.Register(cmd::kLayerAdd, texts::kCmdTextAddLayer, [](CVandDoc& d, const CommandParameters&) { return d.AddLayer(); });
     registry.Register(cmd::kLayerDelete, texts::kCmdTextDeleteLayer,
                       [](CVandDoc& d, const CommandParameters&) { return d.DeleteCurrentLayer(); });
-    registry.Register(cmd::kLayerMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) { return d.MergeDown(); });
-    registry.Register(cmd::kLayerMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) { return d.MergeUp(); });
+    // 1557 merges the current layer with the one above it, 1555 the one below with the current.
+    registry.Register(cmd::kLayerMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) {
+        if (d.IsLayerInList(d.CurrentLayer()) && d.Layer(d.CurrentLayer()).next == -1)
+            return Refuse(d, texts::kNoLayerAbove);
+        return d.MergeDown();
+    });
+    registry.Register(cmd::kLayerMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) {
+        if (d.IsLayerInList(d.CurrentLayer()) && d.Layer(d.CurrentLayer()).prev == -1)
+            return Refuse(d, texts::kNoLayerBelow);
+        return d.MergeUp();
+    });
     registry.Register(cmd::kLayerFlatten, texts::kCmdTextFlatten, [](CVandDoc& d, const CommandParameters&) { return d.Flatten(); });
     registry.Register(cmd::kLayerDuplicate, texts::kCmdTextDuplicateLayer,
                       [](CVandDoc& d, const CommandParameters&) { return d.DuplicateLayer(); });
-    registry.Register(cmd::kLayerToRaster, texts::kCmdTextTextToRaster,
-                      [](CVandDoc& d, const CommandParameters&) { return d.TextToRaster(); });
+    registry.Register(cmd::kLayerToRaster, texts::kCmdTextTextToRaster, [](CVandDoc& d, const CommandParameters&) {
+        if (d.IsLayerInList(d.CurrentLayer()) && d.Layer(d.CurrentLayer()).kind != LayerKind::Text)
+            return Refuse(d, texts::kNotTextLayer);
+        return d.TextToRaster();
+    });
     registry.Register(cmd::kLayerRename, texts::kCmdTextRenameLayer, [](CVandDoc& d, const CommandParameters& p) {
         return p.Has("name") && d.RenameLayer(LayerParameter(d, p), p.Text("name"));
     });

@@ -8,6 +8,7 @@
 #include "document/ParameterValues.h"
 #include "document/Utf16.h"
 #include "extras/CalendarLayer.h"
+#include "document/DocumentTexts.h"
 #include "extras/ExtrasTexts.h"
 #include "extras/PictureFrame.h"
 #include "extras/TextLayer.h"
@@ -96,8 +97,14 @@ bool PutTextCommand(CVandDoc& d, const CommandParameters& p) {
 
 bool EditTextCommand(CVandDoc& d, const CommandParameters& p) {
     const long long slot = p.Number("layer", d.CurrentLayer());
-    if (slot < 0 || slot >= kMaxLayers || !d.IsLayerInList(int(slot)) || d.Layer(int(slot)).kind != LayerKind::Text)
+    if (slot < 0 || slot >= kMaxLayers || !d.IsLayerInList(int(slot))) {
+        d.SetLastError(texts::kNoSuchLayer);
         return false;
+    }
+    if (d.Layer(int(slot)).kind != LayerKind::Text) {
+        d.SetLastError(texts::kNotTextLayer);
+        return false;
+    }
     TextLook look = LoadTextLook(d.Layer(int(slot)));
     if (!LookParameters(p, look)) return false;
     const std::string text = p.Has("text") ? TextParameter(p) : Utf16ToUtf8(d.Layer(int(slot)).text);

@@ -75,10 +75,17 @@ bool WorkbookCommand(CVandDoc& d, P p) {
 }  // namespace
 
 void RegisterMeasureCommands(CommandRegistry& registry) {
-    registry.Register(cmd::kMeasureEditUndo, mtexts::kCmdVectorUndo, [](CVandDoc& d, P) { return MeasuresOf(d).Undo(); });
-    registry.Register(cmd::kMeasureEditRedo, mtexts::kCmdVectorRedo, [](CVandDoc& d, P) { return MeasuresOf(d).Redo(); });
+    registry.Register(cmd::kMeasureEditUndo, mtexts::kCmdVectorUndo, [](CVandDoc& d, P) {
+        if (!MeasuresOf(d).CanUndo()) d.SetLastError(mtexts::kNoVectorToUndo);
+        return MeasuresOf(d).Undo();
+    });
+    registry.Register(cmd::kMeasureEditRedo, mtexts::kCmdVectorRedo, [](CVandDoc& d, P) {
+        if (!MeasuresOf(d).CanRedo()) d.SetLastError(mtexts::kNoVectorToRedo);
+        return MeasuresOf(d).Redo();
+    });
     registry.Register(cmd::kRedrawMeasure, mtexts::kCmdRedrawAll, [](CVandDoc& d, P) {
         MeasureSet& set = MeasuresOf(d);
+        if (set.MeasureLayerIndex() < 0 && set.LiveObjects() == 0) d.SetLastError(mtexts::kNoMeasureLayer);
         return set.ActivateMeasureLayer(set.LiveObjects() > 0) && set.RedrawAll();
     });
     registry.Register(cmd::kMeasureErase, mtexts::kCmdEraseObject, [](CVandDoc& d, P) { return MeasuresOf(d).EraseSelected(); });
