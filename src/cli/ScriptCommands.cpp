@@ -207,6 +207,8 @@ private:
                        ".." + std::to_string(kMaxNumberParameter) + ")";
             return entry.name + ": " + key + "=" + value + " is not a value " + key + " takes";
         }
+        // A command that stopped for a reason of its own may not have come to read every key.
+        if (!done && !reason.empty()) return entry.name + " failed: " + reason;
         const std::vector<std::string> unread = parameters.UnreadKeys();
         if (!unread.empty())
             return entry.name + (done ? "" : " failed;") + ": " + unread.front() + " is not a parameter it takes here";
