@@ -201,7 +201,7 @@ TEST(MeasureExport, SheetNamesTheSpreadsheetCannotHoldAreRefused) {
         expected += "[" + (quote + kept[i] + quote) + "]\n";
     }
     if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbooks were not read back";
-    EXPECT_EQ(Run(std::string(kPython) +
+    EXPECT_EQ(::Run(std::string(kPython) +
                   " -c 'import sys, openpyxl\nfor p in sys.argv[1:]: print(openpyxl.load_workbook(p).sheetnames)'" +
                   books + " 2>&1"),
               expected);
