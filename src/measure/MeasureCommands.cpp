@@ -111,16 +111,23 @@ bool WorkbookCommand(CVandDoc& d, P p) {
     options.pictureFolder = p.Text("folder", DefaultFolder());
     options.askBeforeReplacing = p.Number("replace", 0) == 0;
     options.openAfterwards = p.Number("open", 1) != 0;
-    return ExportWorkbook(d, options);
+    return p.AllTaken() && ExportWorkbook(d, options);
 }
 
 }  // namespace
 
 void RegisterMeasureCommands(CommandRegistry& registry) {
-    registry.Register(cmd::kMeasureEditUndo, mtexts::kCmdVectorUndo, [](CVandDoc& d, P) { return MeasuresOf(d).Undo(); });
-    registry.Register(cmd::kMeasureEditRedo, mtexts::kCmdVectorRedo, [](CVandDoc& d, P) { return MeasuresOf(d).Redo(); });
+    registry.Register(cmd::kMeasureEditUndo, mtexts::kCmdVectorUndo, [](CVandDoc& d, P) {
+        if (!MeasuresOf(d).CanUndo()) d.SetLastError(mtexts::kNoVectorToUndo);
+        return MeasuresOf(d).Undo();
+    });
+    registry.Register(cmd::kMeasureEditRedo, mtexts::kCmdVectorRedo, [](CVandDoc& d, P) {
+        if (!MeasuresOf(d).CanRedo()) d.SetLastError(mtexts::kNoVectorToRedo);
+        return MeasuresOf(d).Redo();
+    });
     registry.Register(cmd::kRedrawMeasure, mtexts::kCmdRedrawAll, [](CVandDoc& d, P) {
         MeasureSet& set = MeasuresOf(d);
+        if (set.MeasureLayerIndex() < 0 && set.LiveObjects() == 0) d.SetLastError(mtexts::kNoMeasureLayer);
         return set.ActivateMeasureLayer(set.LiveObjects() > 0) && set.RedrawAll();
     });
     registry.Register(cmd::kMeasureErase, mtexts::kCmdEraseObject, [](CVandDoc& d, P) { return MeasuresOf(d).EraseSelected(); });
@@ -129,7 +136,10 @@ void RegisterMeasureCommands(CommandRegistry& registry) {
     registry.Register(cmd::kMeasureMouse, mtexts::kCmdMeasureMouse, MouseCommand);
     registry.Register(cmd::kCalibrationValues, mtexts::kCmdCalibrationValues, CalibrationCommand);
     registry.Register(cmd::kExportMeasureText, mtexts::kCmdExportText,
-                      [](CVandDoc& d, P p) { return ExportMeasureText(d, p.Text("folder", DefaultFolder())); });
+                      [](CVandDoc& d, P p) {
+                          const std::string folder = p.Text("folder", DefaultFolder());
+                          return p.AllTaken() && ExportMeasureText(d, folder);
+                      });
     registry.Register(cmd::kExportWorkbook, mtexts::kCmdExportWorkbook, WorkbookCommand);
 }
 
