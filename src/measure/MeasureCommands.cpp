@@ -47,9 +47,10 @@ bool ParseVectorPart(const std::string& text, int32_t& value) {
     return true;
 }
 
-bool RefuseCalibration(CVandDoc& d, const char* format, const std::string& value) {
+bool RefuseCalibration(CVandDoc& d, P p, const std::string& key, const char* format) {
+    p.Refuse(key);
     char text[512];
-    std::snprintf(text, sizeof text, format, value.c_str());
+    std::snprintf(text, sizeof text, format, p.Text(key).c_str());
     d.SetLastError(text);
     CurrentPlatform().ShowMessage(text, MessageKind::Warning);
     return false;
@@ -90,11 +91,11 @@ bool CalibrationCommand(CVandDoc& d, P p) {
     float length = s.refLength;
     int32_t dx = s.refDx, dy = s.refDy;
     if (p.Has("length") && !ParseLength(p.Text("length"), length))
-        return RefuseCalibration(d, mtexts::kBadReferenceLength, p.Text("length"));
+        return RefuseCalibration(d, p, "length", mtexts::kBadReferenceLength);
     if (p.Has("dx") && !ParseVectorPart(p.Text("dx"), dx))
-        return RefuseCalibration(d, mtexts::kBadReferenceVector, p.Text("dx"));
+        return RefuseCalibration(d, p, "dx", mtexts::kBadReferenceVector);
     if (p.Has("dy") && !ParseVectorPart(p.Text("dy"), dy))
-        return RefuseCalibration(d, mtexts::kBadReferenceVector, p.Text("dy"));
+        return RefuseCalibration(d, p, "dy", mtexts::kBadReferenceVector);
     s.refDx = dx;
     s.refDy = dy;
     s.refLength = length;
