@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the undo history's step file reader. The input is a
 // 4-byte little-endian length, that many bytes of step file, and the rest as the
 // pack file its blocks point into; the file is read with the plane sizes its own
-// header claims (when they are small). With the length's top bit set, the step
-// file's own checksum is made right first, so the block decoding is reached.
+// header claims (when they are small). The store has written a step file of its
+// own under that name first, so it knows the file's write number. With the
+// length's top bit set, the step file's owner fields (document, slot, write
+// number) and its checksum are made right first, so the block decoding is reached.
 // A file that reads is read again against its own planes: then no block differs.
 #include <unistd.h>
 #include <zlib.h>
@@ -44,28 +46,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool fixChecksum = (data[3] & 0x80) != 0;
     const size_t stepBytes = std::min<size_t>(Le32(data) & 0x7FFFFFFF, size - 4);
     std::vector<uint8_t> stepFile(data + 4, data + 4 + stepBytes);
+    StepFileStore store(folder, 1);
+    const PlaneSource blank{nullptr, 1, 0, nullptr};
+    std::string error;
+    if (!store.WriteStep(0, 0, &blank, 1, error)) return 0;
+    if (fixChecksum && stepFile.size() >= 32) {
+        PutLe32(stepFile.data() + 16, 1);  // the document
+        PutLe32(stepFile.data() + 20, 0);  // the slot
+        PutLe32(stepFile.data() + 24, store.WriteNumberOf(0, 0));
+    }
     if (fixChecksum && stepFile.size() >= 4) {
         const size_t body = stepFile.size() - 4;
         PutLe32(stepFile.data() + body, uint32_t(crc32(0, stepFile.data(), uInt(body))));
     }
     const uint8_t* step = stepFile.data();
-    StepFileStore store(folder, 1);
     if (!WriteFile(store.StepPath(0, 0), step, stepBytes) ||
         !WriteFile(store.PackPath(1), data + 4 + stepBytes, size - 4 - stepBytes))
         return 0;
 
     int count = 1;
     uint64_t expected[kMaxPlanes] = {16, 0, 0, 0};
-    if (stepBytes >= 16) {
+    if (stepBytes >= 32) {
         const uint32_t claimed = Le32(step + 12);
-        if (claimed >= 1 && claimed <= uint32_t(kMaxPlanes) && stepBytes >= 16 + 16 * size_t(claimed)) {
+        if (claimed >= 1 && claimed <= uint32_t(kMaxPlanes) && stepBytes >= 32 + 16 * size_t(claimed)) {
             count = int(claimed);
-            for (int i = 0; i < count; ++i) expected[i] = std::min<uint64_t>(Le64(step + 16 + 16 * i), 1u << 20);
+            for (int i = 0; i < count; ++i) expected[i] = std::min<uint64_t>(Le64(step + 32 + 16 * i), 1u << 20);
         }
     }
     std::vector<uint8_t> planes[kMaxPlanes];
     StepFileStore::FileBlocks blocks;
-    std::string error;
     if (store.ReadStep(0, 0, expected, count, planes, error, &blocks)) {
         uint32_t sum = 0;
         for (int i = 0; i < count; ++i) {

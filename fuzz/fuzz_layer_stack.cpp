@@ -33,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.height = 1 + data[1] % 17;
     settings.background = data[1] % 3;
     if (!doc.NewDocument(settings)) return 0;
+    // Recording every operation's undo step (copying 40 layer records, rolling 20 steps
+    // along, writing step files) took nine tenths of each run: only inputs whose second
+    // byte has its top bit set keep the history, the others fuzz the stack alone.
+    if ((data[1] & 0x80) == 0) doc.SetStepSink(nullptr);
     std::vector<uint32_t> view(64 * 48);
     for (size_t i = 2; i + 2 < size && i < 2 + 3 * 64; i += 3) {
         const int a = data[i + 1], b = data[i + 2];

@@ -30,7 +30,8 @@ bool DecodeWith(NyZazo& target, ImageStream& stream, bool copyError) {
         if (copyError) target.SetLastError(codec.lastError);
         return false;
     }
-    const int code = Codec().formatType;
+    // The codec's own code, from a fresh object once: some codecs carry large tables.
+    static const int code = Codec().formatType;
     if (!target.TakeOver(codec)) return target.Fail(texts::kCannotAllocate);
     // Decoders create their pictures with code 0; record the format that was read.
     target.formatType = int8_t(code);

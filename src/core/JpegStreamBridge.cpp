@@ -42,7 +42,9 @@ void JpegStreamBridge::AttachSource(j_decompress_ptr cinfo) {
 }
 
 void JpegStreamBridge::InitSource(j_decompress_ptr cinfo) {
-    BridgeOf(reinterpret_cast<j_common_ptr>(cinfo)).m_startOfFile = true;
+    JpegStreamBridge& b = BridgeOf(reinterpret_cast<j_common_ptr>(cinfo));
+    b.m_startOfFile = true;
+    b.m_atEnd = false;
 }
 
 boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo) {
@@ -55,6 +57,7 @@ boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo) {
         b.m_buffer[0] = JOCTET(0xFF);
         b.m_buffer[1] = JOCTET(JPEG_EOI);
         n = 2;
+        b.m_atEnd = true;
     }
     b.m_source.next_input_byte = b.m_buffer;
     b.m_source.bytes_in_buffer = n;
@@ -68,6 +71,9 @@ void JpegStreamBridge::SkipInputData(j_decompress_ptr cinfo, long numBytes) {
     while (size_t(numBytes) > src->bytes_in_buffer) {
         numBytes -= long(src->bytes_in_buffer);
         (void)FillInputBuffer(cinfo);
+        // Past the end a skip would take two made-up bytes a call, 32767 calls for a
+        // segment that claims 64 KiB: the end-of-image marker stays for the reader.
+        if (BridgeOf(reinterpret_cast<j_common_ptr>(cinfo)).m_atEnd) return;
     }
     src->next_input_byte += size_t(numBytes);
     src->bytes_in_buffer -= size_t(numBytes);

@@ -50,6 +50,7 @@ private:
     jpeg_destination_mgr m_destination;
     ImageStream* m_stream;
     bool m_startOfFile;
+    bool m_atEnd = false;  // the stream is read out: the buffer holds a made-up end-of-image marker
     JOCTET m_buffer[kBufferBytes];
 };
 

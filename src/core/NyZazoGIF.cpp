@@ -40,6 +40,17 @@ int DepthForColours(int count) { return count <= 2 ? 1 : count <= 16 ? 4 : 8; }
 
 }  // namespace
 
+void NyZazoGIF::ClearTables() {
+    std::memset(m_globalColours, 0, sizeof m_globalColours);
+    std::memset(m_buffer, 0, sizeof m_buffer);
+    std::memset(m_prefix, 0, sizeof m_prefix);
+    std::memset(m_suffix, 0, sizeof m_suffix);
+    std::memset(m_length, 0, sizeof m_length);
+    std::memset(m_hash, 0, sizeof m_hash);
+    std::memset(m_codes, 0, sizeof m_codes);
+    std::memset(m_packet, 0, sizeof m_packet);
+}
+
 class NyZazoGIF::RowTarget {
 public:
     virtual ~RowTarget() = default;

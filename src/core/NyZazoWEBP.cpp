@@ -22,6 +22,15 @@ namespace {
 
 constexpr size_t kRiffHeaderBytes = 12;
 
+// Every 16 × 16 macroblock of a lossy picture spends bits of the first partition on
+// its block size and its chroma mode, coded with fixed probabilities (145 and 142 of
+// 256): at least 1.67 bits whatever the encoder chose. A file with fewer bytes than
+// one bit a macroblock cannot hold the picture its header names.
+uint64_t SmallestLossyBytes(int width, int height) {
+    const uint64_t blocks = (uint64_t(width) + 15) / 16 * ((uint64_t(height) + 15) / 16);
+    return blocks / 8;
+}
+
 const char* DecodeReason(VP8StatusCode status) {
     switch (status) {
         case VP8_STATUS_OUT_OF_MEMORY: return "out of memory";
@@ -50,7 +59,9 @@ const char* EncodeReason(WebPEncodingError error) {
         case VP8_ENC_ERROR_PARTITION0_OVERFLOW:
         case VP8_ENC_ERROR_PARTITION_OVERFLOW: return "partition overflow";
         case VP8_ENC_ERROR_FILE_TOO_BIG: return "file too big";
-        default: return "invalid configuration";
+        case VP8_ENC_ERROR_NULL_PARAMETER:
+        case VP8_ENC_ERROR_INVALID_CONFIGURATION: return "invalid configuration";
+        default: return "unknown error";
     }
 }
 
@@ -114,6 +125,10 @@ bool NyZazoWEBP::Decode(ImageStream& stream) {
     const int width = config.input.width, height = config.input.height;
     const int depth = config.input.has_alpha ? 32 : 24;
     if (!FitsPixelCap(width, height, depth)) return Fail(texts::kPictureTooLarge);
+    // The data that exists is checked before the picture the header claims is allocated.
+    // (A lossless picture of one colour takes a few bytes at any size: no such bound.)
+    if (config.input.format == 1 && data.size() < SmallestLossyBytes(width, height))
+        return Fail(texts::kTruncatedFile);
     if (!CreateForWriting(width, height, depth, kFormatWebp)) return Fail(texts::kCannotAllocate);
 
     // The library writes straight into the picture, bottom row first.
@@ -181,7 +196,9 @@ bool NyZazoWEBP::Encode(ImageStream& stream) {
     const WebPEncodingError error = picture.error_code;
     WebPPictureFree(&picture);
     if (!encoded) {
-        if (error == VP8_ENC_ERROR_BAD_WRITE) return Fail(texts::kWebpWriteFailed);
+        // The lossy encoder does not always say that its writer failed: the stream does.
+        if (error == VP8_ENC_ERROR_BAD_WRITE || stream.HasError() || stream.ErrorNumber() != 0)
+            return Fail(texts::kWebpWriteFailed);
         char text[256];
         std::snprintf(text, sizeof text, texts::kWebpEncodeFailedFormat, EncodeReason(error));
         return Fail(text);

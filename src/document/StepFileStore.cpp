@@ -19,8 +19,10 @@ namespace quillory {
 namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'L', 'U', 'D'};
-constexpr uint32_t kStepFormat = 3;
-constexpr int kFileHeaderBytes = 16;
+constexpr uint32_t kStepFormat = 4;
+// Magic, format, block size, plane count, then whose file it is: the document's
+// number, the record slot and the write number the store gave the step's file.
+constexpr int kFileHeaderBytes = 32;
 constexpr int kPlaneHeaderBytes = 16;
 constexpr int kRefBytes = 16;  // pack (u32), offset (u64), crc32 (u32) of a stored block
 constexpr int kTrailerBytes = 4;
@@ -254,6 +256,11 @@ bool PatchPlane(const std::vector<BlockRef>& refs, const std::vector<BlockRef>& 
 
 }  // namespace
 
+uint32_t StepFileStore::WriteNumberOf(int step, int slot) const {
+    const auto it = m_files.find({step, slot});
+    return it == m_files.end() ? 0 : it->second.writeNumber;
+}
+
 std::string StepFileStore::StepPath(int step, int slot) const {
     return m_folder + "/" + Name("UD_%d_%d_%d.qvxtmp", m_documentNumber, step, slot);
 }
@@ -312,6 +319,7 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
 
     const SlotBase& base = m_base[slot];
     const uint32_t pack = m_nextPack++;
+    const uint32_t writeNumber = m_nextWrite++;
     uint64_t packSize = 0;
     std::vector<std::pair<const uint8_t*, size_t>> fresh;  // pack data, in order
     std::vector<Encoded> encoded(static_cast<size_t>(count));
@@ -367,6 +375,9 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
     PutLe32(file.data() + 4, kStepFormat);
     PutLe32(file.data() + 8, kStepBlockBytes);
     PutLe32(file.data() + 12, uint32_t(count));
+    PutLe32(file.data() + 16, uint32_t(m_documentNumber));
+    PutLe32(file.data() + 20, uint32_t(slot));
+    PutLe32(file.data() + 24, writeNumber);
     for (int i = 0; i < count; ++i) {
         uint8_t* h = file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes;
         PutU64(h, encoded[size_t(i)].length);
@@ -409,7 +420,7 @@ bool StepFileStore::WriteStep(int step, int slot, const PlaneSource* planes, int
     }
     std::vector<uint32_t> used = PacksOf(written);
     Hold(used);
-    m_stepPacks[{step, slot}] = std::move(used);
+    m_files[{step, slot}] = StepFile{writeNumber, std::move(used)};
     // This file is the base of the slot's next one.
     SetBase(slot, written);
     return true;
@@ -452,6 +463,11 @@ bool StepFileStore::ReadStep(int step, int slot, const uint64_t* expected, int c
         return fail("not a step file of this kind");
     const size_t body = file.size() - kTrailerBytes;
     if (Crc(file.data(), body) != Le32(file.data() + body)) return fail("damaged (checksum)");
+    // A sound file under another step's name would give a wrong document.
+    if (Le32(file.data() + 16) != uint32_t(m_documentNumber)) return fail("a file of another document");
+    if (Le32(file.data() + 20) != uint32_t(slot)) return fail("a file of another layer slot");
+    const uint32_t writeNumber = WriteNumberOf(step, slot);
+    if (writeNumber == 0 || Le32(file.data() + 24) != writeNumber) return fail("a file of another step");
     uint64_t total = headerBytes;
     for (int i = 0; i < count; ++i) {
         const uint8_t* h = file.data() + kFileHeaderBytes + i * kPlaneHeaderBytes;
@@ -495,9 +511,9 @@ bool StepFileStore::HasStep(int step, int slot) const { return ::access(StepPath
 
 void StepFileStore::RemoveStep(int step, int slot) {
     ::unlink(StepPath(step, slot).c_str());
-    if (auto it = m_stepPacks.find({step, slot}); it != m_stepPacks.end()) {
-        std::vector<uint32_t> packs = std::move(it->second);
-        m_stepPacks.erase(it);
+    if (auto it = m_files.find({step, slot}); it != m_files.end()) {
+        std::vector<uint32_t> packs = std::move(it->second.packs);
+        m_files.erase(it);
         Release(packs);
     }
 }
@@ -510,25 +526,26 @@ void StepFileStore::RenameStep(int fromStep, int toStep, int slot) {
         return;
     }
     ::rename(from.c_str(), StepPath(toStep, slot).c_str());
-    if (auto it = m_stepPacks.find({fromStep, slot}); it != m_stepPacks.end()) {
-        std::vector<uint32_t> packs = std::move(it->second);
-        m_stepPacks.erase(it);
-        m_stepPacks[{toStep, slot}] = std::move(packs);
+    // The file keeps its write number under its new name.
+    if (auto it = m_files.find({fromStep, slot}); it != m_files.end()) {
+        StepFile file = std::move(it->second);
+        m_files.erase(it);
+        m_files[{toStep, slot}] = std::move(file);
     }
 }
 
 void StepFileStore::RemoveAll() {
-    for (const auto& [key, packs] : m_stepPacks) ::unlink(StepPath(key.first, key.second).c_str());
+    for (const auto& [key, file] : m_files) ::unlink(StepPath(key.first, key.second).c_str());
     for (const auto& [pack, users] : m_packUsers) ::unlink(PackPath(pack).c_str());
     m_packUsers.clear();
-    m_stepPacks.clear();
+    m_files.clear();
     for (SlotBase& base : m_base) base = SlotBase{};
 }
 
 uint64_t StepFileStore::DiskBytes() const {
     uint64_t bytes = 0;
     struct stat st {};
-    for (const auto& [key, packs] : m_stepPacks)
+    for (const auto& [key, file] : m_files)
         if (::stat(StepPath(key.first, key.second).c_str(), &st) == 0) bytes += uint64_t(st.st_size);
     for (const auto& [pack, users] : m_packUsers)
         if (::stat(PackPath(pack).c_str(), &st) == 0) bytes += uint64_t(st.st_size);

@@ -15,6 +15,9 @@
 // Every stored block carries its zlib crc32 and every step file ends with the
 // crc32 of its own bytes: a read checks them and the sizes it expects, and fills
 // private buffers first, so a missing, short or damaged file changes nothing.
+// A step file's header names its document, its record slot and the write number
+// the store gave it (kept under a new name when old steps roll off), so a sound
+// file of another document, slot or step under this name is refused too.
 // Step and pack files are written once under a name nothing else uses and never
 // replace a file; they are private to one process and go when it ends.
 #include <cstdint>
@@ -77,6 +80,8 @@ public:
     int32_t DocumentNumber() const { return m_documentNumber; }
 
     std::string StepPath(int step, int slot) const;
+    // The write number of the file (step, slot) holds; 0 when the store wrote none.
+    uint32_t WriteNumberOf(int step, int slot) const;
     std::string PackPath(uint32_t pack) const;
 
     // Writes the planes of (step, slot). Blocks that `changed` marks unchanged
@@ -120,7 +125,13 @@ private:
     int32_t m_documentNumber;
     uint32_t m_nextPack = 1;
     std::map<uint32_t, int> m_packUsers;
-    std::map<std::pair<int, int>, std::vector<uint32_t>> m_stepPacks;
+    // The step files this store wrote: their write numbers and the packs they use.
+    struct StepFile {
+        uint32_t writeNumber = 0;
+        std::vector<uint32_t> packs;
+    };
+    uint32_t m_nextWrite = 1;
+    std::map<std::pair<int, int>, StepFile> m_files;
     SlotBase m_base[kRecordSlots];
 };
 

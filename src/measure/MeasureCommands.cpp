@@ -1,10 +1,13 @@
 #include "measure/MeasureCommands.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
 
+#include "core/Platform.h"
 #include "document/CommandRegistry.h"
 #include "document/DocumentIO.h"
 #include "document/TempFolder.h"
@@ -19,6 +22,39 @@ namespace quillory {
 namespace {
 
 using P = const CommandParameters&;
+
+// A reference length: a finite number above 0 that stays one as a float (1e39 would
+// become infinity, 1e-50 zero).
+bool ParseLength(const std::string& text, float& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (!end || *end != '\0' || !std::isfinite(v) || v <= 0) return false;
+    const float narrowed = float(v);
+    if (!std::isfinite(narrowed) || narrowed <= 0) return false;
+    value = narrowed;
+    return true;
+}
+
+// A reference vector component: a whole number of pixels within kMaxReferencePixels.
+bool ParseVectorPart(const std::string& text, int32_t& value) {
+    long long v = 0;
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    auto [ptr, ec] = std::from_chars(begin, end, v);
+    if (ec != std::errc() || ptr != end || v < -kMaxReferencePixels || v > kMaxReferencePixels) return false;
+    value = int32_t(v);
+    return true;
+}
+
+bool RefuseCalibration(CVandDoc& d, P p, const std::string& key, const char* format) {
+    p.Refuse(key);
+    char text[512];
+    std::snprintf(text, sizeof text, format, p.Text(key).c_str());
+    d.SetLastError(text);
+    CurrentPlatform().ShowMessage(text, MessageKind::Warning);
+    return false;
+}
 
 std::string DefaultFolder() { return TempFolder::UserDataDirectory(); }
 
@@ -47,15 +83,22 @@ bool MouseCommand(CVandDoc& d, P p) {
 }
 
 // dx=, dy= (pixels), length= (units), unit=NAME: the calibration; every figure is drawn anew.
+// A length that is not a finite number above 0, or a vector part that is no whole number
+// within kMaxReferencePixels, is refused with a message and changes nothing.
 bool CalibrationCommand(CVandDoc& d, P p) {
     MeasureSet& set = MeasuresOf(d);
     MeasureSettings& s = set.Settings();
-    const double length = p.Real("length", s.refLength);
-    const long long dx = p.Number("dx", s.refDx), dy = p.Number("dy", s.refDy);
-    if (!p.RefusedKey().empty()) return false;
-    s.refDx = int32_t(dx);
-    s.refDy = int32_t(dy);
-    s.refLength = float(length);
+    float length = s.refLength;
+    int32_t dx = s.refDx, dy = s.refDy;
+    if (p.Has("length") && !ParseLength(p.Text("length"), length))
+        return RefuseCalibration(d, p, "length", mtexts::kBadReferenceLength);
+    if (p.Has("dx") && !ParseVectorPart(p.Text("dx"), dx))
+        return RefuseCalibration(d, p, "dx", mtexts::kBadReferenceVector);
+    if (p.Has("dy") && !ParseVectorPart(p.Text("dy"), dy))
+        return RefuseCalibration(d, p, "dy", mtexts::kBadReferenceVector);
+    s.refDx = dx;
+    s.refDy = dy;
+    s.refLength = length;
     if (p.Has("unit")) s.unitName = p.Text("unit");
     if (set.LiveObjects() > 0 && set.ActivateMeasureLayer(true)) set.RedrawAll();
     return true;

@@ -27,8 +27,8 @@ std::vector<MeasureRow> MeasureRows(const MeasureSet* objects);
 
 // The text export's content.
 std::string MeasureText(const std::vector<MeasureRow>& rows);
-// Writes "MicroMeasure.txt" into `folder` and tells the user; false (with the
-// reason in *error) when it cannot be written.
+// Writes "MicroMeasure.txt" into `folder` and tells the user; when it cannot be
+// written, tells the user the file and the reason and returns false (the text in *error).
 bool ExportMeasureText(const CVandDoc& document, const std::string& folder, std::string* error = nullptr);
 
 struct WorkbookExport {
@@ -41,9 +41,17 @@ struct WorkbookExport {
 
 // The workbook's sheet names as the export writes them (the chosen sheet).
 std::vector<std::string> WorkbookSheets(const WorkbookExport& options);
+// A sheet name holds at most this many UTF-16 units.
+inline constexpr size_t kMaxSheetNameUnits = 31;
+// Why a spreadsheet cannot take the sheet name (not UTF-8, too long, a character
+// it refuses, an apostrophe at an end, the reserved "History"); empty when it can.
+std::string SheetNameProblem(const std::string& name);
 // Writes the picture and the workbook (never a half-written file: the workbook is
-// made aside and renamed over the target), then opens it. False, with the reason
-// in *error, when nothing was written (also when the user keeps an existing file).
+// made in the process's temporary folder and copied over the target through the
+// atomic writer), then opens it. A sheet name the spreadsheet cannot take and a
+// value no number cell can hold are refused first. False, with the text that
+// names the file and the reason in *error (and shown), when nothing was written
+// (also when the user keeps an existing file).
 bool ExportWorkbook(CVandDoc& document, const WorkbookExport& options, std::string* error = nullptr);
 
 // The visible layers flattened into a 24-bit picture of the document's size.

@@ -410,7 +410,11 @@ bool SaveMeasureDocument(CVandDoc& document, const std::string& path) {
         return false;
     }
     if (!WriteMeasureDocument(writer.Stream(), document, FindMeasures(document), error)) {
-        document.SetLastError(error);
+        // A failed write (a full disk) names the file and the system's reason; a document
+        // that cannot be written says what is wrong with it, then the file.
+        const int why = writer.Stream().ErrorNumber();
+        document.SetLastError(FileFailureText(why != 0 ? mtexts::kMeasureFileWriteFailed : error,
+                                              why != 0 ? WriteFailureDetail(path, why) : path));
         return false;
     }
     if (!writer.Commit()) {

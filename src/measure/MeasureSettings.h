@@ -12,6 +12,9 @@ namespace quillory {
 inline constexpr int kMinLineWidth = 1, kMaxLineWidth = 7;
 inline constexpr int kMinLabelFontSize = 5, kMaxLabelFontSize = 24;
 inline constexpr int kMarkStyles = 6;
+// Each part of the reference vector lies within ±this many pixels, so its length
+// stays an int.
+inline constexpr int32_t kMaxReferencePixels = 1000000000;
 
 struct MeasureSettings {
     std::string unitName = "pixel";

@@ -110,6 +110,8 @@ inline constexpr const char* kCmdAnalysisSettings = "분석환경설정";
 inline constexpr const char* kCmdMultiFocus = "다초점영상만들기";
 
 // Calibration (Dlg_Calibration).
+inline constexpr const char* kBadReferenceLength = "측정기준 길이는 0보다 큰 유한한 수여야 합니다: %s";
+inline constexpr const char* kBadReferenceVector = "측정기준 픽셀 수는 -1000000000에서 1000000000 사이의 정수여야 합니다: %s";
 inline constexpr const char* kCalibrationTitle = "측정기준설정";
 inline constexpr const char* kNewUnit = "New Unit";
 inline constexpr const char* kDefaultUnitAfterReset = "um";
@@ -169,7 +171,16 @@ inline constexpr const char* kExcelConvert = "엑셀로 변환";
 inline constexpr const char* kExcelClose = "닫기";
 inline constexpr const char* kExcelTextExport = "텍스트로 저장";
 inline constexpr const char* kWorkbookExists = "[%s] 파일이 이미 있습니다. 바꾸시겠습니까?";
+inline constexpr const char* kMeasureTextWriteFailed = "파일(MicroMeasure.txt)을 저장할 수 없습니다.";
 inline constexpr const char* kWorkbookWriteFailed = "엑셀 파일을 만들 수 없습니다.";
+// Reasons a workbook is refused, after its path.
+inline constexpr const char* kWorkbookNoPath = "파일 이름이 없습니다";
+inline constexpr const char* kSheetNameNotUtf8 = "시트 이름이 UTF-8 글자가 아닙니다";
+inline constexpr const char* kSheetNameTooLong = "시트 이름은 31자까지입니다";
+inline constexpr const char* kSheetNameBadCharacter = "시트 이름에 쓸 수 없는 글자(: \\ / ? * [ ] 또는 제어 문자)가 있습니다";
+inline constexpr const char* kSheetNameApostrophe = "시트 이름은 작은따옴표(')로 시작하거나 끝날 수 없습니다";
+inline constexpr const char* kSheetNameReserved = "History는 시트 이름으로 쓸 수 없습니다";
+inline constexpr const char* kWorkbookValueNotFinite = "%d번 항목의 값이 너무 커서 숫자로 쓸 수 없습니다";
 inline constexpr const char* kWorkbookPictureFailed = "엑셀에 넣을 그림(MicroExcel.jpg)을 만들 수 없습니다.";
 inline constexpr const char* kWorkbookOpenFailed = "엑셀 파일을 여는 프로그램을 실행 할 수 없습니다.";
 inline constexpr const char* kMeasureFileReadFailed = "측정 파일을 읽을 수 없습니다.";

@@ -134,7 +134,8 @@ void MicroCommands::OpenCalibration(DocumentSession* document) {
         m_settings.unitIndex = entered.unitIndex;
         const CommandParameters parameters{{"dx", std::to_string(entered.refDx)},
                                            {"dy", std::to_string(entered.refDy)},
-                                           {"length", QString::number(double(entered.refLength), 'g', 9).toStdString()},
+                                           // As typed: the engine refuses what is no finite length above 0.
+                                           {"length", dialog.length()->text().trimmed().toStdString()},
                                            {"unit", entered.unitName}};
         if (document->Execute(cmd::kCalibrationValues, parameters)) m_frame.DocumentChanged(document);
         m_quiet = true;

@@ -208,6 +208,10 @@ TEST(AtomicFileWriter, FullFileSystemKeepsTheOldFile) {
     const std::string oldText = "the picture that was there";
     NyZazo big(200, 200, 24, kFormatBmp);  // 120 KB of pixels: larger than the file system
     FillNoise(big);
+    NyZazo larger(400, 400, 24, kFormatBmp);  // lossy WebP packs noise to less than its pixels
+    FillNoise(larger);
+    NyZazo withOpacity(200, 200, 32, kFormatPng);  // written lossless as WebP
+    FillNoise(withOpacity);
     NyZazo palette(400, 400, 8, kFormatBmp);
     for (int i = 0; i < 256; ++i) palette.SetPaletteColour(i, uint8_t(i * 7), uint8_t(i * 13), uint8_t(i));
     for (uint32_t i = 0; i < palette.header.biSizeImage; ++i) palette.bits[i] = uint8_t((i * 2654435761u) >> 24);
@@ -223,6 +227,9 @@ TEST(AtomicFileWriter, FullFileSystemKeepsTheOldFile) {
         {"pic.jpg", kFormatJpeg, &big, nullptr},  // the library's own message
         {"pic.gif", kFormatGif, &palette, texts::kGifWriteError},
         {"pic.tif", kFormatTiff, &palette, nullptr},
+        {"pic.png", kFormatPng, &big, nullptr},
+        {"pic.webp", kFormatWebp, &larger, texts::kWebpWriteFailed},
+        {"alpha.webp", kFormatWebp, &withOpacity, texts::kWebpWriteFailed},
     };
     auto check = [&](const fs::path& folder, const char* reason) {
         bool ok = true;
@@ -243,7 +250,8 @@ TEST(AtomicFileWriter, FullFileSystemKeepsTheOldFile) {
             ADD_FAILURE() << "plain write: " << error;
             ok = false;
         }
-        std::vector<std::string> expected = {"pic.bmp", "pic.gif", "pic.jpg", "pic.tif"};
+        std::vector<std::string> expected = {"alpha.webp", "pic.bmp", "pic.gif", "pic.jpg",
+                                             "pic.png",    "pic.tif", "pic.webp"};
         if (FolderEntries(folder) != expected) {
             ADD_FAILURE() << "temporary files were left behind";
             ok = false;

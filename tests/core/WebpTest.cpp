@@ -2,8 +2,13 @@
 // decode as Pillow decodes them; hostile files fail with a clear text.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -161,6 +166,68 @@ TEST(Webp, HostileFilesFailWithAClearTextAndLeaveTheTargetAlone) {
     NyZazo target;
     if (!DecodeWebp(damaged, target)) {
         EXPECT_NE(target.lastError[0], '\0');
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizerBuild = true;
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
+
+// A lossy file of about a kilobyte whose header claims 16383 × 16383 pixels (768 MiB
+// of picture) is refused from the data it has, before the picture is allocated: in a
+// process that cannot have that much memory it still says the file is truncated.
+TEST(Webp, ASmallLossyFileClaimingAHugePictureIsRefusedBeforeAnythingIsAllocated) {
+    if (kSanitizerBuild) GTEST_SKIP() << "the sanitizer's allocator cannot run under an address space limit";
+    NyZazo picture;
+    SmoothPicture(picture, 64, 48);
+    std::vector<uint8_t> bytes = EncodeWebp(picture);
+    ASSERT_EQ(std::memcmp(bytes.data() + 12, "VP8 ", 4), 0);
+    ASSERT_LT(bytes.size(), 4096u);
+    // The frame's 14-bit width and height, after the frame tag and its start code.
+    bytes[26] = 0xFF, bytes[27] = 0x3F, bytes[28] = 0xFF, bytes[29] = 0x3F;
+    PictureDimensions claimed;
+    ImageStream probe(bytes.data(), uint32_t(bytes.size()));
+    ASSERT_TRUE(ProbePicture(probe, kFormatWebp, claimed));
+    ASSERT_EQ(claimed.width, 16383);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit{rlim_t(512) << 20, rlim_t(512) << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+        NyZazo target;
+        const bool refused = !DecodeWebp(bytes, target) && std::strcmp(target.lastError, texts::kTruncatedFile) == 0;
+        if (!refused) std::fprintf(stderr, "%s\n", target.lastError);
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// The check leaves real pictures alone, uniform ones (the fewest bytes a macroblock) included.
+TEST(Webp, UniformLossyPicturesOfEverySizeStillOpen) {
+    for (const auto& [width, height] : {std::pair{1, 1}, std::pair{17, 3}, std::pair{1200, 900}, std::pair{16383, 16}}) {
+        for (const uint8_t value : {uint8_t(0), uint8_t(255)}) {
+            NyZazo picture;
+            ASSERT_TRUE(picture.Create(width, height, 24, 1));
+            for (int y = 0; y < height; ++y) std::memset(picture.Row(y), value, size_t(width) * 3);
+            for (const int quality : {1, 100}) {
+                picture.jpegQuality = quality;
+                const std::vector<uint8_t> bytes = EncodeWebp(picture);
+                NyZazo back;
+                ASSERT_TRUE(DecodeWebp(bytes, back)) << width << "x" << height << " q" << quality << ": " << back.lastError
+                                                     << " (" << bytes.size() << " bytes)";
+                EXPECT_EQ(back.Width(), width);
+            }
+        }
     }
 }
 

@@ -558,7 +558,7 @@ TEST(History, ADamagedMissingOrShortStepFileFailsTheUndoWithAMessageAndChangesNo
             case kMissing: fs::remove(path); break;
             case kShort: fs::resize_file(path, bytes.size() - 1); break;
             case kStepByte:  // a block code inside the file
-                bytes[16 + 4 * 16 + 3] ^= 1;
+                bytes[32 + 4 * 16 + 3] ^= 1;
                 test::WriteFileBytes(path, bytes);
                 break;
             case kPackByte: DamagePacks(h.Store()->Folder()); break;
@@ -578,6 +578,52 @@ TEST(History, ADamagedMissingOrShortStepFileFailsTheUndoWithAMessageAndChangesNo
         // Redo of nothing and undo further stay refused the same way; the document keeps working.
         Stroke(*doc, 8);
         EXPECT_EQ(h.StepPosition(), 5);
+    }
+}
+
+// A sound step file under another step's name (another step of the document, or the
+// same step of another document) passes every checksum; its header says whose it is.
+TEST(History, ASoundStepFileOfAnotherStepOrDocumentIsRefused) {
+    enum Swap { kStepBefore, kOlderStep, kOtherDocument };
+    for (const Swap swap : {kStepBefore, kOlderStep, kOtherDocument}) {
+        test::RecordingPlatform platform;
+        auto doc = test::MakeDocument(50, 30);
+        auto other = test::MakeDocument(50, 30);
+        for (CVandDoc* d : {doc.get(), other.get()}) {
+            test::FillRandom(d->Layer(0), 9);
+            d->RecordStep("채우기", StepCode::Pixels);
+            for (int s = 1; s <= 4; ++s) Stroke(*d, s + (d == other.get() ? 10 : 0));
+        }
+        const DocumentPrint third = [&] {
+            EXPECT_TRUE(doc->History().Undo());
+            const DocumentPrint print = PrintOf(*doc);
+            EXPECT_TRUE(doc->History().Redo());
+            return print;
+        }();
+        ASSERT_EQ(doc->History().StepPosition(), 5);
+        // Undoing the last stroke reads step 4's file.
+        UndoHistory& h = doc->History();
+        const std::string path = h.Store()->StepPath(4, 0);
+        const std::string source = swap == kStepBefore  ? h.Store()->StepPath(3, 0)
+                                   : swap == kOlderStep ? h.Store()->StepPath(2, 0)
+                                                        : other->History().Store()->StepPath(4, 0);
+        ASSERT_TRUE(fs::exists(path) && fs::exists(source)) << swap;
+        const std::vector<uint8_t> own = test::ReadFileBytes(path);
+        test::WriteFileBytes(path, test::ReadFileBytes(source));
+        const DocumentPrint before = PrintOf(*doc);
+        EXPECT_FALSE(h.Undo()) << swap;
+        EXPECT_EQ(h.StepPosition(), 5);
+        EXPECT_SAME_DOCUMENT(before, PrintOf(*doc));
+        ASSERT_EQ(platform.messages.size(), 1u) << swap;
+        EXPECT_EQ(platform.messages[0].rfind(texts::kUndoReadFailed, 0), 0u) << platform.messages[0];
+        EXPECT_NE(platform.messages[0].find(path), std::string::npos) << platform.messages[0];
+        EXPECT_NE(platform.messages[0].find(swap == kOtherDocument ? "another document" : "another step"),
+                  std::string::npos)
+            << platform.messages[0];
+        // Its own file back, the undo works.
+        test::WriteFileBytes(path, own);
+        ASSERT_TRUE(h.Undo()) << swap;
+        EXPECT_SAME_DOCUMENT(third, PrintOf(*doc));
     }
 }
 
@@ -908,6 +954,39 @@ TEST(StepFiles, DamageAnywhereIsRefusedWithAText) {
     DamagePacks(dir.path().string(), 4500);
     EXPECT_TRUE(Read(store, 1, 0, planes, error).empty());
     EXPECT_NE(error.find("damaged"), std::string::npos) << error;
+}
+
+TEST(StepFiles, ASoundFileUnderAnotherNameIsRefused) {
+    test::TempDir dir;
+    StepFileStore store(dir.path().string(), 6), stranger(dir.path().string(), 8);
+    std::vector<uint8_t> a(9000), b(9000);
+    for (size_t i = 0; i < a.size(); ++i) a[i] = uint8_t(i * 7), b[i] = uint8_t(i * 11 + 1);
+    ASSERT_TRUE(Write(store, 2, 0, {a}));
+    ASSERT_TRUE(Write(store, 2, 1, {b}));
+    ASSERT_TRUE(Write(store, 3, 0, {b}));
+    ASSERT_TRUE(Write(stranger, 2, 0, {b}));
+    const std::vector<uint8_t> own = test::ReadFileBytes(store.StepPath(2, 0));
+    struct Case {
+        std::string source;
+        const char* why;
+    };
+    const Case cases[] = {{store.StepPath(2, 1), "another layer slot"},
+                          {store.StepPath(3, 0), "another step"},
+                          {stranger.StepPath(2, 0), "another document"}};
+    std::string error;
+    for (const Case& c : cases) {
+        test::WriteFileBytes(store.StepPath(2, 0), test::ReadFileBytes(c.source));
+        EXPECT_TRUE(Read(store, 2, 0, {a}, error).empty()) << c.why;
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+    }
+    // Renamed when an old step rolls off, a file stays its step's.
+    test::WriteFileBytes(store.StepPath(2, 0), own);
+    store.RemoveStep(1, 0);
+    store.RenameStep(2, 1, 0);
+    EXPECT_EQ(Read(store, 1, 0, {a}, error), std::vector<std::vector<uint8_t>>{a}) << error;
+    // A file the store never wrote is no step of it.
+    fs::copy_file(store.StepPath(3, 0), store.StepPath(7, 0));
+    EXPECT_TRUE(Read(store, 7, 0, {b}, error).empty());
 }
 
 TEST(StepFiles, AFailedWriteNamesTheFileAndTheReasonAndLeavesNothing) {

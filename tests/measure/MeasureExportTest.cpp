@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
+#include "core/AtomicFile.h"
+#include "core/CoreTexts.h"
 #include "core/NyZazo.h"
 #include "measure/MeasureExport.h"
 #include "measure/MeasureTestSupport.h"
@@ -129,12 +132,132 @@ TEST(MeasureExport, AnExistingWorkbookIsReplacedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(std::string(written.begin(), written.begin() + 2), "PK");  // a zip container
     EXPECT_TRUE(platform.openedFiles.empty());
 
-    // A sheet name the spreadsheet refuses writes nothing.
+    // A sheet name the spreadsheet refuses writes nothing, and the message says which file and why.
     options.sheetName = "bad/name[]";
     options.askBeforeReplacing = false;
     EXPECT_FALSE(ExportWorkbook(*doc, options));
     EXPECT_EQ(ReadFileBytes(options.workbookPath), written);
-    EXPECT_EQ(platform.messages.back(), mtexts::kWorkbookWriteFailed);
+    EXPECT_EQ(platform.messages.back(), FileFailureText(mtexts::kWorkbookWriteFailed,
+                                                        options.workbookPath + ": " + mtexts::kSheetNameBadCharacter));
+}
+
+// Sheet names a spreadsheet cannot hold are refused before anything is written (a name
+// that is not UTF-8 would make the workbook's XML unreadable); every other name is kept
+// as it is, and the workbook reads back.
+TEST(MeasureExport, SheetNamesTheSpreadsheetCannotHoldAreRefused) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MeasuredPicture();
+    WorkbookExport options;
+    options.workbookPath = dir.File("Micro.xlsx");
+    options.pictureFolder = dir.path().string();
+    options.askBeforeReplacing = false;
+    options.openAfterwards = false;
+    WriteFileBytes(options.workbookPath, {'o', 'l', 'd'});
+    std::string hangul32;
+    for (int i = 0; i < 32; ++i) hangul32 += "측";
+    const std::pair<std::string, const char*> refused[] = {
+        {"\xff\xfe", mtexts::kSheetNameNotUtf8},
+        {"측정\xed\xa0\x80", mtexts::kSheetNameNotUtf8},  // an encoded surrogate
+        {"abc\xc3", mtexts::kSheetNameNotUtf8},            // cut in the middle of a character
+        {"\xc0\xaf", mtexts::kSheetNameNotUtf8},           // an overlong "/"
+        {hangul32, mtexts::kSheetNameTooLong},
+        {"a:b", mtexts::kSheetNameBadCharacter},
+        {"a\\b", mtexts::kSheetNameBadCharacter},
+        {"what?", mtexts::kSheetNameBadCharacter},
+        {"*", mtexts::kSheetNameBadCharacter},
+        {"[1]", mtexts::kSheetNameBadCharacter},
+        {"tab\there", mtexts::kSheetNameBadCharacter},
+        {"bell\x07", mtexts::kSheetNameBadCharacter},
+        {"'quoted'", mtexts::kSheetNameApostrophe},
+        {"end'", mtexts::kSheetNameApostrophe},
+        {"history", mtexts::kSheetNameReserved},
+    };
+    for (const auto& [name, reason] : refused) {
+        options.sheetName = name;
+        platform.messages.clear();
+        EXPECT_FALSE(ExportWorkbook(*doc, options)) << name;
+        EXPECT_EQ(ReadFileBytes(options.workbookPath), (std::vector<uint8_t>{'o', 'l', 'd'})) << name;
+        ASSERT_EQ(platform.messages.size(), 1u) << name;
+        EXPECT_EQ(platform.messages[0],
+                  FileFailureText(mtexts::kWorkbookWriteFailed, options.workbookPath + ": " + reason));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File(mtexts::kWorkbookPicture)));
+
+    const std::string hangul31 = hangul32.substr(0, hangul32.size() - std::string("측").size());
+    const std::vector<std::string> kept = {"측정 결과", hangul31, "it's", "Histories", "\xf0\x9f\x93\x90 자"};
+    std::string books, expected;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        options.sheetName = kept[i];
+        options.workbookPath = dir.File("kept" + std::to_string(i) + ".xlsx");
+        ASSERT_TRUE(ExportWorkbook(*doc, options)) << kept[i];
+        books += " '" + options.workbookPath + "'";
+        // Python quotes a text with an apostrophe in double quotes.
+        const char quote = kept[i].find('\'') == std::string::npos ? '\'' : '"';
+        expected += "[" + (quote + kept[i] + quote) + "]\n";
+    }
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
+    EXPECT_EQ(::Run(std::string(kPython) +
+                  " -c 'import sys, openpyxl\nfor p in sys.argv[1:]: print(openpyxl.load_workbook(p).sheetnames)'" +
+                  books + " 2>&1"),
+              expected);
+}
+
+// A value no number cell can hold (a length calibrated so large that an area overflows)
+// is refused with the object's row: a spreadsheet refuses a workbook with INF in it.
+TEST(MeasureExport, ValuesNoNumberCellCanHoldAreRefused) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MakePicture(120, 90);
+    Calibrate(*doc, 10, 0, 1.0f);
+    Drag(*doc, cmd::kToolMeasureSegment, {10, 10}, {40, 50});
+    Calibrate(*doc, 10, 0, 1e30f);
+    Drag(*doc, cmd::kToolMeasureRectangle, {20, 20}, {80, 70});
+    ASSERT_EQ(MeasureRows(FindMeasures(*doc)).size(), 2u);
+    ASSERT_FALSE(std::isfinite(MeasureRows(FindMeasures(*doc))[1].area));
+    WorkbookExport options;
+    options.workbookPath = dir.File("Micro.xlsx");
+    options.pictureFolder = dir.path().string();
+    options.openAfterwards = false;
+    std::string error;
+    EXPECT_FALSE(ExportWorkbook(*doc, options, &error));
+    EXPECT_FALSE(std::filesystem::exists(options.workbookPath));
+    char row[256];
+    std::snprintf(row, sizeof row, mtexts::kWorkbookValueNotFinite, 1);
+    EXPECT_EQ(error, FileFailureText(mtexts::kWorkbookWriteFailed, options.workbookPath + ": " + row));
+    EXPECT_EQ(platform.messages.back(), error);
+}
+
+// Each step that fails says which file and why.
+TEST(MeasureExport, FailuresNameTheFileAndTheReason) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MeasuredPicture();
+    // The text export into a folder that is not there.
+    const std::string missing = dir.File("no-such-folder");
+    std::string error;
+    EXPECT_FALSE(ExportMeasureText(*doc, missing, &error));
+    const std::string textFile = (std::filesystem::path(missing) / mtexts::kMeasureTextFile).string();
+    EXPECT_EQ(error, FileFailureText(mtexts::kMeasureTextWriteFailed, textFile + ": " + texts::kReasonFolderMissing));
+    EXPECT_EQ(platform.messages.back(), error);
+
+    // The workbook's picture, then the workbook itself.
+    WorkbookExport options;
+    options.workbookPath = dir.File("Micro.xlsx");
+    options.pictureFolder = missing;
+    options.openAfterwards = false;
+    EXPECT_FALSE(ExportWorkbook(*doc, options, &error));
+    const std::string picture = (std::filesystem::path(missing) / mtexts::kWorkbookPicture).string();
+    EXPECT_EQ(error, FileFailureText(mtexts::kWorkbookPictureFailed, picture + ": " + texts::kReasonFolderMissing));
+    EXPECT_EQ(platform.messages.back(), error);
+    options.pictureFolder = dir.path().string();
+    options.workbookPath = (std::filesystem::path(missing) / "Micro.xlsx").string();
+    EXPECT_FALSE(ExportWorkbook(*doc, options, &error));
+    EXPECT_EQ(error, FileFailureText(mtexts::kWorkbookWriteFailed,
+                                     options.workbookPath + ": " + texts::kReasonFolderMissing));
+    options.workbookPath.clear();
+    EXPECT_FALSE(ExportWorkbook(*doc, options, &error));
+    EXPECT_EQ(error, FileFailureText(mtexts::kWorkbookWriteFailed, mtexts::kWorkbookNoPath));
 }
 
 TEST(MeasureExport, AWorkbookWithoutObjectsHasOnlyTheHeaderRow) {

@@ -12,7 +12,11 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <filesystem>
+
+#include "core/AtomicFile.h"
 #include "core/CommandIds.h"
+#include "core/CoreTexts.h"
 #include "core/FormatCodes.h"
 #include "core/NyZazo.h"
 #include "measure/MeasureSet.h"
@@ -306,6 +310,29 @@ private Q_SLOTS:
         const std::vector<std::string>& opened = m_app->platform().openedFiles();
         QCOMPARE(opened.size(), size_t(1));
         QCOMPARE(QString::fromStdString(opened.front()), book);
+    }
+
+    // The dialog's text export that cannot write its file tells the user which file and why.
+    void aFailedTextExportSaysWhichFileAndWhy() {
+        StartMeasuring();
+        QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+        Drag(At(10, 10), At(50, 30));
+        const std::filesystem::path target = Frame()->programDir() / mtexts::kMeasureTextFile;
+        std::filesystem::remove(target);
+        std::filesystem::create_directories(target);  // a folder where the file should go
+        const size_t before = MessageCount();
+        ANSWER_NEXT_MODAL(DlgExcel, [](DlgExcel* d) {
+            d->textButton()->click();
+            QVERIFY(!d->exported());
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kExportWorkbook);
+        std::filesystem::remove(target);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(MessageCount(), before + 1);
+        QCOMPARE(LastMessage(), Text(FileFailureText(mtexts::kMeasureTextWriteFailed,
+                                                     target.string() + ": " + texts::kReasonIsFolder)
+                                         .c_str()));
     }
 };
 
