@@ -1,0 +1,97 @@
+// quillory-cli run: colour, filter and transform commands on pictures of each depth.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/FormatCodes.h"
+#include "core/NyZazo.h"
+#include "support/CliRunner.h"
+#include "support/TestFiles.h"
+
+using namespace quillory;
+using test::QuotePath;
+using test::RunCli;
+using test::WriteScript;
+
+namespace {
+
+const std::string& kPrivateHome = test::UsePrivateHome();
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Colour of picture pixel (x, y), rows from the top.
+using Painter = std::function<RGBQUAD(int x, int y)>;
+
+// A BMP of the given depth painted by `paint` (palette depths use a grey palette and the red byte as index).
+bool WritePicture(const std::string& path, int width, int height, int bits, const Painter& paint) {
+    NyZazo picture(width, height, bits, kFormatBmp);
+    if (bits <= 8) picture.SetGreyPalette();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const RGBQUAD c = paint(x, y);
+            if (bits <= 8)
+                picture.SetPixelIndex(x, height - 1 - y, c.red);
+            else
+                picture.SetPixelColour(x, height - 1 - y, c);
+        }
+    return picture.Save(path, kFormatBmp);
+}
+
+struct Picture {
+    explicit Picture(const std::string& path) { ok = image.Load(path, kFormatBmp); }
+    NyZazo image;
+    bool ok = false;
+    int Width() const { return image.Width(); }
+    int Height() const { return image.Height(); }
+    // Rows from the top.
+    RGBQUAD At(int x, int y) const { return image.GetPixelColour(x, image.Height() - 1 - y); }
+};
+
+// A path as a script token.
+std::string Token(const std::string& path) { return "\"" + path + "\""; }
+
+// Runs `lines` on the picture at `in` and saves the result as out.bmp in `dir`.
+test::CliResult RunOn(const test::TempDir& dir, const std::string& in, const std::string& lines) {
+    const std::string script =
+        WriteScript(dir, "open " + Token(in) + "\n" + lines + "save " + Token(dir.File("out.bmp")) + "\n");
+    return RunCli("run " + QuotePath(script), true);
+}
+
+}  // namespace
+
+// A channel of a single level has nothing to stretch: it stays as it is while the others stretch.
+TEST(CliProcessing, AutomaticColourLeavesAChannelOfOneLevelAlone) {
+    struct Case {
+        const char* kind;
+        int bits;
+        const char* prelude;
+        Painter paint;
+        std::function<void(const Picture&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"24-bit file", 24, "", [](int x, int) { return RGBQUAD{255, uint8_t(60 + 10 * x), uint8_t(40 + 12 * x), 0}; },
+         [](const Picture& p) {
+             for (int x = 0; x < p.Width(); ++x) EXPECT_EQ(p.At(x, 1).blue, 255) << "x " << x;
+             EXPECT_EQ(p.At(0, 1).red, 0);
+             EXPECT_EQ(p.At(p.Width() - 1, 1).red, 255);
+         }},
+        {"32-bit file", 32, "", [](int x, int) { return RGBQUAD{uint8_t(30 + 20 * x), 200, uint8_t(90 + 5 * x), 0}; },
+         [](const Picture& p) {
+             for (int x = 0; x < p.Width(); ++x) EXPECT_EQ(p.At(x, 1).green, 200) << "x " << x;
+             EXPECT_EQ(p.At(p.Width() - 1, 1).blue, 255);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        test::TempDir dir;
+        const std::string in = dir.File("in.bmp");
+        ASSERT_TRUE(WritePicture(in, 10, 3, c.bits, c.paint));
+        const test::CliResult r = RunOn(dir, in, std::string(c.prelude) + "2076\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const Picture out(dir.File("out.bmp"));
+        ASSERT_TRUE(out.ok);
+        c.check(out);
+    }
+}
