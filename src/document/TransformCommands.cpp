@@ -139,11 +139,20 @@ bool FlipCanvas(CVandDoc& document, bool leftRight) {
     return true;
 }
 
+// The picture as seen turns over left to right: each layer is mirrored and so is its place on the canvas.
 bool MirrorPicture(CVandDoc& document) {
-    NyZazo* picture = document.Composite();
-    if (!picture || !picture->bits || !CurrentIsValid(document)) return false;
-    MirrorImage(*picture);
-    document.RecordStep(texts::kStepMirror, StepCode::Pixels);
+    if (!CurrentIsValid(document)) return false;
+    WaitCursor wait;
+    const int canvasWidth = document.Header().width;
+    for (int slot : LayersInList(document)) {
+        LayerRecord& layer = document.Layer(slot);
+        Planes planes;
+        if (!CopyLayerPlanes(layer, document.Header(), planes)) return false;
+        FlipHorizontal(planes);
+        const CanvasRect rect = LayerCanvasRect(layer, document.Header());
+        if (!Install(document, slot, std::move(planes), canvasWidth - rect.left - rect.width, rect.top)) return false;
+    }
+    document.RecordStep(texts::kStepMirror, StepCode::Flipped);
     return true;
 }
 

@@ -95,3 +95,34 @@ TEST(CliProcessing, AutomaticColourLeavesAChannelOfOneLevelAlone) {
         c.check(out);
     }
 }
+
+// Mirroring turns the whole picture over left to right, in colour and palette documents.
+TEST(CliProcessing, MirrorTurnsThePictureOverLeftToRight) {
+    const Painter paint = [](int x, int y) {
+        return RGBQUAD{uint8_t(20 * y), uint8_t(100 + 3 * y), uint8_t(10 + 20 * x), 0};
+    };
+    for (const char* prelude : {"", "2016\n"}) {
+        for (int bits : {8, 24, 32}) {
+            SCOPED_TRACE(std::to_string(bits) + (*prelude ? " as a palette document" : ""));
+            test::TempDir dir;
+            const std::string in = dir.File("in.bmp");
+            ASSERT_TRUE(WritePicture(in, 9, 4, bits, paint));
+            const test::CliResult plain = RunOn(dir, in, prelude);
+            ASSERT_EQ(plain.status, 0) << plain.out;
+            const Picture before(dir.File("out.bmp"));
+            const test::CliResult r = RunOn(dir, in, std::string(prelude) + "1408\nhistory\n");
+            ASSERT_EQ(r.status, 0) << r.out;
+            EXPECT_TRUE(Has(r.out, "거울변환")) << r.out;
+            const Picture out(dir.File("out.bmp"));
+            ASSERT_TRUE(out.ok);
+            ASSERT_EQ(out.Width(), 9);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 9; ++x) {
+                    const RGBQUAD a = out.At(x, y), b = before.At(8 - x, y);
+                    EXPECT_EQ(a.red, b.red) << x << "," << y;
+                    EXPECT_EQ(a.green, b.green) << x << "," << y;
+                    EXPECT_EQ(a.blue, b.blue) << x << "," << y;
+                }
+        }
+    }
+}
