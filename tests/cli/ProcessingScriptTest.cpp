@@ -126,3 +126,38 @@ TEST(CliProcessing, MirrorTurnsThePictureOverLeftToRight) {
         }
     }
 }
+
+// A linear gradient dragged towards smaller coordinates runs the other way along its line, so the
+// same end of the axis takes the same colour whichever way the line was drawn.
+TEST(CliProcessing, LinearGradientDraggedBackwardsRunsTheOtherWay) {
+    struct Drag {
+        const char* name;
+        int x0, y0, x1, y1;
+        bool vertical;
+    };
+    const Drag drags[] = {{"right", 0, 4, 15, 4, false},
+                          {"left", 15, 4, 0, 4, false},
+                          {"down", 5, 0, 5, 9, true},
+                          {"up", 5, 9, 5, 0, true},
+                          {"up, a little to the right", 4, 9, 6, 0, true}};
+    for (int bits : {8, 24}) {
+        for (const Drag& d : drags) {
+            SCOPED_TRACE(std::to_string(bits) + " " + d.name);
+            test::TempDir dir;
+            const std::string in = dir.File("in.bmp");
+            ASSERT_TRUE(WritePicture(in, 16, 10, bits, [](int, int) { return RGBQUAD{128, 128, 128, 0}; }));
+            const std::string line = "1353 x0=" + std::to_string(d.x0) + " y0=" + std::to_string(d.y0) +
+                                     " x1=" + std::to_string(d.x1) + " y1=" + std::to_string(d.y1) +
+                                     " foreground=000000 background=ffffff\n";
+            const test::CliResult r = RunOn(dir, in, line);
+            ASSERT_EQ(r.status, 0) << r.out;
+            const Picture out(dir.File("out.bmp"));
+            ASSERT_TRUE(out.ok);
+            // The low end of the axis takes the foreground (black), the high end the background (white).
+            const RGBQUAD low = d.vertical ? out.At(5, 0) : out.At(0, 4);
+            const RGBQUAD high = d.vertical ? out.At(5, 9) : out.At(15, 4);
+            EXPECT_LT(low.green, 30);
+            EXPECT_GT(high.green, 225);
+        }
+    }
+}
