@@ -161,3 +161,37 @@ TEST(CliProcessing, LinearGradientDraggedBackwardsRunsTheOtherWay) {
         }
     }
 }
+
+// The reference picture is brightened towards grey 250, or refused as too dark with its mean grey.
+TEST(CliProcessing, AutomaticExposureBrightensTheMeasuredPictureOrSaysItIsTooDark) {
+    const struct {
+        int bits;
+        std::string prelude;
+    } kinds[] = {{8, ""}, {24, ""}, {32, ""}, {24, "2016\n"}};
+    for (const auto& [bits, prelude] : kinds) {
+        SCOPED_TRACE(std::to_string(bits) + (prelude.empty() ? "" : " as a palette document"));
+        test::TempDir dir;
+        const std::string in = dir.File("in.bmp");
+        // Mean grey 160: brightness 90 at contrast 128 maps 140 to (140 − 128) × 383 / 255 + 218 = 236.
+        ASSERT_TRUE(WritePicture(in, 4, 2, bits, [](int x, int) {
+            const uint8_t g = x < 2 ? 140 : 180;
+            return RGBQUAD{g, g, g, 0};
+        }));
+        const test::CliResult r = RunOn(dir, in, prelude + "3304\nhistory\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_TRUE(Has(r.out, "자동측정기준")) << r.out;
+        const Picture out(dir.File("out.bmp"));
+        ASSERT_TRUE(out.ok);
+        EXPECT_EQ(out.At(0, 0).green, 236);
+        EXPECT_EQ(out.At(3, 1).green, 255);
+
+        const std::string dark = dir.File("dark.bmp");
+        ASSERT_TRUE(WritePicture(dark, 4, 2, bits, [](int x, int) {
+            const uint8_t g = x < 2 ? 100 : 159;  // mean grey 129
+            return RGBQUAD{g, g, g, 0};
+        }));
+        const test::CliResult refused = RunOn(dir, dark, prelude + "3304\n");
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(Has(refused.out, "Too Dark Image. (Current Gray 129)")) << refused.out;
+    }
+}
