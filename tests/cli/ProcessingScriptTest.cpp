@@ -195,3 +195,60 @@ TEST(CliProcessing, AutomaticExposureBrightensTheMeasuredPictureOrSaysItIsTooDar
         EXPECT_TRUE(Has(refused.out, "Too Dark Image. (Current Gray 129)")) << refused.out;
     }
 }
+
+namespace {
+
+// A 16-bit bit-field BMP of one row: the given pixel values with the red, green and blue masks.
+std::vector<uint8_t> SixteenBitBmp(uint32_t red, uint32_t green, uint32_t blue, const std::vector<uint16_t>& pixels) {
+    const uint32_t rowBytes = uint32_t((pixels.size() + 1) / 2 * 4);
+    const uint32_t offset = 14 + 40 + 12;
+    std::vector<uint8_t> b;
+    auto le16 = [&b](uint32_t v) { b.push_back(uint8_t(v)), b.push_back(uint8_t(v >> 8)); };
+    auto le32 = [&](uint32_t v) { le16(v & 0xFFFF), le16(v >> 16); };
+    b.push_back('B'), b.push_back('M');
+    le32(offset + rowBytes), le32(0), le32(offset);
+    le32(40), le32(uint32_t(pixels.size())), le32(1), le16(1), le16(16), le32(3), le32(rowBytes), le32(2835),
+        le32(2835), le32(0), le32(0);
+    le32(red), le32(green), le32(blue);
+    for (uint16_t p : pixels) le16(p);
+    while (b.size() < offset + rowBytes) b.push_back(0);
+    return b;
+}
+
+}  // namespace
+
+// Each mask's range is scaled to 0..255; 5-5-5 and 5-6-5 keep their three-bit shift (31 → 248).
+TEST(CliProcessing, SixteenBitMasksOfAnyLayoutDecodeToTheirColours) {
+    struct Case {
+        const char* name;
+        uint32_t red, green, blue;
+        std::vector<uint16_t> pixels;
+        std::vector<RGBQUAD> expected;  // blue, green, red
+    };
+    const std::vector<Case> cases = {
+        {"5-5-5", 0x7C00, 0x03E0, 0x001F, {0x7FFF, 0x4210}, {{248, 248, 248, 0}, {128, 128, 128, 0}}},
+        {"5-6-5", 0xF800, 0x07E0, 0x001F, {0xFFFF, 0x0821}, {{248, 252, 248, 0}, {8, 4, 8, 0}}},
+        // red 2 bits (4-5), green 3 bits (1-3), blue 1 bit (0)
+        {"2-3-1", 0x0030, 0x000E, 0x0001, {0x003F, 0x0017}, {{255, 255, 255, 0}, {255, 109, 85, 0}}},
+        // red 3 bits (13-15), green 10 bits (3-12), blue 3 bits (0-2)
+        {"3-10-3", 0xE000, 0x1FF8, 0x0007, {0xFFFF, 0x2FFB}, {{255, 255, 255, 0}, {109, 127, 36, 0}}},
+        // red 1 bit (11), green 9 bits (2-10), blue 2 bits (0-1)
+        {"1-9-2", 0x0800, 0x07FC, 0x0003, {0x0FFF, 0x0402}, {{255, 255, 255, 0}, {170, 128, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        const std::string in = dir.File("in.bmp");
+        ASSERT_TRUE(test::WriteFileBytes(in, SixteenBitBmp(c.red, c.green, c.blue, c.pixels)));
+        const test::CliResult r = RunOn(dir, in, "");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const Picture out(dir.File("out.bmp"));
+        ASSERT_TRUE(out.ok);
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            const RGBQUAD got = out.At(int(i), 0);
+            EXPECT_EQ(got.blue, c.expected[i].blue) << "pixel " << i;
+            EXPECT_EQ(got.green, c.expected[i].green) << "pixel " << i;
+            EXPECT_EQ(got.red, c.expected[i].red) << "pixel " << i;
+        }
+    }
+}
