@@ -252,3 +252,34 @@ TEST(CliProcessing, SixteenBitMasksOfAnyLayoutDecodeToTheirColours) {
         }
     }
 }
+
+// The fill walks on across unselected pixels of a like colour, so every part of the selection it
+// reaches takes the colour; pixels outside the selection keep theirs.
+TEST(CliProcessing, FillReachesEveryPartOfTheSelectionButPaintsOnlyInside) {
+    for (int bits : {24, 32}) {
+        SCOPED_TRACE(bits);
+        test::TempDir dir;
+        const std::string in = dir.File("in.bmp");
+        // Two squares of grey 250 on white, 10 pixels apart.
+        ASSERT_TRUE(WritePicture(in, 30, 10, bits, [](int x, int y) {
+            const bool square = y >= 3 && y < 7 && ((x >= 3 && x < 7) || (x >= 20 && x < 24));
+            const uint8_t g = square ? 250 : 255;
+            return RGBQUAD{g, g, g, 0};
+        }));
+        const test::CliResult r = RunOn(dir, in,
+                                        "tool 1344 value1=5\n"
+                                        "press 4 4\nrelease 4 4\n"
+                                        "press 21 4 shift\nrelease 21 4\n"
+                                        "tool 1352 value1=20 value2=0 foreground=ff0000\n"
+                                        "press 5 5\nrelease 5 5\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const Picture out(dir.File("out.bmp"));
+        ASSERT_TRUE(out.ok);
+        EXPECT_EQ(out.At(5, 5).red, 255);
+        EXPECT_EQ(out.At(5, 5).green, 0);
+        EXPECT_EQ(out.At(22, 5).red, 255);  // the other square
+        EXPECT_EQ(out.At(22, 5).green, 0);
+        EXPECT_EQ(out.At(12, 5).green, 255);  // between them, unselected: untouched
+        EXPECT_EQ(out.At(0, 0).green, 255);
+    }
+}
