@@ -89,7 +89,6 @@ bool ModeOfLuminance(const LayerPlanesView& source, const LayerPlanes& destinati
 bool RandomLuminancePick(const LayerPlanesView& source, const LayerPlanes& destination, int radius,
                          FilterProgress& progress) {
     if (!source.IsUsable() || radius < 0) return false;
-    if (radius == 0) return true;  // the window is the pixel itself
     std::vector<uint8_t> binOf;
     if (!BinsOf(source, 256, binOf)) return false;
     ClassicRandom& random = EngineRandom();

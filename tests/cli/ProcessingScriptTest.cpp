@@ -283,3 +283,20 @@ TEST(CliProcessing, FillReachesEveryPartOfTheSelectionButPaintsOnlyInside) {
         EXPECT_EQ(out.At(0, 0).green, 255);
     }
 }
+
+// Frosted glass draws its random numbers at radius 0 too, as at every radius: on black, one a pixel,
+// so the spots that follow fall where they fall after radius 1.
+TEST(CliProcessing, FrostedGlassAtRadiusZeroDrawsItsRandomNumbers) {
+    test::TempDir dir;
+    const std::string in = dir.File("in.bmp");
+    ASSERT_TRUE(WritePicture(in, 24, 16, 24, [](int, int) { return RGBQUAD{0, 0, 0, 0}; }));
+    auto spotsAfter = [&](const std::string& glass) {
+        const test::CliResult r = RunOn(dir, in, glass + "1450 brightness=150\n2106 size=10 count=3\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        return test::ToRgba(Picture(dir.File("out.bmp")).image).rgba;
+    };
+    const auto none = spotsAfter(""), zero = spotsAfter("1468 radius=0\n"), one = spotsAfter("1468 radius=1\n");
+    ASSERT_FALSE(zero.empty());
+    EXPECT_NE(one, none);
+    EXPECT_EQ(zero, one);
+}
