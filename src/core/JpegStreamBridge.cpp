@@ -31,6 +31,7 @@ jpeg_error_mgr* InstallJpegErrorManager(JpegErrorManager& manager, NyZazo& targe
 
 void JpegStreamBridge::AttachSource(j_decompress_ptr cinfo) {
     cinfo->client_data = this;
+    m_endedEarly = false;
     m_source.init_source = InitSource;
     m_source.fill_input_buffer = FillInputBuffer;
     m_source.skip_input_data = SkipInputData;
@@ -42,7 +43,9 @@ void JpegStreamBridge::AttachSource(j_decompress_ptr cinfo) {
 }
 
 void JpegStreamBridge::InitSource(j_decompress_ptr cinfo) {
-    BridgeOf(reinterpret_cast<j_common_ptr>(cinfo)).m_startOfFile = true;
+    JpegStreamBridge& b = BridgeOf(reinterpret_cast<j_common_ptr>(cinfo));
+    b.m_startOfFile = true;
+    b.m_endedEarly = false;
 }
 
 boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo) {
@@ -52,6 +55,7 @@ boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo) {
         if (b.m_startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
         // A truncated file ends with a made-up end-of-image marker; the rest stays grey.
         WARNMS(cinfo, JWRN_JPEG_EOF);
+        b.m_endedEarly = true;
         b.m_buffer[0] = JOCTET(0xFF);
         b.m_buffer[1] = JOCTET(JPEG_EOI);
         n = 2;

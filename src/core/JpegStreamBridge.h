@@ -36,6 +36,8 @@ public:
     void Bind(ImageStream& stream) { m_stream = &stream; }
     void AttachSource(j_decompress_ptr cinfo);
     void AttachDestination(j_compress_ptr cinfo);
+    // The file ended before the picture's data did.
+    bool EndedEarly() const { return m_endedEarly; }
 
 private:
     static void InitSource(j_decompress_ptr cinfo);
@@ -50,6 +52,7 @@ private:
     jpeg_destination_mgr m_destination;
     ImageStream* m_stream;
     bool m_startOfFile;
+    bool m_endedEarly;
     JOCTET m_buffer[kBufferBytes];
 };
 

@@ -300,3 +300,33 @@ TEST(CliProcessing, FrostedGlassAtRadiusZeroDrawsItsRandomNumbers) {
     EXPECT_NE(one, none);
     EXPECT_EQ(zero, one);
 }
+
+// A JPEG cut short opens with what it holds, and the user is told.
+TEST(CliProcessing, TruncatedJpegOpensWithAWarning) {
+    test::TempDir dir;
+    const std::string bmp = dir.File("in.bmp"), jpeg = dir.File("in.jpg"), cut = dir.File("cut.jpg");
+    ASSERT_TRUE(WritePicture(bmp, 64, 64, 24, [](int x, int y) {
+        return RGBQUAD{uint8_t(4 * x), uint8_t(4 * y), uint8_t(2 * (x + y)), 0};
+    }));
+    ASSERT_EQ(RunCli("convert " + QuotePath(bmp) + " " + QuotePath(jpeg)).status, 0);
+    const test::CliResult whole = RunCli("convert " + QuotePath(jpeg) + " " + QuotePath(dir.File("whole.bmp")), true);
+    EXPECT_EQ(whole.status, 0);
+    EXPECT_TRUE(whole.out.empty()) << whole.out;
+
+    std::vector<uint8_t> bytes = test::ReadFileBytes(jpeg);
+    ASSERT_GT(bytes.size(), 1000u);
+    bytes.resize(bytes.size() / 2);
+    ASSERT_TRUE(test::WriteFileBytes(cut, bytes));
+    const std::string out = dir.File("out.bmp");
+    const test::CliResult converted = RunCli("convert " + QuotePath(cut) + " " + QuotePath(out), true);
+    EXPECT_EQ(converted.status, 0);
+    EXPECT_TRUE(Has(converted.out, "파일이 중간에 끊겨 있습니다")) << converted.out;
+    const Picture picture(out);
+    ASSERT_TRUE(picture.ok);
+    EXPECT_EQ(picture.Height(), 64);
+
+    const std::string script = WriteScript(dir, "open " + Token(cut) + "\nlayers\n");
+    const test::CliResult opened = RunCli("run " + QuotePath(script), true);
+    EXPECT_EQ(opened.status, 0);
+    EXPECT_TRUE(Has(opened.out, "파일이 중간에 끊겨 있습니다")) << opened.out;
+}
