@@ -330,3 +330,43 @@ TEST(CliProcessing, TruncatedJpegOpensWithAWarning) {
     EXPECT_EQ(opened.status, 0);
     EXPECT_TRUE(Has(opened.out, "파일이 중간에 끊겨 있습니다")) << opened.out;
 }
+
+// A quarter or half turn of the canvas turns what is seen as a whole, wherever the other layers were moved.
+TEST(CliProcessing, CanvasTurnsCarryEveryLayerWithTheCanvas) {
+    const int w = 20, h = 10;
+    struct Turn {
+        const char* line;
+        int width, height;
+        std::function<void(int, int, int&, int&)> source;  // the old pixel shown at a new position
+    };
+    const std::vector<Turn> turns = {
+        {"1491", h, w, [](int x, int y, int& sx, int& sy) { sx = y, sy = h - 1 - x; }},
+        {"1492", h, w, [](int x, int y, int& sx, int& sy) { sx = w - 1 - y, sy = x; }},
+        {"4222", w, h, [](int x, int y, int& sx, int& sy) { sx = w - 1 - x, sy = h - 1 - y; }},
+    };
+    const Painter paint = [](int x, int y) { return RGBQUAD{uint8_t(20 * y), 77, uint8_t(10 * x), 0}; };
+    for (const bool moved : {false, true}) {
+        for (const Turn& t : turns) {
+            SCOPED_TRACE(std::string(t.line) + (moved ? " after a layer moved" : ""));
+            test::TempDir dir;
+            const std::string in = dir.File("in.bmp");
+            ASSERT_TRUE(WritePicture(in, w, h, 24, paint));
+            const std::string move = moved ? "1552\ntool 1570\npress 5 5\nmove 12 7\nrelease 12 7\n" : "";
+            const test::CliResult r = RunOn(dir, in, move + t.line + "\n");
+            ASSERT_EQ(r.status, 0) << r.out;
+            const Picture before(in), out(dir.File("out.bmp"));
+            ASSERT_TRUE(out.ok);
+            ASSERT_EQ(out.Width(), t.width);
+            ASSERT_EQ(out.Height(), t.height);
+            int wrong = 0;
+            for (int y = 0; y < t.height; ++y)
+                for (int x = 0; x < t.width; ++x) {
+                    int sx = 0, sy = 0;
+                    t.source(x, y, sx, sy);
+                    const RGBQUAD a = out.At(x, y), b = before.At(sx, sy);
+                    wrong += a.red != b.red || a.green != b.green || a.blue != b.blue;
+                }
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
