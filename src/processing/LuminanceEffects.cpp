@@ -27,7 +27,7 @@ struct Bin {
     }
 };
 
-// The bin of every pixel, rows top-down: its luminance class scaled to `bins` - 1.
+// The bin of every pixel, row by row: its luminance class scaled to `bins` - 1.
 bool BinsOf(const LayerPlanesView& source, int bins, std::vector<uint8_t>& binOf) {
     try {
         binOf.resize(size_t(source.width) * size_t(source.height));

@@ -370,3 +370,42 @@ TEST(CliProcessing, CanvasTurnsCarryEveryLayerWithTheCanvas) {
         }
     }
 }
+
+// Rules that are uneven in y count rows in stored order (the bottom row first), like every pixel
+// operation of the system. A window of even size reaches one row further back: a pixel reads the
+// stored row before its own, which lies below it as shown, so a spot spreads up the picture and
+// to the right. The emboss light comes from the pixel one stored row on and to the right, so a
+// bright spot lights the pixel below it as shown and to its left.
+TEST(CliProcessing, UnevenRulesCountRowsInStoredOrder) {
+    struct Filter {
+        const char* line;
+        uint8_t ground, spot, groundAfter;
+        const char* reached;  // pixels that differ from groundAfter, rows from the top
+        bool palette;         // the result keeps to the picture's two colours
+    };
+    const Filter filters[] = {{"1457 size=2", 255, 0, 255, "5,4 6,4 5,5 6,5 ", true},
+                              {"1460 size=2", 0, 255, 0, "5,4 6,4 5,5 6,5 ", true},
+                              {"1453 size=2", 255, 0, 255, "5,4 6,4 5,5 6,5 ", false},
+                              {"1452 depth=2", 130, 250, 0, "4,6 ", false}};
+    for (const std::string prelude : {"", "2016\n"}) {
+        for (const Filter& f : filters) {
+            if (!prelude.empty() && !f.palette) continue;
+            SCOPED_TRACE((prelude.empty() ? "colour " : "palette ") + std::string(f.line));
+            test::TempDir dir;
+            const std::string in = dir.File("in.bmp");
+            ASSERT_TRUE(WritePicture(in, 12, 10, 24, [&](int x, int y) {
+                const uint8_t g = x == 5 && y == 5 ? f.spot : f.ground;
+                return RGBQUAD{g, g, g, 0};
+            }));
+            const test::CliResult r = RunOn(dir, in, prelude + f.line + "\n");
+            ASSERT_EQ(r.status, 0) << r.out;
+            const Picture out(dir.File("out.bmp"));
+            ASSERT_TRUE(out.ok);
+            std::string reached;
+            for (int y = 1; y < 9; ++y)
+                for (int x = 1; x < 11; ++x)
+                    if (out.At(x, y).green != f.groundAfter) reached += std::to_string(x) + "," + std::to_string(y) + " ";
+            EXPECT_EQ(reached, f.reached);
+        }
+    }
+}
