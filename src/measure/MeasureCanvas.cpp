@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <string>
 
+#include "core/NyZazo.h"
+#include "core/RowPixels.h"
 #include "document/LayerRecord.h"
+#include "document/SelectionEditing.h"
+#include "processing/LineStepping.h"
 
 namespace quillory {
 
@@ -15,11 +20,17 @@ constexpr double kPi = 3.14159265358979323846;
 }  // namespace
 
 MeasureCanvas::MeasureCanvas(LayerRecord& layer, int documentWidth, int documentHeight,
-                             std::vector<uint8_t>& touchMask)
-    : m_layer(layer), m_touch(touchMask), m_documentWidth(documentWidth), m_documentHeight(documentHeight) {
+                             std::vector<uint8_t>& touchMask, int bitsPerPixel, PaletteRef palette)
+    : m_layer(layer),
+      m_touch(touchMask),
+      m_documentWidth(documentWidth),
+      m_documentHeight(documentHeight),
+      m_bits(bitsPerPixel),
+      m_palette(palette) {
     const size_t plane = size_t(std::max(0, layer.width)) * size_t(std::max(0, layer.height));
-    m_usable = layer.kind != LayerKind::Text && layer.width > 0 && layer.height > 0 && documentWidth > 0 &&
-               documentHeight > 0 && layer.stride >= PlaneStride(24, layer.width) &&
+    const bool depth = m_bits == 1 || m_bits == 4 || m_bits == 8 || m_bits == 24 || m_bits == 32;
+    m_usable = depth && layer.kind != LayerKind::Text && layer.width > 0 && layer.height > 0 && documentWidth > 0 &&
+               documentHeight > 0 && layer.stride >= PlaneStride(m_bits, layer.width) &&
                layer.pixels.size() >= size_t(layer.stride) * size_t(layer.height) && layer.alpha.size() >= plane &&
                m_touch.size() == plane;
 }
@@ -35,30 +46,90 @@ int64_t MeasureCanvas::IndexOf(int x, int y) const {
 
 bool MeasureCanvas::Contains(int x, int y) const { return IndexOf(x, y) >= 0; }
 
+void MeasureCanvas::ReadStored(int64_t column, int64_t storedY, uint8_t out[3]) const {
+    const uint8_t* row = m_layer.pixels.data() + storedY * m_layer.stride;
+    if (m_bits >= 24) {
+        const uint8_t* p = row + column * (m_bits / 8);
+        out[0] = p[0], out[1] = p[1], out[2] = p[2];
+    } else {
+        out[0] = RowIndex(row, int(column), m_bits), out[1] = out[2] = 0;
+    }
+}
+
+void MeasureCanvas::WriteStored(int64_t column, int64_t storedY, const uint8_t value[3]) {
+    uint8_t* row = m_layer.pixels.data() + storedY * m_layer.stride;
+    if (m_bits >= 24) {
+        uint8_t* p = row + column * (m_bits / 8);
+        p[0] = value[0], p[1] = value[1], p[2] = value[2];
+    } else {
+        PutRowIndex(row, int(column), m_bits, value[0]);
+    }
+}
+
+RGBQUAD MeasureCanvas::ColourOf(const uint8_t stored[3]) const {
+    if (m_bits >= 24) return RGBQUAD{stored[0], stored[1], stored[2], 0};
+    if (m_palette.colours && stored[0] < m_palette.count) return m_palette.colours[stored[0]];
+    return RGBQUAD{stored[0], stored[0], stored[0], 0};
+}
+
+uint8_t MeasureCanvas::NearestIndex(RGBQUAD colour) {
+    const uint32_t key = uint32_t(colour.blue) | uint32_t(colour.green) << 8 | uint32_t(colour.red) << 16;
+    if (key == m_lastKey) return m_lastIndex;
+    m_lastKey = key;
+    const int entries = std::min(m_palette.count, 1 << m_bits);
+    if (!m_palette.colours || entries <= 0) {
+        // No palette: the index is the grey level.
+        const int grey = (colour.blue + colour.green + colour.red) / 3;
+        return m_lastIndex = uint8_t(grey * ((1 << m_bits) - 1) / 255);
+    }
+    return m_lastIndex = NearestPaletteIndex(m_palette.colours, uint32_t(entries), colour);
+}
+
 void MeasureCanvas::Plot(int x, int y, uint32_t colour, uint8_t coverage) {
     const int64_t index = IndexOf(x, y);
     if (index < 0 || coverage == 0) return;
     const int64_t column = index % m_layer.width, storedY = index / m_layer.width;
-    uint8_t* p = m_layer.pixels.data() + storedY * m_layer.stride + column * 3;
+    uint8_t stored[3];
+    ReadStored(column, storedY, stored);
     const uint8_t blue = uint8_t(colour >> 16), green = uint8_t(colour >> 8), red = uint8_t(colour);
     uint8_t& alpha = m_layer.alpha[size_t(index)];
     if (m_log && !m_touch[size_t(index)]) {
         m_log->indexes.push_back(uint32_t(index));
         const uint8_t cover = m_cover && size_t(index) < m_cover->size() ? (*m_cover)[size_t(index)] : 0;
-        m_log->bytes.insert(m_log->bytes.end(), {p[0], p[1], p[2], alpha, cover});
+        m_log->bytes.insert(m_log->bytes.end(), {stored[0], stored[1], stored[2], alpha, cover});
     }
+    RGBQUAD put{blue, green, red, 0};
     if (coverage == 255 || alpha < 255) {
         // On a transparent measurement layer the coverage becomes the opacity, so edges stay smooth.
-        p[0] = blue, p[1] = green, p[2] = red;
         alpha = std::max(alpha, coverage);
     } else {
+        const RGBQUAD was = ColourOf(stored);
         const int c = coverage;
-        p[0] = uint8_t((blue * c + p[0] * (255 - c)) / 255);
-        p[1] = uint8_t((green * c + p[1] * (255 - c)) / 255);
-        p[2] = uint8_t((red * c + p[2] * (255 - c)) / 255);
+        put.blue = uint8_t((blue * c + was.blue * (255 - c)) / 255);
+        put.green = uint8_t((green * c + was.green * (255 - c)) / 255);
+        put.red = uint8_t((red * c + was.red * (255 - c)) / 255);
+    }
+    if (m_bits >= 24) {
+        const uint8_t value[3] = {put.blue, put.green, put.red};
+        WriteStored(column, storedY, value);
+    } else {
+        const uint8_t value[3] = {NearestIndex(put), 0, 0};
+        WriteStored(column, storedY, value);
     }
     m_touch[size_t(index)] = 1;
     m_layer.changed = 1;
+}
+
+void MeasureCanvas::PutBack(const PixelLog& log, const std::vector<uint8_t>& cover) {
+    if (!m_usable) return;
+    // Newest first, so a pixel drawn twice ends with its oldest value.
+    for (size_t k = log.indexes.size(); k-- > 0;) {
+        const size_t index = log.indexes[k];
+        const uint8_t* old = &log.bytes[k * 5];
+        if (index >= m_layer.alpha.size() || index >= cover.size() || cover[index] != old[4]) continue;
+        WriteStored(int64_t(index % size_t(m_layer.width)), int64_t(index / size_t(m_layer.width)), old);
+        m_layer.alpha[index] = old[3];
+    }
 }
 
 void MeasureCanvas::Dot(int x, int y, uint32_t colour, int width) {
@@ -181,33 +252,33 @@ TextBox MeasureCanvas::MeasureText(std::string_view utf8, const TextStyle& style
 }
 
 int64_t CountPixelsInside(const std::vector<MeasurePoint>& points, int width, int height) {
-    const size_t n = points.size();
-    if (n < 3 || width <= 0 || height <= 0) return 0;
-    int minY = points[0].y, maxY = points[0].y;
-    for (const MeasurePoint& p : points) minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
-    minY = std::max(minY, 0);
-    maxY = std::min(maxY, height - 1);
-    int64_t count = 0;
-    std::vector<double> crossings;
-    for (int y = minY; y <= maxY; ++y) {
-        const double yc = y + 0.5;
-        crossings.clear();
-        for (size_t i = 0; i < n; ++i) {
-            const MeasurePoint& a = points[i];
-            const MeasurePoint& b = points[(i + 1) % n];
-            // Half-open in y, so a vertex on the scan line counts once.
-            if ((a.y <= yc) == (b.y <= yc)) continue;
-            crossings.push_back(a.x + (yc - a.y) * double(b.x - a.x) / double(b.y - a.y));
-        }
-        std::sort(crossings.begin(), crossings.end());
-        for (size_t k = 0; k + 1 < crossings.size(); k += 2) {
-            // Pixel centres x + 0.5 within [from, to).
-            const int first = std::max(0, int(std::ceil(crossings[k] - 0.5)));
-            const int last = std::min(width - 1, int(std::ceil(crossings[k + 1] - 0.5)) - 1);
-            if (last >= first) count += last - first + 1;
-        }
+    if (points.size() < 3 || width <= 0 || height <= 0) return 0;
+    // The outline is laid into a mask over the polygon's box (points held inside the
+    // picture), as a selection outline would be, and its interior filled.
+    std::vector<MeasurePoint> held;
+    held.reserve(points.size());
+    for (const MeasurePoint& p : points) held.push_back({std::clamp(p.x, 0, width - 1), std::clamp(p.y, 0, height - 1)});
+    int left = held[0].x, right = held[0].x, top = held[0].y, bottom = held[0].y;
+    for (const MeasurePoint& p : held) {
+        left = std::min(left, p.x), right = std::max(right, p.x);
+        top = std::min(top, p.y), bottom = std::max(bottom, p.y);
     }
-    return count;
+    SelectionMask box;
+    box.width = right - left + 1;
+    box.height = bottom - top + 1;
+    try {
+        box.mask.assign(size_t(box.width) * size_t(box.height), MaskValue::Outside);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    for (size_t i = 0; i < held.size(); ++i) {
+        const MeasurePoint a = held[i], b = held[(i + 1) % held.size()];
+        StepLine(a.x - left, a.y - top, b.x - left, b.y - top, [&](int x, int y) {
+            box.mask[size_t(y) * size_t(box.width) + size_t(x)] = MaskValue::Outline;
+        });
+    }
+    FillClosedOutline(box);
+    return std::count(box.mask.begin(), box.mask.end(), MaskValue::Inside);
 }
 
 }  // namespace quillory

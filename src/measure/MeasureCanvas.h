@@ -10,6 +10,7 @@
 
 #include "core/Platform.h"
 #include "measure/MeasureObject.h"
+#include "processing/Planes.h"
 
 namespace quillory {
 
@@ -19,8 +20,9 @@ struct TextBox {
     int width = 0, height = 0;
 };
 
-// What a preview overwrote, so it can be put back: per layer pixel its blue,
-// green, red, opacity and the coverage count it had then.
+// What a preview overwrote, so it can be put back: per layer pixel its stored
+// value (blue, green, red, or a palette index and two zeros), opacity and the
+// coverage count it had then.
 struct PixelLog {
     std::vector<uint32_t> indexes;
     std::vector<uint8_t> bytes;  // 5 a pixel
@@ -34,10 +36,12 @@ struct PixelLog {
 class MeasureCanvas {
 public:
     // `documentWidth` and `documentHeight` are the picture's size: the layer's
-    // placement (x, y) maps picture pixels onto its planes.
-    MeasureCanvas(LayerRecord& layer, int documentWidth, int documentHeight, std::vector<uint8_t>& touchMask);
+    // placement (x, y) maps picture pixels onto its planes. The layer has the
+    // document's depth; below 24 bits each colour becomes the nearest entry of `palette`.
+    MeasureCanvas(LayerRecord& layer, int documentWidth, int documentHeight, std::vector<uint8_t>& touchMask,
+                  int bitsPerPixel = 24, PaletteRef palette = {});
 
-    // A 24-bit layer with planes of its recorded size and a touch mask to match.
+    // A layer of 1, 4, 8, 24 or 32 bits with planes of its recorded size and a touch mask to match.
     bool Usable() const { return m_usable; }
     // Every pixel written for the first time since the touch mask was cleared is
     // noted in `log` first, with its coverage count from `cover`.
@@ -68,7 +72,16 @@ public:
     TextBox Text(int x, int y, std::string_view utf8, const TextStyle& style, uint32_t colour);
     static TextBox MeasureText(std::string_view utf8, const TextStyle& style);
 
+    // Puts back, newest first, every logged pixel whose coverage count is still the one
+    // it had then (no figure added since covers it).
+    void PutBack(const PixelLog& log, const std::vector<uint8_t>& cover);
+
 private:
+    // The stored value of a layer pixel, and writing one back.
+    void ReadStored(int64_t column, int64_t storedY, uint8_t out[3]) const;
+    void WriteStored(int64_t column, int64_t storedY, const uint8_t value[3]);
+    RGBQUAD ColourOf(const uint8_t stored[3]) const;
+    uint8_t NearestIndex(RGBQUAD colour);
     // A line clipped pixel by pixel.
     void Stroke(int x0, int y0, int x1, int y1, uint32_t colour, int width);
     // The layer plane index of a picture pixel, -1 outside.
@@ -77,13 +90,19 @@ private:
     LayerRecord& m_layer;
     std::vector<uint8_t>& m_touch;
     int m_documentWidth, m_documentHeight;
+    int m_bits = 24;
+    PaletteRef m_palette;
+    uint32_t m_lastKey = 0xFFFFFFFFu;  // the colour whose nearest entry was found last
+    uint8_t m_lastIndex = 0;
     bool m_usable = false;
     PixelLog* m_log = nullptr;
     const std::vector<uint8_t>* m_cover = nullptr;
 };
 
-// Pixels of the picture (width × height) whose centres lie inside the closed
-// polygon through the points, by the even-odd rule.
+// Pixels of the picture (width × height) that the closed polygon through the
+// points covers: its outline, stepped from point to point as a drawn selection
+// outline is, and everything the outline encloses (4-connected). A 10 × 10
+// square from (0, 0) to (10, 10) covers 121 pixels.
 int64_t CountPixelsInside(const std::vector<MeasurePoint>& points, int width, int height);
 
 }  // namespace quillory

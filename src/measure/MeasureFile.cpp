@@ -14,6 +14,7 @@
 #include "document/Utf16.h"
 #include "measure/MeasureSet.h"
 #include "measure/MeasureTexts.h"
+#include "processing/ColourDepth.h"
 
 namespace quillory {
 
@@ -52,6 +53,11 @@ std::u16string ObjectHeader(const MeasureObject& object, size_t textUnits) {
         line.append(digits.begin(), digits.end());
     }
     return line;
+}
+
+void PutLe32(uint8_t* at, int32_t value) {
+    const uint32_t v = uint32_t(value);
+    at[0] = uint8_t(v), at[1] = uint8_t(v >> 8), at[2] = uint8_t(v >> 16), at[3] = uint8_t(v >> 24);
 }
 
 bool WritePair(Utf16Writer& w, const MeasurePoint& p) {
@@ -321,6 +327,13 @@ bool WriteMeasureDocument(ImageStream& out, const CVandDoc& document, const Meas
     Utf16Writer w(out);
     uint8_t raw[kDocumentHeaderFileBytes];
     StoreDocumentHeader(header, raw);
+    // The file has no place for a palette: a palette picture is written with its colours, at 24 bits.
+    const bool widen = header.bitsPerPixel < 24;
+    if (widen) {
+        PutLe32(raw + DocumentHeaderOffset::colourCount, 0);
+        PutLe32(raw + DocumentHeaderOffset::bitsPerPixel, 24);
+        PutLe32(raw + DocumentHeaderOffset::imageSize, int32_t(int64_t(header.height) * PlaneStride(24, header.width)));
+    }
     bool ok = w.Ascii("\n ") && w.Number(stack.headLayer) && w.Ascii(" ") && w.Number(stack.currentLayer) &&
               WriteBytes(out, raw, sizeof raw) && w.Ascii("\n ") && w.Number(stack.headLayer) && w.Ascii(" ");
     bool visited[kMaxLayers] = {};
@@ -333,7 +346,24 @@ bool WriteMeasureDocument(ImageStream& out, const CVandDoc& document, const Meas
             return Fail(error, mtexts::kMeasureFileBadLayers);
         uint8_t record[kLayerRecordFileBytes];
         StoreLayerRecord(layer, record);
-        ok = WriteBytes(out, record, sizeof record) && WriteBytes(out, layer.pixels.data(), size_t(layer.pixelSize)) &&
+        const uint8_t* pixels = layer.pixels.data();
+        size_t pixelBytes = size_t(layer.pixelSize);
+        std::vector<uint8_t> colours;
+        if (widen && layer.kind != LayerKind::Text) {
+            const int64_t stride = PlaneStride(24, layer.width);
+            try {
+                colours.assign(size_t(stride) * size_t(std::max(0, layer.height)), 0);
+            } catch (const std::bad_alloc&) {
+                return Fail(error, mtexts::kMeasureFileWriteFailed);
+            }
+            if (!RgbPlane(ViewOfLayer(layer, header), colours.data(), uint32_t(stride)))
+                return Fail(error, mtexts::kMeasureFileBadLayers);
+            pixels = colours.data();
+            pixelBytes = colours.size();
+            PutLe32(record + LayerRecordOffset::pixelSize, int32_t(pixelBytes));
+            PutLe32(record + LayerRecordOffset::stride, int32_t(stride));
+        }
+        ok = WriteBytes(out, record, sizeof record) && WriteBytes(out, pixels, pixelBytes) &&
              WriteBytes(out, layer.alpha.data(), size_t(layer.planeSize)) &&
              WriteBytes(out, layer.effect.data(), size_t(layer.planeSize));
         if (ok && layer.next != -1) ok = w.Ascii("\n ") && w.Number(layer.next) && w.Ascii(" ");

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/Platform.h"
+#include "document/LayerPlanes.h"
 #include "document/Utf16.h"
 #include "measure/MeasureTexts.h"
 
@@ -185,7 +186,8 @@ MeasureCanvas MeasureSet::Canvas() {
     static std::vector<uint8_t> noTouch;
     LayerRecord* layer = BoundLayer();
     if (!layer) return MeasureCanvas(none, 0, 0, noTouch);
-    return MeasureCanvas(*layer, PictureWidth(), PictureHeight(), m_touch);
+    const DocumentHeader& header = m_document.Header();
+    return MeasureCanvas(*layer, PictureWidth(), PictureHeight(), m_touch, header.bitsPerPixel, PaletteOf(header));
 }
 
 MeasureCanvas MeasureSet::PreviewCanvas() {
@@ -195,19 +197,7 @@ MeasureCanvas MeasureSet::PreviewCanvas() {
 }
 
 void MeasureSet::RestorePreview() {
-    LayerRecord* layer = BoundLayer();
-    if (layer) {
-        // Newest first, so a pixel drawn twice ends with its oldest value.
-        for (size_t k = m_preview.indexes.size(); k-- > 0;) {
-            const size_t index = m_preview.indexes[k];
-            const uint8_t* old = &m_preview.bytes[k * 5];
-            if (index >= layer->alpha.size() || index >= m_cover.size() || m_cover[index] != old[4]) continue;
-            uint8_t* p = layer->pixels.data() + (index / size_t(layer->width)) * size_t(layer->stride) +
-                         (index % size_t(layer->width)) * 3;
-            p[0] = old[0], p[1] = old[1], p[2] = old[2];
-            layer->alpha[index] = old[3];
-        }
-    }
+    if (BoundLayer()) Canvas().PutBack(m_preview, m_cover);
     m_preview.Clear();
 }
 

@@ -156,6 +156,9 @@ inline constexpr const char* kHeaderArea = "면적";
 inline constexpr const char* kHeaderAngle = "각도";
 inline constexpr const char* kHeaderRadius = "반지름";
 inline constexpr const char* kHeaderDiameter = "지름";
+// A column header with the calibration's unit: "길이 (um)", "면적 (um²)".
+inline constexpr const char* kHeaderWithUnit = "%s (%s)";
+inline constexpr const char* kHeaderWithSquareUnit = "%s (%s²)";
 inline constexpr const char* kDefaultSheetName = "Sheet1";
 inline constexpr const char* kExcelTitle = "엑셀로 변환";
 inline constexpr const char* kExcelConvert = "엑셀로 변환";

@@ -185,8 +185,9 @@ TEST(MeasureObjects, PolygonsCountWholePixelsAndShowTheCalibratedArea) {
     const MeasureSet& set = *FindMeasures(*doc);
     ASSERT_EQ(set.ObjectCount(), 1);
     EXPECT_EQ(set.Object(0).kind, mtexts::kKindPolygon);
-    EXPECT_EQ(set.Object(0).area, 200.0f);
-    EXPECT_EQ(platform.texts.back(), "8.0 um²");
+    // The outline's 21 × 11 pixels and what they enclose.
+    EXPECT_EQ(set.Object(0).area, 231.0f);
+    EXPECT_EQ(platform.texts.back(), "9.2 um²");
     EXPECT_FALSE(HasPendingFigure(*doc));
 }
 
