@@ -35,11 +35,11 @@ MeasureCanvas::MeasureCanvas(LayerRecord& layer, int documentWidth, int document
                m_touch.size() == plane;
 }
 
-int64_t MeasureCanvas::IndexOf(int x, int y) const {
+int64_t MeasureCanvas::IndexOf(int64_t x, int64_t y) const {
     if (!m_usable || x < 0 || y < 0 || x >= m_documentWidth || y >= m_documentHeight) return -1;
-    const int64_t column = int64_t(x) - m_layer.x;
+    const int64_t column = x - m_layer.x;
     // Layer rows count from the bottom; layer row r lands on picture row r - y from the bottom.
-    const int64_t storedY = int64_t(m_documentHeight - 1 - y) + m_layer.y;
+    const int64_t storedY = int64_t(m_documentHeight - 1) - y + m_layer.y;
     if (column < 0 || column >= m_layer.width || storedY < 0 || storedY >= m_layer.height) return -1;
     return storedY * m_layer.width + column;
 }
@@ -85,7 +85,7 @@ uint8_t MeasureCanvas::NearestIndex(RGBQUAD colour) {
     return m_lastIndex = NearestPaletteIndex(m_palette.colours, uint32_t(entries), colour);
 }
 
-void MeasureCanvas::Plot(int x, int y, uint32_t colour, uint8_t coverage) {
+void MeasureCanvas::Plot(int64_t x, int64_t y, uint32_t colour, uint8_t coverage) {
     const int64_t index = IndexOf(x, y);
     if (index < 0 || coverage == 0) return;
     const int64_t column = index % m_layer.width, storedY = index / m_layer.width;
@@ -132,7 +132,7 @@ void MeasureCanvas::PutBack(const PixelLog& log, const std::vector<uint8_t>& cov
     }
 }
 
-void MeasureCanvas::Dot(int x, int y, uint32_t colour, int width) {
+void MeasureCanvas::Dot(int64_t x, int64_t y, uint32_t colour, int width) {
     if (width <= 1) {
         Plot(x, y, colour);
         return;
@@ -152,20 +152,50 @@ bool MeasureCanvas::Line(int x0, int y0, int x1, int y1, uint32_t colour, int wi
     return true;
 }
 
-void MeasureCanvas::Stroke(int x0, int y0, int x1, int y1, uint32_t colour, int width) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+bool MeasureCanvas::ClipToReach(int64_t& x0, int64_t& y0, int64_t& x1, int64_t& y1, int width) const {
+    // The picture grown by the pen, so a dot centred just outside still leaves its part.
+    const double margin = std::max(1, width);
+    const double left = -margin, top = -margin;
+    const double right = m_documentWidth - 1 + margin, bottom = m_documentHeight - 1 + margin;
+    auto inside = [&](int64_t x, int64_t y) { return x >= left && x <= right && y >= top && y <= bottom; };
+    if (inside(x0, y0) && inside(x1, y1)) return true;
+    // Liang-Barsky: the part of the segment within the rectangle, as parameters t0..t1.
+    const double dx = double(x1) - double(x0), dy = double(y1) - double(y0);
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {double(x0) - left, right - double(x0), double(y0) - top, bottom - double(y0)};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    const double fx0 = double(x0), fy0 = double(y0);
+    x0 = std::llround(fx0 + t0 * dx), y0 = std::llround(fy0 + t0 * dy);
+    x1 = std::llround(fx0 + t1 * dx), y1 = std::llround(fy0 + t1 * dy);
+    return true;
+}
+
+void MeasureCanvas::Stroke(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t colour, int width) {
+    // Only the reach of the picture is walked, so a far end costs nothing.
+    if (!ClipToReach(x0, y0, x1, y1, width)) return;
+    const int64_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int error = dx + dy;
+    int64_t error = dx + dy;
     for (;;) {
         Dot(x0, y0, colour, width);
         if (x0 == x1 && y0 == y1) break;
-        const int e2 = 2 * error;
+        const int64_t e2 = 2 * error;
         if (e2 >= dy) error += dy, x0 += sx;
         if (e2 <= dx) error += dx, y0 += sy;
     }
 }
 
-void MeasureCanvas::Marker(int x, int y, int size, uint32_t colour) {
+void MeasureCanvas::Marker(int64_t x, int64_t y, int size, uint32_t colour) {
     for (int d = -size; d <= size; ++d) {
         Plot(x + d, y - size, colour);
         Plot(x + d, y + size, colour);
@@ -174,15 +204,32 @@ void MeasureCanvas::Marker(int x, int y, int size, uint32_t colour) {
     }
 }
 
+bool MeasureCanvas::RingMissesPicture(int64_t cx, int64_t cy, double inner, double outer, int width) const {
+    // The nearest and farthest picture points from the centre; a ring between radii
+    // outside that band, widened by the pen, leaves no pixel on the picture.
+    const double nearX = std::clamp<double>(double(cx), 0, m_documentWidth - 1) - double(cx);
+    const double nearY = std::clamp<double>(double(cy), 0, m_documentHeight - 1) - double(cy);
+    const double farX = std::max(std::fabs(double(cx)), std::fabs(double(m_documentWidth - 1) - double(cx)));
+    const double farY = std::max(std::fabs(double(cy)), std::fabs(double(m_documentHeight - 1) - double(cy)));
+    const double slack = width + 2;
+    return outer + slack < std::hypot(nearX, nearY) || inner - slack > std::hypot(farX, farY);
+}
+
 void MeasureCanvas::Circle(int cx, int cy, int radius, uint32_t colour, int width) {
     if (radius <= 0) {
         Dot(cx, cy, colour, width);
         return;
     }
+    if (RingMissesPicture(cx, cy, radius, radius, width)) return;
+    if (radius > 2 * (int64_t(m_documentWidth) + m_documentHeight)) {
+        // Far larger than the picture: only the arcs it can show are walked.
+        RingArcs(EllipseShape{double(cx), double(cy), 1, 0, double(radius), double(radius)}, colour, width);
+        return;
+    }
     // Midpoint circle: one octant mirrored eight ways.
-    int x = radius, y = 0, error = 1 - radius;
+    int64_t x = radius, y = 0, error = 1 - int64_t(radius);
     while (x >= y) {
-        const int points[8][2] = {{x, y}, {y, x}, {-y, x}, {-x, y}, {-x, -y}, {-y, -x}, {y, -x}, {x, -y}};
+        const int64_t points[8][2] = {{x, y}, {y, x}, {-y, x}, {-x, y}, {-x, -y}, {-y, -x}, {y, -x}, {x, -y}};
         for (const auto& p : points) Dot(cx + p[0], cy + p[1], colour, width);
         ++y;
         if (error < 0) {
@@ -194,24 +241,73 @@ void MeasureCanvas::Circle(int cx, int cy, int radius, uint32_t colour, int widt
     }
 }
 
-void MeasureCanvas::Ellipse(int cx, int cy, int ax, int ay, double radius2, uint32_t colour, int width) {
+void MeasureCanvas::Ellipse(int cx, int cy, int64_t ax, int64_t ay, double radius2, uint32_t colour, int width) {
     const double r1 = std::hypot(double(ax), double(ay));
+    // Points of 32-bit coordinates are never farther apart than this.
+    constexpr double kMaxRadius = 1e12;
+    if (!std::isfinite(radius2) || radius2 < 0 || radius2 > kMaxRadius || r1 > kMaxRadius) return;
     if (r1 <= 0) {
-        Circle(cx, cy, int(radius2), colour, width);
+        if (radius2 <= double(INT32_MAX)) Circle(cx, cy, int(radius2), colour, width);
         return;
     }
-    const double ux = ax / r1, uy = ay / r1;  // first axis; the second is perpendicular
-    const int steps = std::max(16, int((r1 + radius2) * 4));
-    int lastX = 0, lastY = 0;
-    for (int i = 0; i <= steps; ++i) {
-        const double t = 2 * kPi * i / steps;
+    if (RingMissesPicture(cx, cy, std::min(r1, radius2), std::max(r1, radius2), width)) return;
+    // The first axis; the second is perpendicular.
+    const EllipseShape shape{double(cx), double(cy), double(ax) / r1, double(ay) / r1, r1, radius2};
+    // Four steps a pixel of radius while that stays within the picture's own size;
+    // a larger ellipse is walked only where the picture shows it.
+    const double steps = std::max(16.0, (r1 + radius2) * 4);
+    if (steps > 8.0 * (double(m_documentWidth) + double(m_documentHeight)) + 16) {
+        RingArcs(shape, colour, width);
+        return;
+    }
+    const int count = int(steps);
+    int64_t lastX = 0, lastY = 0;
+    for (int i = 0; i <= count; ++i) {
+        const double t = 2 * kPi * i / count;
         const double a = r1 * std::cos(t), b = radius2 * std::sin(t);
-        const int x = int(std::lround(cx + a * ux - b * uy)), y = int(std::lround(cy + a * uy + b * ux));
+        const int64_t x = std::llround(cx + a * shape.ux - b * shape.uy);
+        const int64_t y = std::llround(cy + a * shape.uy + b * shape.ux);
         if (i == 0)
             Dot(x, y, colour, width);
         else if (x != lastX || y != lastY)
             Stroke(lastX, lastY, x, y, colour, width);
         lastX = x, lastY = y;
+    }
+}
+
+void MeasureCanvas::RingArcs(const EllipseShape& shape, uint32_t colour, int width) {
+    auto at = [&](double t, double& x, double& y) {
+        const double a = shape.r1 * std::cos(t), b = shape.r2 * std::sin(t);
+        x = shape.cx + a * shape.ux - b * shape.uy;
+        y = shape.cy + a * shape.uy + b * shape.ux;
+    };
+    const double reach = std::max(1, width) + 1.0;
+    const double radius = std::max(shape.r1, shape.r2);
+    // Halves the parameter range until a piece lies off the picture (skipped) or is so
+    // short that its chord stays within a quarter pixel of the curve (drawn).
+    struct Piece {
+        double t0, t1;
+        int depth;
+    };
+    std::vector<Piece> pieces{{0, 2 * kPi, 0}};
+    while (!pieces.empty()) {
+        const Piece piece = pieces.back();
+        pieces.pop_back();
+        double x0, y0, x1, y1;
+        at(piece.t0, x0, y0);
+        at(piece.t1, x1, y1);
+        const double span = piece.t1 - piece.t0;
+        const double around = radius * span;  // no point of the piece is farther from its start
+        if (std::max(x0, x1) + around < -reach || std::min(x0, x1) - around > m_documentWidth - 1 + reach ||
+            std::max(y0, y1) + around < -reach || std::min(y0, y1) - around > m_documentHeight - 1 + reach)
+            continue;
+        if (radius * span * span / 8 <= 0.25 || piece.depth >= 60) {
+            Stroke(std::llround(x0), std::llround(y0), std::llround(x1), std::llround(y1), colour, width);
+            continue;
+        }
+        const double middle = piece.t0 + span / 2;
+        pieces.push_back({middle, piece.t1, piece.depth + 1});
+        pieces.push_back({piece.t0, middle, piece.depth + 1});
     }
 }
 
@@ -240,7 +336,7 @@ TextBox MeasureCanvas::Text(int x, int y, std::string_view utf8, const TextStyle
     for (int row = 0; row < raster.height; ++row) {
         const uint8_t* coverage = raster.coverage.data() + size_t(row) * raster.width;
         for (int column = 0; column < raster.width; ++column)
-            if (coverage[column]) Plot(x + column, y + row, colour, coverage[column]);
+            if (coverage[column]) Plot(int64_t(x) + column, int64_t(y) + row, colour, coverage[column]);
     }
     return TextBox{raster.width, raster.height};
 }

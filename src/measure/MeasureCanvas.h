@@ -54,17 +54,19 @@ public:
     // Inside the picture and on the layer.
     bool Contains(int x, int y) const;
 
-    void Plot(int x, int y, uint32_t colour, uint8_t coverage = 255);
+    // Positions are 64-bit so a far figure's arithmetic cannot wrap round onto the picture.
+    void Plot(int64_t x, int64_t y, uint32_t colour, uint8_t coverage = 255);
     // A pen dot of the given width centred on the point (round from width 3 on).
-    void Dot(int x, int y, uint32_t colour, int width);
+    void Dot(int64_t x, int64_t y, uint32_t colour, int width);
     // False, drawing nothing, when an end lies outside the picture.
     bool Line(int x0, int y0, int x1, int y1, uint32_t colour, int width);
     // A hollow square of half-size `size` around the point.
-    void Marker(int x, int y, int size, uint32_t colour);
+    void Marker(int64_t x, int64_t y, int size, uint32_t colour);
     void Circle(int cx, int cy, int radius, uint32_t colour, int width);
     // An ellipse around (cx, cy) whose first axis runs to (cx + ax, cy + ay) and whose
-    // second radius, on the perpendicular axis, is `radius2`.
-    void Ellipse(int cx, int cy, int ax, int ay, double radius2, uint32_t colour, int width);
+    // second radius, on the perpendicular axis, is `radius2`. Circles and ellipses cost
+    // time by the part of them the picture can show, whatever their size.
+    void Ellipse(int cx, int cy, int64_t ax, int64_t ay, double radius2, uint32_t colour, int width);
     // An arc of a circle from the direction `fromDegrees` (counter-clockwise as seen,
     // 0 to the right) over `sweepDegrees`.
     void Arc(int cx, int cy, int radius, double fromDegrees, double sweepDegrees, uint32_t colour, int width);
@@ -82,10 +84,20 @@ private:
     void WriteStored(int64_t column, int64_t storedY, const uint8_t value[3]);
     RGBQUAD ColourOf(const uint8_t stored[3]) const;
     uint8_t NearestIndex(RGBQUAD colour);
-    // A line clipped pixel by pixel.
-    void Stroke(int x0, int y0, int x1, int y1, uint32_t colour, int width);
+    // A line clipped pixel by pixel, walked only within reach of the picture.
+    void Stroke(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t colour, int width);
+    // Cuts the segment to the picture grown by the pen; false when nothing is left.
+    bool ClipToReach(int64_t& x0, int64_t& y0, int64_t& x1, int64_t& y1, int width) const;
+    // No pixel of the ring between the two radii around the centre can fall on the picture.
+    bool RingMissesPicture(int64_t cx, int64_t cy, double inner, double outer, int width) const;
     // The layer plane index of a picture pixel, -1 outside.
-    int64_t IndexOf(int x, int y) const;
+    int64_t IndexOf(int64_t x, int64_t y) const;
+    struct EllipseShape {
+        double cx, cy, ux, uy;  // the centre and the first axis's direction
+        double r1, r2;          // the radii along the first axis and across it
+    };
+    // The parts of a large ellipse that reach the picture, as chords within a quarter pixel of it.
+    void RingArcs(const EllipseShape& shape, uint32_t colour, int width);
 
     LayerRecord& m_layer;
     std::vector<uint8_t>& m_touch;

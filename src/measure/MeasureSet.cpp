@@ -5,6 +5,7 @@
 
 #include "core/Platform.h"
 #include "document/LayerPlanes.h"
+#include "document/SnapshotSlots.h"
 #include "document/Utf16.h"
 #include "measure/MeasureTexts.h"
 
@@ -87,7 +88,16 @@ int MeasureSet::LiveObjects() const {
     return live;
 }
 
-void MeasureSet::Changed() { m_document.SetModified(true); }
+void MeasureSet::Changed() {
+    m_document.SetModified(true);
+    Commit();
+}
+
+void MeasureSet::Commit() {
+    // The figures are part of the layer as it stands: previews and adjustments start again
+    // from the committed copy, which would otherwise still be the layer before them.
+    if (LayerRecord* layer = BoundLayer()) m_document.Snapshots().Save(SnapshotSlot::A, m_document.Header(), *layer, m_layer);
+}
 
 int MeasureSet::MeasureLayerIndex() const {
     const LayerStack& stack = m_document.Stack();
@@ -554,6 +564,7 @@ bool MeasureSet::RedrawAll() {
         if (RedrawMeasureObject(i, false)) CountTouched();
     }
     record->changed = 1;
+    Commit();
     return true;
 }
 

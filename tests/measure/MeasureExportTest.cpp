@@ -10,6 +10,7 @@
 #include "measure/MeasureExport.h"
 #include "measure/MeasureTestSupport.h"
 #include "measure/MeasureTexts.h"
+#include "support/HelperPrograms.h"
 #include "support/TestFiles.h"
 
 using namespace quillory;
@@ -17,12 +18,7 @@ using namespace quillory::test;
 
 namespace {
 
-constexpr const char* kPython = "/usr/bin/python3";
-
-bool HaveOpenpyxl() {
-    if (!std::filesystem::exists(kPython)) return false;
-    return std::system((std::string(kPython) + " -c 'import openpyxl' 2>/dev/null").c_str()) == 0;
-}
+constexpr const char* kPython = kPython3;
 
 std::string Run(const std::string& command) {
     std::string out;
@@ -101,7 +97,7 @@ TEST(MeasureExport, TheWorkbookHoldsTheTableAsNumbersAndThePictureAtF15) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 2);
 
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
     EXPECT_EQ(DescribeWorkbook(options.workbookPath),
               "sheets ['측정']\n"
               "[('NoneType', None), ('str', '항목'), ('str', '길이 (um)'), ('str', '면적 (um²)'), ('str', '각도'), "
@@ -149,7 +145,7 @@ TEST(MeasureExport, AWorkbookWithoutObjectsHasOnlyTheHeaderRow) {
     options.workbookPath = dir.File("empty.xlsx");
     options.pictureFolder = dir.path().string();
     ASSERT_TRUE(ExportWorkbook(*doc, options));
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
     const std::string described = DescribeWorkbook(options.workbookPath);
     EXPECT_EQ(described.substr(0, described.find("picture")),
               "sheets ['Sheet1']\n"
@@ -178,7 +174,7 @@ TEST(MeasureExport, APolygonGoesOutWithTheCalibratedAreaItsLabelShows) {
     options.pictureFolder = dir.path().string();
     options.openAfterwards = false;
     ASSERT_TRUE(ExportWorkbook(*doc, options));
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
     const std::string described = DescribeWorkbook(options.workbookPath);
     EXPECT_NE(described.find("('str', '면적 (um²)')"), std::string::npos) << described;
     EXPECT_NE(described.find("('float', 1.21)"), std::string::npos) << described;
