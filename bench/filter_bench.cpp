@@ -27,8 +27,10 @@ struct Layer {
         NyZazo& picture = bench::BigPicture();
         alpha.assign(size_t(bench::kWidth) * bench::kHeight, 255);
         copy.assign(picture.bits, picture.bits + picture.header.biSizeImage);
-        source = BottomUpPlanes<const uint8_t>(picture.bits, picture.rowBytes, alpha.data(), bench::kWidth, bench::kHeight);
-        destination = BottomUpPlanes<uint8_t>(copy.data(), picture.rowBytes, alpha.data(), bench::kWidth, bench::kHeight);
+        source = StoredOrderPlanes<const uint8_t>(picture.bits, picture.rowBytes, alpha.data(), bench::kWidth,
+                                                  bench::kHeight);
+        destination =
+            StoredOrderPlanes<uint8_t>(copy.data(), picture.rowBytes, alpha.data(), bench::kWidth, bench::kHeight);
     }
 };
 

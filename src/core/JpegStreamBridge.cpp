@@ -31,6 +31,7 @@ jpeg_error_mgr* InstallJpegErrorManager(JpegErrorManager& manager, NyZazo& targe
 
 void JpegStreamBridge::AttachSource(j_decompress_ptr cinfo) {
     cinfo->client_data = this;
+    m_endedEarly = false;
     m_source.init_source = InitSource;
     m_source.fill_input_buffer = FillInputBuffer;
     m_source.skip_input_data = SkipInputData;
@@ -45,6 +46,7 @@ void JpegStreamBridge::InitSource(j_decompress_ptr cinfo) {
     JpegStreamBridge& b = BridgeOf(reinterpret_cast<j_common_ptr>(cinfo));
     b.m_startOfFile = true;
     b.m_atEnd = false;
+    b.m_endedEarly = false;
 }
 
 boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo) {
@@ -54,6 +56,7 @@ boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo) {
         if (b.m_startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
         // A truncated file ends with a made-up end-of-image marker; the rest stays grey.
         WARNMS(cinfo, JWRN_JPEG_EOF);
+        b.m_endedEarly = true;
         b.m_buffer[0] = JOCTET(0xFF);
         b.m_buffer[1] = JOCTET(JPEG_EOI);
         n = 2;

@@ -36,6 +36,8 @@ public:
     void Bind(ImageStream& stream) { m_stream = &stream; }
     void AttachSource(j_decompress_ptr cinfo);
     void AttachDestination(j_compress_ptr cinfo);
+    // The file ended before the picture's data did.
+    bool EndedEarly() const { return m_endedEarly; }
 
 private:
     static void InitSource(j_decompress_ptr cinfo);
@@ -51,6 +53,7 @@ private:
     ImageStream* m_stream;
     bool m_startOfFile;
     bool m_atEnd = false;  // the stream is read out: the buffer holds a made-up end-of-image marker
+    bool m_endedEarly = false;
     JOCTET m_buffer[kBufferBytes];
 };
 

@@ -38,6 +38,8 @@ struct NyZazoInfo {
     int32_t dpiX = 0;
     int32_t dpiY = 0;
     uint8_t alphaMax = 0;
+    // Set by a decoder whose file ended before the picture did; the missing part is made up.
+    uint8_t incomplete = 0;
     uint8_t alphaPaletteEnabled = 0;
     uint8_t drawEnabled = 0;
     int32_t offsetX = 0;

@@ -232,15 +232,18 @@ bool NyZazoBMP::ReadSixteenBitRows(ImageStream& stream, const uint32_t masks[4])
     const uint32_t fileRow = uint32_t((uint64_t(Width()) + 1) / 2 * 4);
     if (!ReadExact(stream, bits, size_t(fileRow) * Height())) return Fail(texts::kTruncatedFile);
     const int nr = std::popcount(masks[0]), ng = std::popcount(masks[1]), nb = std::popcount(masks[2]);
+    // 5-5-5 and 5-6-5 keep their shifts (5 bits widen to v << 3); any other layout scales each channel to 0..255.
+    const bool classic = masks[2] == 0x001F && ((masks[0] == 0x7C00 && masks[1] == 0x03E0) ||
+                                                (masks[0] == 0xF800 && masks[1] == 0x07E0));
     // Widen in place from the last pixel backwards: targets never overtake unread sources.
     for (int y = Height() - 1; y >= 0; --y) {
         const uint8_t* src = bits + size_t(y) * fileRow;
         uint8_t* dst = Row(y);
         for (int x = Width() - 1; x >= 0; --x) {
             uint32_t w = Le16(src + 2 * size_t(x));
-            uint8_t blue = ShiftTo8(w & masks[2], -(8 - nr));
-            uint8_t green = ShiftTo8(w & masks[1], nr + ng - 8);
-            uint8_t red = ShiftTo8(w & masks[0], nr + ng + nb - 8);
+            uint8_t blue = classic ? ShiftTo8(w & masks[2], -(8 - nr)) : MaskChannel(w, masks[2]);
+            uint8_t green = classic ? ShiftTo8(w & masks[1], nr + ng - 8) : MaskChannel(w, masks[1]);
+            uint8_t red = classic ? ShiftTo8(w & masks[0], nr + ng + nb - 8) : MaskChannel(w, masks[0]);
             dst[3 * size_t(x)] = blue;
             dst[3 * size_t(x) + 1] = green;
             dst[3 * size_t(x) + 2] = red;

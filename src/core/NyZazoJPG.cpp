@@ -151,6 +151,8 @@ bool RunDecode(NyZazoJPG& out, DecodeJob& job) {
             out.SwapRedBlue(row, uint32_t(lineBytes));
         }
     }
+    // Only a file that ended inside the picture's rows is incomplete; a missing end marker after them is not.
+    out.incomplete = job.bridge.EndedEarly() ? 1 : 0;
     (void)jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;

@@ -1,6 +1,7 @@
 #include "document/AdjustmentCommands.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 
 #include "core/CommandIds.h"
@@ -179,6 +180,30 @@ bool DesaturateEveryLayer(CVandDoc& document) {
     return any;
 }
 
+int MeasurePictureLayer(const CVandDoc& document) {
+    for (int layer : LayersInListOrder(document)) {
+        const uint8_t kind = document.Layer(layer).kind;
+        if (kind == LayerKind::Background || kind == LayerKind::Raster) return layer;
+    }
+    return -1;
+}
+
+bool AutomaticExposure(CVandDoc& document) {
+    const int layer = MeasurePictureLayer(document);
+    if (layer < 0) {
+        CurrentPlatform().ShowMessage(texts::kNoMeasurePicture, MessageKind::Warning);
+        return false;
+    }
+    const int average = AverageGrey(document, layer);
+    if (average <= kDarkestExposedGrey) {
+        char text[96];
+        std::snprintf(text, sizeof text, texts::kTooDarkPicture, average);
+        CurrentPlatform().ShowMessage(text, MessageKind::Warning);
+        return false;
+    }
+    return BrightnessAndContrast(document, layer, kExposedGrey - average, kExposureContrast);
+}
+
 bool BinaryConversion(CVandDoc& document, int method, int t) {
     if (!FindBinaryMethod(method) || t < 0 || t > 255) return false;
     bool any = false;
@@ -206,6 +231,12 @@ void RegisterAdjustmentCommands(CommandRegistry& registry) {
     // The step is recorded even when the picture holds a single level and nothing changes.
     add(cmd::kAutoColour, texts::kMenuAutoColour, texts::kStepAutoColour, [](CVandDoc& d, const CommandParameters&) {
         return StretchLevels(d, d.CurrentLayer(), kLevelsAll, -1, -1) != StretchResult::Refused;
+    });
+    // The measured picture need not be the current layer, so its step keeps every layer.
+    registry.Register(cmd::kAutoReference, texts::kMenuAutoExposure, [](CVandDoc& d, const CommandParameters&) {
+        if (!AutomaticExposure(d)) return false;
+        d.RecordStep(texts::kStepAutoExposure, StepCode::Flipped);
+        return true;
     });
     add(cmd::kInvert, texts::kMenuInvert, texts::kStepInvert,
         [](CVandDoc& d, const CommandParameters&) { return InvertColours(d, d.CurrentLayer()); });

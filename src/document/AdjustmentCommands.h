@@ -7,6 +7,7 @@
 //   kInvert "반전변환", kDesaturateLayer "레이어 채도 감소"                         steps of the same names
 //   kGreyScale "그레이스케일 표현"       every layer                               step "그레이스케일 변환"
 //   kBinary "이진영상 으로"              method=0..2 threshold=0..255, every layer  step "임계치변환"
+//   kAutoReference "자동측정기준"        the measured picture's exposure            step "자동측정기준"
 // Missing parameters take the dialogs' starting values.
 #include <cstdint>
 #include <vector>
@@ -44,6 +45,15 @@ bool DesaturateLayer(CVandDoc& document, int layer);
 // Every layer in the order of the layer list.
 bool DesaturateEveryLayer(CVandDoc& document);
 bool BinaryConversion(CVandDoc& document, int method, int t);
+
+// The picture layer of a measurement: the lowest background or raster layer of the list; -1 without one.
+int MeasurePictureLayer(const CVandDoc& document);
+// Brightens the measured picture towards a mean grey of 250 (brightness 250 − mean, contrast 128).
+// Refused with a message when there is no picture layer or its mean grey is 129 or less.
+inline constexpr int kDarkestExposedGrey = 129;
+inline constexpr int kExposedGrey = 250;
+inline constexpr int kExposureContrast = 128;
+bool AutomaticExposure(CVandDoc& document);
 
 void RegisterAdjustmentCommands(CommandRegistry& registry);
 

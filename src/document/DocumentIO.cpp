@@ -533,7 +533,10 @@ bool DocumentIO::Open(CVandDoc& document, const std::string& path, NyZazo* prere
         return false;
     }
     document.SetPathName(path);
-    return BuildFromImage(document, picture, path, 255);
+    const bool incomplete = picture.incomplete != 0;
+    if (!BuildFromImage(document, picture, path, 255)) return false;
+    if (incomplete) Show(texts::kPictureIncomplete);
+    return true;
 }
 
 bool DocumentIO::Save(CVandDoc& document, const std::string& path, const SaveOptions& options) {

@@ -69,6 +69,7 @@ inline constexpr const char* kStepPaste = "복사물 붙이기";
 // Document lifecycle.
 inline constexpr const char* kPathTooLong = "그림파일명이 너무 깁니다.";
 inline constexpr const char* kCannotOpenFile = "해당 파일을 열 수 없습니다.";
+inline constexpr const char* kPictureIncomplete = "파일이 중간에 끊겨 있습니다. 읽은 부분까지만 열었습니다.";
 inline constexpr const char* kFileDoesNotExist = "해당파일이 존재하지 않습니다.";
 inline constexpr const char* kQvxVersionMismatch = "QVX 형식의 버전이 상이함";
 inline constexpr const char* kSelectAreaFirst = "영역선택 후에 시도하십시요";

@@ -40,7 +40,7 @@ SelectionMap SelectionOver(const SelectionMask& selection, const LayerRecord& la
             std::copy_n(mask + size_t(y) * size_t(selection.width), columns, laidOut.data() + size_t(y) * size_t(layer.width));
         mask = laidOut.data();
     }
-    return SelectionMap{mask + size_t(layer.height - 1) * size_t(layer.width), -ptrdiff_t(layer.width)};
+    return SelectionMap{mask, ptrdiff_t(layer.width)};
 }
 
 void MarkChanged(CVandDoc& document, LayerRecord& layer) {
@@ -76,10 +76,10 @@ bool ApplyFilterToLayer(CVandDoc& document, int index, std::string_view name, co
         header.scratchAlpha.assign(layer.alpha.begin(), layer.alpha.end());
         header.scratchSize = int32_t(header.scratchPixels.size());
         if (bits == 24) {
-            LayerPlanesView source = BottomUpPlanes<const uint8_t>(layer.pixels.data(), layer.stride, layer.alpha.data(),
-                                                                    layer.width, layer.height);
-            LayerPlanes destination = BottomUpPlanes<uint8_t>(header.scratchPixels.data(), layer.stride,
-                                                              header.scratchAlpha.data(), layer.width, layer.height);
+            LayerPlanesView source = StoredOrderPlanes<const uint8_t>(layer.pixels.data(), layer.stride,
+                                                                       layer.alpha.data(), layer.width, layer.height);
+            LayerPlanes destination = StoredOrderPlanes<uint8_t>(header.scratchPixels.data(), layer.stride,
+                                                                 header.scratchAlpha.data(), layer.width, layer.height);
             source.background = destination.background = background;
             if (!RunFilter(name, source, destination, values, selection, progress)) return false;
             layer.pixels.swap(header.scratchPixels);
@@ -93,9 +93,9 @@ bool ApplyFilterToLayer(CVandDoc& document, int index, std::string_view name, co
         if (!RgbPlane(ViewOfLayer(layer, header), before.data(), uint32_t(rgbStride))) return false;
         std::vector<uint8_t> after(before);
         LayerPlanesView source =
-            BottomUpPlanes<const uint8_t>(before.data(), rgbStride, layer.alpha.data(), layer.width, layer.height);
+            StoredOrderPlanes<const uint8_t>(before.data(), rgbStride, layer.alpha.data(), layer.width, layer.height);
         LayerPlanes destination =
-            BottomUpPlanes<uint8_t>(after.data(), rgbStride, header.scratchAlpha.data(), layer.width, layer.height);
+            StoredOrderPlanes<uint8_t>(after.data(), rgbStride, header.scratchAlpha.data(), layer.width, layer.height);
         source.background = destination.background = background;
         if (!RunFilter(name, source, destination, values, selection, progress)) return false;
         const RGBQUAD* palette = header.palette.empty() ? nullptr : header.palette.data();

@@ -139,11 +139,20 @@ bool FlipCanvas(CVandDoc& document, bool leftRight) {
     return true;
 }
 
+// The picture as seen turns over left to right: each layer is mirrored and so is its place on the canvas.
 bool MirrorPicture(CVandDoc& document) {
-    NyZazo* picture = document.Composite();
-    if (!picture || !picture->bits || !CurrentIsValid(document)) return false;
-    MirrorImage(*picture);
-    document.RecordStep(texts::kStepMirror, StepCode::Pixels);
+    if (!CurrentIsValid(document)) return false;
+    WaitCursor wait;
+    const int canvasWidth = document.Header().width;
+    for (int slot : LayersInList(document)) {
+        LayerRecord& layer = document.Layer(slot);
+        Planes planes;
+        if (!CopyLayerPlanes(layer, document.Header(), planes)) return false;
+        FlipHorizontal(planes);
+        const CanvasRect rect = LayerCanvasRect(layer, document.Header());
+        if (!Install(document, slot, std::move(planes), canvasWidth - rect.left - rect.width, rect.top)) return false;
+    }
+    document.RecordStep(texts::kStepMirror, StepCode::Flipped);
     return true;
 }
 
@@ -184,8 +193,10 @@ bool RotateCanvas(CVandDoc& document, float angle, const char* stepName) {
         CanvasRect rect;
     };
     std::vector<Turned> turned;
-    CanvasRect hull = LayerCanvasRect(document.Layer(slots.front()), header);
-    int canvasW = 0, canvasH = 0;
+    // The canvas turns as a whole, carrying every layer's place with it.
+    const CanvasRect canvas{0, 0, header.width, header.height};
+    const bool sideways = quarter % 2 == 1;
+    int canvasW = sideways ? canvas.height : canvas.width, canvasH = sideways ? canvas.width : canvas.height;
     PlatformProgress progress;
     for (int slot : slots) {
         const LayerRecord& layer = document.Layer(slot);
@@ -201,23 +212,19 @@ bool RotateCanvas(CVandDoc& document, float angle, const char* stepName) {
         }
         canvasW = std::max(canvasW, t.planes.width);
         canvasH = std::max(canvasH, t.planes.height);
-        const int right = std::max(hull.Right(), t.rect.Right()), bottom = std::max(hull.Bottom(), t.rect.Bottom());
-        hull.left = std::min(hull.left, t.rect.left), hull.top = std::min(hull.top, t.rect.top);
-        hull.width = right - hull.left, hull.height = bottom - hull.top;
         turned.push_back(std::move(t));
     }
-    // Each layer's place turns with the union of the layer rectangles, which is centred on the new canvas.
-    const bool sideways = quarter % 2 == 1;
-    const int hullW = sideways ? hull.height : hull.width, hullH = sideways ? hull.width : hull.height;
-    const int offsetX = (canvasW - hullW) / 2, offsetY = (canvasH - hullH) / 2;
+    // A layer larger than the canvas widens it; the turned canvas then stands in its middle.
+    const int turnedW = sideways ? canvas.height : canvas.width, turnedH = sideways ? canvas.width : canvas.height;
+    const int offsetX = (canvasW - turnedW) / 2, offsetY = (canvasH - turnedH) / 2;
     SetCanvasSize(document.Header(), canvasW, canvasH);
     for (Turned& t : turned) {
-        const int l = t.rect.left - hull.left, top = t.rect.top - hull.top;
+        const int l = t.rect.left, top = t.rect.top;
         int nl = l, nt = top;
         switch (quarter) {
-            case 1: nl = hull.height - top - t.rect.height, nt = l; break;
-            case 2: nl = hull.width - l - t.rect.width, nt = hull.height - top - t.rect.height; break;
-            case 3: nl = top, nt = hull.width - l - t.rect.width; break;
+            case 1: nl = canvas.height - top - t.rect.height, nt = l; break;
+            case 2: nl = canvas.width - l - t.rect.width, nt = canvas.height - top - t.rect.height; break;
+            case 3: nl = top, nt = canvas.width - l - t.rect.width; break;
             default: break;
         }
         if (!Install(document, t.slot, std::move(t.planes), nl + offsetX, nt + offsetY)) return false;

@@ -11,11 +11,17 @@ inline constexpr const char* kMenuInvert = "반전변환";
 inline constexpr const char* kMenuDesaturateLayer = "레이어 채도 감소";
 inline constexpr const char* kMenuGreyScale = "그레이스케일 표현";
 inline constexpr const char* kMenuBinary = "이진영상 으로";
+inline constexpr const char* kMenuAutoExposure = "자동측정기준";
+
+// The automatic exposure of the measured picture.
+inline constexpr const char* kNoMeasurePicture = "측정영상레이어를 발견할 수 없습니다.";
+inline constexpr const char* kTooDarkPicture = "Too Dark Image. (Current Gray %d)";
 
 // Undo step names.
 inline constexpr const char* kStepBrightnessContrast = "명도·대비 조절";
 inline constexpr const char* kStepColourAdjust = "색상조정";
 inline constexpr const char* kStepAutoColour = "자동 색상 조정";
+inline constexpr const char* kStepAutoExposure = "자동측정기준";
 inline constexpr const char* kStepInvert = "반전변환";
 inline constexpr const char* kStepDesaturateLayer = "레이어 채도 감소";
 inline constexpr const char* kStepGreyScale = "그레이스케일 변환";

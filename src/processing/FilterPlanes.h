@@ -1,8 +1,10 @@
 #pragma once
 // What every filter and effect works on: a layer's 24-bit colour plane (blue,
-// green, red) with its opacity plane, addressed as the picture is shown (row 0 at
-// the top, x to the right), whatever order the rows are stored in; the selection
-// map over the same pixels; the slider values; and the progress of the run.
+// green, red) with its opacity plane, addressed in the system's row order (row 0 is
+// the first stored row, the bottom of the picture as shown; x to the right), so that
+// rules that are uneven in y (lighting, windows of even size, random walks over the
+// rows) agree with every other pixel operation; the selection map over the same
+// pixels; the slider values; and the progress of the run.
 //
 // A filter reads the source, as the layer was before the run, and writes the
 // destination, which starts as a copy of it, so no result depends on another
@@ -17,8 +19,8 @@ namespace quillory {
 
 template <typename Byte>
 struct BasicLayerPlanes {
-    Byte* pixelOrigin = nullptr;  // first byte of the top row
-    ptrdiff_t pixelStep = 0;      // bytes from a row to the row below it (negative for bottom-up storage)
+    Byte* pixelOrigin = nullptr;  // first byte of row 0
+    ptrdiff_t pixelStep = 0;      // bytes from row y to row y + 1
     Byte* alphaOrigin = nullptr;
     ptrdiff_t alphaStep = 0;
     int width = 0;
@@ -52,8 +54,8 @@ inline void PutColour(const LayerPlanes& planes, int x, int y, RGBQUAD colour) {
     p[0] = colour.blue, p[1] = colour.green, p[2] = colour.red;
 }
 
-// Planes over rows stored bottom-up (the layer and picture layout): `pixels` and
-// `alpha` point at the first stored row, which is the bottom row as shown.
+// Row 0 at the top as shown, over rows stored bottom-up (for code that works as the
+// picture is shown; filters take StoredOrderPlanes).
 template <typename Byte>
 BasicLayerPlanes<Byte> BottomUpPlanes(Byte* pixels, ptrdiff_t stride, Byte* alpha, int width, int height) {
     BasicLayerPlanes<Byte> planes;
@@ -66,9 +68,9 @@ BasicLayerPlanes<Byte> BottomUpPlanes(Byte* pixels, ptrdiff_t stride, Byte* alph
     return planes;
 }
 
-// Planes over rows stored top-down.
+// Row y is the y-th row in memory: for a layer or picture, the stored order.
 template <typename Byte>
-BasicLayerPlanes<Byte> TopDownPlanes(Byte* pixels, ptrdiff_t stride, Byte* alpha, int width, int height) {
+BasicLayerPlanes<Byte> StoredOrderPlanes(Byte* pixels, ptrdiff_t stride, Byte* alpha, int width, int height) {
     BasicLayerPlanes<Byte> planes;
     planes.width = width;
     planes.height = height;

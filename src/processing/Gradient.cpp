@@ -35,6 +35,9 @@ bool PaintGradient(Planes& layer, const PaletteRef& palette, const GradientSetti
     const double exact = std::sqrt(dx * dx + dy * dy);
     const int length = int(std::clamp(exact + 0.5, 1.0, double(INT32_MAX)));
     const double ux = dx / exact, uy = dy / exact;
+    // A linear ramp dragged towards smaller coordinates (left, or up when the drag is steeper) runs the other way.
+    const bool backwards =
+        settings.shape == GradientSettings::Linear && (std::fabs(dx) >= std::fabs(dy) ? dx < 0 : dy < 0);
     PixelWriter writer(layer, palette);
     for (int top = 0; top < layer.height; ++top) {
         const int storedY = layer.height - 1 - top;
@@ -45,7 +48,8 @@ bool PaintGradient(Planes& layer, const PaletteRef& palette, const GradientSetti
             if (maskRow && !maskRow[x]) continue;
             // The painted line a pixel lies on: its distance along the drag, in whole pixels.
             const double s = std::floor((double(x) - startX) * ux + (double(top) - startY) * uy + 0.5);
-            const RGBQUAD c = GradientColour(settings, GradientRamp(settings.shape, length, s));
+            const double t = GradientRamp(settings.shape, length, s);
+            const RGBQUAD c = GradientColour(settings, backwards ? 1.0 - t : t);
             writer.Put(row, x, c.blue, c.green, c.red);
             alphaRow[x] = 255;
         }

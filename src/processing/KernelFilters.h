@@ -9,7 +9,7 @@
 
 namespace quillory {
 
-// Weights row by row, the top row first.
+// Weights row by row, the row at y − 1 first.
 struct Kernel3x3 {
     int weights[9] = {};
 };
@@ -26,7 +26,7 @@ Kernel3x3 EmbossKernel(int depth);   // -k 0 0 / 0 0 0 / 0 0 k
 bool Convolve3x3(const LayerPlanesView& source, const LayerPlanes& destination, const Kernel3x3& kernel,
                  bool blackBorder, FilterProgress& progress);
 
-// The same values into `grey` (width × height, rows top-down) instead of the layer;
+// The same values into `grey` (width × height, in the planes' row order) instead of the layer;
 // pixels that are not processed get 0.
 bool Convolve3x3ToGrey(const LayerPlanesView& source, const Kernel3x3& kernel, bool blackBorder,
                        std::vector<uint8_t>& grey, FilterProgress& progress);

@@ -150,8 +150,14 @@ StretchResult StretchLevels(ColourPlanes& planes, int channel, int low, int high
     if (limits.low[channel] == limits.high[channel]) return StretchResult::LimitsCoincide;
 
     uint8_t tables[kHistogramTables][256];
-    for (int t = 0; t < kHistogramTables; ++t)
+    for (int t = 0; t < kHistogramTables; ++t) {
+        if (automatic && limits.low[t] == limits.high[t]) {
+            // A channel of a single level has nothing to stretch and stays as it is.
+            for (int j = 0; j < 256; ++j) tables[t][j] = uint8_t(j);
+            continue;
+        }
         BuildLevelTable(automatic ? limits.low[t] : low, automatic ? limits.high[t] : high, tables[t]);
+    }
 
     if (planes.IsPalette()) {
         for (uint32_t i = 0; i < planes.colourCount; ++i) {

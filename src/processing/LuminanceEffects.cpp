@@ -27,7 +27,7 @@ struct Bin {
     }
 };
 
-// The bin of every pixel, rows top-down: its luminance class scaled to `bins` - 1.
+// The bin of every pixel, row by row: its luminance class scaled to `bins` - 1.
 bool BinsOf(const LayerPlanesView& source, int bins, std::vector<uint8_t>& binOf) {
     try {
         binOf.resize(size_t(source.width) * size_t(source.height));
@@ -89,7 +89,6 @@ bool ModeOfLuminance(const LayerPlanesView& source, const LayerPlanes& destinati
 bool RandomLuminancePick(const LayerPlanesView& source, const LayerPlanes& destination, int radius,
                          FilterProgress& progress) {
     if (!source.IsUsable() || radius < 0) return false;
-    if (radius == 0) return true;  // the window is the pixel itself
     std::vector<uint8_t> binOf;
     if (!BinsOf(source, 256, binOf)) return false;
     ClassicRandom& random = EngineRandom();

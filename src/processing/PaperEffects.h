@@ -6,7 +6,7 @@
 namespace quillory {
 
 // For each column, height random rows. From an opaque pixel of colour K, the
-// neighbour (of seven: the row above, left, right, the lower left and below) that
+// neighbour (of seven: row y − 1, left, right, and x − 1 and x of row y + 1) that
 // differs most gives the direction; n = trunc(u × 3 + 3) steps are taken while they
 // stay in the layer, and the pixel at step k becomes K darkened by
 // trunc(k / n × (255 - v) / 7) per channel (v from the reached pixel when it is fully

@@ -78,7 +78,7 @@ bool Bubbles(const LayerPlanesView& source, const LayerPlanes& destination, int 
                 drawn[size_t(dy + s) * size_t(side) + size_t(dx + s)] = 1;
                 if (source.Alpha(x + dx, y + dy)) PutColour(destination, x + dx, y + dy, colour);
             });
-        // Where a grid row goes not drawn, drawn, drawn, the last pixel takes the colour below it.
+        // Where a grid row goes not drawn, drawn, drawn, the last pixel takes the colour of the next row.
         for (int gy = 0; gy < side; ++gy) {
             const uint8_t* row = drawn.data() + size_t(gy) * size_t(side);
             for (int gx = 2; gx < side; ++gx) {

@@ -37,7 +37,7 @@ bool DalmatianSpots(const LayerPlanesView& source, const LayerPlanes& destinatio
 
 // 20 × height bubbles at random opaque pixels, each in its pixel's colour: size 0
 // or 1 sets the pixel, larger sizes (at most 25) draw rings of radius 1 .. size - 1
-// and shade the rim with the colour of the row below.
+// and shade the rim with the colour of the next row (y + 1).
 bool Bubbles(const LayerPlanesView& source, const LayerPlanes& destination, int size, FilterProgress& progress);
 
 }  // namespace quillory

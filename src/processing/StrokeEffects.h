@@ -10,12 +10,12 @@
 
 namespace quillory {
 
-// Stop markers (one byte a pixel, rows top-down): 1 where the "윤곽선" kernel with
+// Stop markers (one byte a pixel, in the planes' row order): 1 where the "윤곽선" kernel with
 // this centre, black border, gives a pixel above black, on pixels with a non-zero alpha byte.
 bool EdgeStopMarkers(const LayerPlanesView& source, int centre, std::vector<uint8_t>& markers,
                      FilterProgress& progress);
 
-// The local slope of every pixel (rows top-down): the green result of the vertical
+// The local slope of every pixel (in the planes' row order): the green result of the vertical
 // Sobel kernel (-1 -2 -1 / 0 0 0 / 1 2 1) over that of the horizontal one, both summed
 // over the neighbours inside the layer and clamped to 0..255; 0 where the second is 0.
 bool DirectionField(const LayerPlanesView& source, std::vector<float>& field);

@@ -147,7 +147,7 @@ TEST(Effects, DirectionFieldIsTheRatioOfTheTwoSobelResults) {
     ASSERT_TRUE(DirectionField(ramp.View(), field));
     // Inside: vertical Sobel 4 × 20 = 80, horizontal 4 × 10 = 40.
     EXPECT_FLOAT_EQ(field[size_t(2 * 5 + 2)], 0.5f);
-    // Top-left corner: only four neighbours inside; vertical 2 × 20 + 1 × 30 - 0 = 70, horizontal 2 × 10 + 30 = 50.
+    // Corner (0, 0): only four neighbours inside; vertical 2 × 20 + 1 × 30 - 0 = 70, horizontal 2 × 10 + 30 = 50.
     EXPECT_FLOAT_EQ(field[0], 50.0f / 70.0f);
 }
 

@@ -86,7 +86,7 @@ TEST(FilterCatalogue, OnlyTheSelectionAwareFiltersSaySo) {
 
 TEST(FilterCatalogue, UnknownNamesRunNothing) {
     std::vector<uint8_t> pixels(12, 7), alpha(4, 255);
-    LayerPlanes planes = TopDownPlanes<uint8_t>(pixels.data(), 6, alpha.data(), 2, 2);
+    LayerPlanes planes = StoredOrderPlanes<uint8_t>(pixels.data(), 6, alpha.data(), 2, 2);
     FilterProgress progress;
     EXPECT_FALSE(RunFilter("임계치변환", planes, planes, FilterValues{}, SelectionMap{}, progress));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Plain versions of the neighbourhood filters, written pixel by pixel as the rules
-// read, against which the fast versions are compared.
+// read (rows in stored order), against which the fast versions are compared.
 #include <algorithm>
 #include <cstdint>
 

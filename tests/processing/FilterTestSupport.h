@@ -1,5 +1,6 @@
 #pragma once
-// Pictures for the filter tests: stored bottom-up with padded rows like a layer,
+// Pictures for the filter tests: stored bottom-up with padded rows like a layer and
+// handed to the filters in stored order as the document does,
 // random content with random alpha, running a filter on a copy, comparing with
 // zero tolerance (writing both pictures as PNG files on a mismatch), and compact
 // golden data as hexadecimal text.
@@ -31,28 +32,29 @@ struct Picture {
         pixels.assign(size_t(stride) * size_t(h), 0);
         alpha.assign(size_t(w) * size_t(h), 255);
     }
+    // The planes a filter gets: row y is stored row y (row 0 at the bottom as shown).
     LayerPlanesView View() const {
-        LayerPlanesView v = BottomUpPlanes<const uint8_t>(pixels.data(), stride, alpha.data(), width, height);
+        LayerPlanesView v = StoredOrderPlanes<const uint8_t>(pixels.data(), stride, alpha.data(), width, height);
         v.background = background;
         return v;
     }
     LayerPlanes Planes() {
-        LayerPlanes p = BottomUpPlanes<uint8_t>(pixels.data(), stride, alpha.data(), width, height);
+        LayerPlanes p = StoredOrderPlanes<uint8_t>(pixels.data(), stride, alpha.data(), width, height);
         p.background = background;
         return p;
     }
-    // (x, y) as shown: y = 0 is the top row.
+    // (x, y) as the filters address it: y = 0 is the first stored row, the bottom one as shown.
     RGBQUAD At(int x, int y) const { return View().Colour(x, y); }
     void Set(int x, int y, RGBQUAD c) { PutColour(Planes(), x, y, c); }
-    uint8_t& AlphaAt(int x, int y) { return alpha[size_t(height - 1 - y) * size_t(width) + size_t(x)]; }
+    uint8_t& AlphaAt(int x, int y) { return alpha[size_t(y) * size_t(width) + size_t(x)]; }
     void Fill(RGBQUAD c) {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) Set(x, y, c);
     }
-    // Colour bytes only (row padding ignored), rows top-down.
+    // Colour bytes only (row padding ignored), rows top-down as shown.
     std::vector<uint8_t> Colours() const {
         std::vector<uint8_t> out;
-        for (int y = 0; y < height; ++y)
+        for (int y = height - 1; y >= 0; --y)
             for (int x = 0; x < width; ++x) {
                 RGBQUAD c = At(x, y);
                 out.insert(out.end(), {c.blue, c.green, c.red});
@@ -86,7 +88,7 @@ inline Picture BlobPicture(int width, int height, uint32_t seed, int colours = 4
             RGBQUAD c = palette[size_t(cell)];
             const int jitter = random.Next() % 9 - 4;
             c.red = uint8_t(std::clamp(c.red + jitter, 0, 255));
-            p.Set(x, y, c);
+            p.Set(x, height - 1 - y, c);  // y counted from the top
         }
     return p;
 }
@@ -106,7 +108,7 @@ inline uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
 
 inline RgbaImage ToRgba(const Picture& p) {
     RgbaImage image{p.width, p.height, {}};
-    for (int y = 0; y < p.height; ++y)
+    for (int y = p.height - 1; y >= 0; --y)
         for (int x = 0; x < p.width; ++x) {
             RGBQUAD c = p.At(x, y);
             image.rgba.insert(image.rgba.end(), {c.red, c.green, c.blue, 255});

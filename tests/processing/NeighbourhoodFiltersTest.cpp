@@ -106,13 +106,14 @@ TEST(NeighbourhoodFilters, KernelsTurnColourGreyWithBlackBorders) {
     }
 }
 
-TEST(NeighbourhoodFilters, EmbossOfAFlatAreaIsBlackExceptWhereTheLowerRightIsBrighter) {
+TEST(NeighbourhoodFilters, EmbossOfAFlatAreaIsBlackExceptWhereTheNextRowsRightNeighbourIsBrighter) {
     Picture flat(7, 7);
     flat.Fill(MakeQuad(120, 130, 140));
     const Picture out = Filtered(flat, [](auto s, auto d) { return Convolve3x3(s, d, EmbossKernel(4), true, g_progress); });
     for (uint8_t b : out.Colours()) EXPECT_EQ(b, 0);
 
-    // One bright pixel at (3, 3): only the pixel whose +k (lower right) neighbour it is lights up.
+    // One bright pixel at (3, 3): only the pixel whose +k neighbour (x + 1, y + 1: right, one stored row on,
+    // which is up as shown) it is lights up.
     Picture dot = flat;
     dot.Set(3, 3, MakeQuad(250, 250, 250));
     const Picture lit = Filtered(dot, [](auto s, auto d) { return Convolve3x3(s, d, EmbossKernel(2), true, g_progress); });
@@ -142,12 +143,12 @@ TEST(NeighbourhoodFilters, SoftenBrightensBecauseTheDivisorIgnoresTheCentreWeigh
     EXPECT_EQ(out.At(2, 2).red, 19);
 }
 
-TEST(NeighbourhoodFilters, EvenWindowsReachTowardsTheTopLeft) {
+TEST(NeighbourhoodFilters, EvenWindowsReachTowardsTheLeftAndThePreviousStoredRow) {
     Picture input(6, 6);
     input.Fill(MakeQuad(200, 200, 200));
     input.Set(2, 2, MakeQuad(10, 10, 10));
     const Picture shrunk = Filtered(input, [](auto s, auto d) { return MinimumWindow(s, d, 2, g_progress); });
-    // Each pixel takes the darkest of itself and its left, upper and upper-left neighbours.
+    // Each pixel takes the darkest of itself, its left neighbour and the two below them as shown (stored row y − 1).
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 6; ++x) {
             const bool dark = (x == 2 || x == 3) && (y == 2 || y == 3);
@@ -221,9 +222,9 @@ TEST(NeighbourhoodFilters, SpecklesInsideASimilarSquareAreAbsorbed) {
     EXPECT_EQ(out.At(0, 0), MakeQuad(200, 0, 0));
 }
 
-TEST(NeighbourhoodFilters, StaircaseStepTakesTheUpperLeftColour) {
-    // Pattern 1: the row above and the left and right neighbours differ from P,
-    // the row below has P's colour.
+TEST(NeighbourhoodFilters, StaircaseStepTakesThePreviousRowsLeftColour) {
+    // Pattern 1: row y − 1 (stored order) and the left and right neighbours differ from P,
+    // row y + 1 has P's colour.
     Picture input(3, 3);
     input.Fill(MakeQuad(10, 10, 10));
     for (int x = 0; x < 3; ++x) input.Set(x, 0, MakeQuad(100 + x, 0, 0));

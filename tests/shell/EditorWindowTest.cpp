@@ -1,6 +1,7 @@
 // The real editor window driven through its actions, keys, mouse and tool windows.
 #include <QActionGroup>
 #include <QComboBox>
+#include <QFile>
 #include <QPrinter>
 #include <QPushButton>
 #include <QLabel>
@@ -327,6 +328,30 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(View()->document().doc().CountLayers(), 2);
         QCOMPARE(window->layerList()->count(), 2);
+    }
+
+    void aJpegCutShortOpensAndTheUserIsTold() {
+        Start({m_picture});
+        NyZazo picture;
+        QVERIFY(picture.Load(m_picture.toStdString(), kFormatBmp));
+        const QString jpeg = m_dir.filePath("whole.jpg"), cut = m_dir.filePath("cut.jpg");
+        QVERIFY(picture.Save(jpeg.toStdString(), kFormatJpeg));
+        QFile file(jpeg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QFile half(cut);
+        QVERIFY(half.open(QIODevice::WriteOnly));
+        half.write(bytes.left(bytes.size() / 2));
+        half.close();
+
+        const size_t shown = MessageCount();
+        QVERIFY(Frame()->OpenDocument(jpeg));
+        QCOMPARE(MessageCount(), shown);
+        QVERIFY(Frame()->OpenDocument(cut));
+        QCOMPARE(MessageCount(), shown + 1);
+        QCOMPARE(LastMessage(), Text(texts::kPictureIncomplete));
+        QCOMPARE(Doc().Header().width, picture.Width());
+        QCOMPARE(Doc().Header().height, picture.Height());
     }
 
     void closingAsksAboutModifiedDocumentsAndCancelKeepsRunning() {

@@ -34,7 +34,10 @@ int64_t FloodFill(LayerCanvas& canvas, LayerPoint at, const FillSettings& settin
         stack.pop_back();
         const int x = p % w, row = p / w;
         const RGBQUAD r = canvas.Colour(x, row);
-        canvas.Put(x, row, settings.colour, edge.Valid() ? edge.Opacity(x, row) : 255);
+        // The walk crosses unselected pixels, so parts of a selection joined by the same colour fill
+        // together; only selected pixels take the colour.
+        if (everything || canvas.MaskAt(x, row) != MaskValue::Outside)
+            canvas.Put(x, row, settings.colour, edge.Valid() ? edge.Opacity(x, row) : 255);
         if ((++filled & 0xFFFF) == 0) {
             const int percent = int(filled * 100 / total);
             if (percent != lastPercent) platform.SetProgress(lastPercent = percent);
@@ -46,8 +49,6 @@ int64_t FloodFill(LayerCanvas& canvas, LayerPoint at, const FillSettings& settin
                 if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
                 uint8_t& seen = visited[size_t(ny) * size_t(w) + size_t(nx)];
                 if (seen) continue;
-                // The fill stays inside the selection it started in.
-                if (!everything && canvas.MaskAt(nx, ny) == MaskValue::Outside) continue;
                 const uint8_t opacity = canvas.Opacity(nx, ny);
                 if (opacity != 0) {
                     const RGBQUAD n = canvas.Colour(nx, ny);
