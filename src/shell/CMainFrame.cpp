@@ -877,6 +877,7 @@ void CMainFrame::ToggleQuickEditWindow() {
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
+    if (m_panels) m_panels->ActiveViewChanged();
     RefreshTitles();
     RefreshLayerWindow();
     RefreshCommandStates();
