@@ -68,13 +68,14 @@ void CVandView::ApplyScroll(const ScrollGeometry& g) {
     if (g.totalWidth <= room.width() && g.totalHeight <= room.height()) client = room;
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    QSignalBlocker blockH(h), blockV(v);
+    // The ranges change with their signals: on them the window shows or hides its scroll bars.
     h->setRange(0, std::max(0, g.totalWidth - client.width()));
     h->setPageStep(std::max(1, client.width()));
     h->setSingleStep(std::max(1, client.width() / 10));
     v->setRange(0, std::max(0, g.totalHeight - client.height()));
     v->setPageStep(std::max(1, client.height()));
     v->setSingleStep(std::max(1, client.height() / 10));
+    QSignalBlocker blockH(h), blockV(v);
     h->setValue(g.x);
     v->setValue(g.y);
     SyncState();
@@ -97,7 +98,13 @@ void CVandView::OnUpdate(int hint) {
     } else {
         ApplyScroll(UpdateScrollRange(s, CurrentScroll(), m_document->Width(), m_document->Height(), client.width(),
                                       client.height()));
+        // A picture that changed its size (canvas, resize, rotation, undo) gets a window that fits it again.
+        if (m_fittedSize != QSize(m_document->Width(), m_document->Height()) && !m_fittedSize.isEmpty()) {
+            m_fittedSize = QSize(m_document->Width(), m_document->Height());
+            FitChildFrame();
+        }
     }
+    m_fittedSize = QSize(m_document->Width(), m_document->Height());
     s.needsRedraw = 1;
     GetPictureRect(s, m_document->Width(), m_document->Height());
     viewport()->update();

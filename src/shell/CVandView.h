@@ -121,6 +121,7 @@ private:
     QTimer m_timer;
     SelectionTimer m_timerRules;
     int m_totalWidth = 0, m_totalHeight = 0;
+    QSize m_fittedSize;  // the picture size the window was last fitted to
     uint64_t m_seenGeneration = ~uint64_t(0);
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;

@@ -170,9 +170,12 @@ MappedPoint WindowToPicture(const ViewState& state, int x, int y) {
 
 FrameSize FrameSizeForZoom(int zoomedWidth, int zoomedHeight, int spaceRight, int spaceBelow, int borderWidth,
                            int borderHeight) {
+    // The client is the picture and a margin of 2 pixels around it; the whole frame, borders
+    // and title bar included, stays inside the free space, so no part of it lies under the
+    // workspace's own scroll bars.
     FrameSize size;
-    size.width = std::max(1, std::min(zoomedWidth, spaceRight - 12)) + borderWidth + 4;
-    size.height = std::max(1, std::min(zoomedHeight, spaceBelow - 12)) + borderHeight + 4;
+    size.width = std::max(1, std::min(zoomedWidth + 4, spaceRight - borderWidth)) + borderWidth;
+    size.height = std::max(1, std::min(zoomedHeight + 4, spaceBelow - borderHeight)) + borderHeight;
     return size;
 }
 
