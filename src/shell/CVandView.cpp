@@ -81,6 +81,11 @@ void CVandView::ApplyScroll(const ScrollGeometry& g) {
     SyncState();
 }
 
+QPoint CVandView::VisiblePictureTopLeft() const {
+    const ToolEvent at = MakeToolEvent(m_document->view(), m_document->Width(), m_document->Height(), 0, 0);
+    return QPoint(std::max(0, at.pictureX), std::max(0, at.pictureY));
+}
+
 void CVandView::SyncState() {
     ViewState& s = m_document->view();
     s.clientRect = InclusiveRect{0, 0, viewport()->width() - 1, viewport()->height() - 1};
@@ -308,7 +313,7 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
             const DocumentState& state = m_document->doc().State();
             bool moved = false;
             if (state.selection.selectionActive || state.floatingPending) {
-                moved = MoveLayerOrSelection(m_document->doc(), dx, dy);
+                moved = MoveLayerOrSelection(m_document->doc(), dx, dy, true);
                 if (moved) m_document->MarkChanged();
             } else {
                 moved = m_document->MoveCurrentLayer(dx, dy);

@@ -63,6 +63,8 @@ public:
     QImage RenderedImage() const { return m_frame; }
     // The scroll range (the zoomed picture) and position.
     ScrollGeometry scrollGeometry() const { return CurrentScroll(); }
+    // The picture pixel at the top-left of the visible part (rows from the top).
+    QPoint VisiblePictureTopLeft() const;
     // The tool the mouse last worked with, and the text tool's typing.
     ViewTool* activeTool() const { return m_tool.get(); }
     TextEntryView& textEntry() { return *m_textEntry; }
