@@ -390,6 +390,8 @@ void CVandView::mousePressEvent(QMouseEvent* event) {
         ZoomInAt(p.x(), p.y());
         return;
     }
+    // A press on the text being typed keeps it running: its double click opens the text dialog.
+    if (event->button() == Qt::LeftButton && m_textEntry->PressOnEntry(event->position().toPoint())) return;
     if (!ForwardToTool(ToolStep::Press, event)) QAbstractScrollArea::mousePressEvent(event);
 }
 
