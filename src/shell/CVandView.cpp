@@ -515,7 +515,7 @@ bool CVandView::ZoomStepAt(bool zoomIn, QPoint viewportPoint) {
     ViewState& s = m_document->view();
     const int tool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
     // Where the zoom commands are refused, so is the wheel.
-    if (cmd::IsTransformTool(tool) || !(zoomIn ? ZoomInEnabled(s) : ZoomOutEnabled(s))) return false;
+    if (!(zoomIn ? ZoomInEnabled(s) : ZoomOutEnabled(s))) return false;
     SyncState();
     GetPictureRect(s, m_document->Width(), m_document->Height());
     if (zoomIn) {

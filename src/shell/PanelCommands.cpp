@@ -199,8 +199,7 @@ void PanelCommands::MakeTransformPanel() {
         CVandView* view = m_frame.ActiveView();
         if (!d || !view) return;
         const int command = m_state.transform.command;
-        // The zoom of the view the handles were placed in decides, as for a double click.
-        ApplyFreeTransform(d->doc(), command, m_state.transform.quad, d->view().zoom);
+        ApplyFreeTransform(d->doc(), command, m_state.transform.quad);
         StartFreeTransform(m_state.transform, d->doc(), command);
         m_frame.DocumentChanged(d);
     });
