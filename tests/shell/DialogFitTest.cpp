@@ -102,7 +102,7 @@ class DialogFitTest : public EditorFixture {
     // The settings as the editor started, put back before it closes and stores them.
     EnvSettings m_started;
     void StartKeepingSettings() {
-        StartKeepingSettings();
+        Start({m_picture});
         m_started = Frame()->env();
     }
 
