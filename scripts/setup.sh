@@ -18,7 +18,7 @@ PACKAGES=(
   xvfb xauth x11-utils openbox xdotool
   libpng-dev
   libwebp-dev
-  python3-pil imagemagick
+  python3 python3-pil python3-numpy imagemagick
   python3-openpyxl
   librsvg2-bin desktop-file-utils appstream-util shared-mime-info xdg-utils libfile-mimeinfo-perl
   breeze-icon-theme adwaita-icon-theme

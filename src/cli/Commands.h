@@ -1,5 +1,6 @@
 #pragma once
 // The sub-commands of quillory-cli. Each returns the process exit status.
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ int RunNew(const Args& args);
 int RunFonts(const Args& args);
 // Replays a script of document commands (see ScriptCommands.cpp).
 int RunScript(const Args& args);
+// The script's lines from a stream, on the platform installed: 0 when every line ran,
+// else 1 with "line N: ..." on the error stream. `pageIndex` is the page of open lines
+// that name none.
+int RunScriptLines(std::istream& in, int pageIndex = 0);
 // info for a .qvx file: the header fields and the layer list.
 int RunQvxInfo(const std::string& path);
 

@@ -35,18 +35,20 @@ int RunInfo(const Args& input) {
     int pageIndex = 0;
     if (!TakePage(args, pageIndex)) return 2;
     const bool pageAsked = pageIndex > 0;
-    std::string frame = TakeOption(args, "--frame", std::to_string(pageIndex));
-    if (args.size() != 1) {
+    const bool frameAsked = std::find(args.begin(), args.end(), "--frame") != args.end();
+    const std::string frame = TakeOption(args, "--frame", std::to_string(pageIndex));
+    if (args.size() != 1 || (frameAsked && std::find(args.begin(), args.end(), "--frame") != args.end())) {
         std::cerr << "usage: quillory-cli info FILE [--page N | --frame N]\n";
+        return 2;
+    }
+    // A frame is a whole number from 0; anything else is a wrong argument, as a bad page is.
+    if (frame.empty() || frame.size() > 9 || frame.find_first_not_of("0123456789") != std::string::npos) {
+        std::cerr << "invalid frame: " << frame << " (frames count from 0)\n";
         return 2;
     }
     const std::string& path = args[0];
     NyZazo picture;
-    try {
-        picture.frameIndex = std::stoi(frame);
-    } catch (...) {
-        return FailJson("invalid frame number");
-    }
+    picture.frameIndex = std::stoi(frame);
     int code = FormatFromExtension(ExtensionOf(path));
     if (code == kFormatQvx) return pageAsked ? FailJson(NoSuchPage(pageIndex, 1)) : RunQvxInfo(path);
     if (!picture.Load(path, code) || !picture.dib) {

@@ -4,7 +4,7 @@
 //   ID-or-NAME [key=value ...]                  a registered document command
 //   select SLOT   reorder SLOT SLOT   layers (JSON as info gives)   undo   redo   history
 //   tool ID [size=N soft=0|1 value1=N value2=N foreground=RRGGBB background=RRGGBB]
-//   press X Y [shift]   move X Y   release X Y   doubleclick X Y   key enter
+//   press X Y [shift]   move X Y   release X Y   doubleclick X Y   key enter   focus out|in
 // With a measuring tool: press X Y [TEXT]   move X Y (or drag X Y)   release X Y
 //   click X Y [TEXT]   end;   and with any tool:   calibrate DX DY LENGTH [UNIT]
 //   objects   multifocus
@@ -15,6 +15,8 @@
 // multi-page TIFF or frame N of an animated GIF; `run SCRIPT --page N` does so for
 // every open line that names no page.
 // The first failing line ends the run with status 1.
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -157,6 +159,15 @@ public:
                 return "cannot reorder layers " + t[1] + " and " + t[2];
             return {};
         }
+        if (verb == "focus") {
+            // The view loses or regains the keyboard focus: an active selection is
+            // suspended until the focus comes back.
+            if (t.size() != 2 || (t[1] != "out" && t[1] != "in")) return "usage: focus out|in";
+            SelectionMask& selection = m_document->State().selection;
+            if (t[1] == "out" && selection.selectionActive) selection.selectionActive = 0, selection.suspended = 1;
+            if (t[1] == "in" && selection.suspended) selection.selectionActive = 1, selection.suspended = 0;
+            return {};
+        }
         if (verb == "tool") return ChooseTool(t);
         if (verb == "press" || verb == "move" || verb == "release" || verb == "doubleclick") return Pointer(t);
         if (verb == "key") {
@@ -175,11 +186,34 @@ public:
             if (eq == std::string::npos || eq == 0) return "parameter without key=value: " + t[k];
             parameters.Set(t[k].substr(0, eq), t[k].substr(eq + 1));
         }
-        if (!registry.Execute(entry->id, *m_document, parameters)) return entry->name + " failed";
-        return {};
+        // A handler that cannot say so in a message box leaves its reason in the document.
+        m_document->SetLastError({});
+        const bool done = registry.Execute(entry->id, *m_document, parameters);
+        return Refusal(*entry, parameters, done, m_document->LastError());
     }
 
 private:
+    // A value the command could not take, or a key it does not take, fails the line
+    // even when the command ran: the script stops before anything is saved.
+    static std::string Refusal(const CommandEntry& entry, const CommandParameters& parameters, bool done,
+                               const std::string& reason) {
+        if (const std::string& key = parameters.RefusedKey(); !key.empty()) {
+            const std::string value = parameters.Text(key);
+            const bool spelled = !value.empty() && value.find_first_not_of("0123456789-.eE") == std::string::npos;
+            char* end = nullptr;
+            const double number = std::strtod(value.c_str(), &end);
+            if (spelled && end && *end == '\0' && !(std::fabs(number) <= double(kMaxNumberParameter)))
+                return entry.name + ": " + key + "=" + value + " is out of range (" + std::to_string(-kMaxNumberParameter) +
+                       ".." + std::to_string(kMaxNumberParameter) + ")";
+            return entry.name + ": " + key + "=" + value + " is not a value " + key + " takes";
+        }
+        const std::vector<std::string> unread = parameters.UnreadKeys();
+        if (!unread.empty())
+            return entry.name + (done ? "" : " failed;") + ": " + unread.front() + " is not a parameter it takes here";
+        if (done) return {};
+        return entry.name + " failed" + (reason.empty() ? std::string() : ": " + reason);
+    }
+
     // The settings the main frame's bars would hold.
     struct ToolSettings {
         uint32_t foreground = 0x000000, background = 0xFFFFFF;  // red in the low byte
@@ -314,9 +348,9 @@ private:
             if (t.size() < 4 || t.size() > 5) return "usage: calibrate DX DY LENGTH [UNIT]";
             CommandParameters parameters{{"dx", t[1]}, {"dy", t[2]}, {"length", t[3]}};
             if (t.size() == 5) parameters.Set("unit", t[4]);
-            return CommandRegistry::Instance().Execute(cmd::kCalibrationValues, doc, parameters)
-                       ? std::string()
-                       : "calibrate failed";
+            if (CommandRegistry::Instance().Execute(cmd::kCalibrationValues, doc, parameters)) return std::string();
+            const std::string& key = parameters.RefusedKey();
+            return key.empty() ? "calibrate failed" : "calibrate: " + key + " " + parameters.Text(key) + " is no number";
         }
         if (verb == "objects") {
             // A pending polyline or polygon counts once the tool changes.
@@ -384,6 +418,10 @@ int RunScript(const Args& input) {
         return 1;
     }
     CliPlatform platform;
+    return RunScriptLines(in, pageIndex);
+}
+
+int RunScriptLines(std::istream& in, int pageIndex) {
     ToolRegistry::Instance();
     RegisterPathCommands(CommandRegistry::Instance());
     RegisterExtrasCommands(CommandRegistry::Instance());
@@ -397,6 +435,8 @@ int RunScript(const Args& input) {
         }
         if (tokens.empty() || tokens[0].rfind('#', 0) == 0) continue;
         const std::string problem = runner.Run(tokens);
+        // What a line printed comes before the messages of the next, also through one pipe.
+        std::cout.flush();
         if (!problem.empty()) {
             std::cerr << "line " << number << ": " << problem << "\n";
             return 1;

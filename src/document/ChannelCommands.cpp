@@ -40,25 +40,30 @@ bool SplitCommand(CVandDoc& d, const CommandParameters& p, ChannelModel model) {
         return false;
     }
     ChannelTitleCounter titles(int(p.Number("number", counter.Next())));
+    const std::string folder = p.Text("folder");
+    if (!p.AllTaken()) return false;
     CVandDoc documents[3];
     CVandDoc* made[3] = {&documents[0], &documents[1], &documents[2]};
     if (!SplitIntoDocuments(d, model, titles, made)) return false;
     counter = titles;
     for (CVandDoc* document : made)
-        if (!WriteAll(*document, p.Text("folder"), document->FileName())) return false;
+        if (!WriteAll(*document, folder, document->FileName())) return false;
     return true;
 }
 
 bool ViewerCommand(CVandDoc& d, const CommandParameters& p) {
     const std::string mode = p.Text("mode", "rgb");
+    if (mode != "rgb" && mode != "yuv" && mode != "hsl") return p.Refuse("mode");
     const ChannelModel model = mode == "yuv" ? ChannelModel::Yuv : mode == "hsl" ? ChannelModel::Hsl : ChannelModel::Rgb;
     if (!p.Has("folder")) return false;
+    const std::string folder = p.Text("folder");
+    if (!p.AllTaken()) return false;
     NyZazo images[3];
     NyZazo* out[3] = {&images[0], &images[1], &images[2]};
     if (!ChannelTints(d, model, out)) return false;
     for (int k = 0; k < 3; ++k) {
         const std::filesystem::path path =
-            std::filesystem::path(p.Text("folder")) / ("channel-" + std::to_string(k + 1) + ".bmp");
+            std::filesystem::path(folder) / ("channel-" + std::to_string(k + 1) + ".bmp");
         if (!images[k].Save(path.string(), kFormatBmp)) return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/DocumentIO.h"
+#include "document/DocumentTexts.h"
 #include "document/SnapshotSlots.h"
 #include "processing/ColourDepth.h"
 
@@ -89,7 +90,10 @@ bool RgbColour(CVandDoc& document) {
 
 void RegisterColourDepthCommands(CommandRegistry& registry) {
     registry.Register(cmd::kEightBitColour, texts::kMenuEightBitColour,
-                      [](CVandDoc& d, const CommandParameters&) { return EightBitColour(d); });
+                      [](CVandDoc& d, const CommandParameters&) {
+                          if (d.Header().bitsPerPixel <= 8) d.SetLastError(texts::kAlreadyPalette);
+                          return EightBitColour(d);
+                      });
     registry.Register(cmd::kRgbColour, texts::kMenuRgbColour, [](CVandDoc& d, const CommandParameters&) { return RgbColour(d); });
 }
 

@@ -124,13 +124,15 @@ void RegisterColourRangeCommands(CommandRegistry& registry) {
     registry.Register(cmd::kColourRangeSelect, texts::kCmdColourRange, [](CVandDoc& d, const CommandParameters& p) {
         RGBQUAD picked{};
         if (p.Has("colour")) {
-            if (!ParseHexColour(p.Text("colour"), picked)) return false;
+            if (!ParseHexColour(p.Text("colour"), picked)) return p.Refuse("colour");
         } else if (!p.Has("x") || !p.Has("y") || !LayerColourAt(d, int(p.Number("x")), int(p.Number("y")), picked)) {
             return false;
         }
         const long long tolerance = p.Number("tolerance", kDefaultTolerance);
         if (tolerance < 0 || tolerance > kMaxTolerance) return false;
-        return SelectSimilar(d, picked, int(tolerance), p.Text("mode") == "add");
+        const std::string mode = p.Text("mode", "replace");
+        if (mode != "replace" && mode != "add") return p.Refuse("mode");
+        return SelectSimilar(d, picked, int(tolerance), mode == "add");
     });
 }
 

@@ -1,6 +1,7 @@
 #include "document/CommandRegistry.h"
 
 #include <charconv>
+#include <cmath>
 #include <mutex>
 
 #include "core/ImageFields.h"
@@ -21,19 +22,59 @@
 
 namespace quillory {
 
-std::string CommandParameters::Text(const std::string& key, const std::string& fallback) const {
+const std::string* CommandParameters::Value(const std::string& key) const {
     auto it = m_values.find(key);
-    return it == m_values.end() ? fallback : it->second;
+    if (it == m_values.end()) return nullptr;
+    m_read.insert(key);
+    return &it->second;
+}
+
+std::string CommandParameters::Text(const std::string& key, const std::string& fallback) const {
+    const std::string* value = Value(key);
+    return value ? *value : fallback;
 }
 
 long long CommandParameters::Number(const std::string& key, long long fallback) const {
-    auto it = m_values.find(key);
-    if (it == m_values.end()) return fallback;
+    const std::string* text = Value(key);
+    if (!text) return fallback;
     long long value = 0;
-    const char* begin = it->second.data();
-    const char* end = begin + it->second.size();
+    const char* begin = text->data();
+    const char* end = begin + text->size();
     auto [ptr, ec] = std::from_chars(begin, end, value);
-    return (ec == std::errc() && ptr == end) ? value : fallback;
+    if (ec != std::errc() || ptr != end || value < -kMaxNumberParameter || value > kMaxNumberParameter) {
+        Refuse(key);
+        return fallback;
+    }
+    return value;
+}
+
+double CommandParameters::Real(const std::string& key, double fallback) const {
+    const std::string* text = Value(key);
+    if (!text) return fallback;
+    double value = 0;
+    const char* begin = text->data();
+    const char* end = begin + text->size();
+    // Plain decimals only: from_chars takes no "inf", "nan" or hexadecimal here.
+    auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    const bool spelled = text->find_first_not_of("0123456789+-.eE") == std::string::npos;
+    if (ec != std::errc() || ptr != end || !spelled || !std::isfinite(value) ||
+        std::fabs(value) > double(kMaxNumberParameter)) {
+        Refuse(key);
+        return fallback;
+    }
+    return value;
+}
+
+bool CommandParameters::Refuse(const std::string& key) const {
+    if (m_refused.empty()) m_refused = key;
+    return false;
+}
+
+std::vector<std::string> CommandParameters::UnreadKeys() const {
+    std::vector<std::string> unread;
+    for (const auto& [key, value] : m_values)
+        if (!m_read.count(key)) unread.push_back(key);
+    return unread;
 }
 
 CommandRegistry& CommandRegistry::Instance() {
@@ -87,6 +128,12 @@ bool SampleHandler(int command, CVandDoc& document, const CommandParameters& par
     return true;
 }
 
+// Nothing done, for the reason given (the editor greys such a command out).
+bool Refuse(CVandDoc& document, const char* reason) {
+    document.SetLastError(reason);
+    return false;
+}
+
 // The layer a command names with layer=SLOT, or the current layer.
 int LayerParameter(const CVandDoc& document, const CommandParameters& parameters) {
     const long long slot = parameters.Number("layer", parameters.Has("layer") ? -1 : document.CurrentLayer());
@@ -104,7 +151,8 @@ void RegisterLayerLookCommands(CommandRegistry& registry) {
     // mode: a blend list entry or its code 0..9.
     registry.Register(cmd::kLayerBlendMode, texts::kCmdTextBlendMode, [](CVandDoc& d, const CommandParameters& p) {
         uint8_t mode = 0;
-        return ParseBlendMode(p.Text("mode"), mode) && d.SetLayerBlendMode(LayerParameter(d, p), mode);
+        if (!ParseBlendMode(p.Text("mode"), mode)) return p.Refuse("mode");
+        return d.SetLayerBlendMode(LayerParameter(d, p), mode);
     });
     // value: the transparency byte, 0 opaque .. 255 invisible.
     registry.Register(cmd::kLayerTransparency, texts::kCmdTextTransparency,
@@ -120,8 +168,9 @@ void RegisterLayerLookCommands(CommandRegistry& registry) {
     // The layers palette's drag of one row onto another: the two layers exchange places.
     registry.Register(cmd::kLayerReorder, texts::kCmdTextReorder, [](CVandDoc& d, const CommandParameters& p) {
         long long a = 0, b = 0;
-        return NumberIn(p, "layer", 0, kMaxLayers - 1, a) && NumberIn(p, "with", 0, kMaxLayers - 1, b) &&
-               d.ReorderLayers(int(a), int(b));
+        if (!NumberIn(p, "layer", 0, kMaxLayers - 1, a) || !NumberIn(p, "with", 0, kMaxLayers - 1, b)) return false;
+        if (!d.IsLayerInList(int(a)) || !d.IsLayerInList(int(b))) return Refuse(d, texts::kNoSuchLayer);
+        return d.ReorderLayers(int(a), int(b));
     });
 }
 
@@ -131,13 +180,25 @@ void RegisterDocumentCommands(CommandRegistry& registry) {
     registry.Register(cmd::kLayerAdd, texts::kCmdTextAddLayer, [](CVandDoc& d, const CommandParameters&) { return d.AddLayer(); });
     registry.Register(cmd::kLayerDelete, texts::kCmdTextDeleteLayer,
                       [](CVandDoc& d, const CommandParameters&) { return d.DeleteCurrentLayer(); });
-    registry.Register(cmd::kLayerMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) { return d.MergeDown(); });
-    registry.Register(cmd::kLayerMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) { return d.MergeUp(); });
+    // 1557 merges the current layer with the one above it, 1555 the one below with the current.
+    registry.Register(cmd::kLayerMergeDown, texts::kCmdTextMergeDown, [](CVandDoc& d, const CommandParameters&) {
+        if (d.IsLayerInList(d.CurrentLayer()) && d.Layer(d.CurrentLayer()).next == -1)
+            return Refuse(d, texts::kNoLayerAbove);
+        return d.MergeDown();
+    });
+    registry.Register(cmd::kLayerMergeUp, texts::kCmdTextMergeUp, [](CVandDoc& d, const CommandParameters&) {
+        if (d.IsLayerInList(d.CurrentLayer()) && d.Layer(d.CurrentLayer()).prev == -1)
+            return Refuse(d, texts::kNoLayerBelow);
+        return d.MergeUp();
+    });
     registry.Register(cmd::kLayerFlatten, texts::kCmdTextFlatten, [](CVandDoc& d, const CommandParameters&) { return d.Flatten(); });
     registry.Register(cmd::kLayerDuplicate, texts::kCmdTextDuplicateLayer,
                       [](CVandDoc& d, const CommandParameters&) { return d.DuplicateLayer(); });
-    registry.Register(cmd::kLayerToRaster, texts::kCmdTextTextToRaster,
-                      [](CVandDoc& d, const CommandParameters&) { return d.TextToRaster(); });
+    registry.Register(cmd::kLayerToRaster, texts::kCmdTextTextToRaster, [](CVandDoc& d, const CommandParameters&) {
+        if (d.IsLayerInList(d.CurrentLayer()) && d.Layer(d.CurrentLayer()).kind != LayerKind::Text)
+            return Refuse(d, texts::kNotTextLayer);
+        return d.TextToRaster();
+    });
     registry.Register(cmd::kLayerRename, texts::kCmdTextRenameLayer, [](CVandDoc& d, const CommandParameters& p) {
         return p.Has("name") && d.RenameLayer(LayerParameter(d, p), p.Text("name"));
     });

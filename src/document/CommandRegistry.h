@@ -4,6 +4,7 @@
 // handlers run headless (command-line tool, tests).
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@ namespace quillory {
 class CVandDoc;
 
 
-// Named parameters as text ("name" for renaming, "counter" for samples, ...).
+// Named parameters as text ("name" for renaming, "counter" for samples, ...). The
+// object notes which keys its command read and which value it refused, so a caller
+// can refuse a line whose keys the command does not take or whose value is no number.
 class CommandParameters {
 public:
     CommandParameters() = default;
@@ -23,14 +26,35 @@ public:
     void Set(const std::string& key, std::string value) { m_values[key] = std::move(value); }
     bool Has(const std::string& key) const { return m_values.count(key) != 0; }
     std::string Text(const std::string& key, const std::string& fallback = {}) const;
-    // The value as a whole number; fallback when absent or not a number.
+    // The value as a whole number within ±kMaxNumberParameter; fallback when absent.
+    // A value that is no such number is refused (see RefusedKey) and gives the fallback.
     long long Number(const std::string& key, long long fallback = 0) const;
+    // The value as a finite decimal number within ±kMaxNumberParameter, likewise.
+    double Real(const std::string& key, double fallback = 0) const;
+    // Notes the key's value as one its command does not take; false, for the handler to return.
+    bool Refuse(const std::string& key) const;
 
-    bool operator==(const CommandParameters&) const = default;
+    // The first key whose value was refused, empty when none was.
+    const std::string& RefusedKey() const { return m_refused; }
+    // Keys given that the command never read.
+    std::vector<std::string> UnreadKeys() const;
+    // Every key given was read and no value was refused: a handler whose work leaves the
+    // document (files it writes) asks this before it starts.
+    bool AllTaken() const { return m_refused.empty() && UnreadKeys().empty(); }
+
+    bool operator==(const CommandParameters& other) const { return m_values == other.m_values; }
 
 private:
+    const std::string* Value(const std::string& key) const;
+
     std::map<std::string, std::string> m_values;
+    mutable std::set<std::string> m_read;
+    mutable std::string m_refused;
 };
+
+// Whole and decimal parameters beyond this are refused: coordinates and sizes within
+// it can be added, subtracted and squared (in 64 bits) without overflow.
+inline constexpr long long kMaxNumberParameter = 1000000000;
 
 using CommandHandler = std::function<bool(CVandDoc& document, const CommandParameters& parameters)>;
 

@@ -470,7 +470,7 @@ bool DocumentIO::DuplicateDocument(CVandDoc& source, CVandDoc& target, NewPictur
 }
 
 bool DocumentIO::NewFromSelection(CVandDoc& source, CVandDoc& target, NewPictureSettings& settings) {
-    if (!source.State().selection.selectionActive) {
+    if (!source.State().selection.ActiveOrSuspended()) {
         Show(texts::kSelectAreaFirst);
         return false;
     }

@@ -14,6 +14,16 @@ inline constexpr const char* kImagePlaneAlloc = "CopyLayer2vwImage()::Memory All
 inline constexpr const char* kConversionFailed = "변환을 성공하지 못했습니다.";
 inline constexpr const char* kOnlyRasterCopied = "벡터형식이 아닌 레이어만 복사할 수 있습니다.";
 
+// Why a command did nothing where the editor greys out its menu item (told by quillory-cli).
+inline constexpr const char* kNoLayerAbove = "위에 합칠 레이어가 없습니다";
+inline constexpr const char* kNoLayerBelow = "아래에 합칠 레이어가 없습니다";
+inline constexpr const char* kNotTextLayer = "현재 레이어가 글자 레이어가 아닙니다";
+inline constexpr const char* kNoSuchLayer = "그 번호의 레이어가 없습니다";
+inline constexpr const char* kNoSelection = "선택 영역이 없습니다";
+inline constexpr const char* kNothingToUndo = "되돌릴 작업이 없습니다";
+inline constexpr const char* kNothingToRedo = "다시 실행할 작업이 없습니다";
+inline constexpr const char* kAlreadyPalette = "이미 256 컬러 이하의 영상입니다";
+
 // printf format with the slot index.
 inline constexpr const char* kLayerNameFormat = "레이어 %d";
 inline constexpr const char* kBackgroundLayerName = "배경영상";

@@ -68,7 +68,7 @@ bool PlaceOnLayer(DocumentState& state, LayerRecord& layer, bool isCurrent, Plan
             state.header.scratchPixels.resize(planes.pixels.size());
             state.header.scratchAlpha.resize(planes.alpha.size());
         }
-        if (isCurrent && !state.selection.selectionActive) state.selection.mask.assign(planes.alpha.size(), 1);
+        if (isCurrent && !state.selection.ActiveOrSuspended()) state.selection.mask.assign(planes.alpha.size(), 1);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -86,7 +86,7 @@ bool PlaceOnLayer(DocumentState& state, LayerRecord& layer, bool isCurrent, Plan
     if (layer.kind == LayerKind::Background) state.header.backgroundChanged = 1;
     if (isCurrent) {
         state.header.scratchSize = layer.pixelSize;
-        if (!state.selection.selectionActive) {
+        if (!state.selection.ActiveOrSuspended()) {
             state.selection.width = layer.width;
             state.selection.height = layer.height;
             state.selection.x = layer.x;

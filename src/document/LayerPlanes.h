@@ -27,8 +27,8 @@ void SetCanvasSize(DocumentHeader& header, int width, int height);
 // Puts `content` on the layer so that its top-left pixel lands on canvas (left,
 // top). The layer is at least the canvas's size and as close to (0, 0) as the
 // content allows; what the content does not cover is transparent. The effect
-// plane is cleared; the scratch copies and an inactive selection follow the
-// current layer. False, with the layer unchanged, when memory runs out.
+// plane is cleared; the scratch copies and a selection that is neither active nor
+// suspended follow the current layer. False, with the layer unchanged, when memory runs out.
 [[nodiscard]] bool PlaceOnLayer(DocumentState& state, LayerRecord& layer, bool isCurrent, Planes&& content, int left,
                                 int top);
 

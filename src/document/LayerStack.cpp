@@ -82,7 +82,7 @@ bool LayerStack::CreateLayerPlanes(const LayerPlanesRequest& request) {
             pixels.assign(size_t(pixelSize), 255);
         alpha.assign(size_t(planeSize), request.alphaFill);
         effect.assign(size_t(planeSize), 0);
-        if (!m_state.selection.selectionActive || request.resetSelection) m_state.selection.mask.assign(size_t(planeSize), 1);
+        if (!m_state.selection.ActiveOrSuspended() || request.resetSelection) m_state.selection.mask.assign(size_t(planeSize), 1);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -116,7 +116,7 @@ bool LayerStack::CreateLayerPlanes(const LayerPlanesRequest& request) {
         layer.x = request.x;
         layer.y = request.y;
     }
-    if (!m_state.selection.selectionActive || request.resetSelection) {
+    if (!m_state.selection.ActiveOrSuspended() || request.resetSelection) {
         m_state.selection.height = layer.height;
         m_state.selection.width = layer.width;
         m_state.selection.x = layer.x;

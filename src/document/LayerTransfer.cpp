@@ -44,7 +44,7 @@ bool CopyLayerPicture(const DocumentState& state, const LayerRecord& layer, Laye
     // Which layer pixels are taken: all, or those under the selection mask moved
     // onto the layer's geometry and cut to it.
     const SelectionMask& selection = state.selection;
-    const bool selected = selection.selectionActive && selection.width > 0 && selection.height > 0 &&
+    const bool selected = selection.ActiveOrSuspended() && selection.width > 0 && selection.height > 0 &&
                           selection.mask.size() >= size_t(selection.width) * size_t(selection.height);
     std::vector<uint8_t> take;
     int left = 0, bottom = 0, right = w - 1, top = h - 1;

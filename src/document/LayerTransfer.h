@@ -23,11 +23,11 @@ struct LayerPicture {
     const uint32_t* Row(int storedY) const { return pixels.data() + size_t(storedY) * size_t(width); }
 };
 
-// The whole layer, or with an active selection the bounding box of its selected
-// pixels (the mask laid onto the layer's geometry; unselected pixels inside the
-// box get opacity 0). Palette pixels and text layers give their colours. False
-// when nothing is selected on the layer or the layer's planes are unusable, and
-// with a message for a measurement layer.
+// The whole layer, or with a selection (active, or suspended while the view is
+// without the focus) the bounding box of its selected pixels (the mask laid onto
+// the layer's geometry; unselected pixels inside the box get opacity 0). Palette
+// pixels and text layers give their colours. False when nothing is selected on the
+// layer or the layer's planes are unusable, and with a message for a measurement layer.
 [[nodiscard]] bool CopyLayerPicture(const DocumentState& state, const LayerRecord& layer, LayerPicture& out);
 
 // Inserts a new layer above the top layer (above the current one while a

@@ -18,13 +18,10 @@ inline bool ParseHexColour(const std::string& text, RGBQUAD& colour) {
     return true;
 }
 
-// The value of a parameter as a real number; fallback when absent or not a number.
+// The value of a parameter as a real number; fallback when absent (a value that is
+// no number is refused, see CommandParameters::Real).
 inline double RealParameter(const CommandParameters& p, const std::string& key, double fallback) {
-    const std::string text = p.Text(key);
-    if (text.empty()) return fallback;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    return (end && *end == '\0' && std::isfinite(v)) ? v : fallback;
+    return p.Real(key, fallback);
 }
 
 }  // namespace quillory

@@ -280,7 +280,10 @@ bool SelectAll(CVandDoc& document) {
 
 void RegisterSelectionCommands(CommandRegistry& registry) {
     registry.Register(cmd::kSelectInvert, texts::kCmdInvertSelection,
-                      [](CVandDoc& d, const CommandParameters&) { return InvertSelection(d); });
+                      [](CVandDoc& d, const CommandParameters&) {
+                          if (!d.State().selection.ActiveOrSuspended()) d.SetLastError(texts::kNoSelection);
+                          return InvertSelection(d);
+                      });
     registry.Register(cmd::kSelectAll, texts::kCmdSelectAll,
                       [](CVandDoc& d, const CommandParameters&) { return SelectAll(d); });
     registry.Register(cmd::kDeselect, texts::kCmdDeselect, [](CVandDoc& d, const CommandParameters&) {

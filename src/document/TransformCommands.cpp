@@ -389,7 +389,9 @@ void RegisterTransformCommands(CommandRegistry& registry) {
                                    .textLayerMessage = texts::kLayerIsTextLayer});
     registry.Register(cmd::kResizePicture, texts::kCmdResizePicture, [](CVandDoc& d, P p) {
         double w = RealParameter(p, "width", -1), h = RealParameter(p, "height", -1);
-        if (p.Text("unit") == "percent") {
+        const std::string unit = p.Text("unit", "pixel");
+        if (unit != "pixel" && unit != "percent") return p.Refuse("unit");
+        if (unit == "percent") {
             w = std::trunc(d.Header().width * w / 100.0 + 0.5);
             h = std::trunc(d.Header().height * h / 100.0 + 0.5);
         }

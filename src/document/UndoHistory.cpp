@@ -594,10 +594,14 @@ std::vector<std::string> UndoHistory::HistoryRows() const {
 }
 
 void RegisterHistoryCommands(CommandRegistry& registry) {
-    registry.Register(cmd::kEditUndo, texts::kCmdTextUndo,
-                      [](CVandDoc& d, const CommandParameters&) { return d.History().Undo(); });
-    registry.Register(cmd::kEditRedo, texts::kCmdTextRedo,
-                      [](CVandDoc& d, const CommandParameters&) { return d.History().Redo(); });
+    registry.Register(cmd::kEditUndo, texts::kCmdTextUndo, [](CVandDoc& d, const CommandParameters&) {
+        if (!d.History().CanUndo()) d.SetLastError(texts::kNothingToUndo);
+        return d.History().Undo();
+    });
+    registry.Register(cmd::kEditRedo, texts::kCmdTextRedo, [](CVandDoc& d, const CommandParameters&) {
+        if (!d.History().CanRedo()) d.SetLastError(texts::kNothingToRedo);
+        return d.History().Redo();
+    });
     RegisterShadowCommand(registry);
     for (int command : {cmd::kEightBitColour, cmd::kRgbColour}) {
         const CommandEntry* entry = registry.Find(command);

@@ -9,6 +9,7 @@
 #include "document/ParameterValues.h"
 #include "document/Utf16.h"
 #include "extras/CalendarLayer.h"
+#include "document/DocumentTexts.h"
 #include "extras/ExtrasTexts.h"
 #include "extras/PictureFrame.h"
 #include "extras/TextLayer.h"
@@ -18,13 +19,13 @@ namespace quillory {
 namespace {
 
 bool ColourParameter(const CommandParameters& p, const std::string& key, RGBQUAD& colour) {
-    return !p.Has(key) || ParseHexColour(p.Text(key), colour);
+    return !p.Has(key) || ParseHexColour(p.Text(key), colour) || p.Refuse(key);
 }
 
 bool FlagParameter(const CommandParameters& p, const std::string& key, bool& flag) {
     if (!p.Has(key)) return true;
     const long long v = p.Number(key, -1);
-    if (v != 0 && v != 1) return false;
+    if (v != 0 && v != 1) return p.Refuse(key);
     flag = v == 1;
     return true;
 }
@@ -37,7 +38,7 @@ bool StyleParameter(const CommandParameters& p, std::string& style) {
             style = s;
             return true;
         }
-    return false;
+    return p.Refuse("style");
 }
 
 // The font parameters over a starting look; false for a value that is not allowed.
@@ -103,8 +104,14 @@ bool PutTextCommand(CVandDoc& d, const CommandParameters& p) {
 
 bool EditTextCommand(CVandDoc& d, const CommandParameters& p) {
     const long long slot = p.Number("layer", d.CurrentLayer());
-    if (slot < 0 || slot >= kMaxLayers || !d.IsLayerInList(int(slot)) || d.Layer(int(slot)).kind != LayerKind::Text)
+    if (slot < 0 || slot >= kMaxLayers || !d.IsLayerInList(int(slot))) {
+        d.SetLastError(texts::kNoSuchLayer);
         return false;
+    }
+    if (d.Layer(int(slot)).kind != LayerKind::Text) {
+        d.SetLastError(texts::kNotTextLayer);
+        return false;
+    }
     TextLook look = LoadTextLook(d.Layer(int(slot)));
     if (!LookParameters(p, look)) return false;
     const std::string text = p.Has("text") ? TextParameter(p) : Utf16ToUtf8(d.Layer(int(slot)).text);

@@ -1,6 +1,7 @@
 #include "extras/TextLayer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "document/CVandDoc.h"
@@ -137,12 +138,14 @@ TextLook LoadTextLook(const LayerRecord& layer) {
 
 void PlaceCoverage(LayerRecord& layer, const TextRaster& raster, int x, int y) {
     if (layer.alpha.size() < size_t(layer.width) * size_t(layer.height)) return;
-    const int fromX = std::max(0, -x), toX = std::min(raster.width, layer.width - x);
-    const int fromY = std::max(0, -y), toY = std::min(raster.height, layer.height - y);
-    for (int row = fromY; row < toY; ++row) {
+    // In 64 bits: the place comes from a script or a file and may lie anywhere.
+    const int64_t fromX = std::max<int64_t>(0, -int64_t(x)), toX = std::min<int64_t>(raster.width, int64_t(layer.width) - x);
+    const int64_t fromY = std::max<int64_t>(0, -int64_t(y)), toY = std::min<int64_t>(raster.height, int64_t(layer.height) - y);
+    for (int64_t row = fromY; row < toY; ++row) {
         const uint8_t* src = raster.coverage.data() + size_t(row) * size_t(raster.width);
-        uint8_t* dst = layer.AlphaRow(layer.height - 1 - (y + row)) + x;
-        for (int column = fromX; column < toX; ++column) dst[column] = std::max(dst[column], src[column]);
+        uint8_t* dst = layer.AlphaRow(int(layer.height - 1 - (y + row)));
+        for (int64_t column = fromX; column < toX; ++column)
+            dst[x + column] = std::max(dst[x + column], src[column]);
     }
 }
 

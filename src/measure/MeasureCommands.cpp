@@ -20,15 +20,6 @@ namespace {
 
 using P = const CommandParameters&;
 
-bool ParseFloat(const std::string& text, float& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (!end || *end != '\0') return false;
-    value = float(v);
-    return true;
-}
-
 std::string DefaultFolder() { return TempFolder::UserDataDirectory(); }
 
 // tool=ID action=press|drag|release|click|choose x=X y=Y [text=TEXT]: one mouse event of a
@@ -59,11 +50,12 @@ bool MouseCommand(CVandDoc& d, P p) {
 bool CalibrationCommand(CVandDoc& d, P p) {
     MeasureSet& set = MeasuresOf(d);
     MeasureSettings& s = set.Settings();
-    float length = s.refLength;
-    if (p.Has("length") && !ParseFloat(p.Text("length"), length)) return false;
-    s.refDx = int32_t(p.Number("dx", s.refDx));
-    s.refDy = int32_t(p.Number("dy", s.refDy));
-    s.refLength = length;
+    const double length = p.Real("length", s.refLength);
+    const long long dx = p.Number("dx", s.refDx), dy = p.Number("dy", s.refDy);
+    if (!p.RefusedKey().empty()) return false;
+    s.refDx = int32_t(dx);
+    s.refDy = int32_t(dy);
+    s.refLength = float(length);
     if (p.Has("unit")) s.unitName = p.Text("unit");
     if (set.LiveObjects() > 0 && set.ActivateMeasureLayer(true)) set.RedrawAll();
     return true;
@@ -77,16 +69,23 @@ bool WorkbookCommand(CVandDoc& d, P p) {
     options.pictureFolder = p.Text("folder", DefaultFolder());
     options.askBeforeReplacing = p.Number("replace", 0) == 0;
     options.openAfterwards = p.Number("open", 1) != 0;
-    return ExportWorkbook(d, options);
+    return p.AllTaken() && ExportWorkbook(d, options);
 }
 
 }  // namespace
 
 void RegisterMeasureCommands(CommandRegistry& registry) {
-    registry.Register(cmd::kMeasureEditUndo, mtexts::kCmdVectorUndo, [](CVandDoc& d, P) { return MeasuresOf(d).Undo(); });
-    registry.Register(cmd::kMeasureEditRedo, mtexts::kCmdVectorRedo, [](CVandDoc& d, P) { return MeasuresOf(d).Redo(); });
+    registry.Register(cmd::kMeasureEditUndo, mtexts::kCmdVectorUndo, [](CVandDoc& d, P) {
+        if (!MeasuresOf(d).CanUndo()) d.SetLastError(mtexts::kNoVectorToUndo);
+        return MeasuresOf(d).Undo();
+    });
+    registry.Register(cmd::kMeasureEditRedo, mtexts::kCmdVectorRedo, [](CVandDoc& d, P) {
+        if (!MeasuresOf(d).CanRedo()) d.SetLastError(mtexts::kNoVectorToRedo);
+        return MeasuresOf(d).Redo();
+    });
     registry.Register(cmd::kRedrawMeasure, mtexts::kCmdRedrawAll, [](CVandDoc& d, P) {
         MeasureSet& set = MeasuresOf(d);
+        if (set.MeasureLayerIndex() < 0 && set.LiveObjects() == 0) d.SetLastError(mtexts::kNoMeasureLayer);
         return set.ActivateMeasureLayer(set.LiveObjects() > 0) && set.RedrawAll();
     });
     registry.Register(cmd::kMeasureErase, mtexts::kCmdEraseObject, [](CVandDoc& d, P) { return MeasuresOf(d).EraseSelected(); });
@@ -95,7 +94,10 @@ void RegisterMeasureCommands(CommandRegistry& registry) {
     registry.Register(cmd::kMeasureMouse, mtexts::kCmdMeasureMouse, MouseCommand);
     registry.Register(cmd::kCalibrationValues, mtexts::kCmdCalibrationValues, CalibrationCommand);
     registry.Register(cmd::kExportMeasureText, mtexts::kCmdExportText,
-                      [](CVandDoc& d, P p) { return ExportMeasureText(d, p.Text("folder", DefaultFolder())); });
+                      [](CVandDoc& d, P p) {
+                          const std::string folder = p.Text("folder", DefaultFolder());
+                          return p.AllTaken() && ExportMeasureText(d, folder);
+                      });
     registry.Register(cmd::kExportWorkbook, mtexts::kCmdExportWorkbook, WorkbookCommand);
 }
 

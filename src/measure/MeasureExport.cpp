@@ -54,8 +54,15 @@ private:
     std::string m_path;
 };
 
+std::string Header(const char* format, const char* name, const std::string& unit) {
+    if (unit.empty()) return name;
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, name, unit.c_str());
+    return buffer;
+}
+
 bool WriteWorkbookFile(const std::string& path, const std::string& sheetName, const std::string& picture,
-                       const std::vector<MeasureRow>& rows) {
+                       const std::vector<MeasureRow>& rows, const std::string& unit) {
     lxw_workbook* workbook = workbook_new(path.c_str());
     if (!workbook) return false;
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheetName.c_str());
@@ -65,9 +72,16 @@ bool WriteWorkbookFile(const std::string& path, const std::string& sheetName, co
     }
     lxw_format* number = workbook_add_format(workbook);
     format_set_num_format(number, "0.00");
-    const char* headers[7] = {"", mtexts::kHeaderKind, mtexts::kHeaderLength, mtexts::kHeaderArea,
-                              mtexts::kHeaderAngle, mtexts::kHeaderRadius, mtexts::kHeaderDiameter};
-    for (lxw_col_t column = 1; column < 7; ++column) worksheet_write_string(sheet, 0, column, headers[column], nullptr);
+    // The values are in the calibration's unit, which the headers name.
+    const std::string headers[7] = {"",
+                                    mtexts::kHeaderKind,
+                                    Header(mtexts::kHeaderWithUnit, mtexts::kHeaderLength, unit),
+                                    Header(mtexts::kHeaderWithSquareUnit, mtexts::kHeaderArea, unit),
+                                    mtexts::kHeaderAngle,
+                                    Header(mtexts::kHeaderWithUnit, mtexts::kHeaderRadius, unit),
+                                    Header(mtexts::kHeaderWithUnit, mtexts::kHeaderDiameter, unit)};
+    for (lxw_col_t column = 1; column < 7; ++column)
+        worksheet_write_string(sheet, 0, column, headers[column].c_str(), nullptr);
     lxw_row_t row = 1;
     for (const MeasureRow& r : rows) {
         // Numbers stay numbers, so the sheet can compute with them.
@@ -87,10 +101,23 @@ bool WriteWorkbookFile(const std::string& path, const std::string& sheetName, co
 std::vector<MeasureRow> MeasureRows(const MeasureSet* objects) {
     std::vector<MeasureRow> rows;
     if (!objects) return rows;
+    const Calibration calibration(objects->Settings());
+    const int w = objects->PictureWidth(), h = objects->PictureHeight();
     for (int i = 0; i < objects->ObjectCount(); ++i) {
         const MeasureObject& o = objects->Object(i);
         if (!o.valid) continue;
-        rows.push_back(MeasureRow{int(rows.size()), o.kind, o.length, o.area, o.angle, o.radius, o.diameter});
+        MeasureRow row{int(rows.size()), o.kind, o.length, o.area, o.angle, o.radius, o.diameter};
+        // The values the labels show: a polygon keeps whole pixels and an ellipse its
+        // radii in pixels, so both are converted here.
+        if (o.Kind() == MeasureKind::Polygon) {
+            const double whole = calibration.UnitImageArea(w, h);
+            row.area = whole < 0 || w <= 0 || h <= 0 ? -1 : whole * double(o.area) / (double(w) * double(h));
+        } else if (o.Kind() == MeasureKind::Ellipse && o.points.size() >= 3) {
+            const MeasurePoint c = o.points[0], a = o.points[1], b = o.points[2];
+            row.diameter = calibration.UnitLength(c.x, c.y, a.x, a.y);
+            row.radius = calibration.UnitLength(c.x, c.y, b.x, b.y);
+        }
+        rows.push_back(row);
     }
     return rows;
 }
@@ -154,10 +181,11 @@ bool ExportWorkbook(CVandDoc& document, const WorkbookExport& options, std::stri
         return Fail(error, mtexts::kWorkbookPictureFailed);
     }
     // The workbook is made aside, then put in place in one step.
+    const MeasureSet* measures = FindMeasures(document);
     ScratchFile scratch;
     if (scratch.Path().empty() ||
-        !WriteWorkbookFile(scratch.Path(), WorkbookSheets(options).front(), picturePath,
-                           MeasureRows(FindMeasures(document)))) {
+        !WriteWorkbookFile(scratch.Path(), WorkbookSheets(options).front(), picturePath, MeasureRows(measures),
+                           measures ? measures->Settings().unitName : std::string())) {
         CurrentPlatform().ShowMessage(mtexts::kWorkbookWriteFailed, MessageKind::Warning);
         return Fail(error, mtexts::kWorkbookWriteFailed);
     }

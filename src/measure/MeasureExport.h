@@ -1,9 +1,10 @@
 #pragma once
 // The measurement objects out of the program: the text file "MicroMeasure.txt"
 // (one line "\n %s %.2f %.2f %.2f %.2f" per object: kind, length, area, angle,
-// radius) and a spreadsheet workbook (.xlsx) with the table at A1 (a header row,
-// then per object its index, kind, length, area, angle, radius and diameter as
-// numbers) and the picture "MicroExcel.jpg" placed at F15.
+// radius) and a spreadsheet workbook (.xlsx) with the table at A1 (a header row
+// naming the unit, then per object its index, kind, length, area, angle, radius and
+// diameter as numbers) and the picture "MicroExcel.jpg" placed at F15. Values are
+// those the labels show, in the calibration's unit.
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,8 @@ struct MeasureRow {
     std::string kind;
     double length = 0, area = 0, angle = 0, radius = 0, diameter = 0;
 };
-// The valid live objects in list order, numbered from 0.
+// The valid live objects in list order, numbered from 0, with calibrated values
+// (a polygon's area and an ellipse's radii converted from pixels; -1 uncalibrated).
 std::vector<MeasureRow> MeasureRows(const MeasureSet* objects);
 
 // The text export's content.

@@ -83,8 +83,8 @@ void DrawRectangle(Painter& p, const MeasureObject& object, const std::string& l
 void DrawCircle(Painter& p, const MeasureObject& object, const std::string& label) {
     if (object.points.size() < 2) return;
     const MeasurePoint c = object.points[0], rim = object.points[1];
-    const double dx = rim.x - c.x, dy = rim.y - c.y;
-    const int r = int(std::sqrt(dx * dx + dy * dy));
+    const double dx = double(rim.x) - c.x, dy = double(rim.y) - c.y;
+    const int r = int(std::min(std::sqrt(dx * dx + dy * dy), double(INT32_MAX)));
     p.canvas.Circle(c.x, c.y, r, p.figureColour, p.width);
     p.canvas.Marker(c.x, c.y, kEndMarkerSize, p.figureColour);
     p.canvas.Marker(rim.x, rim.y, kEndMarkerSize, p.figureColour);
@@ -117,7 +117,8 @@ void DrawPolyline(Painter& p, const MeasureObject& object, bool closed, const st
     if (closed) {
         const Box box = BoundingBox(points);
         const TextBox size = MeasureCanvas::MeasureText(label, LabelStyle(p.settings));
-        p.Label((box.left + box.right - size.width) / 2, (box.top + box.bottom - size.height) / 2, label);
+        p.Label(int((int64_t(box.left) + box.right - size.width) / 2),
+                int((int64_t(box.top) + box.bottom - size.height) / 2), label);
         return;
     }
     const MeasurePoint last = points.back(), before = points[points.size() - 2];
@@ -132,7 +133,7 @@ void DrawPolyline(Painter& p, const MeasureObject& object, bool closed, const st
 void DrawEllipse(Painter& p, const MeasureObject& object) {
     if (object.points.size() < 3) return;
     const MeasurePoint c = object.points[0], a = object.points[1];
-    p.canvas.Ellipse(c.x, c.y, a.x - c.x, a.y - c.y, Distance(c, object.points[2]), p.figureColour, p.width);
+    p.canvas.Ellipse(c.x, c.y, int64_t(a.x) - c.x, int64_t(a.y) - c.y, Distance(c, object.points[2]), p.figureColour, p.width);
     for (const MeasurePoint& q : object.points) p.canvas.Marker(q.x, q.y, kEndMarkerSize, p.figureColour);
 }
 

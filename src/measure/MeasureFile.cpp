@@ -14,6 +14,7 @@
 #include "document/Utf16.h"
 #include "measure/MeasureSet.h"
 #include "measure/MeasureTexts.h"
+#include "processing/ColourDepth.h"
 
 namespace quillory {
 
@@ -21,6 +22,8 @@ namespace {
 
 constexpr int kMaxNumberUnits = 11;  // a sign and ten digits
 constexpr int kMaxWordUnits = 64;
+// How far beyond the picture a text object's box may reach.
+constexpr int32_t kMaxTextBoxReach = 1 << 16;
 
 // ---- Writing -------------------------------------------------------------
 
@@ -52,6 +55,11 @@ std::u16string ObjectHeader(const MeasureObject& object, size_t textUnits) {
         line.append(digits.begin(), digits.end());
     }
     return line;
+}
+
+void PutLe32(uint8_t* at, int32_t value) {
+    const uint32_t v = uint32_t(value);
+    at[0] = uint8_t(v), at[1] = uint8_t(v >> 8), at[2] = uint8_t(v >> 16), at[3] = uint8_t(v >> 24);
 }
 
 bool WritePair(Utf16Writer& w, const MeasurePoint& p) {
@@ -105,7 +113,8 @@ public:
     }
     // A decimal integer after white space, as the wide scanner reads it. `digitsAt`
     // is where its digits begin, for a reader that must take fewer of them.
-    bool Number(int32_t& value, std::u16string* digitsOut = nullptr, long* digitsAt = nullptr) {
+    bool Number(int32_t& value, std::u16string* digitsOut = nullptr, long* digitsAt = nullptr,
+                bool* negativeOut = nullptr) {
         if (!SkipSpaces()) return false;
         char16_t c;
         bool negative = false;
@@ -126,6 +135,7 @@ public:
         if (v < INT32_MIN || v > INT32_MAX) return false;
         value = int32_t(v);
         if (digitsOut) *digitsOut = digits;
+        if (negativeOut) *negativeOut = negative;
         return true;
     }
     // A run of non-space characters after white space.
@@ -165,12 +175,15 @@ bool Fail(std::string& error, const char* text) {
 bool ReadStart(ImageStream& in, Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
     std::u16string digits;
     long digitsAt = 0;
-    if (!r.Number(out.headLayer) || !r.Number(out.currentLayer, &digits, &digitsAt))
+    bool negative = false;
+    if (!r.Number(out.headLayer) || !r.Number(out.currentLayer, &digits, &digitsAt, &negative))
         return Fail(error, mtexts::kMeasureFileBadText);
     const char* problem = mtexts::kMeasureFileTruncated;
     for (size_t count = digits.size(); count >= 1; --count) {
-        int32_t current = 0;
-        for (size_t i = 0; i < count; ++i) current = current * 10 + (digits[i] - u'0');
+        // The digits fitted 32 bits with their sign, so fewer of them do too.
+        int64_t magnitude = 0;
+        for (size_t i = 0; i < count; ++i) magnitude = magnitude * 10 + (digits[i] - u'0');
+        const int32_t current = int32_t(negative ? -magnitude : magnitude);
         uint8_t raw[kDocumentHeaderFileBytes];
         if (in.Seek(digitsAt + long(2 * count), 0) != 0 || !ReadExact(in, raw, sizeof raw)) continue;
         LoadDocumentHeader(raw, out.header);
@@ -232,6 +245,20 @@ bool ReadLayers(ImageStream& in, Utf16Reader& r, MeasureDocumentFile& out, std::
 
 bool ReadPair(Utf16Reader& r, MeasurePoint& p) { return r.Number(p.x) && r.Number(p.y); }
 
+// Figures are drawn and measured on the picture: a point from the file lies on it,
+// as every point the tools place does, so no figure through a far point (an
+// ellipse's axis, a circle's rim) reaches beyond what the picture shows. Only the
+// far corner of a text's box may lie beyond the picture's edge, by as much as a box
+// of the longest text can.
+void KeepOnPicture(MeasurePoint& p, const DocumentHeader& header, int32_t margin = 0) {
+    auto keep = [margin](int32_t v, int32_t size) {
+        const int64_t last = std::min<int64_t>(int64_t(std::max(1, size)) - 1 + margin, INT32_MAX);
+        return int32_t(std::clamp<int64_t>(v, -int64_t(margin), last));
+    };
+    p.x = keep(p.x, header.width);
+    p.y = keep(p.y, header.height);
+}
+
 bool ReadObjects(Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
     std::u16string tag;
     int32_t count = 0;
@@ -259,6 +286,10 @@ bool ReadObjects(Utf16Reader& r, MeasureDocumentFile& out, std::string& error) {
             if (curve && (!ReadPair(r, object.curveHandles1[size_t(i)]) || !ReadPair(r, object.curveHandles2[size_t(i)])))
                 return Fail(error, mtexts::kMeasureFileBadObject);
         }
+        for (size_t i = 0; i < object.points.size(); ++i)
+            KeepOnPicture(object.points[i], out.header, k == MeasureKind::Text && i == 2 ? kMaxTextBoxReach : 0);
+        for (MeasurePoint& q : object.curveHandles1) KeepOnPicture(q, out.header);
+        for (MeasurePoint& q : object.curveHandles2) KeepOnPicture(q, out.header);
         if (curve) object.curvePoints = object.points;
         if (k == MeasureKind::Text) {
             // The text follows its line break exactly: digits and spaces belong to it.
@@ -321,6 +352,13 @@ bool WriteMeasureDocument(ImageStream& out, const CVandDoc& document, const Meas
     Utf16Writer w(out);
     uint8_t raw[kDocumentHeaderFileBytes];
     StoreDocumentHeader(header, raw);
+    // The file has no place for a palette: a palette picture is written with its colours, at 24 bits.
+    const bool widen = header.bitsPerPixel < 24;
+    if (widen) {
+        PutLe32(raw + DocumentHeaderOffset::colourCount, 0);
+        PutLe32(raw + DocumentHeaderOffset::bitsPerPixel, 24);
+        PutLe32(raw + DocumentHeaderOffset::imageSize, int32_t(int64_t(header.height) * PlaneStride(24, header.width)));
+    }
     bool ok = w.Ascii("\n ") && w.Number(stack.headLayer) && w.Ascii(" ") && w.Number(stack.currentLayer) &&
               WriteBytes(out, raw, sizeof raw) && w.Ascii("\n ") && w.Number(stack.headLayer) && w.Ascii(" ");
     bool visited[kMaxLayers] = {};
@@ -333,7 +371,24 @@ bool WriteMeasureDocument(ImageStream& out, const CVandDoc& document, const Meas
             return Fail(error, mtexts::kMeasureFileBadLayers);
         uint8_t record[kLayerRecordFileBytes];
         StoreLayerRecord(layer, record);
-        ok = WriteBytes(out, record, sizeof record) && WriteBytes(out, layer.pixels.data(), size_t(layer.pixelSize)) &&
+        const uint8_t* pixels = layer.pixels.data();
+        size_t pixelBytes = size_t(layer.pixelSize);
+        std::vector<uint8_t> colours;
+        if (widen && layer.kind != LayerKind::Text) {
+            const int64_t stride = PlaneStride(24, layer.width);
+            try {
+                colours.assign(size_t(stride) * size_t(std::max(0, layer.height)), 0);
+            } catch (const std::bad_alloc&) {
+                return Fail(error, mtexts::kMeasureFileWriteFailed);
+            }
+            if (!RgbPlane(ViewOfLayer(layer, header), colours.data(), uint32_t(stride)))
+                return Fail(error, mtexts::kMeasureFileBadLayers);
+            pixels = colours.data();
+            pixelBytes = colours.size();
+            PutLe32(record + LayerRecordOffset::pixelSize, int32_t(pixelBytes));
+            PutLe32(record + LayerRecordOffset::stride, int32_t(stride));
+        }
+        ok = WriteBytes(out, record, sizeof record) && WriteBytes(out, pixels, pixelBytes) &&
              WriteBytes(out, layer.alpha.data(), size_t(layer.planeSize)) &&
              WriteBytes(out, layer.effect.data(), size_t(layer.planeSize));
         if (ok && layer.next != -1) ok = w.Ascii("\n ") && w.Number(layer.next) && w.Ascii(" ");
@@ -409,7 +464,7 @@ bool LoadMeasureDocument(CVandDoc& document, const std::string& path) {
         }
         set.scratch = MeasureScratch{};
         // The next mark continues after the highest number read.
-        set.markCounter = highestMark + 1;
+        set.markCounter = int32_t(std::min<int64_t>(int64_t(highestMark) + 1, INT32_MAX));
     }
     DocumentIO::FinishOpening(document, document.HeadLayer());
     document.SetModified(false);

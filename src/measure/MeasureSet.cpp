@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "core/Platform.h"
+#include "document/LayerPlanes.h"
+#include "document/SnapshotSlots.h"
 #include "document/Utf16.h"
 #include "measure/MeasureTexts.h"
 
@@ -86,7 +88,16 @@ int MeasureSet::LiveObjects() const {
     return live;
 }
 
-void MeasureSet::Changed() { m_document.SetModified(true); }
+void MeasureSet::Changed() {
+    m_document.SetModified(true);
+    Commit();
+}
+
+void MeasureSet::Commit() {
+    // The figures are part of the layer as it stands: previews and adjustments start again
+    // from the committed copy, which would otherwise still be the layer before them.
+    if (LayerRecord* layer = BoundLayer()) m_document.Snapshots().Save(SnapshotSlot::A, m_document.Header(), *layer, m_layer);
+}
 
 int MeasureSet::MeasureLayerIndex() const {
     const LayerStack& stack = m_document.Stack();
@@ -185,7 +196,8 @@ MeasureCanvas MeasureSet::Canvas() {
     static std::vector<uint8_t> noTouch;
     LayerRecord* layer = BoundLayer();
     if (!layer) return MeasureCanvas(none, 0, 0, noTouch);
-    return MeasureCanvas(*layer, PictureWidth(), PictureHeight(), m_touch);
+    const DocumentHeader& header = m_document.Header();
+    return MeasureCanvas(*layer, PictureWidth(), PictureHeight(), m_touch, header.bitsPerPixel, PaletteOf(header));
 }
 
 MeasureCanvas MeasureSet::PreviewCanvas() {
@@ -195,19 +207,7 @@ MeasureCanvas MeasureSet::PreviewCanvas() {
 }
 
 void MeasureSet::RestorePreview() {
-    LayerRecord* layer = BoundLayer();
-    if (layer) {
-        // Newest first, so a pixel drawn twice ends with its oldest value.
-        for (size_t k = m_preview.indexes.size(); k-- > 0;) {
-            const size_t index = m_preview.indexes[k];
-            const uint8_t* old = &m_preview.bytes[k * 5];
-            if (index >= layer->alpha.size() || index >= m_cover.size() || m_cover[index] != old[4]) continue;
-            uint8_t* p = layer->pixels.data() + (index / size_t(layer->width)) * size_t(layer->stride) +
-                         (index % size_t(layer->width)) * 3;
-            p[0] = old[0], p[1] = old[1], p[2] = old[2];
-            layer->alpha[index] = old[3];
-        }
-    }
+    if (BoundLayer()) Canvas().PutBack(m_preview, m_cover);
     m_preview.Clear();
 }
 
@@ -564,6 +564,7 @@ bool MeasureSet::RedrawAll() {
         if (RedrawMeasureObject(i, false)) CountTouched();
     }
     record->changed = 1;
+    Commit();
     return true;
 }
 

@@ -168,6 +168,8 @@ private:
     void RestoreEditSnapshot();
     void DropEditSnapshot();
     void Changed();
+    // Saves the bound layer as its committed copy.
+    void Commit();
 
     CVandDoc& m_document;
     MeasureSettings m_own;

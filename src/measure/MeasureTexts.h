@@ -38,6 +38,10 @@ inline constexpr const char* kTooManyObjects = "항목의 최대 갯수는 %d �
 inline constexpr const char* kChooseTargetFirst = "[선택/수정] 버튼으로 대상을 정하고 실행하십시요";
 inline constexpr const char* kSelectTargetFirst = "먼저 수정할 대상을 선택하십시요";
 inline constexpr const char* kSelectToEraseFirst = "제거할 개체를 먼저 선택하십시요";
+// Why a vector edit did nothing where the editor greys out its menu item (told by quillory-cli).
+inline constexpr const char* kNoVectorToUndo = "취소할 측정 개체가 없습니다";
+inline constexpr const char* kNoVectorToRedo = "반복할 측정 개체가 없습니다";
+inline constexpr const char* kNoMeasureLayer = "측정 레이어가 없습니다";
 inline constexpr const char* kNotCalibrated =
     "측정기준의 길이가 0 pixel입니다. [측정기준설정]에서 기준선을 먼저 정하십시요.";
 inline constexpr const char* kTextObjectEmpty = "입력된 글자가 없습니다.";
@@ -158,6 +162,9 @@ inline constexpr const char* kHeaderArea = "면적";
 inline constexpr const char* kHeaderAngle = "각도";
 inline constexpr const char* kHeaderRadius = "반지름";
 inline constexpr const char* kHeaderDiameter = "지름";
+// A column header with the calibration's unit: "길이 (um)", "면적 (um²)".
+inline constexpr const char* kHeaderWithUnit = "%s (%s)";
+inline constexpr const char* kHeaderWithSquareUnit = "%s (%s²)";
 inline constexpr const char* kDefaultSheetName = "Sheet1";
 inline constexpr const char* kExcelTitle = "엑셀로 변환";
 inline constexpr const char* kExcelConvert = "엑셀로 변환";

@@ -21,7 +21,7 @@ const std::map<int, std::unique_ptr<MeasureTool>>& Tools() {
         t[cmd::kToolParallelLines] = std::make_unique<ParallelLineTool>();
         t[cmd::kToolLineDistance] = std::make_unique<LineDistanceTool>();
         t[cmd::kToolMeasureRectangle] = std::make_unique<RectangleTool>();
-        t[cmd::kToolMeasureCircle] = std::make_unique<CircleTool>();
+        t[cmd::kToolMeasureCircle] = std::make_unique<MeasureCircleTool>();
         t[cmd::kToolMeasureAngle] = std::make_unique<ThreeClickTool>(MeasureKind::Angle);
         t[cmd::kToolMeasureEllipse] = std::make_unique<ThreeClickTool>(MeasureKind::Ellipse);
         t[cmd::kToolMeasurePolygon] = std::make_unique<PolyFigureTool>(cmd::kToolMeasurePolygon);

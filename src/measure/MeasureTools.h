@@ -68,7 +68,7 @@ public:
 };
 
 // kToolMeasureCircle: press at the centre, release at the rim.
-class CircleTool : public DragTool {
+class MeasureCircleTool : public DragTool {
 public:
     bool Drag(MeasureSet& set, MeasurePoint at) override;
     bool Release(MeasureSet& set, MeasurePoint at) override;

@@ -1,12 +1,16 @@
 #include "measure/MultiFocus.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "core/Platform.h"
 #include "document/CVandDoc.h"
+#include "document/DocumentIO.h"
 #include "document/DocumentTexts.h"
+#include "document/LayerPlanes.h"
 #include "measure/MeasureTexts.h"
+#include "processing/ColourDepth.h"
 #include "processing/FilterPlanes.h"
 #include "processing/KernelFilters.h"
 
@@ -20,18 +24,24 @@ const LayerRecord* FirstLayer(const CVandDoc& document) {
     return LayerStack::IsValidIndex(slot) ? &document.Layer(slot) : nullptr;
 }
 
-bool Usable24(const LayerRecord* layer) {
-    return layer && layer->width > 0 && layer->height > 0 && layer->stride >= PlaneStride(24, layer->width) &&
+bool UsableAt(const LayerRecord* layer, int bitsPerPixel) {
+    return layer && layer->width > 0 && layer->height > 0 && layer->stride >= PlaneStride(bitsPerPixel, layer->width) &&
            layer->pixels.size() >= size_t(layer->stride) * size_t(layer->height) &&
            layer->alpha.size() >= size_t(layer->width) * size_t(layer->height);
 }
+
+bool Usable24(const LayerRecord* layer) { return UsableAt(layer, 24); }
+
+// The depths whose pixels the composition copies: direct colour and palette bytes.
+bool ComposableDepth(int bitsPerPixel) { return bitsPerPixel == 24 || bitsPerPixel == 8; }
 
 // A document composes with the others when its picture and first layer have the reference's size and depth.
 bool SameSize(const CVandDoc& document, const DocumentHeader& reference) {
     const DocumentHeader& h = document.Header();
     const LayerRecord* layer = FirstLayer(document);
     return h.width == reference.width && h.height == reference.height && h.bitsPerPixel == reference.bitsPerPixel &&
-           h.bitsPerPixel == 24 && Usable24(layer) && layer->width == h.width && layer->height == h.height;
+           ComposableDepth(h.bitsPerPixel) && UsableAt(layer, h.bitsPerPixel) && layer->width == h.width &&
+           layer->height == h.height;
 }
 
 }  // namespace
@@ -58,16 +68,26 @@ BlockValues BlockSharpness(const LayerRecord& layer) {
 
 BlockValues BlockSharpness(const CVandDoc& document) {
     const LayerRecord* layer = FirstLayer(document);
-    if (!Usable24(layer)) return BlockValues{};
-    // The edge filter runs on a copy of the layer's pixels.
+    const DocumentHeader& header = document.Header();
+    if (!UsableAt(layer, header.bitsPerPixel)) return BlockValues{};
+    // The edge filter runs on a copy of the layer's colours (palette pixels as their entries).
+    std::vector<uint8_t> widened;
+    const uint8_t* colours = layer->pixels.data();
+    int32_t stride = layer->stride;
+    if (header.bitsPerPixel != 24) {
+        stride = int32_t(PlaneStride(24, layer->width));
+        widened.assign(size_t(stride) * size_t(layer->height), 0);
+        if (!RgbPlane(ViewOfLayer(*layer, header), widened.data(), uint32_t(stride))) return BlockValues{};
+        colours = widened.data();
+    }
     LayerRecord edges;
     edges.width = layer->width;
     edges.height = layer->height;
-    edges.stride = layer->stride;
-    edges.pixels = layer->pixels;
+    edges.stride = stride;
+    edges.pixels.assign(colours, colours + size_t(stride) * size_t(layer->height));
     edges.alpha = layer->alpha;
-    const LayerPlanesView source = BottomUpPlanes<const uint8_t>(layer->pixels.data(), layer->stride,
-                                                                 layer->alpha.data(), layer->width, layer->height);
+    const LayerPlanesView source =
+        BottomUpPlanes<const uint8_t>(colours, stride, layer->alpha.data(), layer->width, layer->height);
     const LayerPlanes target =
         BottomUpPlanes<uint8_t>(edges.pixels.data(), edges.stride, edges.alpha.data(), edges.width, edges.height);
     FilterProgress progress;
@@ -117,16 +137,32 @@ bool ComposeMultiFocus(const std::vector<CVandDoc*>& documents, CVandDoc& result
     settings.bitsPerPixel = reference.bitsPerPixel;
     settings.background = NewPictureSettings::White;
     if (!result.NewDocument(settings)) return false;
+    // A new picture is made at 24 bits; the blocks of palette documents bring their colours.
     LayerRecord& target = result.Layer(0);
-    if (!Usable24(&target) || target.width != reference.width || target.height != reference.height) return false;
+    if (!Usable24(&target) || result.Header().bitsPerPixel != 24 || target.width != reference.width ||
+        target.height != reference.height)
+        return false;
     std::fill(target.alpha.begin(), target.alpha.end(), uint8_t(255));
     const int bw = target.width / kFocusGrid, bh = target.height / kFocusGrid;
     for (int by = 0; by < kFocusGrid; ++by)
         for (int bx = 0; bx < kFocusGrid; ++bx) {
-            const LayerRecord& from = *FirstLayer(*sources[size_t(r.source[size_t(by * kFocusGrid + bx)])]);
-            for (int storedY = by * bh; storedY < (by + 1) * bh; ++storedY)
-                std::memcpy(target.PixelRow(storedY) + 3 * bx * bw, from.PixelRow(storedY) + 3 * bx * bw,
-                            size_t(3 * bw));
+            const CVandDoc& document = *sources[size_t(r.source[size_t(by * kFocusGrid + bx)])];
+            const LayerRecord& from = *FirstLayer(document);
+            const PaletteRef palette = PaletteOf(document.Header());
+            for (int storedY = by * bh; storedY < (by + 1) * bh; ++storedY) {
+                uint8_t* to = target.PixelRow(storedY) + 3 * size_t(bx * bw);
+                const uint8_t* in = from.PixelRow(storedY);
+                if (reference.bitsPerPixel == 24) {
+                    std::memcpy(to, in + 3 * size_t(bx * bw), size_t(3 * bw));
+                    continue;
+                }
+                for (int x = bx * bw; x < (bx + 1) * bw; ++x, to += 3) {
+                    const uint8_t index = in[x];
+                    const RGBQUAD c = palette.colours && index < palette.count ? palette.colours[index]
+                                                                               : RGBQUAD{index, index, index, 0};
+                    to[0] = c.blue, to[1] = c.green, to[2] = c.red;
+                }
+            }
         }
     // The composed picture is the new document's first state.
     result.RecordStep(texts::kStepOpening, StepCode::Pixels, 0);

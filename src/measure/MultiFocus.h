@@ -30,8 +30,9 @@ struct MultiFocusResult {
 };
 
 // Composes `documents` (in the order of the document list) into `result`, a new
-// document of the last one's size and depth; `settings` take that size. Documents
-// of another size are left out with a message. False when there is nothing to
+// document of the last one's size; `settings` take that size and depth. Documents
+// of another size or depth (24 or 8 bits) are left out with a message. A new
+// picture is made at 24 bits, so blocks of 8-bit documents bring their colours. False when there is nothing to
 // compose or the new document cannot be made.
 bool ComposeMultiFocus(const std::vector<CVandDoc*>& documents, CVandDoc& result, NewPictureSettings& settings,
                        MultiFocusResult* report = nullptr);

@@ -1,4 +1,6 @@
 // The point-mark tool: a numbered mark at each press.
+#include <cstdint>
+
 #include "measure/MeasureTools.h"
 
 namespace quillory {
@@ -6,7 +8,7 @@ namespace quillory {
 bool PointMarkTool::Press(MeasureSet& set, MeasurePoint at) {
     if (!measuring::BeginFigure(set, false)) return true;
     set.scratch.markNumber = set.markCounter;
-    if (measuring::CreateFigure(set, MeasureKind::PointMark, {at})) ++set.markCounter;
+    if (measuring::CreateFigure(set, MeasureKind::PointMark, {at}) && set.markCounter < INT32_MAX) ++set.markCounter;
     return true;
 }
 

@@ -41,7 +41,7 @@ bool RectangleTool::Release(MeasureSet& set, MeasurePoint at) {
     return true;
 }
 
-bool CircleTool::Drag(MeasureSet& set, MeasurePoint at) {
+bool MeasureCircleTool::Drag(MeasureSet& set, MeasurePoint at) {
     if (!set.tool.pressed) return false;
     set.RestorePreview();
     set.ClearTouch();
@@ -52,7 +52,7 @@ bool CircleTool::Drag(MeasureSet& set, MeasurePoint at) {
     return true;
 }
 
-bool CircleTool::Release(MeasureSet& set, MeasurePoint at) {
+bool MeasureCircleTool::Release(MeasureSet& set, MeasurePoint at) {
     if (!set.tool.pressed) return false;
     set.tool.pressed = false;
     set.RestorePreview();

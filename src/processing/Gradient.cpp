@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "processing/PixelAccess.h"
 
@@ -30,9 +31,9 @@ RGBQUAD GradientColour(const GradientSettings& g, double t) {
 bool PaintGradient(Planes& layer, const PaletteRef& palette, const GradientSettings& settings, int startX, int startY,
                    int endX, int endY, const uint8_t* mask) {
     if ((startX == endX && startY == endY) || !layer.IsValid()) return false;
-    const double dx = endX - startX, dy = endY - startY;
+    const double dx = double(endX) - startX, dy = double(endY) - startY;
     const double exact = std::sqrt(dx * dx + dy * dy);
-    const int length = std::max(1, int(exact + 0.5));
+    const int length = int(std::clamp(exact + 0.5, 1.0, double(INT32_MAX)));
     const double ux = dx / exact, uy = dy / exact;
     PixelWriter writer(layer, palette);
     for (int top = 0; top < layer.height; ++top) {
@@ -43,7 +44,7 @@ bool PaintGradient(Planes& layer, const PaletteRef& palette, const GradientSetti
         for (int x = 0; x < layer.width; ++x) {
             if (maskRow && !maskRow[x]) continue;
             // The painted line a pixel lies on: its distance along the drag, in whole pixels.
-            const double s = std::floor((x - startX) * ux + (top - startY) * uy + 0.5);
+            const double s = std::floor((double(x) - startX) * ux + (double(top) - startY) * uy + 0.5);
             const RGBQUAD c = GradientColour(settings, GradientRamp(settings.shape, length, s));
             writer.Put(row, x, c.blue, c.green, c.red);
             alphaRow[x] = 255;

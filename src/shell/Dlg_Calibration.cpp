@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 #include "measure/MeasureTexts.h"
 #include "shell/Utf8Text.h"
@@ -75,8 +78,10 @@ void Dlg_Calibration::SetPickedVector(int dx, int dy) {
 
 int Dlg_Calibration::WholeOf(const QString& text) {
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? value : 0;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value)) return 0;
+    // "100.5" pixels is a number: its whole part counts, as for any integer entry.
+    return int(std::clamp(std::trunc(value), double(INT_MIN), double(INT_MAX)));
 }
 
 float Dlg_Calibration::FloatOf(const QString& text) {

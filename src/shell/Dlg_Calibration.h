@@ -33,7 +33,7 @@ public:
     QPushButton* resetButton() const { return m_reset; }
     QPushButton* pickButton() const { return m_pick; }
 
-    // The integer and floating values of entries; 0 for texts that are no number.
+    // The integer (whole part) and floating values of entries; 0 for texts that are no number.
     static int WholeOf(const QString& text);
     static float FloatOf(const QString& text);
 

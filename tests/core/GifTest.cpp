@@ -20,6 +20,7 @@
 #include "core/NyZazo.h"
 #include "core/NyZazoGIF.h"
 #include "support/CorpusManifest.h"
+#include "support/HelperPrograms.h"
 #include "support/TestFiles.h"
 
 using namespace quillory;
@@ -68,22 +69,10 @@ void ExpectSameIndicesAndPalette(const NyZazo& expected, const NyZazo& actual) {
             ASSERT_EQ(actual.GetPixelIndex(x, y), expected.GetPixelIndex(x, y)) << x << "," << y;
 }
 
-// Pillow, when this machine has it, as a second decoder and encoder.
-std::string PythonWithPillow() {
-    static const std::string found = [] {
-        for (const char* python : {"/usr/bin/python3", "python3"}) {
-            std::string probe = std::string(python) + " -c 'import PIL' >/dev/null 2>&1";
-            if (std::system(probe.c_str()) == 0) return std::string(python);
-        }
-        return std::string();
-    }();
-    return found;
-}
-
 bool RunPython(const test::TempDir& dir, const std::string& script, const std::string& args) {
     const std::string path = dir.File("script.py");
     std::ofstream(path) << script;
-    std::string command = PythonWithPillow() + " " + path + " " + args + " 2>&1";
+    std::string command = std::string(test::kPython3) + " " + path + " " + args + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return false;
     std::string output;
@@ -594,7 +583,7 @@ TEST(GifMalformed, MissingTrailerOrTerminatorAfterTheEndCodeIsAccepted) {
 }
 
 TEST(GifPillow, PillowReadsWhatWeWrite) {
-    if (PythonWithPillow().empty()) GTEST_SKIP() << "python3 with PIL is not available";
+    ASSERT_TRUE(test::HavePythonModules({"PIL"}));
     test::TempDir dir;
     const int sizes[][2] = {{1, 1}, {3, 5}, {17, 9}, {101, 37}};
     std::vector<std::unique_ptr<NyZazo>> pictures;
@@ -621,7 +610,7 @@ TEST(GifPillow, PillowReadsWhatWeWrite) {
 }
 
 TEST(GifPillow, WeReadWhatPillowWrites) {
-    if (PythonWithPillow().empty()) GTEST_SKIP() << "python3 with PIL is not available";
+    ASSERT_TRUE(test::HavePythonModules({"PIL"}));
     test::TempDir dir;
     const int sizes[][2] = {{1, 1}, {5, 3}, {17, 19}, {40, 33}, {257, 129}};
     std::string args;

@@ -21,6 +21,7 @@
 #include "document/DocumentIO.h"
 #include "document/UndoHistory.h"
 #include "document/QvxFormat.h"
+#include "support/HelperPrograms.h"
 #include "support/RecordingPlatform.h"
 #include "support/TestFiles.h"
 
@@ -31,12 +32,7 @@ namespace {
 // Settings and history files of this run go below a data directory of its own.
 const std::string& kPrivateHome = test::UsePrivateHome();
 
-constexpr const char* kPython = "/usr/bin/python3";
-
-bool HavePillow() {
-    static const bool have = std::system((std::string(kPython) + " -c 'import PIL' 2>/dev/null").c_str()) == 0;
-    return have;
-}
+constexpr const char* kPython = test::kPython3;
 
 // Pillow's reading of a file's resolution, rounded to whole dots per inch; (0, 0) when it finds none.
 std::pair<int, int> PillowDpi(const std::string& path) {
@@ -76,7 +72,7 @@ bool OpenAndSave(const std::string& from, const std::string& to) {
 }  // namespace
 
 TEST(Resolution, SurvivesConvertAndTheNativeDocumentInEveryFormat) {
-    if (!HavePillow()) std::printf("Pillow (python3-pil) not found: the files are read back by Quillory only\n");
+    ASSERT_TRUE(test::HavePythonModules({"PIL"}));
     test::TempDir dir;
     test::RecordingPlatform platform;
     for (int format : {kFormatBmp, kFormatTiff, kFormatJpeg}) {
@@ -97,9 +93,7 @@ TEST(Resolution, SurvivesConvertAndTheNativeDocumentInEveryFormat) {
             ASSERT_TRUE(OpenAndSave(native, back));
             for (const std::string& path : {converted, back}) {
                 EXPECT_EQ(QuilloryDpi(path, format), std::make_pair(dpi, dpi)) << path;
-                if (HavePillow()) {
-                    EXPECT_EQ(PillowDpi(path), std::make_pair(dpi, dpi)) << path;
-                }
+                EXPECT_EQ(PillowDpi(path), std::make_pair(dpi, dpi)) << path;
             }
         }
     }
@@ -108,14 +102,12 @@ TEST(Resolution, SurvivesConvertAndTheNativeDocumentInEveryFormat) {
     WritePicture(wide, kFormatTiff, 300, 150);
     ASSERT_TRUE(OpenAndSave(wide, dir.File("wide.jpg")));
     EXPECT_EQ(QuilloryDpi(dir.File("wide.jpg"), kFormatJpeg), std::make_pair(300, 150));
-    if (HavePillow()) {
-        EXPECT_EQ(PillowDpi(dir.File("wide.jpg")), std::make_pair(300, 150));
-    }
+    EXPECT_EQ(PillowDpi(dir.File("wide.jpg")), std::make_pair(300, 150));
     EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST(Resolution, PillowsFilesAreReadWithTheirResolution) {
-    if (!HavePillow()) GTEST_SKIP() << "Pillow (python3-pil) not found";
+    ASSERT_TRUE(test::HavePythonModules({"PIL"}));
     test::TempDir dir;
     const std::string script = std::string(kPython) +
                                " -c 'import sys; from PIL import Image; im = Image.new(\"RGB\", (9, 5), (10, 200, 30)); "

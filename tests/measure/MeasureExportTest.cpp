@@ -10,6 +10,7 @@
 #include "measure/MeasureExport.h"
 #include "measure/MeasureTestSupport.h"
 #include "measure/MeasureTexts.h"
+#include "support/HelperPrograms.h"
 #include "support/TestFiles.h"
 
 using namespace quillory;
@@ -17,12 +18,7 @@ using namespace quillory::test;
 
 namespace {
 
-constexpr const char* kPython = "/usr/bin/python3";
-
-bool HaveOpenpyxl() {
-    if (!std::filesystem::exists(kPython)) return false;
-    return std::system((std::string(kPython) + " -c 'import openpyxl' 2>/dev/null").c_str()) == 0;
-}
+constexpr const char* kPython = kPython3;
 
 std::string Run(const std::string& command) {
     std::string out;
@@ -101,11 +97,11 @@ TEST(MeasureExport, TheWorkbookHoldsTheTableAsNumbersAndThePictureAtF15) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 2);
 
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
     EXPECT_EQ(DescribeWorkbook(options.workbookPath),
               "sheets ['측정']\n"
-              "[('NoneType', None), ('str', '항목'), ('str', '길이'), ('str', '면적'), ('str', '각도'), "
-              "('str', '반지름'), ('str', '지름')]\n"
+              "[('NoneType', None), ('str', '항목'), ('str', '길이 (um)'), ('str', '면적 (um²)'), ('str', '각도'), "
+              "('str', '반지름 (um)'), ('str', '지름 (um)')]\n"
               // Whole numbers read back as int: numbers, not texts, in every cell.
               "[('int', 0), ('str', '선분'), ('int', 5), ('int', 0), ('int', 0), ('int', 0), ('int', 0)]\n"
               "[('int', 1), ('str', '점표시'), ('int', 0), ('int', 0), ('int', 0), ('int', 0), ('int', 0)]\n"
@@ -149,10 +145,37 @@ TEST(MeasureExport, AWorkbookWithoutObjectsHasOnlyTheHeaderRow) {
     options.workbookPath = dir.File("empty.xlsx");
     options.pictureFolder = dir.path().string();
     ASSERT_TRUE(ExportWorkbook(*doc, options));
-    if (!HaveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed: the workbook was not read back";
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
     const std::string described = DescribeWorkbook(options.workbookPath);
     EXPECT_EQ(described.substr(0, described.find("picture")),
               "sheets ['Sheet1']\n"
               "[('NoneType', None), ('str', '항목'), ('str', '길이'), ('str', '면적'), ('str', '각도'), "
               "('str', '반지름'), ('str', '지름')]\n");
+}
+
+TEST(MeasureExport, APolygonGoesOutWithTheCalibratedAreaItsLabelShows) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    auto doc = MakePicture(200, 100);
+    Calibrate(*doc, 10, 0, 1.0f);  // a pixel is 0.01 um²
+    for (MeasurePoint p : {MeasurePoint{0, 0}, MeasurePoint{10, 0}, MeasurePoint{10, 10}, MeasurePoint{0, 10}})
+        Click(*doc, cmd::kToolMeasurePolygon, p);
+    ChooseMeasureTool(*doc, cmd::kToolMeasurePolygon, cmd::kToolMeasureSelect);
+    ASSERT_EQ(FindMeasures(*doc)->ObjectCount(), 1);
+    // The object keeps whole pixels: the outline and what it encloses.
+    EXPECT_EQ(FindMeasures(*doc)->Object(0).area, 121.0f);
+    EXPECT_EQ(platform.texts.back(), "1.21 um²");
+    ASSERT_TRUE(ExportMeasureText(*doc, dir.path().string()));
+    const std::vector<uint8_t> bytes = ReadFileBytes(dir.File(mtexts::kMeasureTextFile));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "\n 다각형 0.00 1.21 0.00 0.00");
+
+    WorkbookExport options;
+    options.workbookPath = dir.File("Micro.xlsx");
+    options.pictureFolder = dir.path().string();
+    options.openAfterwards = false;
+    ASSERT_TRUE(ExportWorkbook(*doc, options));
+    ASSERT_TRUE(HavePythonModules({"openpyxl"}));
+    const std::string described = DescribeWorkbook(options.workbookPath);
+    EXPECT_NE(described.find("('str', '면적 (um²)')"), std::string::npos) << described;
+    EXPECT_NE(described.find("('float', 1.21)"), std::string::npos) << described;
 }

@@ -2,6 +2,9 @@
 // document's save and open, and files that must be refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "core/ImageStream.h"
@@ -208,4 +211,103 @@ TEST(MeasureFile, AFailedSaveKeepsTheOldFile) {
     doc->Layer(doc->HeadLayer()).next = int16_t(doc->HeadLayer());
     EXPECT_FALSE(doc->SaveDocument(old));
     EXPECT_EQ(ReadFileBytes(old), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+namespace {
+
+// A good file of a 40 × 30 picture whose objects are the given text lines instead.
+std::vector<uint8_t> WithObjects(const std::string& objects) {
+    auto doc = MakePicture(40, 30);
+    TempDir dir;
+    const std::string path = dir.File("plain.mzr");
+    if (!doc->SaveDocument(path)) return {};
+    std::vector<uint8_t> bytes = ReadFileBytes(path);
+    const std::vector<uint8_t> tag = Wide("NumOf_MicObjs");
+    bytes.erase(std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end()), bytes.end());
+    const std::vector<uint8_t> tail = Wide(objects);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
+void ExpectEveryPointOnThePicture(const CVandDoc& doc, const std::string& what) {
+    const MeasureSet* set = FindMeasures(doc);
+    ASSERT_NE(set, nullptr) << what;
+    for (int i = 0; i < set->ObjectCount(); ++i) {
+        const MeasureObject& o = set->Object(i);
+        for (const std::vector<MeasurePoint>* list : {&o.points, &o.curveHandles1, &o.curveHandles2})
+            for (size_t k = 0; k < list->size(); ++k) {
+                const MeasurePoint& p = (*list)[k];
+                // A text's box may reach beyond the picture, by at most 65536 pixels.
+                const int margin = list == &o.points && k == 2 && o.kind == mtexts::kKindText ? 65536 : 0;
+                EXPECT_TRUE(p.x >= -margin && p.y >= -margin && p.x < doc.Header().width + margin &&
+                            p.y < doc.Header().height + margin)
+                    << what << ": object " << i << " (" << o.kind << ") has the point " << p.x << ", " << p.y;
+            }
+    }
+}
+
+}  // namespace
+
+TEST(MeasureFile, FarPointsOfAFileAreKeptOnThePictureAndDrawnThere) {
+    TextBlockPlatform platform;
+    TempDir dir;
+    const std::string path = dir.File("far.mzr");
+    ASSERT_TRUE(WriteFileBytes(path, WithObjects("NumOf_MicObjs 7"
+                                                 "\n             타원 3 0 0 20 15 2000000000 15 20 25"
+                                                 "\n              원 2 0 0 20 15 2147483647 15"
+                                                 "\n             선분 2 0 0 -2147483648 -2147483648 2147483647 2147483647"
+                                                 "\n            점표시 1 2147483647 0 2147483647 -2147483648"
+                                                 "\n             글자 3 0 2 0 0 2147483647 2147483647 2147483647 2147483647\nhi"
+                                                 "\n            다각형 3 0 0 -2147483648 0 2147483647 0 0 2147483647"
+                                                 "\n             곡선 2 0 0 5 5 -2147483648 3 2147483647 4 9 9 0 0 0 0")));
+    CVandDoc doc;
+    ASSERT_TRUE(doc.OpenDocument(path)) << doc.LastError();
+    const MeasureSet& set = *FindMeasures(doc);
+    ASSERT_EQ(set.ObjectCount(), 7);
+    ExpectEveryPointOnThePicture(doc, "far.mzr");
+    // The ellipse's first axis ends at the picture's right edge, its second radius stays.
+    EXPECT_EQ(set.Object(0).points, (std::vector<MeasurePoint>{{20, 15}, {39, 15}, {20, 25}}));
+    // The figures are drawn where the picture shows them: the ellipse's left end.
+    const int layer = set.MeasureLayerIndex();
+    ASSERT_GE(layer, 0);
+    EXPECT_EQ(AlphaAt(doc, layer, 1, 15), 255);
+    // The highest mark number is kept, and the next mark does not run past it.
+    EXPECT_EQ(set.markCounter, INT32_MAX);
+    Click(doc, cmd::kToolPointMark, {10, 10});
+    EXPECT_EQ(FindMeasures(doc)->markCounter, INT32_MAX);
+}
+
+TEST(MeasureFile, ANegativeCurrentLayerKeepsItsSignAndStillFindsTheHeader) {
+    TextBlockPlatform platform;
+    const std::vector<uint8_t> plain = WithObjects("NumOf_MicObjs 0");
+    const std::vector<uint8_t> start = Wide("\n 0 0");
+    ASSERT_TRUE(std::equal(start.begin(), start.end(), plain.begin()));
+    for (int32_t current : {INT32_MIN, INT32_MIN + 1, -12}) {
+        std::vector<uint8_t> bytes = Wide("\n 0 " + std::to_string(current));
+        bytes.insert(bytes.end(), plain.begin() + long(start.size()), plain.end());
+        ImageStream in(bytes.data(), uint32_t(bytes.size()));
+        MeasureDocumentFile file;
+        std::string error;
+        ASSERT_TRUE(ReadMeasureDocument(in, file, error)) << current << ": " << error;
+        EXPECT_EQ(file.currentLayer, current);
+        EXPECT_EQ(file.header.width, 40);
+    }
+}
+
+// Every .mzr input the fuzz target kept opens with its figures on the picture, or is
+// refused with a reason (the sanitizer build runs this too).
+TEST(MeasureFile, EveryKeptFuzzInputOpensOnThePictureOrIsRefused) {
+    TextBlockPlatform platform;
+    InstallMeasurement();
+    const std::filesystem::path seeds = std::filesystem::path(QUILLORY_SOURCE_DIR) / "fuzz" / "seeds" / "mzr";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+        ++files;
+        CVandDoc doc;
+        if (doc.OpenDocument(entry.path().string()))
+            ExpectEveryPointOnThePicture(doc, entry.path().filename().string());
+        else
+            EXPECT_FALSE(doc.LastError().empty()) << entry.path();
+    }
+    EXPECT_GE(files, 4);
 }

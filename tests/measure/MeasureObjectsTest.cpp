@@ -8,6 +8,7 @@
 #include "document/DocumentTexts.h"
 #include "document/CommandRegistry.h"
 #include "document/UndoHistory.h"
+#include "measure/MeasureCanvas.h"
 #include "measure/MeasureTexts.h"
 #include "measure/MeasureTools.h"
 #include "measure/MeasureTestSupport.h"
@@ -185,8 +186,9 @@ TEST(MeasureObjects, PolygonsCountWholePixelsAndShowTheCalibratedArea) {
     const MeasureSet& set = *FindMeasures(*doc);
     ASSERT_EQ(set.ObjectCount(), 1);
     EXPECT_EQ(set.Object(0).kind, mtexts::kKindPolygon);
-    EXPECT_EQ(set.Object(0).area, 200.0f);
-    EXPECT_EQ(platform.texts.back(), "8.0 um²");
+    // The outline's 21 × 11 pixels and what they enclose.
+    EXPECT_EQ(set.Object(0).area, 231.0f);
+    EXPECT_EQ(platform.texts.back(), "9.2 um²");
     EXPECT_FALSE(HasPendingFigure(*doc));
 }
 
@@ -430,4 +432,31 @@ TEST(MeasureObjects, RedrawAllGivesTheSamePixelsAndDocumentUndoKeepsTheFigures) 
     ASSERT_TRUE(doc->History().Undo());
     EXPECT_EQ(doc->Layer(layer).alpha, alpha);
     EXPECT_EQ(set.CoverCount(), cover);
+}
+
+TEST(MeasureObjects, FiguresFarLargerThanThePictureDrawOnlyWhatItShows) {
+    TextBlockPlatform platform;
+    auto doc = MakePicture(40, 30);
+    std::vector<uint8_t> touch(40 * 30, 0);
+    MeasureCanvas canvas(doc->Layer(doc->HeadLayer()), 40, 30, touch);
+    ASSERT_TRUE(canvas.Usable());
+    auto touched = [&](int x, int y) { return touch[size_t(29 - y) * 40 + size_t(x)] != 0; };
+    auto near = [&](int x, int y) { return touched(x, y - 1) || touched(x, y) || touched(x, y + 1); };
+    // A flat ellipse two billion pixels wide crosses the picture as two lines 10 above and below its centre.
+    canvas.Ellipse(20, 15, 2000000000, 0, 10.0, 0x0000FF, 1);
+    for (int x : {0, 20, 39}) {
+        EXPECT_TRUE(near(x, 5)) << x;
+        EXPECT_TRUE(near(x, 25)) << x;
+        EXPECT_FALSE(touched(x, 15)) << x;
+    }
+    std::fill(touch.begin(), touch.end(), uint8_t(0));
+    // Rings around the picture and lines between far points leave it alone, or draw their visible part.
+    canvas.Circle(20, 15, 2000000000, 0x0000FF, 3);
+    canvas.Ellipse(20, 15, 1500000000, 1500000000, 2000000000.0, 0x0000FF, 3);
+    canvas.Marker(INT32_MAX, INT32_MIN, 3, 0x0000FF);
+    EXPECT_EQ(std::count(touch.begin(), touch.end(), uint8_t(1)), 0);
+    canvas.Circle(-1000000000, 15, 1000000000 + 20, 0x0000FF, 1);
+    EXPECT_TRUE(near(20, 15));
+    EXPECT_FALSE(touched(10, 15));
+    EXPECT_FALSE(touched(30, 15));
 }

@@ -13,6 +13,8 @@
 #include <QtTest>
 
 #include "core/CommandIds.h"
+#include "core/FormatCodes.h"
+#include "core/NyZazo.h"
 #include "measure/MeasureSet.h"
 #include "measure/MeasureTexts.h"
 #include "shell/CDlg_MicroTools.h"
@@ -174,6 +176,89 @@ private Q_SLOTS:
         QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 0);
         QVERIFY(MessageCount() > before);
         QCOMPARE(LastMessage(), QString::fromUtf8(mtexts::kNotCalibrated));
+    }
+
+    void aFractionalPixelEntryCountsItsWholePart() {
+        StartMeasuring();
+        ANSWER_NEXT_MODAL(Dlg_Calibration, [](Dlg_Calibration* d) {
+            d->pixelsX()->setText("100.5");
+            d->pixelsY()->setText(" 0 ");
+            d->length()->setText("50");
+            d->unitName()->setCurrentText("um");
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kSetReference);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(Micro().settings().refDx, 100);
+        QCOMPARE(Micro().settings().refDy, 0);
+        QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+        Drag(At(10, 10), At(50, 10));
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
+        QCOMPARE(MeasuresOf(Doc()).Object(0).length, 20.0f);
+    }
+
+    // A user's measuring session on an 8-bit document (a picture reduced with "8비트 컬러")
+    // and on a 32-bit picture: every tool draws its figure and adds its object.
+    void measuringWorksOnEightBitDocumentsAndThirtyTwoBitPictures() {
+        const QString deep = m_dir.filePath("deep.bmp");
+        {
+            NyZazo picture(100, 50, 32, kFormatBmp);
+            for (int storedY = 0; storedY < 50; ++storedY) {
+                uint8_t* row = picture.Row(storedY);
+                for (int x = 0; x < 100; ++x) {
+                    const QRgb c = PictureColour(x, 49 - storedY);
+                    row[4 * x] = uint8_t(qBlue(c)), row[4 * x + 1] = uint8_t(qGreen(c));
+                    row[4 * x + 2] = uint8_t(qRed(c)), row[4 * x + 3] = 255;
+                }
+            }
+            QVERIFY(picture.Save(deep.toStdString(), kFormatBmp));
+        }
+        for (const bool eightBit : {true, false}) {
+            Start({eightBit ? m_picture : deep});
+            SetClientSize(300, 200);
+            if (eightBit) {
+                Trigger(cmd::kEightBitColour);
+                QCOMPARE(Doc().Header().bitsPerPixel, 8);
+            }
+            Frame()->Dispatch(cmd::kMeasureTools);
+            QVERIFY(Micro().palette() && Micro().palette()->isVisible());
+            MeasureSettings& settings = Micro().settings();
+            settings.refDx = 10, settings.refDy = 0, settings.refLength = 1, settings.unitName = "um";
+            const size_t messages = MessageCount();
+            CDlg_MicroTools* palette = Micro().palette();
+            QWidget* port = View()->viewport();
+            auto changedIn = [&](const QImage& before, const QRect& picture) {
+                const QImage after = Grab();
+                int changed = 0;
+                for (int y = picture.top(); y <= picture.bottom(); ++y)
+                    for (int x = picture.left(); x <= picture.right(); ++x)
+                        changed += after.pixel(At(x, y)) != before.pixel(At(x, y));
+                return changed;
+            };
+
+            QImage before = Grab();
+            QTest::mouseClick(palette->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+            Drag(At(10, 10), At(50, 10));
+            QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
+            QCOMPARE(MeasuresOf(Doc()).Object(0).length, 4.0f);
+            QVERIFY(changedIn(before, QRect(20, 9, 20, 3)) > 20);
+
+            before = Grab();
+            QTest::mouseClick(palette->Button(cmd::kToolPointMark), Qt::LeftButton);
+            QTest::mouseClick(port, Qt::LeftButton, {}, At(70, 30));
+            QCoreApplication::processEvents();
+            QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 2);
+            QVERIFY(changedIn(before, QRect(60, 15, 30, 20)) > 5);
+
+            before = Grab();
+            QTest::mouseClick(palette->Button(cmd::kToolMeasureRectangle), Qt::LeftButton);
+            Drag(At(20, 25), At(60, 45));
+            QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 3);
+            QCOMPARE(MeasuresOf(Doc()).Object(2).area, 8.0f);
+            QVERIFY(changedIn(before, QRect(25, 45, 30, 1)) > 20);
+            QCOMPARE(MessageCount(), messages);
+            Stop();
+        }
     }
 
     void theEnvironmentDialogHandsItsChoicesOver() {

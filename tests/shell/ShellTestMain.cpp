@@ -24,6 +24,17 @@ int main(int argc, char* argv[]) {
     qputenv("QUILLORY_HOME", (home.path() + "/quillory").toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // --only=A,B runs just those test classes, --except=A,B all others (so that a long class can be its own
+    // ctest entry); QtTest never sees these two options.
+    QStringList only, except;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg.startsWith("--only=")) only = arg.mid(7).split(',', Qt::SkipEmptyParts);
+        else if (arg.startsWith("--except=")) except = arg.mid(9).split(',', Qt::SkipEmptyParts);
+        else argv[kept++] = argv[i];
+    }
+    argc = kept;
     // Test functions named on the command line run in the classes that have them.
     QStringList wanted;
     for (int i = 1; i < argc; ++i)
@@ -32,6 +43,8 @@ int main(int argc, char* argv[]) {
     for (const auto& factory : quillory::test::ShellTests()) {
         std::unique_ptr<QObject> test(factory());
         const QMetaObject* meta = test->metaObject();
+        const QString className = QString::fromLatin1(meta->className()).section("::", -1);
+        if ((!only.isEmpty() && !only.contains(className)) || except.contains(className)) continue;
         const bool has = wanted.isEmpty() || std::any_of(wanted.begin(), wanted.end(), [meta](const QString& name) {
             for (int m = meta->methodOffset(); m < meta->methodCount(); ++m)
                 if (QString::fromLatin1(meta->method(m).name()) == name) return true;

@@ -152,6 +152,43 @@ private Q_SLOTS:
         QCOMPARE(Pixel(Doc(), 9, 5), (QList<int>{200, 11, 8, 255}));
     }
 
+    void aSelectionSuspendedByLosingTheFocusStillLimitsCopyCutAndCropToNew() {
+        Start({m_picture});
+        Frame()->activateWindow();
+        View()->setFocus();
+        QCoreApplication::processEvents();
+        Trigger(cmd::kToolRectSelect);
+        Drag(At(2, 3), At(11, 7));
+        QCOMPARE(View()->selectionTimer().outlineShown(), true);
+        // The user turns to another window: the outline rests, the selection stays.
+        View()->clearFocus();
+        QCoreApplication::processEvents();
+        const SelectionMask& selection = Doc().State().selection;
+        QVERIFY(!selection.selectionActive && selection.suspended);
+        auto clipboardSize = [] {
+            const QMimeData* data = QApplication::clipboard()->mimeData();
+            return data && data->hasImage() ? qvariant_cast<QImage>(data->imageData()).size() : QSize();
+        };
+
+        Trigger(cmd::kEditCopy);
+        QCOMPARE(clipboardSize(), QSize(10, 5));
+
+        // Cut takes the same part and clears only it.
+        Trigger(cmd::kEditCut);
+        QCOMPARE(clipboardSize(), QSize(10, 5));
+        QVERIFY(Pixel(Doc(), 6, 5)[3] < 255);
+        QCOMPARE(Pixel(Doc(), 20, 15), (QList<int>{200, 20, 15, 255}));
+        QCOMPARE(Pixel(Doc(), 1, 5)[3], 255);
+
+        // A new picture from the selection has the selection's size.
+        CVandDoc& source = Doc();
+        Trigger(cmd::kCropToNew);
+        QCOMPARE(Frame()->Views().size(), 2);
+        QVERIFY(&Doc() != &source);
+        QCOMPARE(View()->document().Width(), 10);
+        QCOMPARE(View()->document().Height(), 5);
+    }
+
     void imageCopiedByAnotherProgramPastesAsALayer() {
         Start({m_picture});
         QApplication::clipboard()->clear();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/HelperPrograms.h"
+
 namespace quillory::test {
 
 namespace {
@@ -21,19 +23,12 @@ std::string Run(const std::string& command) {
 }  // namespace
 
 const std::string& PillowPython() {
-    static const std::string found = [] {
-        // The system interpreter first: a user-level python3 on PATH may lack the Debian package.
-        for (const char* candidate : {"/usr/bin/python3", "python3"}) {
-            std::string command = std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1";
-            if (std::system(command.c_str()) == 0) return std::string(candidate);
-        }
-        return std::string();
-    }();
-    return found;
+    static const std::string python = kPython3;
+    return python;
 }
 
 RgbaImage DecodeWithPillow(const std::string& path, std::string* mode) {
-    if (PillowPython().empty()) return {};
+    if (!HavePythonModules({"PIL"})) return {};
     TempDir dir;
     const std::string png = dir.File("pillow.png");
     const std::string script =

@@ -2,11 +2,12 @@
 // A second decoder for differential tests: Pillow, run through python3.
 #include <string>
 
+#include "support/HelperPrograms.h"
 #include "support/TestFiles.h"
 
 namespace quillory::test {
 
-// The python3 that can import PIL, or empty when there is none.
+// The python3 that runs Pillow (the system's); tests assert HavePythonModules({"PIL"}) first.
 const std::string& PillowPython();
 
 // Decodes the file with Pillow (first page, converted to RGB); an invalid image
