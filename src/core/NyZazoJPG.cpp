@@ -6,6 +6,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/JpegStreamBridge.h"
+#include "core/RowProgress.h"
 #include "core/SizeMath.h"
 
 namespace quillory {
@@ -194,6 +195,7 @@ bool RunEncode(NyZazoJPG& picture, EncodeJob& job) {
     jpeg_start_compress(&cinfo, TRUE);
 
     const int height = picture.Height();
+    RowProgress progress(height);
     if (!grey || depth == 8) {
         constexpr int kRowsAtOnce = 16;
         for (int top = 0; top < height; top += kRowsAtOnce) {
@@ -201,6 +203,7 @@ bool RunEncode(NyZazoJPG& picture, EncodeJob& job) {
             const int count = std::min(kRowsAtOnce, height - top);
             for (int i = 0; i < count; ++i) rows[i] = picture.Row(height - 1 - top - i);
             (void)jpeg_write_scanlines(&cinfo, rows, JDIMENSION(count));
+            progress.Done(top + count);
         }
     } else {
         JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
@@ -208,6 +211,7 @@ bool RunEncode(NyZazoJPG& picture, EncodeJob& job) {
         for (int storedY = height - 1; storedY >= 0; --storedY) {
             PrepareGreyLine(picture, storedY, line[0]);
             (void)jpeg_write_scanlines(&cinfo, line, 1);
+            progress.Done(height - storedY);
         }
     }
     jpeg_finish_compress(&cinfo);

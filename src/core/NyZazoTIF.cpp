@@ -14,6 +14,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/Orientation.h"
+#include "core/RowProgress.h"
 #include "core/SizeMath.h"
 #include "core/TiffStreamBridge.h"
 
@@ -399,6 +400,7 @@ bool NyZazoTIF::WriteTiffPage(TIFF* tif, bool multiPage, int pageNumber, int pag
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(8));
     }
     const int step = depth / 8;
+    RowProgress progress(height);
     for (uint32_t scan = 0; scan < height; ++scan) {
         const uint8_t* row = Row(int(height - 1 - scan));
         if (depth >= 24) {
@@ -412,6 +414,7 @@ bool NyZazoTIF::WriteTiffPage(TIFF* tif, bool multiPage, int pageNumber, int pag
             std::memcpy(line.data(), row, rowBytes);
         }
         if (TIFFWriteScanline(tif, line.data(), scan, 0) < 0) return false;
+        progress.Done(scan + 1);
     }
     if (multiPage && !TIFFWriteDirectory(tif)) return false;
     return true;

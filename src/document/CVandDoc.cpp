@@ -88,13 +88,14 @@ bool CVandDoc::SelectLayer(int index) {
 
 bool CVandDoc::MoveLayer(int dx, int dy, bool record) {
     if (!m_stack.MoveLayer(m_stack.currentLayer, dx, dy)) return false;
-    // A recorded move also moves the committed copy and the current step's position.
-    if (record) {
-        const LayerRecord& layer = m_stack.Layer(m_stack.currentLayer);
-        m_history->UpdateStepPosition(m_stack.currentLayer, layer.x, layer.y);
-    }
-    NotifyChanged();
+    if (record) RecordLayerMove();
+    else NotifyChanged();
     return true;
+}
+
+void CVandDoc::RecordLayerMove() {
+    // Only the position changed: the step keeps no planes, and undoing it puts the layer back.
+    RecordStep(texts::kStepMoveLayer, StepCode::Pixels);
 }
 
 bool CVandDoc::ReorderLayers(int a, int b) {

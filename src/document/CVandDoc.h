@@ -105,7 +105,11 @@ public:
     int LayerAtRow(int start, int steps) const { return m_stack.LayerAtRow(start, steps); }
     bool IsLayerInList(int index) const { return m_stack.IsLayerInList(index); }
     int TopLayer() const { return m_stack.TopLayer(); }
+    // Moves the current layer (refused when it would leave the canvas entirely); with
+    // `record` the move is a step of its own, "전체영상 위치이동". A drag moves unrecorded
+    // and records the whole drag once with RecordLayerMove.
     bool MoveLayer(int dx, int dy, bool record);
+    void RecordLayerMove();
     bool ReorderLayers(int a, int b);
     void SetLayerName(int index, std::string_view utf8Name);
     std::string LayerName(int index) const;

@@ -1,6 +1,7 @@
 #include "document/ClipboardCommands.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/CommandIds.h"
@@ -126,13 +127,24 @@ bool CutToClipboard(CVandDoc& document, int spread) {
     return true;
 }
 
-bool PasteFromClipboard(CVandDoc& document) {
+bool PasteFromClipboard(CVandDoc& document, int left, int top) {
     LayerPicture picture;
     if (!PictureFromClipboard(picture)) return false;
     const int slot = PasteLayerPicture(document, picture);
     if (slot < 0) return false;
-    if (!document.State().floatingPending) document.RecordStep(texts::kStepPaste, StepCode::LayerPasted, slot);
-    else document.NotifyChanged();
+    if (document.State().floatingPending) {
+        document.NotifyChanged();
+        return true;
+    }
+    // The picture fills the layer's lowest rows from its left edge: the layer moves so that
+    // they start at (left, top) of the canvas.
+    const DocumentHeader& header = document.Header();
+    LayerRecord& layer = document.Layer(slot);
+    layer.x = std::clamp(left, 0, std::max(0, header.width - 1));
+    layer.y = std::clamp(top, 0, std::max(0, header.height - 1)) - header.height + picture.height;
+    // An old selection would lift an empty piece of the new layer at the first drag.
+    ResetMask(document, MaskValue::Inside);
+    document.RecordStep(texts::kStepPaste, StepCode::LayerPasted, slot);
     return true;
 }
 
@@ -177,8 +189,10 @@ void RegisterClipboardCommands(CommandRegistry& registry) {
         if (spread < 0 || spread > 100) return false;
         return CutToClipboard(d, int(spread));
     });
-    registry.Register(cmd::kEditPaste, texts::kCmdPaste,
-                      [](CVandDoc& d, const CommandParameters&) { return PasteFromClipboard(d); });
+    registry.Register(cmd::kEditPaste, texts::kCmdPaste, [](CVandDoc& d, const CommandParameters& p) {
+        return PasteFromClipboard(d, int(std::clamp<long long>(p.Number("x", 0), 0, INT32_MAX)),
+                                  int(std::clamp<long long>(p.Number("y", 0), 0, INT32_MAX)));
+    });
 }
 
 }  // namespace quillory

@@ -33,9 +33,11 @@ bool ClearSelectedPixels(CVandDoc& document, int spread);
 // kEditCut: copy, then clear with the edge spread, step "자르기".
 bool CutToClipboard(CVandDoc& document, int spread);
 // kEditPaste: the clipboard's picture as a new top layer (above the current one
-// while a selection floats), current, step "복사물 붙이기". False when the
-// clipboard holds no picture.
-bool PasteFromClipboard(CVandDoc& document);
+// while a selection floats), current, step "복사물 붙이기". The picture's top-left
+// pixel lands on canvas (left, top), counted from the top (the editor passes the
+// top-left of the visible part); the selection ends, so the move tool moves the new
+// layer. False when the clipboard holds no picture.
+bool PasteFromClipboard(CVandDoc& document, int left = 0, int top = 0);
 
 // The move tool's first move over an active selection: the selected pixels go
 // to the clipboard and out of the layer and come back as a floating layer

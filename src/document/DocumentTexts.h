@@ -64,6 +64,7 @@ inline constexpr const char* kStepMerge = "레이어병합";
 inline constexpr const char* kStepFlatten = "떡그림";
 inline constexpr const char* kStepReorder = "레이어 위치 이동";
 inline constexpr const char* kStepMoveSelection = "선택영역 위치이동";
+inline constexpr const char* kStepMoveLayer = "전체영상 위치이동";
 inline constexpr const char* kStepPaste = "복사물 붙이기";
 
 // Document lifecycle.

@@ -190,12 +190,6 @@ void SnapshotSlots::Forget(SnapshotSlot slot, int index) {
     ++saved.generation;
 }
 
-void SnapshotSlots::MovePosition(SnapshotSlot slot, int index, int32_t x, int32_t y) {
-    if (!Has(slot, index)) return;
-    AreaOf(slot).layers[index].fields.x = x;
-    AreaOf(slot).layers[index].fields.y = y;
-}
-
 void SnapshotSlots::KeepSettings(SnapshotSlot slot, int index, const LayerRecord& layer) {
     if (!Has(slot, index) || index == kSelectionSlot) return;
     LayerRecord& saved = AreaOf(slot).layers[index].fields;

@@ -78,8 +78,6 @@ public:
     // Saves every layer in use.
     void SaveAll(SnapshotSlot slot, const DocumentHeader& header, const LayerStack& stack);
     void Forget(SnapshotSlot slot, int index);
-    // A recorded move: the saved copy takes the layer's new position.
-    void MovePosition(SnapshotSlot slot, int index, int32_t x, int32_t y);
     // The record's settings only (not its planes): what a step that left the planes
     // as they were changed.
     void KeepSettings(SnapshotSlot slot, int index, const LayerRecord& layer);

@@ -310,15 +310,9 @@ bool ExpandCanvas(CVandDoc& document, int newWidth, int newHeight, int anchor) {
     return true;
 }
 
-bool ApplyFreeTransform(CVandDoc& document, int command, const Quad& quad, float zoom) {
+bool ApplyFreeTransform(CVandDoc& document, int command, const Quad& quad) {
     if (!CurrentIsValid(document)) return false;
     const int slot = document.CurrentLayer();
-    if (std::fabs(zoom - 1.0f) > 1e-6f) {
-        Show(texts::kFreeTransformZoom);
-        document.Snapshots().Restore(SnapshotSlot::A, document.Layer(slot), slot);
-        document.NotifyChanged();
-        return false;
-    }
     LayerRecord& layer = document.Layer(slot);
     if (layer.kind == LayerKind::Text) {
         Show(texts::kLayerIsTextLayer);
@@ -427,7 +421,7 @@ void RegisterTransformCommands(CommandRegistry& registry) {
                 quad.x[k] = RealParameter(p, "x" + std::to_string(k), quad.x[k]);
                 quad.y[k] = RealParameter(p, "y" + std::to_string(k), quad.y[k]);
             }
-            return ApplyFreeTransform(d, command, quad, float(RealParameter(p, "zoom", 100) / 100.0));
+            return ApplyFreeTransform(d, command, quad);
         });
     }
     registry.Register(cmd::kEllipseTransform, texts::kCmdEllipse, [](CVandDoc& d, P p) {

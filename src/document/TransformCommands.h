@@ -26,10 +26,10 @@ bool ResizePicture(CVandDoc& document, int newWidth, int newHeight);
 bool ExpandCanvas(CVandDoc& document, int newWidth, int newHeight, int anchor);
 
 // The free transform of the current layer onto a quadrilateral (layer pixels,
-// rows top-down). `command` is kToolScale, kToolSkew or kToolPerspective. At a
-// view zoom other than 1 the transform is dropped with a message and the layer
-// restored; a degenerate quadrilateral is refused with a message, layer unchanged.
-bool ApplyFreeTransform(CVandDoc& document, int command, const Quad& quad, float zoom);
+// rows top-down), at any zoom of the view the corners were placed in. `command` is
+// kToolScale, kToolSkew or kToolPerspective. A degenerate quadrilateral is refused
+// with a message, layer unchanged.
+bool ApplyFreeTransform(CVandDoc& document, int command, const Quad& quad);
 // The current layer mapped onto the ellipse inside a box of layer pixels (inclusive corners).
 bool EllipseTransform(CVandDoc& document, int left, int top, int right, int bottom);
 

@@ -54,7 +54,6 @@ inline constexpr const char* kStepGradient = "그라디언트";
 inline constexpr const char* kCanvasHasTextLayer =
     "[글]레이어가 포함되어 있습니다. [레스터 형식 변환] 후 다시 실행하십시요.";
 inline constexpr const char* kLayerIsTextLayer = "[글]레이어 입니다. [레스터 형식 변환] 후 다시 실행하십시요.";
-inline constexpr const char* kFreeTransformZoom = "자유변형은 줌 100% 상태에서 동작함";
 inline constexpr const char* kFreeTransformDegenerate =
     "네 꼭짓점이 만드는 사각형으로는 변형할 수 없습니다. 꼭짓점을 옮긴 후 다시 실행하십시요.";
 inline constexpr const char* kTransformTooLarge = "변형 결과가 너무 커서 실행할 수 없습니다.";

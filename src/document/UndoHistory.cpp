@@ -556,17 +556,6 @@ bool UndoHistory::Redo() {
     return GoTo(m_stepPosition + 1);
 }
 
-void UndoHistory::UpdateStepPosition(int slot, int32_t x, int32_t y) {
-    if (m_stepPosition < 0 || !LayerStack::IsValidIndex(slot)) return;
-    StepEntry& entry = m_entries[size_t(m_stepPosition)];
-    entry.slots[size_t(slot)].x = x;
-    entry.slots[size_t(slot)].y = y;
-    // The selection's place follows the moved layer.
-    entry.selection.x = m_document.State().selection.x;
-    entry.selection.y = m_document.State().selection.y;
-    m_snapshots.MovePosition(SnapshotSlot::A, slot, x, y);
-}
-
 void UndoHistory::UpdateStepLook(int slot, const LayerRecord& layer) {
     if (m_stepPosition < 0 || !LayerStack::IsValidIndex(slot)) return;
     LayerRecord& kept = m_entries[size_t(m_stepPosition)].slots[size_t(slot)];

@@ -115,8 +115,6 @@ public:
     std::vector<std::string> HistoryRows() const;
     static std::string FormatRow(int index, int colourCount, const std::string& name);
 
-    // A recorded move of a layer: the current step keeps the layer's new position.
-    void UpdateStepPosition(int slot, int32_t x, int32_t y);
     // Settings that change without a step of their own belong to the current step,
     // so that undoing the next step gives them back as they were before it: a
     // layer's name, blend mode, transparency and visibility, and the current layer.

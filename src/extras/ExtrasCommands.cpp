@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "core/CommandIds.h"
+#include "core/Platform.h"
 #include "document/CVandDoc.h"
 #include "document/CommandRegistry.h"
 #include "document/ParameterValues.h"
@@ -64,6 +65,9 @@ std::string TextParameter(const CommandParameters& p) {
     return text;
 }
 
+// The largest calendar font size the dialog takes.
+constexpr int kMaxCalendarSize = 500;
+
 bool CalendarCommand(CVandDoc& d, const CommandParameters& p) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -72,7 +76,10 @@ bool CalendarCommand(CVandDoc& d, const CommandParameters& p) {
     request.year = int(p.Number("year", local.tm_year + 1900));
     request.month = int(p.Number("month", local.tm_mon + 1));
     request.size = int(p.Number("size", 12));
-    if (request.size < 0 || request.size > 500) return false;
+    if (request.size < 0 || request.size > kMaxCalendarSize) {
+        CurrentPlatform().ShowMessage(texts::kCalendarBadSize, MessageKind::Warning);
+        return false;
+    }
     if (p.Has("face")) request.look.face = p.Text("face");
     return StyleParameter(p, request.look.style) && ColourParameter(p, "colour", request.look.colour) &&
            PutCalendar(d, request);

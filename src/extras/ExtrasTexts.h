@@ -17,6 +17,7 @@ inline constexpr const char* kCalendarPreviewFace = "굴림체";
 inline constexpr const char* kCalendarYear = "년";
 inline constexpr const char* kCalendarMonth = "월";
 inline constexpr const char* kCalendarBadDate = "달력의 연도와 월을 확인하세요. (1 ~ 9999년, 1 ~ 12월)";
+inline constexpr const char* kCalendarBadSize = "달력의 글자 크기를 확인하세요. (0 ~ 500)";
 
 // Font choices of the calendar and the text dialogs.
 inline constexpr const char* kStyleRegular = "Regular";

@@ -146,7 +146,9 @@ inline constexpr const char* kOneDecimal = "소수 1자리";
 inline constexpr const char* kTwoDecimals = "소수 2자리";
 inline constexpr const char* kShowLabels = "측정값 표시";
 inline constexpr const char* kMarkStyleLabel = "점 모양";
-inline constexpr const char* kTransparencyChoices[] = {"작은 바둑판", "중간 바둑판", "큰 바둑판", "흰색", "회색", "검정"};
+// How transparent pixels show: the hatch drawn behind the picture, styles 0 to 5.
+inline constexpr const char* kTransparencyChoices[] = {"가로 줄무늬", "세로 줄무늬", "빗금 (／)",
+                                                       "빗금 (＼)",   "격자무늬",   "빗금 격자무늬"};
 inline constexpr const char* kCursorLabel = "커서 모양";
 
 // Files and export.

@@ -92,6 +92,11 @@ CDlg_PutCalendar::CDlg_PutCalendar(const CalendarDialogStart& start, QWidget* pa
     UpdatePreview();
 }
 
+void CDlg_PutCalendar::accept() {
+    if (m_place && !m_place()) return;
+    QDialog::accept();
+}
+
 int CDlg_PutCalendar::Year() const { return ReadNumberText(m_year->text().toStdString()); }
 int CDlg_PutCalendar::Month() const { return ReadNumberText(m_month->text().toStdString()); }
 QString CDlg_PutCalendar::Face() const { return m_face->currentText(); }

@@ -4,6 +4,7 @@
 // and the hint to place the calendar with the move tool afterwards.
 #include <QColor>
 #include <QDialog>
+#include <functional>
 
 #include "document/CommandRegistry.h"
 
@@ -34,6 +35,11 @@ public:
     int Year() const;
     int Month() const;
 
+    // Called by OK: the calendar placed. When it refuses (a date out of range, a size
+    // too large: the message was shown), the dialog stays open with the entries.
+    void SetPlacer(std::function<bool()> place) { m_place = std::move(place); }
+    void accept() override;
+
     // The spinners: +1 or -1.
     void StepYear(int delta);
     void StepMonth(int delta);
@@ -58,6 +64,7 @@ private:
     QPlainTextEdit* m_preview;
     QLabel* m_hint;
     QColor m_colour;
+    std::function<bool()> m_place;
 };
 
 }  // namespace quillory

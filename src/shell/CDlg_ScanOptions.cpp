@@ -9,11 +9,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "extras/ExtrasTexts.h"
@@ -39,13 +43,14 @@ CDlg_ScanOptions::CDlg_ScanOptions(ScanDevice& device, QWidget* parent) : QDialo
     setWindowTitle(Text(texts::kScanOptionsTitle) + " - " + QString::fromStdString(device.DeviceName()));
     setObjectName("CDlg_ScanOptions");
     auto* layout = new QVBoxLayout(this);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setMinimumSize(420, 320);
-    layout->addWidget(scroll);
-    m_page = new QWidget(scroll);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(m_scroll);
+    m_page = new QWidget(m_scroll);
     m_form = new QFormLayout(m_page);
-    scroll->setWidget(m_page);
+    m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    m_scroll->setWidget(m_page);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* scan = buttons->addButton(Text(texts::kScanButton), QDialogButtonBox::AcceptRole);
     scan->setObjectName("scan");
@@ -132,6 +137,24 @@ void CDlg_ScanOptions::Build() {
         else m_form->addRow(Label(o), widget);
     }
     Refresh();
+    FitToOptions();
+}
+
+void CDlg_ScanOptions::FitToOptions() {
+    m_page->adjustSize();
+    const QSize page = m_form->sizeHint();
+    const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int frame = 2 * m_scroll->frameWidth();
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    m_scroll->setMinimumWidth(std::clamp(page.width() + frame + bar, 420, std::max(420, room.width() * 9 / 10)));
+    m_scroll->setMinimumHeight(std::clamp(page.height() + frame, 160, std::max(160, room.height() * 2 / 3)));
+    adjustSize();
+}
+
+void CDlg_ScanOptions::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Every scan starts at the first option.
+    m_scroll->verticalScrollBar()->setValue(0);
 }
 
 void CDlg_ScanOptions::Refresh() {

@@ -9,6 +9,7 @@
 #include "extras/ScanDevice.h"
 
 class QFormLayout;
+class QScrollArea;
 class QWidget;
 
 namespace quillory {
@@ -19,13 +20,21 @@ public:
     CDlg_ScanOptions(ScanDevice& device, QWidget* parent = nullptr);
     // The widget of an option by its name (null when not shown).
     QWidget* OptionWidget(const QString& name) const { return m_widgets.value(name, nullptr); }
+    QScrollArea* scrollArea() const { return m_scroll; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Build();
+    // Wide enough for every option with its value, as high as the options (up to
+    // two thirds of the screen): only a long list scrolls, and only up and down.
+    void FitToOptions();
     void Refresh();
     void Apply(const ScanOption& option, const QVariant& value);
 
     ScanDevice& m_device;
+    QScrollArea* m_scroll = nullptr;
     QWidget* m_page = nullptr;
     QFormLayout* m_form = nullptr;
     std::vector<ScanOption> m_options;

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 
+#include "measure/MeasureTexts.h"
 #include "shell/ShellTexts.h"
 
 namespace quillory {
@@ -40,16 +41,20 @@ CDlg_SetEnvironment::CDlg_SetEnvironment(const EnvSettings& env, QWidget* parent
     m_cursor = new QComboBox(this);
     for (const char* name : shelltexts::kCursorNames) m_cursor->addItem(QString::fromUtf8(name));
     m_cursor->setCurrentIndex(env.cursorKind >= 1 && env.cursorKind <= 4 ? env.cursorKind : 0);
-    m_pointStyle = new QSpinBox(this);
-    m_pointStyle->setRange(0, 5);
-    m_pointStyle->setValue(std::clamp(env.pointStyle, 0, 5));
-    m_transparency = new QSpinBox(this);
-    m_transparency->setRange(0, 5);
-    m_transparency->setValue(std::clamp(env.transparencyDisplay, 0, 5));
+    // The choices by what they show: the point marks' glyphs and the hatch behind transparent pixels.
+    m_pointStyle = new QComboBox(this);
+    for (const char* glyph : mtexts::kMarkGlyphs) m_pointStyle->addItem(QString::fromUtf8(glyph));
+    m_pointStyle->setCurrentIndex(std::clamp(env.pointStyle, 0, m_pointStyle->count() - 1));
+    m_transparency = new QComboBox(this);
+    for (const char* name : mtexts::kTransparencyChoices) m_transparency->addItem(QString::fromUtf8(name));
+    m_transparency->setCurrentIndex(std::clamp(env.transparencyDisplay, 0, m_transparency->count() - 1));
     m_openAtStart = new QCheckBox(this);
     m_openAtStart->setChecked(env.openDialogAtStart != 0);
+    // The program looks for no updates: the stored choice is kept as it is, shown but not offered.
     m_checkUpdates = new QCheckBox(this);
     m_checkUpdates->setChecked(env.updateFlag != 0);
+    m_checkUpdates->setEnabled(false);
+    m_checkUpdates->setToolTip(QString::fromUtf8(shelltexts::kEnvNoUpdateCheck));
     form->addRow(QString::fromUtf8(shelltexts::kEnvGridSpacing), m_gridSpacing);
     form->addRow(QString::fromUtf8(shelltexts::kEnvGridColour), m_gridColour);
     form->addRow(QString::fromUtf8(shelltexts::kEnvCursor), m_cursor);
@@ -67,11 +72,9 @@ EnvSettings CDlg_SetEnvironment::Apply(EnvSettings env) const {
     env.gridSpacing = env.gridSpacing > 0 ? m_gridSpacing->value() : -m_gridSpacing->value();
     env.gridColour = m_gridColourValue;
     env.cursorKind = m_cursor->currentIndex();
-    env.pointStyle = m_pointStyle->value();
-    env.transparencyDisplay = m_transparency->value();
+    env.pointStyle = m_pointStyle->currentIndex();
+    env.transparencyDisplay = m_transparency->currentIndex();
     env.openDialogAtStart = m_openAtStart->isChecked() ? 1 : 0;
-    env.updateFlag = m_checkUpdates->isChecked() ? 1 : 0;
-    env.checkUpdates = env.updateFlag;
     return env;
 }
 

@@ -20,14 +20,17 @@ public:
     EnvSettings Apply(EnvSettings env) const;
 
     QSpinBox* gridSpacingField() const { return m_gridSpacing; }
+    QComboBox* pointStyleField() const { return m_pointStyle; }
+    QComboBox* transparencyField() const { return m_transparency; }
+    QCheckBox* checkUpdatesField() const { return m_checkUpdates; }
 
 private:
     QSpinBox* m_gridSpacing;
     QToolButton* m_gridColour;
     int32_t m_gridColourValue;
     QComboBox* m_cursor;
-    QSpinBox* m_pointStyle;
-    QSpinBox* m_transparency;
+    QComboBox* m_pointStyle;
+    QComboBox* m_transparency;
     QCheckBox* m_openAtStart;
     QCheckBox* m_checkUpdates;
 };

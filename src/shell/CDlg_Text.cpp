@@ -19,6 +19,12 @@
 
 namespace quillory {
 
+namespace {
+
+constexpr int kPreviewBoxHeight = 120;
+
+}  // namespace
+
 TextLook LookFromEnvironment(const EnvSettings& env) {
     TextLook look;
     look.face = Utf16ToUtf8(env.faceName);
@@ -96,7 +102,11 @@ CDlg_Text::CDlg_Text(const TextDialogResult& start, QWidget* parent) : QDialog(p
     form->addRow(flags);
 
     m_preview = new QLabel(this);
-    m_preview->setMinimumHeight(60);
+    // A large font is shown cut to the preview's box: it never widens the dialog past the screen.
+    m_preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_preview->setMinimumWidth(360);
+    m_preview->setFixedHeight(kPreviewBoxHeight);
+    m_preview->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_preview->setFrameShape(QFrame::StyledPanel);
     m_preview->setAutoFillBackground(true);
     m_preview->setBackgroundRole(QPalette::Base);

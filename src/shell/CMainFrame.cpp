@@ -52,6 +52,7 @@
 #include "shell/CDlg_Layer.h"
 #include "shell/CDlg_OneClickDica.h"
 #include "shell/CDlg_NewImage.h"
+#include "shell/BusyWork.h"
 #include "shell/CDlg_SaveOptions.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
@@ -267,6 +268,7 @@ CMainFrame::CMainFrame(std::filesystem::path programDir, QWidget* parent)
       m_decorations(std::make_unique<DecorationCommands>(*this)),
       m_acquisition(std::make_unique<AcquisitionCommands>(*this)) {
     setObjectName("CMainFrame");
+    WatchClosingDialogs();
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -775,7 +777,12 @@ bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
         if (!AskSaveOptions(FormatFromExtension(ExtensionOf(path.toStdString())))) return false;
     }
     const bool existed = QFile::exists(path);
-    if (!document.doc().SaveDocument(path.toStdString(), m_saveOptions)) {
+    bool saved = false;
+    {
+        BusyWork busy;
+        saved = document.doc().SaveDocument(path.toStdString(), m_saveOptions);
+    }
+    if (!saved) {
         // A failed save under a new name leaves no partial file behind.
         if (!existed) QFile::remove(path);
         return false;
@@ -877,6 +884,7 @@ void CMainFrame::ToggleQuickEditWindow() {
 }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*) {
+    if (m_panels) m_panels->ActiveViewChanged();
     RefreshTitles();
     RefreshLayerWindow();
     RefreshCommandStates();

@@ -68,16 +68,22 @@ void CVandView::ApplyScroll(const ScrollGeometry& g) {
     if (g.totalWidth <= room.width() && g.totalHeight <= room.height()) client = room;
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    QSignalBlocker blockH(h), blockV(v);
+    // The ranges change with their signals: on them the window shows or hides its scroll bars.
     h->setRange(0, std::max(0, g.totalWidth - client.width()));
     h->setPageStep(std::max(1, client.width()));
     h->setSingleStep(std::max(1, client.width() / 10));
     v->setRange(0, std::max(0, g.totalHeight - client.height()));
     v->setPageStep(std::max(1, client.height()));
     v->setSingleStep(std::max(1, client.height() / 10));
+    QSignalBlocker blockH(h), blockV(v);
     h->setValue(g.x);
     v->setValue(g.y);
     SyncState();
+}
+
+QPoint CVandView::VisiblePictureTopLeft() const {
+    const ToolEvent at = MakeToolEvent(m_document->view(), m_document->Width(), m_document->Height(), 0, 0);
+    return QPoint(std::max(0, at.pictureX), std::max(0, at.pictureY));
 }
 
 void CVandView::SyncState() {
@@ -97,7 +103,13 @@ void CVandView::OnUpdate(int hint) {
     } else {
         ApplyScroll(UpdateScrollRange(s, CurrentScroll(), m_document->Width(), m_document->Height(), client.width(),
                                       client.height()));
+        // A picture that changed its size (canvas, resize, rotation, undo) gets a window that fits it again.
+        if (m_fittedSize != QSize(m_document->Width(), m_document->Height()) && !m_fittedSize.isEmpty()) {
+            m_fittedSize = QSize(m_document->Width(), m_document->Height());
+            FitChildFrame();
+        }
     }
+    m_fittedSize = QSize(m_document->Width(), m_document->Height());
     s.needsRedraw = 1;
     GetPictureRect(s, m_document->Width(), m_document->Height());
     viewport()->update();
@@ -301,7 +313,7 @@ void CVandView::keyPressEvent(QKeyEvent* event) {
             const DocumentState& state = m_document->doc().State();
             bool moved = false;
             if (state.selection.selectionActive || state.floatingPending) {
-                moved = MoveLayerOrSelection(m_document->doc(), dx, dy);
+                moved = MoveLayerOrSelection(m_document->doc(), dx, dy, true);
                 if (moved) m_document->MarkChanged();
             } else {
                 moved = m_document->MoveCurrentLayer(dx, dy);
@@ -378,6 +390,8 @@ void CVandView::mousePressEvent(QMouseEvent* event) {
         ZoomInAt(p.x(), p.y());
         return;
     }
+    // A press on the text being typed keeps it running: its double click opens the text dialog.
+    if (event->button() == Qt::LeftButton && m_textEntry->PressOnEntry(event->position().toPoint())) return;
     if (!ForwardToTool(ToolStep::Press, event)) QAbstractScrollArea::mousePressEvent(event);
 }
 
@@ -501,7 +515,7 @@ bool CVandView::ZoomStepAt(bool zoomIn, QPoint viewportPoint) {
     ViewState& s = m_document->view();
     const int tool = m_mainFrame ? m_mainFrame->currentTool() : cmd::kNone;
     // Where the zoom commands are refused, so is the wheel.
-    if (cmd::IsTransformTool(tool) || !(zoomIn ? ZoomInEnabled(s) : ZoomOutEnabled(s))) return false;
+    if (!(zoomIn ? ZoomInEnabled(s) : ZoomOutEnabled(s))) return false;
     SyncState();
     GetPictureRect(s, m_document->Width(), m_document->Height());
     if (zoomIn) {

@@ -63,6 +63,8 @@ public:
     QImage RenderedImage() const { return m_frame; }
     // The scroll range (the zoomed picture) and position.
     ScrollGeometry scrollGeometry() const { return CurrentScroll(); }
+    // The picture pixel at the top-left of the visible part (rows from the top).
+    QPoint VisiblePictureTopLeft() const;
     // The tool the mouse last worked with, and the text tool's typing.
     ViewTool* activeTool() const { return m_tool.get(); }
     TextEntryView& textEntry() { return *m_textEntry; }
@@ -121,6 +123,7 @@ private:
     QTimer m_timer;
     SelectionTimer m_timerRules;
     int m_totalWidth = 0, m_totalHeight = 0;
+    QSize m_fittedSize;  // the picture size the window was last fitted to
     uint64_t m_seenGeneration = ~uint64_t(0);
     std::unique_ptr<ViewTool> m_tool;
     int m_toolId = -1;

@@ -39,16 +39,17 @@ void DecorationCommands::PutCalendar() {
     start.face = QString::fromStdU16String(m_frame.env().faceName);
     start.colour = FromPlatformColour(m_frame.env().textColour);
     CDlg_PutCalendar dialog(start, &m_frame);
-    if (dialog.exec() == QDialog::Accepted) {
-        DocumentSession& doc = view->document();
-        if (doc.Execute(cmd::kCalendar, dialog.Parameters())) {
-            // The calendar's face and colour become the text font's.
-            m_frame.env().faceName = dialog.Face().toStdU16String().substr(0, kMaxFaceNameLength);
-            m_frame.env().faceNameLength = int32_t(m_frame.env().faceName.size());
-            m_frame.env().textColour = ToPlatformColour(dialog.Colour());
-            m_frame.DocumentChanged(&doc);
-        }
-    }
+    DocumentSession& doc = view->document();
+    dialog.SetPlacer([&] {
+        if (!doc.Execute(cmd::kCalendar, dialog.Parameters())) return false;
+        // The calendar's face and colour become the text font's.
+        m_frame.env().faceName = dialog.Face().toStdU16String().substr(0, kMaxFaceNameLength);
+        m_frame.env().faceNameLength = int32_t(m_frame.env().faceName.size());
+        m_frame.env().textColour = ToPlatformColour(dialog.Colour());
+        m_frame.DocumentChanged(&doc);
+        return true;
+    });
+    dialog.exec();
     m_frame.SetCurrentTool(cmd::kNone);
 }
 

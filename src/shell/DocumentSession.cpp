@@ -1,18 +1,18 @@
 #include "shell/DocumentSession.h"
 
 #include "document/CommandRegistry.h"
+#include "shell/BusyWork.h"
 
 namespace quillory {
 
 bool DocumentSession::Execute(int id, const std::string& parameterName, const std::string& parameterValue) {
     CommandParameters parameters;
     if (!parameterName.empty()) parameters.Set(parameterName, parameterValue);
-    const bool done = CommandRegistry::Instance().Execute(id, m_doc, parameters);
-    MarkChanged();
-    return done;
+    return Execute(id, parameters);
 }
 
 bool DocumentSession::Execute(int id, const CommandParameters& parameters) {
+    BusyWork busy;
     const bool done = CommandRegistry::Instance().Execute(id, m_doc, parameters);
     MarkChanged();
     return done;

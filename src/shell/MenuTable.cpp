@@ -126,7 +126,9 @@ const std::vector<Accelerator>& Accelerators() {
         {"Ctrl+O", kFileOpen},         {"Ctrl+P", kFilePrint},      {"Ctrl+S", kFileSave},
         {"Ctrl+Shift+S", kFileSaveAs}, {"Ctrl+Shift+L", kLayerEffect}, {"Ctrl+D", kDeselect},
         {"Ctrl+A", kSelectAll},
-        {"Ctrl+1", kActualSize},       {"Ctrl+=", kZoomIn},         {"Ctrl+-", kZoomOut},
+        // Ctrl++ is what the menu shows: Ctrl+Shift+= on most keyboards, and the keypad's +.
+        {"Ctrl+1", kActualSize},       {"Ctrl+=", kZoomIn},         {"Ctrl++", kZoomIn},
+        {"Ctrl+-", kZoomOut},
     };
     return table;
 }

@@ -87,6 +87,17 @@ void PanelCommands::ToolChanging(int from, int to) {
     if (from == cmd::kEllipseTransform && to != from) m_frame.statusBar()->clearMessage();
 }
 
+void PanelCommands::ActiveViewChanged() {
+    const int command = m_state.transform.command;
+    if (command != cmd::kToolFreeRotate && command != cmd::kStretchSquash) return;
+    CVandView* view = m_frame.ActiveView();
+    if (!view || m_state.transform.IsFor(view->document().doc())) return;
+    ShowLayerPreview(view->document(), command);
+    // A picture the panel cannot work on (a text layer is current) ends the tool.
+    if (!m_state.transform.IsFor(view->document().doc()) && m_frame.currentTool() == command)
+        m_frame.SetCurrentTool(cmd::kNone);
+}
+
 void PanelCommands::RefreshPanels() {
     const TransformSession& s = m_state.transform;
     // The ellipse applied or dropped: its tool ends with it.
@@ -188,8 +199,7 @@ void PanelCommands::MakeTransformPanel() {
         CVandView* view = m_frame.ActiveView();
         if (!d || !view) return;
         const int command = m_state.transform.command;
-        // The zoom of the view the handles were placed in decides, as for a double click.
-        ApplyFreeTransform(d->doc(), command, m_state.transform.quad, d->view().zoom);
+        ApplyFreeTransform(d->doc(), command, m_state.transform.quad);
         StartFreeTransform(m_state.transform, d->doc(), command);
         m_frame.DocumentChanged(d);
     });

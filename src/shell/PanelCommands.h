@@ -36,6 +36,9 @@ public:
     void CreateToolDialogs();
     // The ellipse's hint in the status bar goes with its tool.
     void ToolChanging(int from, int to);
+    // The rotation and stretch panels follow the active picture: what was previewed on
+    // the one before goes back, and the panel starts again on the new one.
+    void ActiveViewChanged();
     // The free transform's quadrilateral or the ellipse's box, with their handles, over a view of its picture.
     void PaintOverlay(QPainter& painter, CVandView& view);
 

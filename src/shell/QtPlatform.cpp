@@ -136,8 +136,10 @@ std::optional<std::vector<uint8_t>> QtPlatform::ClipboardDib() {
 }
 
 void QtPlatform::SetProgress(int percent) {
-    if (m_progress) {
-        m_progress->setValue(std::clamp(percent, 0, 100));
+    percent = std::clamp(percent, 0, 100);
+    // Painted at once: the work that reports it holds the thread. A bar that did not move is not painted again.
+    if (m_progress && m_progress->value() != percent) {
+        m_progress->setValue(percent);
         m_progress->repaint();
     }
 }

@@ -62,6 +62,7 @@ inline constexpr const char* kEnvPointStyle = "점 표시 모양";
 inline constexpr const char* kEnvTransparency = "투명 부분 표시";
 inline constexpr const char* kEnvOpenAtStart = "시작할 때 열기 창";
 inline constexpr const char* kEnvCheckUpdates = "시작할 때 업데이트 확인";
+inline constexpr const char* kEnvNoUpdateCheck = "이 판에는 업데이트 확인 기능이 없습니다.";
 // Cursor kinds 0 to 4 (0 and any other value: cross-hair).
 inline constexpr const char* kCursorNames[] = {"십자", "화살표", "위쪽 화살표", "프로그램 커서", "글자 커서"};
 

@@ -197,6 +197,25 @@ QVariant TextEntryView::Query(Qt::InputMethodQuery query) const {
     }
 }
 
+QRect TextEntryView::EntryBox() const {
+    const TextTool* tool = Tool();
+    if (!tool || !tool->Active()) return {};
+    DocumentSession& session = m_view.document();
+    const ViewState& s = session.view();
+    const DisplayGeometry g = ComputeDisplay(s, session.Width(), session.Height(), m_view.viewport()->width(),
+                                             m_view.viewport()->height());
+    const TextEntry& entry = tool->Entry();
+    const QFontMetrics metrics(FontOf(entry.look, g.scaleY));
+    const EntryLayout l = LayOut(entry);
+    const int left = int(g.offsetX + entry.pictureX * g.scaleX) - s.scrollX;
+    const int top = int(g.offsetY + entry.pictureY * g.scaleY) - s.scrollY;
+    int width = metrics.horizontalAdvance(QChar('M'));
+    for (const QString& line : l.lines) width = std::max(width, metrics.horizontalAdvance(line));
+    return QRect(left - 2, top - 2, width + 4, int(l.lines.size()) * metrics.lineSpacing() + 4);
+}
+
+bool TextEntryView::PressOnEntry(const QPoint& windowPoint) const { return EntryBox().contains(windowPoint); }
+
 void TextEntryView::Paint(QPainter& painter) const {
     const TextTool* tool = Tool();
     if (!tool || !tool->Active()) return;
@@ -210,9 +229,7 @@ void TextEntryView::Paint(QPainter& painter) const {
     const EntryLayout l = LayOut(entry);
     const int left = int(g.offsetX + entry.pictureX * g.scaleX) - s.scrollX;
     const int top = int(g.offsetY + entry.pictureY * g.scaleY) - s.scrollY;
-    int width = metrics.horizontalAdvance(QChar('M'));
-    for (const QString& line : l.lines) width = std::max(width, metrics.horizontalAdvance(line));
-    const QRect box(left - 2, top - 2, width + 4, int(l.lines.size()) * metrics.lineSpacing() + 4);
+    const QRect box = EntryBox();
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(QPen(QColor(255, 255, 255, 200), 1));

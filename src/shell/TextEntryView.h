@@ -7,6 +7,7 @@
 class QInputMethodEvent;
 class QKeyEvent;
 class QPainter;
+class QPoint;
 class QRect;
 
 namespace quillory {
@@ -30,6 +31,9 @@ public:
     bool TakesShortcut(const QKeyEvent* event) const;
     bool InputMethod(QInputMethodEvent* event);
     bool DoubleClick();
+    // A press on the running entry's box keeps the entry (its double click opens the
+    // text dialog); true when it took the press.
+    bool PressOnEntry(const QPoint& windowPoint) const;
     QVariant Query(Qt::InputMethodQuery query) const;
 
     // Draws the running entry and its caret.
@@ -41,6 +45,8 @@ public:
 
 private:
     QRect CaretRect() const;
+    // The frame drawn around the running entry, in window points.
+    QRect EntryBox() const;
     void Changed(bool documentChanged);
 
     CVandView& m_view;

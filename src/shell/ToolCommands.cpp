@@ -86,13 +86,17 @@ bool ToolCommands::OnCommand(int id) {
             if (doc->Execute(id, "spread", std::to_string(spread))) m_frame.DocumentChanged(doc);
             return true;
         }
-        case cmd::kEditPaste:
-            if (doc && doc->Execute(id)) {
+        case cmd::kEditPaste: {
+            if (!doc) return true;
+            // The picture lands at the top-left of what the window shows.
+            const QPoint at = view->VisiblePictureTopLeft();
+            if (doc->Execute(id, CommandParameters{{"x", std::to_string(at.x())}, {"y", std::to_string(at.y())}})) {
                 m_frame.DocumentChanged(doc);
                 // The pasted layer is placed with the move tool.
                 ChooseTool(cmd::kToolMove);
             }
             return true;
+        }
         case cmd::kPathToSelection:
             if (doc && PathToSelection(doc->doc())) m_frame.DocumentChanged(doc);
             return true;

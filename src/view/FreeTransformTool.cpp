@@ -102,7 +102,7 @@ bool FreeTransformTool::DoubleClick(ToolContext& context, const ToolEvent&) {
     TransformSession& s = context.panels->transform;
     if (!SessionCurrent(s, context.document, context.currentTool)) return false;
     // Applied or refused, the handles then sit on the corners of the layer as it is.
-    ApplyFreeTransform(context.document, s.command, s.quad, context.view.zoom);
+    ApplyFreeTransform(context.document, s.command, s.quad);
     StartFreeTransform(s, context.document, s.command);
     context.panels->Changed();
     return true;

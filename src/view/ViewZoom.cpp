@@ -11,9 +11,11 @@ bool ZoomOutEnabled(const ViewState& state) { return !state.fitToWindow && state
 bool ActualSizeEnabled(const ViewState& state) { return !state.fitToWindow && state.zoom != 1.0f; }
 
 ZoomInCommandResult ZoomInCommand(ViewState& state, int& currentTool, bool selectionActive) {
-    if (currentTool == cmd::kZoomIn || cmd::IsTransformTool(currentTool)) return ZoomInCommandResult::Ignored;
-    // The free and polygon selections use the clicks themselves, so they zoom without anchor.
-    if (currentTool == cmd::kToolFreeSelect || (currentTool == cmd::kToolPolygonSelect && !selectionActive))
+    if (currentTool == cmd::kZoomIn) return ZoomInCommandResult::Ignored;
+    // The free and polygon selections use the clicks themselves, so they zoom without anchor;
+    // so do the free transforms, whose corners stay where they are on the layer.
+    if (currentTool == cmd::kToolFreeSelect || (currentTool == cmd::kToolPolygonSelect && !selectionActive) ||
+        cmd::IsTransformTool(currentTool))
         return ZoomIn(state, -1, -1) ? ZoomInCommandResult::Zoomed : ZoomInCommandResult::Ignored;
     currentTool = cmd::kZoomIn;
     state.needsRedraw = 1;
@@ -32,7 +34,7 @@ bool ZoomIn(ViewState& state, int anchorX, int anchorY) {
 }
 
 bool ZoomOut(ViewState& state, int currentTool) {
-    if (state.zoom <= kMinZoom || currentTool == cmd::kZoomOut || cmd::IsTransformTool(currentTool)) return false;
+    if (state.zoom <= kMinZoom || currentTool == cmd::kZoomOut) return false;
     state.zoom *= 0.5f;
     for (WindowPoint& p : state.toolPoints)
         if (p.IsSet()) p.x /= 2, p.y /= 2;
@@ -170,9 +172,12 @@ MappedPoint WindowToPicture(const ViewState& state, int x, int y) {
 
 FrameSize FrameSizeForZoom(int zoomedWidth, int zoomedHeight, int spaceRight, int spaceBelow, int borderWidth,
                            int borderHeight) {
+    // The client is the picture and a margin of 2 pixels around it; the whole frame, borders
+    // and title bar included, stays inside the free space, so no part of it lies under the
+    // workspace's own scroll bars.
     FrameSize size;
-    size.width = std::max(1, std::min(zoomedWidth, spaceRight - 12)) + borderWidth + 4;
-    size.height = std::max(1, std::min(zoomedHeight, spaceBelow - 12)) + borderHeight + 4;
+    size.width = std::max(1, std::min(zoomedWidth + 4, spaceRight - borderWidth)) + borderWidth;
+    size.height = std::max(1, std::min(zoomedHeight + 4, spaceBelow - borderHeight)) + borderHeight;
     return size;
 }
 

@@ -12,13 +12,13 @@ bool ActualSizeEnabled(const ViewState& state);
 
 enum class ZoomInCommandResult { Ignored, Zoomed, ToolArmed };
 
-// The zoom-in command: zooms at once for the free and polygon selection tools,
-// otherwise arms the zoom-in tool (the next left click calls ZoomIn there).
+// The zoom-in command: zooms at once for the free and polygon selection tools and the
+// free transforms, otherwise arms the zoom-in tool (the next left click calls ZoomIn there).
 ZoomInCommandResult ZoomInCommand(ViewState& state, int& currentTool, bool selectionActive);
 
 // Doubles the zoom around the given window point (-1, -1: no anchor). False at the limit.
 bool ZoomIn(ViewState& state, int anchorX, int anchorY);
-// Halves the zoom. False at the floor or while the zoom-out or a transform tool is current.
+// Halves the zoom. False at the floor or while the zoom-out tool is current.
 bool ZoomOut(ViewState& state, int currentTool);
 // Zoom 1:1; false when already there.
 bool ZoomActualSize(ViewState& state);

@@ -76,3 +76,33 @@ TEST(CliTools, BadToolLinesAreRefusedWithTheirLineNumber) {
         EXPECT_NE(r.out.find("line "), std::string::npos) << r.out;
     }
 }
+
+TEST(CliTools, EachDragOfTheMoveToolIsAStepThatUndoesAlone) {
+    test::TempDir dir;
+    const std::string script = WriteScript(dir, "new 40 30\n"
+                                                "1552\n"
+                                                "tool 1347 size=1 foreground=ff0000\n"
+                                                "press 2 2\n"
+                                                "release 20 2\n"
+                                                "tool 1570\n"
+                                                "press 5 5\n"
+                                                "move 10 8\n"
+                                                "release 12 9\n"
+                                                "layers\n"
+                                                "history\n"
+                                                "undo\n"
+                                                "layers\n"
+                                                "history\n");
+    const test::CliResult r = RunCli("run " + QuotePath(script), true);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto count = [&](const std::string& what) {
+        int n = 0;
+        for (size_t at = r.out.find(what); at != std::string::npos; at = r.out.find(what, at + 1)) ++n;
+        return n;
+    };
+    // The drag moved the layer by (7, 4) and is one step; undo takes back the move
+    // alone: the layer is in place again and the stroke before it stays.
+    EXPECT_EQ(count("\"x\": 7, \"y\": 4"), 1) << r.out;
+    EXPECT_EQ(count("전체영상 위치이동"), 1) << r.out;
+    EXPECT_EQ(count("붓그리기"), 2) << r.out;
+}

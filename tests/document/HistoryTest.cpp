@@ -700,14 +700,25 @@ TEST(History, DocumentsOfOneProcessUseSeparateFiles) {
     EXPECT_TRUE(fs::exists(b->History().Store()->StepPath(0, 0)));
 }
 
-TEST(History, RecordedMovesTravelWithTheCurrentStep) {
+TEST(History, ARecordedMoveIsAStepOfItsOwn) {
     auto doc = test::MakeDocument(6, 6);
-    ASSERT_TRUE(doc->MoveLayer(2, 1, true));
-    EXPECT_EQ(doc->History().Entry(0).slots[0].x, 2);
-    EXPECT_EQ(doc->Snapshots().Saved(SnapshotSlot::A, 0).y, 1);
-    const DocumentPrint moved = PrintOf(*doc);
     Stroke(*doc, 1);
+    const DocumentPrint stroked = PrintOf(*doc);
+    ASSERT_TRUE(doc->MoveLayer(2, 1, true));
+    EXPECT_EQ(doc->History().StepPosition(), 2);
+    EXPECT_EQ(doc->History().Entry(2).name, texts::kStepMoveLayer);
+    EXPECT_EQ(doc->History().Entry(1).slots[0].x, 0);
+    EXPECT_EQ(doc->Snapshots().Saved(SnapshotSlot::A, 0).y, 1);
+    // Only the position changed: the step keeps no planes.
+    EXPECT_FALSE(doc->History().Entry(2).Recorded(0));
+    const DocumentPrint moved = PrintOf(*doc);
+    Stroke(*doc, 2);
     ASSERT_TRUE(doc->History().Undo());
+    EXPECT_SAME_DOCUMENT(moved, PrintOf(*doc));
+    // The move goes back alone; the stroke before it stays.
+    ASSERT_TRUE(doc->History().Undo());
+    EXPECT_SAME_DOCUMENT(stroked, PrintOf(*doc));
+    ASSERT_TRUE(doc->History().Redo());
     EXPECT_SAME_DOCUMENT(moved, PrintOf(*doc));
 }
 

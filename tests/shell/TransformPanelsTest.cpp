@@ -142,7 +142,7 @@ private Q_SLOTS:
         QCOMPARE(Frame()->panelState().transform.quad.x[2], 49.0);
     }
 
-    void freeTransformHandlesFollowTheZoomButApplyNeedsFullSize() {
+    void freeTransformHandlesFollowTheZoomAndApplyAtIt() {
         Start({m_picture});
         ZoomToTwo();
         Trigger(cmd::kToolScale);
@@ -155,14 +155,49 @@ private Q_SLOTS:
         QCOMPARE(q.y[2], 28.0);
         QCOMPARE(q.x[1], 49.0);  // scale keeps the rectangle
         QCOMPARE(q.y[3], 28.0);
-        const std::vector<uint8_t> before = Layer().pixels;
         const size_t shown = MessageCount();
         QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, Handle(0));
         QCoreApplication::processEvents();
-        QCOMPARE(MessageCount(), shown + 1);
-        QCOMPARE(LastMessage(), Text(texts::kFreeTransformZoom));
-        QCOMPARE(Layer().width, 40);
-        QVERIFY(Layer().pixels == before);
+        QCOMPARE(MessageCount(), shown);
+        QCOMPARE(NewestStep(), std::string(texts::kStepFreeTransform));
+        QCOMPARE(Layer().width, 50);
+        QCOMPARE(Layer().height, 29);
+    }
+
+    // A layer larger than the window: zoomed out, its far corners are placed and applied,
+    // and zooming while the corners wait keeps them where they are on the layer.
+    void freeTransformOfALargeLayerWorksZoomedOut() {
+        const QString big = m_dir.filePath("big.bmp");
+        QVERIFY(WritePicture(big, 800, 600));
+        Start({big});
+        SetClientSize(300, 240);
+        Trigger(cmd::kToolSkew);
+        DlgFreeTransform* panel = Frame()->panels().transformPanel();
+        QVERIFY(!View()->viewport()->rect().contains(Handle(2)));  // off-screen at 100 %
+        Trigger(cmd::kZoomOut);
+        Trigger(cmd::kZoomOut);
+        QCOMPARE(View()->document().view().zoom, 0.25f);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolSkew);
+        QVERIFY(View()->viewport()->rect().contains(Handle(2)));
+        Drag(Handle(2), Handle(2) - QPoint(50, 30));
+        const Quad& q = Frame()->panelState().transform.quad;
+        QCOMPARE(q.x[2], 599.0);
+        QCOMPARE(q.y[2], 479.0);
+        // Zooming in keeps the tool and the corners.
+        Trigger(cmd::kZoomIn);
+        QCOMPARE(View()->document().view().zoom, 0.5f);
+        QCOMPARE(Frame()->currentTool(), cmd::kToolSkew);
+        QCOMPARE(Frame()->panelState().transform.quad.x[2], 599.0);
+        const size_t shown = MessageCount();
+        QTest::mouseClick(panel->applyButton(), Qt::LeftButton);
+        QCOMPARE(MessageCount(), shown);
+        QCOMPARE(NewestStep(), std::string(texts::kStepFreeTransform));
+        // The dragged corner's pixel came from the layer's bottom-right corner.
+        RGBQUAD c;
+        QVERIFY(LayerColourAt(Doc(), 598, 478, c));
+        const QRgb was = PictureColour(798, 598);
+        QVERIFY(std::abs(c.red - qRed(was)) <= 12 && std::abs(c.green - qGreen(was)) <= 12 &&
+                std::abs(c.blue - qBlue(was)) <= 12);
     }
 
     void rotationPanelPreviewsAndKeepsOneStep() {

@@ -197,10 +197,18 @@ TEST(Clipboard, CopyOfASelectionTakesItsBoundingBoxAndPasteMakesTheTopCurrentLay
     EXPECT_EQ(d->RecordedSteps().back().name, texts::kStepPaste);
     const LayerRecord& pasted = d->Layer(d->CurrentLayer());
     EXPECT_GE(pasted.width, 20);  // at least the picture's size
-    EXPECT_EQ(pasted.x, 0);
-    EXPECT_EQ(pasted.y, 0);
-    EXPECT_EQ(LayerPixel(*d, 0, 19), kWhite);   // the copied part sits at the bottom-left
-    EXPECT_EQ(LayerPixel(*d, 6, 17).a, 0);      // beyond it: transparent
+    // Without a place given, the copied part sits at the canvas's top-left; the old selection ended.
+    EXPECT_EQ(LayerPixel(*d, 0, 0), kWhite);
+    EXPECT_EQ(LayerPixel(*d, 5, 2), kWhite);
+    EXPECT_LE(LayerPixel(*d, 6, 2).a, 0);  // beyond it: clear
+    EXPECT_LE(LayerPixel(*d, 0, 3).a, 0);
+    EXPECT_FALSE(d->State().selection.selectionActive);
+    // At a given place (the top-left of what the window shows).
+    ASSERT_TRUE(CommandRegistry::Instance().Execute(cmd::kEditPaste, *d, {{"x", "9"}, {"y", "11"}}));
+    EXPECT_EQ(LayerPixel(*d, 9, 11), kWhite);
+    EXPECT_EQ(LayerPixel(*d, 14, 13), kWhite);
+    EXPECT_LE(LayerPixel(*d, 8, 11).a, 0);
+    EXPECT_LE(LayerPixel(*d, 9, 10).a, 0);
 
     // An empty clipboard pastes nothing.
     platform.SetClipboardDib({});

@@ -33,8 +33,11 @@ TEST(ViewZoom, ZoomInStopsAtSixteenAndOutAtOneSixteenth) {
 
     s.zoom = 2.0f;
     EXPECT_FALSE(ZoomOut(s, cmd::kZoomOut));
-    EXPECT_FALSE(ZoomOut(s, cmd::kToolSkew));
     EXPECT_EQ(s.zoom, 2.0f);
+    // The free transform's corners are layer pixels: its tool zooms like any other.
+    EXPECT_TRUE(ZoomOut(s, cmd::kToolSkew));
+    EXPECT_EQ(s.zoom, 1.0f);
+    s.zoom = 2.0f;
 
     s.fitToWindow = 1;
     EXPECT_FALSE(ZoomInEnabled(s));
@@ -80,7 +83,10 @@ TEST(ViewZoom, ZoomInCommandArmsTheToolOrZoomsAtOnce) {
     EXPECT_EQ(ZoomInCommand(s, tool, true), ZoomInCommandResult::ToolArmed);
 
     tool = cmd::kToolPerspective;
-    EXPECT_EQ(ZoomInCommand(s, tool, false), ZoomInCommandResult::Ignored);
+    const float before = s.zoom;
+    EXPECT_EQ(ZoomInCommand(s, tool, false), ZoomInCommandResult::Zoomed);
+    EXPECT_EQ(s.zoom, 2 * before);
+    EXPECT_EQ(tool, cmd::kToolPerspective);
 }
 
 TEST(ViewZoom, PictureRectCentresSmallPicturesAndSpansLargeOnes) {
@@ -157,7 +163,7 @@ TEST(ViewZoom, ZoomUpdateKeepsRelativePositionOrThePointUnderTheAnchor) {
     EXPECT_EQ(g, (ScrollGeometry{125, 62, 0, 0}));
 
     FrameSize f = FrameSizeForZoom(2000, 300, 800, 600, 10, 30);
-    EXPECT_EQ(f.width, 788 + 10 + 4);
+    EXPECT_EQ(f.width, 800);  // the frame fills the free space and no more
     EXPECT_EQ(f.height, 300 + 30 + 4);
 }
 

@@ -6,11 +6,11 @@
 
 namespace quillory {
 
-bool MoveLayerOrSelection(CVandDoc& document, int dx, int dy) {
+bool MoveLayerOrSelection(CVandDoc& document, int dx, int dy, bool record) {
     DocumentState& state = document.State();
     if (!state.floatingPending && state.selection.selectionActive) LiftSelection(document);
     const bool floating = state.floatingPending != 0;
-    if (!document.MoveLayer(dx, dy, !floating)) return false;
+    if (!document.MoveLayer(dx, dy, record && !floating)) return false;
     const int cur = document.CurrentLayer();
     if (LayerStack::IsValidIndex(cur)) document.Layer(cur).changed = 1;
     return true;
@@ -30,6 +30,7 @@ IntRect CurrentLayerRegion(const CVandDoc& document) {
 
 bool MoveTool::Press(ToolContext&, const ToolEvent& event) {
     m_pressed = true;
+    m_movedLayer = false;
     m_lastX = event.pictureX, m_lastY = event.pictureY;
     return false;
 }
@@ -41,7 +42,8 @@ bool MoveTool::Move(ToolContext& context, const ToolEvent& event) {
     const DocumentState& state = context.document.State();
     const bool lifts = !state.floatingPending && state.selection.selectionActive;
     const IntRect before = CurrentLayerRegion(context.document);
-    if (!MoveLayerOrSelection(context.document, dx, dy)) return false;
+    if (!MoveLayerOrSelection(context.document, dx, dy, false)) return false;
+    if (!context.document.State().floatingPending) m_movedLayer = true;
     // A moved layer changes where it was and where it is; lifting a selection changes the layers.
     if (lifts) {
         context.ReportWholeChange();
@@ -57,7 +59,10 @@ bool MoveTool::Release(ToolContext& context, const ToolEvent& event) {
     if (!m_pressed) return false;
     const bool moved = Move(context, event);
     m_pressed = false;
-    return moved;
+    const bool recorded = m_movedLayer;
+    m_movedLayer = false;
+    if (recorded) context.document.RecordLayerMove();
+    return moved || recorded;
 }
 
 bool MoveTool::Key(ToolContext& context, int key) {
