@@ -76,9 +76,9 @@ bool SaveNative(CVandDoc& document, const std::string& path) {
     source.flattenBuffer = haveFlat ? reinterpret_cast<const uint8_t*>(flat.data()) : nullptr;
     source.flattenTopDown = true;
     std::string error;
+    // The reason is kept for the caller, which tells the user together with the file's name.
     if (!SaveQvx(path, source, error)) {
         document.SetLastError(error);
-        if (!error.empty()) Show(error.c_str());
         return false;
     }
     return true;
@@ -117,7 +117,7 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type, const Save
         return WritePicture(document, std::move(plain), path, type, options);
     std::vector<uint32_t> flat;
     if (!document.FlattenForSaving(flat)) {
-        Show(texts::kConversionFailed);
+        document.SetLastError(texts::kConversionFailed);
         return false;
     }
     DocumentHeader& header = document.Header();
@@ -126,7 +126,7 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type, const Save
     if (type == kFormatGif) {
         std::vector<RGBQUAD> palette;
         if (!GifPalette(header, flat, palette)) {
-            Show(texts::kConversionFailed);
+            document.SetLastError(texts::kConversionFailed);
             return false;
         }
         // For the duration of the save the document is a 256-colour picture; its
@@ -149,7 +149,10 @@ bool SaveImage(CVandDoc& document, const std::string& path, int type, const Save
         converted = (KeepsOpacity(type) && FlatPictureWithOpacity(flat, header.width, header.height, *picture)) ||
                     Compositor::BufferToImage(header, flat, *picture);
     }
-    if (!converted) return false;
+    if (!converted) {
+        document.SetLastError(texts::kConversionFailed);
+        return false;
+    }
     return WritePicture(document, std::move(picture), path, type, options);
 }
 
@@ -552,7 +555,9 @@ bool DocumentIO::Save(CVandDoc& document, const std::string& path, const SaveOpt
         case kFormatPng:
         case kFormatWebp: saved = SaveImage(document, path, type, options); break;
         case kFormatMzr: saved = g_saveMeasure && g_saveMeasure(document, path); break;
-        default: return false;  // PCX and PSD are read only
+        default:  // PCX and PSD are read only
+            document.SetLastError(texts::kCannotWriteFile);
+            return false;
     }
     if (saved) {
         document.SetModified(false);

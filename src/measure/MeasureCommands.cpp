@@ -139,7 +139,11 @@ void RegisterMeasureCommands(CommandRegistry& registry) {
     registry.Register(cmd::kExportMeasureText, mtexts::kCmdExportText,
                       [](CVandDoc& d, P p) {
                           const std::string folder = p.Text("folder", DefaultFolder());
-                          return p.AllTaken() && ExportMeasureText(d, folder);
+                          if (!p.AllTaken()) return false;
+                          std::string error;
+                          if (ExportMeasureText(d, folder, &error)) return true;
+                          d.SetLastError(error);
+                          return false;
                       });
     registry.Register(cmd::kExportWorkbook, mtexts::kCmdExportWorkbook, WorkbookCommand);
 }

@@ -233,12 +233,10 @@ std::string MeasureText(const std::vector<MeasureRow>& rows) {
 bool ExportMeasureText(const CVandDoc& document, const std::string& folder, std::string* error) {
     const std::string path = (std::filesystem::path(folder) / mtexts::kMeasureTextFile).string();
     std::string failure;
-    if (!WriteFileAtomically(path, MeasureText(MeasureRows(FindMeasures(document))), &failure)) {
-        const std::string text = FileFailureText(mtexts::kMeasureTextWriteFailed, failure);
-        CurrentPlatform().ShowMessage(text, MessageKind::Warning);
-        return Fail(error, text);
-    }
-    CurrentPlatform().ShowMessage(mtexts::kMeasureTextSaved, MessageKind::Information);
+    if (!WriteFileAtomically(path, MeasureText(MeasureRows(FindMeasures(document))), &failure))
+        return Fail(error, FileFailureText(mtexts::kMeasureTextWriteFailed, failure));
+    // Where the file went, on the next line.
+    CurrentPlatform().ShowMessage(std::string(mtexts::kMeasureTextSaved) + "\n" + path, MessageKind::Information);
     return true;
 }
 

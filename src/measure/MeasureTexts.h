@@ -55,6 +55,8 @@ inline constexpr const char* kReferenceCaption = "측정기준:";
 inline constexpr const char* kReferenceLineFormat = "(측정기준) %s : %d pixels Ⅹ  %s";
 inline constexpr const char* kPendingHint1 = "등록하려면 위 버튼을 클릭. 취소는 Esc.";
 inline constexpr const char* kPendingHint2 = "등록 후, 드래깅으로 곡선 수정";
+// While the reference is picked from the picture.
+inline constexpr const char* kReferencePickHint = "측정기준 선택 중: 길이를 아는 곳에 선분을 드래그하여 그리십시오.";
 
 // Tool labels of the palette.
 inline constexpr const char* kToolSelectEdit = "선택과수정";
@@ -172,6 +174,9 @@ inline constexpr const char* kExcelTitle = "엑셀로 변환";
 inline constexpr const char* kExcelConvert = "엑셀로 변환";
 inline constexpr const char* kExcelClose = "닫기";
 inline constexpr const char* kExcelTextExport = "텍스트로 저장";
+inline constexpr const char* kExcelBrowse = "찾아보기...";
+inline constexpr const char* kWorkbookFilter = "Excel (*.xlsx)";
+inline constexpr const char* kWorkbookSaved = "엑셀 파일이 저장되었습니다.";  // the file's full path follows on the next line
 inline constexpr const char* kWorkbookExists = "[%s] 파일이 이미 있습니다. 바꾸시겠습니까?";
 inline constexpr const char* kMeasureTextWriteFailed = "파일(MicroMeasure.txt)을 저장할 수 없습니다.";
 inline constexpr const char* kWorkbookWriteFailed = "엑셀 파일을 만들 수 없습니다.";

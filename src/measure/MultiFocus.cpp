@@ -112,8 +112,10 @@ bool ComposeMultiFocus(const std::vector<CVandDoc*>& documents, CVandDoc& result
         if (!SameSize(*document, reference)) {
             char message[512];
             const DocumentHeader& h = document->Header();
-            std::snprintf(message, sizeof message, mtexts::kMultiFocusSkipped, document->PictureName().c_str(),
-                          h.width, h.height, h.bitsPerPixel);
+            // A picture with a file is named by the file it was last opened or saved as.
+            const std::string name = document->PathName().empty() ? document->PictureName() : document->FileName();
+            std::snprintf(message, sizeof message, mtexts::kMultiFocusSkipped, name.c_str(), h.width, h.height,
+                          h.bitsPerPixel);
             CurrentPlatform().ShowMessage(message, MessageKind::Warning);
             r.skipped.push_back(int(d));
             continue;

@@ -70,6 +70,12 @@ CDlg_MicroTools::CDlg_MicroTools(Dispatch dispatch, Update update, QWidget* pare
     m_pending->setStyleSheet("color: #a03000;");
     m_pending->hide();
     layout->addWidget(m_pending);
+    m_picking = new QLabel(Text(mtexts::kReferencePickHint), this);
+    m_picking->setObjectName("referencePickHint");
+    m_picking->setWordWrap(true);
+    m_picking->setStyleSheet("color: #a03000;");
+    m_picking->hide();
+    layout->addWidget(m_picking);
 }
 
 QWidget* CDlg_MicroTools::MakePage(const std::vector<std::pair<int, const char*>>& buttons, bool tools) {
@@ -96,7 +102,7 @@ QWidget* CDlg_MicroTools::MakePage(const std::vector<std::pair<int, const char*>
     return page;
 }
 
-void CDlg_MicroTools::Refresh(const QString& referenceLine, bool pending) {
+void CDlg_MicroTools::Refresh(const QString& referenceLine, bool pending, bool picking) {
     for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
         const CommandState state = m_update ? m_update(it.key()) : CommandState{};
         it.value()->setEnabled(state.enabled);
@@ -104,6 +110,7 @@ void CDlg_MicroTools::Refresh(const QString& referenceLine, bool pending) {
     }
     m_reference->setText(Text(mtexts::kReferenceCaption) + " " + referenceLine);
     m_pending->setVisible(pending);
+    m_picking->setVisible(picking);
 }
 
 QString CDlg_MicroTools::ReferenceText() const { return m_reference->text(); }

@@ -3,7 +3,8 @@
 // measuring tools with the measurement settings and the picture-editing commands
 // a measurement needs. Every button forwards to its command; the tool buttons
 // show which tool is current. Below the tabs: the escape hint, the line about the
-// current reference and, while a polyline or polygon waits, how to register it.
+// current reference and, while a polyline or polygon waits, how to register it, or
+// while the reference is picked, what to draw.
 #include <QDialog>
 #include <QMap>
 #include <functional>
@@ -23,8 +24,9 @@ public:
     using Update = std::function<CommandState(int id)>;
     CDlg_MicroTools(Dispatch dispatch, Update update, QWidget* parent = nullptr);
 
-    // Enables and checks the buttons, sets the reference line and the pending hint.
-    void Refresh(const QString& referenceLine, bool pending);
+    // Enables and checks the buttons, sets the reference line, the pending hint and the
+    // hint of what to draw while the reference is picked from the picture.
+    void Refresh(const QString& referenceLine, bool pending, bool picking);
     QPushButton* Button(int id) const { return m_buttons.value(id, nullptr); }
     QString ReferenceText() const;
     bool PendingHintShown() const;
@@ -39,6 +41,7 @@ private:
     QMap<int, QPushButton*> m_buttons;
     QLabel* m_reference = nullptr;
     QLabel* m_pending = nullptr;
+    QLabel* m_picking = nullptr;
 };
 
 }  // namespace quillory

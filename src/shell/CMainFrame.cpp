@@ -54,6 +54,7 @@
 #include "shell/CDlg_NewImage.h"
 #include "shell/BusyWork.h"
 #include "shell/CDlg_SaveOptions.h"
+#include "shell/SaveFailure.h"
 #include "shell/CDlg_SetEnvironment.h"
 #include "shell/CVandView.h"
 #include "shell/CommandIcons.h"
@@ -742,7 +743,10 @@ QString CMainFrame::PromptSavePath(DocumentSession& document) {
     const QFileInfo titled(title);
     if (FormatFromExtension(ExtensionOf(title.toStdString())) != kFormatUndetermined && !titled.completeBaseName().isEmpty())
         title = titled.completeBaseName();
-    const QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(title.toStdString()));
+    QString proposed = QString::fromStdString(DocumentIO::ProposedSaveName(title.toStdString()));
+    // Only a measurement document keeps the measurement objects.
+    if (document.HasMeasureObjects())
+        proposed = QFileInfo(proposed).completeBaseName() + '.' + PrimaryExtension(kFormatMzr);
     if (savePathPrompt) return savePathPrompt(proposed);
     int formatType = kFormatUndetermined;
     // Beside the picture's own file, else where pictures are opened from.
@@ -769,8 +773,11 @@ bool CMainFrame::AskSaveOptions(int formatType) {
 
 bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     QString path = QString::fromStdString(document.path());
-    const bool writable =
-        !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString())) && !OnePageOfSeveral(document);
+    // A picture file would keep the measurements only as pixels: Save asks for a measurement document.
+    const bool keepsMeasures =
+        !document.HasMeasureObjects() || FormatFromExtension(ExtensionOf(path.toStdString())) == kFormatMzr;
+    const bool writable = !path.isEmpty() && CanSaveExtension(ExtensionOf(path.toStdString())) &&
+                          !OnePageOfSeveral(document) && keepsMeasures;
     if (saveAs || !writable) {
         path = PromptSavePath(document);
         if (path.isEmpty()) return false;
@@ -785,6 +792,7 @@ bool CMainFrame::SaveDocument(DocumentSession& document, bool saveAs) {
     if (!saved) {
         // A failed save under a new name leaves no partial file behind.
         if (!existed) QFile::remove(path);
+        ShowSaveFailure(path, document.doc().LastError());
         return false;
     }
     // The title names the file that the next Save writes.
@@ -839,9 +847,7 @@ void CMainFrame::SetCurrentTool(int id) {
 void CMainFrame::CreateToolWindows() {
     if (!m_layerWindow) {
         m_layerWindow = new CDlg_Layer(this);
-        // Below the tool bar and the dialog bars, where the picture windows begin.
-        const int top = m_mdi->mapToGlobal(QPoint(0, 0)).y();
-        m_layerWindow->setGeometry(geometry().right() - 263, top, 260, 280);
+        m_layerWindow->resize(260, 280);
         m_layerWindow->hide();
     }
     // The modeless tool dialogs stand ready, hidden, from the start.
@@ -859,6 +865,13 @@ void CMainFrame::ToggleLayerWindow() {
     if (m_layerWindow->isVisible()) {
         m_layerWindow->hide();
     } else {
+        if (!m_layerWindowPlaced) {
+            // Placed when first shown, in the frame as it is laid out by then (maximised at start):
+            // at its right edge, below the tool bar and the dialog bars, where the picture windows
+            // begin. A move places the window's frame, so its title bar stands below them too.
+            m_layerWindowPlaced = true;
+            m_layerWindow->move(geometry().right() - 263, m_mdi->mapToGlobal(QPoint(0, 0)).y());
+        }
         m_layerWindow->show();
         m_layerWindow->raise();
         RefreshLayerWindow();
@@ -1078,7 +1091,8 @@ void CMainFrame::UpdateRecentMenu() {
 
 bool CMainFrame::CloseDocumentWindows(DocumentSession* document, bool ask, bool* cancelled) {
     *cancelled = false;
-    if (ask && (document->modified() || document->HasMeasureObjects())) {
+    // Measurements count as changes until they are saved, like any other change.
+    if (ask && document->modified()) {
         const std::string question = QString::asprintf(texts::kAskSaveFormat, document->title().c_str()).toStdString();
         switch (CurrentPlatform().ShowMessage(question, MessageKind::Question, MessageButtons::YesNoCancel)) {
             case MessageAnswer::Cancel: *cancelled = true; return false;
@@ -1159,7 +1173,7 @@ bool CMainFrame::AskBeforeClosingWindow(CVandView* view) {
         if (&v->document() == &view->document()) ++windows;
     DocumentSession& doc = view->document();
     // Another window still shows the picture, or nothing would be lost.
-    if (windows > 1 || !(doc.modified() || doc.HasMeasureObjects())) return true;
+    if (windows > 1 || !doc.modified()) return true;
     const std::string question = QString::asprintf(texts::kAskSaveFormat, doc.title().c_str()).toStdString();
     const MessageAnswer a = CurrentPlatform().ShowMessage(question, MessageKind::Question, MessageButtons::YesNoCancel);
     return a == MessageAnswer::No || (a == MessageAnswer::Yes && SaveDocument(doc, true));

@@ -130,6 +130,8 @@ public:
     QLabel* statusLabel() const { return m_status; }
     // The permanent fields: pointer position and colour, zoom, picture size.
     StatusFields* statusFields() const { return m_statusFields; }
+    // The folder the open dialog starts in.
+    QString OpenFolder() const;
     void AddRecentFile(const QString& path);
     QStringList RecentFiles() const;
     QMenu* fileMenu() const { return m_fileMenu; }
@@ -167,8 +169,6 @@ private:
     QString PromptSavePath(DocumentSession& document);
     // The options dialog of a format that takes options; false when cancelled.
     bool AskSaveOptions(int formatType);
-    // The folder the open dialog starts in.
-    QString OpenFolder() const;
 
     std::filesystem::path m_programDir;
     EnvSettings m_env;
@@ -203,6 +203,7 @@ private:
     QProgressBar* m_progress = nullptr;
     DlgBar_Thrs* m_filterBar = nullptr;
     CDlg_Layer* m_layerWindow = nullptr;  // a child of the frame
+    bool m_layerWindowPlaced = false;     // later shows keep the place the user gave it
     CDlg_OneClickDica* m_quickEdit = nullptr;  // a child of the frame
     int m_currentTool = -1;
     int m_previousTool = -1;

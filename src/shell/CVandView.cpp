@@ -263,12 +263,25 @@ bool CVandView::viewportEvent(QEvent* event) {
 
 void CVandView::contextMenuEvent(QContextMenuEvent* event) {
     if (!m_mainFrame) return;
-    std::unique_ptr<QMenu> menu(m_mainFrame->BuildMenu(CanvasContextMenu(), this));
+    const MenuItem& items = m_mainFrame->micro().Measuring() ? MeasureContextMenu() : CanvasContextMenu();
+    std::unique_ptr<QMenu> menu(m_mainFrame->BuildMenu(items, this));
     menu->exec(event->globalPos());
+}
+
+int CVandView::VectorEditKey(const QKeyEvent* event) const {
+    if (!m_mainFrame || event->modifiers() != Qt::ControlModifier) return 0;
+    if (event->key() == Qt::Key_Z) return m_mainFrame->micro().VectorEditFor(cmd::kEditUndo);
+    if (event->key() == Qt::Key_Y) return m_mainFrame->micro().VectorEditFor(cmd::kEditRedo);
+    return 0;
 }
 
 bool CVandView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && m_textEntry->TakesShortcut(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    // While measuring, Ctrl+Z and Ctrl+Y on the canvas take one object out or back.
+    if (event->type() == QEvent::ShortcutOverride && VectorEditKey(static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }
@@ -277,6 +290,11 @@ bool CVandView::event(QEvent* event) {
 
 void CVandView::keyPressEvent(QKeyEvent* event) {
     if (m_textEntry->KeyPress(event)) return;
+    if (const int edit = VectorEditKey(event)) {
+        m_mainFrame->Dispatch(edit);
+        event->accept();
+        return;
+    }
     ViewState& s = m_document->view();
     // Held left Shift repeats; only then do the tools constrain their shapes.
     s.shiftHeld = (event->key() == Qt::Key_Shift && event->isAutoRepeat()) ? 1 : 0;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/FormatCodes.h"
 #include "document/QvxFormat.h"
@@ -120,8 +121,14 @@ QString Dlg_QvxFile::GetSavePath(QWidget* parent, const QString& proposed, const
     QList<int> formats;
     const QStringList filters = FileTypeFilters(true, &formats);
     dialog.setNameFilters(filters);
+    // The type of the proposed name is chosen (a measurement document proposes mzr), else qvx.
+    const QString proposedType = QFileInfo(proposed).suffix().toLower() + ' ';
+    const auto offers = [&](const QString& type) {
+        return std::any_of(filters.begin(), filters.end(), [&](const QString& f) { return f.startsWith(type); });
+    };
+    const QString chosenType = proposedType.size() > 1 && offers(proposedType) ? proposedType : QString("qvx ");
     for (const QString& f : filters)
-        if (f.startsWith("qvx")) dialog.selectNameFilter(f);
+        if (f.startsWith(chosenType)) dialog.selectNameFilter(f);
     dialog.selectFile(proposed);
     ReplaceExtensionOnTypeChange(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

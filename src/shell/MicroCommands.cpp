@@ -1,7 +1,9 @@
 #include "shell/MicroCommands.h"
 
 #include <QColorDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 #include <vector>
@@ -115,17 +117,23 @@ void MicroCommands::OpenCalibration(DocumentSession* document) {
     MeasureSet& set = MeasuresOf(doc);
     const bool picked = set.pickedReference;
     const int toolBefore = m_frame.currentTool();
-    Dlg_Calibration dialog(m_settings, &m_frame);
+    // After a pick the dialog comes back with what was entered before it (unit, length).
+    Dlg_Calibration dialog(picked && m_pickEntries ? *m_pickEntries : m_settings, &m_frame);
     if (picked) dialog.SetPickedVector(set.pickedDx, set.pickedDy);
     const int result = dialog.exec();
     if (picked) {
         // The line drawn for the pick goes, and so does the pick.
         FinishReferencePick(doc);
         m_frame.DocumentChanged(document);
+        m_frame.statusBar()->clearMessage();
     }
+    m_pickEntries.reset();
     if (result == Dlg_Calibration::kPickReference) {
+        m_pickEntries = m_settings;
+        dialog.Apply(*m_pickEntries);
         m_settings.referencePending = 1;
         ChooseTool(cmd::kToolMeasureSegment);
+        m_frame.statusBar()->showMessage(Text(mtexts::kReferencePickHint));
         return;
     }
     if (result == QDialog::Accepted) {
@@ -170,7 +178,10 @@ void MicroCommands::OpenEnvironment(DocumentSession* document) {
 
 void MicroCommands::OpenExport(DocumentSession* document) {
     if (!document) return;
-    DlgExcel dialog(document->doc(), QString::fromStdString(m_frame.programDir().string()), &m_frame);
+    // The workbook goes beside the picture, else where pictures are opened from.
+    const QString folder = document->path().empty() ? m_frame.OpenFolder()
+                                                    : QFileInfo(QString::fromStdString(document->path())).absolutePath();
+    DlgExcel dialog(document->doc(), QString::fromStdString(m_frame.programDir().string()), folder, &m_frame);
     dialog.exec();
 }
 
@@ -185,6 +196,21 @@ void MicroCommands::ComposeFocus() {
     m_frame.AttachDocument(result.get());
     if (!ComposeMultiFocus(documents, result->doc(), m_frame.newPicture())) return;
     m_frame.AddDocumentView(result);
+}
+
+bool MicroCommands::Measuring() const {
+    return (m_palette && m_palette->isVisible()) || IsMeasureTool(m_frame.currentTool());
+}
+
+int MicroCommands::VectorEditFor(int id) const {
+    // While the palette is shown, undo and redo take one object out or back; once there is
+    // none (or no measurement layer any more) they go to the document's history.
+    DocumentSession* document = m_frame.ActiveDocument();
+    const MeasureSet* set = document ? FindMeasures(document->doc()) : nullptr;
+    if (!m_palette || !m_palette->isVisible() || !set || set->MeasureLayerIndex() < 0) return 0;
+    if (id == cmd::kEditUndo && set->CanUndo()) return cmd::kMeasureEditUndo;
+    if (id == cmd::kEditRedo && set->CanRedo()) return cmd::kMeasureEditRedo;
+    return 0;
 }
 
 void MicroCommands::TogglePalette() {
@@ -207,7 +233,7 @@ void MicroCommands::RefreshPalette() {
     if (!m_palette || !m_palette->isVisible()) return;
     DocumentSession* document = m_frame.ActiveDocument();
     m_palette->Refresh(QString::fromStdString(ReferenceLine(m_settings)),
-                       document && HasPendingFigure(document->doc()));
+                       document && HasPendingFigure(document->doc()), m_settings.referencePending != 0);
 }
 
 bool MicroCommands::OnCommand(int id) {

@@ -38,6 +38,11 @@ public:
     void ToolChanging(int previous, int next);
     // After a mouse event of a measuring tool in a view of `document`.
     void AfterMouse(DocumentSession& document);
+    // The measurement mode: the palette is shown or a measuring tool is current.
+    bool Measuring() const;
+    // The vector edit that the keys of undo or redo (Ctrl+Z, Ctrl+Y) mean on the canvas while
+    // the palette is shown, or 0 when they go to the document's history as the menu items do.
+    int VectorEditFor(int id) const;
     // Shows or hides the palette (created on first use at the frame's right edge).
     void TogglePalette();
     // The palette's tool buttons, reference line and hints as they are now.
@@ -62,6 +67,8 @@ private:
     QPointer<CDlg_MicroTools> m_palette;
     bool m_quiet = false;       // the tool change comes from this class itself
     int m_objectsBefore = -1;   // for redrawOnAdd
+    // The calibration dialog's entries while the reference is picked from the picture.
+    std::optional<MeasureSettings> m_pickEntries;
 };
 
 }  // namespace quillory

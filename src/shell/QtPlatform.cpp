@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
@@ -9,8 +10,10 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "core/NyZazo.h"
@@ -24,6 +27,12 @@ QtPlatform::QtPlatform(QObject* parent) : QObject(parent) {}
 
 QtPlatform::~QtPlatform() {
     for (auto& [id, timer] : m_timers) delete timer;
+    // An opener still running (the program it started is still open) outlives the editor.
+    for (QProcess* opener : findChildren<QProcess*>(Qt::FindDirectChildrenOnly))
+        if (opener->state() != QProcess::NotRunning) {
+            opener->disconnect();
+            opener->setParent(nullptr);
+        }
 }
 
 MessageAnswer QtPlatform::ShowMessage(const std::string& text, MessageKind kind, MessageButtons buttons) {
@@ -177,11 +186,35 @@ std::vector<std::string> QtPlatform::FontFamilies() {
 }
 
 bool QtPlatform::OpenWithDefaultApplication(const std::string& path) {
-    if (m_scripted) {
-        m_opened.push_back(path);
-        return true;
+    if (m_scripted) m_opened.push_back(path);
+    if (m_scripted && m_opener.isEmpty()) return true;
+    // What the opener says goes to a file, not to a pipe that the program it starts would inherit.
+    auto errors = std::make_shared<QTemporaryFile>();
+    if (!errors->open()) return false;
+    errors->close();
+    auto* opener = new QProcess(this);
+    opener->setProgram(m_opener.isEmpty() ? QStringLiteral("xdg-open") : m_opener);
+    opener->setArguments({QString::fromStdString(path)});
+    opener->setStandardInputFile(QProcess::nullDevice());
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->setStandardErrorFile(errors->fileName());
+    const QString file = QString::fromStdString(path);
+    // The opener ends at once or when the program it started ends; a failure is shown then.
+    connect(opener, &QProcess::finished, this, [this, opener, errors, file](int code, QProcess::ExitStatus status) {
+        opener->deleteLater();
+        if (status == QProcess::NormalExit && code == 0) return;
+        QFile said(errors->fileName());
+        const QString detail = said.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(said.readAll()).trimmed() : QString();
+        QString text = QString::fromUtf8(shelltexts::kOpenWithFailedFormat).arg(file);
+        if (!detail.isEmpty()) text += '\n' + detail;
+        ShowMessage(text.toStdString(), MessageKind::Warning, MessageButtons::Ok);
+    });
+    opener->start();
+    if (!opener->waitForStarted()) {
+        delete opener;
+        return false;
     }
-    return QProcess::startDetached("xdg-open", {QString::fromStdString(path)});
+    return true;
 }
 
 TextRaster QtPlatform::RasteriseText(const std::string& utf8Text, const TextStyle& style) {

@@ -29,8 +29,10 @@ public:
     void StopTimer(int timerId) override;
     std::vector<std::string> FontFamilies() override;
     TextRaster RasteriseText(const std::string& utf8Text, const TextStyle& style) override;
-    // xdg-open; with scripted answers the file is only recorded.
+    // xdg-open; a failure it reports afterwards is shown in a box with what it said.
+    // With scripted answers the file is only recorded, unless a test named another opener.
     bool OpenWithDefaultApplication(const std::string& path) override;
+    void SetOpener(const QString& program) { m_opener = program; }
 
     void SetProgressBar(QProgressBar* bar) { m_progress = bar; }
 
@@ -52,6 +54,7 @@ private:
     std::vector<MessageAnswer> m_answers;
     std::vector<std::string> m_messages;
     std::vector<std::string> m_opened;
+    QString m_opener;
 };
 
 // Packed DIB (info header, palette, bottom-up rows) to a Qt image and back.

@@ -82,6 +82,11 @@ inline constexpr const char* kFrameTitleFormat = "%1 - %2";
 inline constexpr const char* kChildTitleFormat = "%1:%2";
 // The settings files could not be written; the file name and the reason follow on the next line.
 inline constexpr const char* kSettingsNotSaved = "환경설정 파일을 저장하지 못했습니다.";
+// A save or export failed: "[file] ...", then the reason on the next line.
+inline constexpr const char* kSaveFailedFormat = "[%1] 파일을 저장하지 못했습니다.";
+inline constexpr const char* kSaveFailedReason = "파일을 쓸 수 없습니다.";
+// The desktop has no program that opens the file: "[file] ...", then what the opener said.
+inline constexpr const char* kOpenWithFailedFormat = "[%1] 파일을 여는 프로그램을 실행 할 수 없습니다.";
 
 inline constexpr const char* kAboutText = "Quillory 3.72";
 inline constexpr const char* kPreviewTitle = "미리보기";

@@ -71,7 +71,7 @@ TEST(MeasureExport, TheTextFileHasOneLinePerObject) {
               "\n 선분 5.00 0.00 0.00 0.00"
               "\n 점표시 0.00 0.00 0.00 0.00"
               "\n 원 0.00 0.00 0.00 2.00");
-    EXPECT_EQ(platform.messages.back(), mtexts::kMeasureTextSaved);
+    EXPECT_EQ(platform.messages.back(), std::string(mtexts::kMeasureTextSaved) + "\n" + dir.File(mtexts::kMeasureTextFile));
 
     // No objects: an empty file.
     auto empty = MakePicture(10, 10);

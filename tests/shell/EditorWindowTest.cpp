@@ -227,10 +227,10 @@ private Q_SLOTS:
         CDlg_Layer* window = Frame()->layerWindow();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QString::fromUtf8(shelltexts::kLayerWindowTitle));
-        // 260 x 280 at the frame's right edge, below the bars.
+        // 260 x 280 at the frame's right edge, below the bars: its title bar too.
         QCOMPARE(window->geometry().size(), QSize(260, 280));
-        QCOMPARE(window->geometry().left(), Frame()->geometry().right() - 263);
-        QCOMPARE(window->geometry().top(), Frame()->mdiArea()->mapToGlobal(QPoint(0, 0)).y());
+        QCOMPARE(window->frameGeometry().left(), Frame()->geometry().right() - 263);
+        QCOMPARE(window->frameGeometry().top(), Frame()->mdiArea()->mapToGlobal(QPoint(0, 0)).y());
         QCOMPARE(window->layerList()->count(), 1);
         QVERIFY(window->layerList()->item(0)->text().contains(QString::fromUtf8(texts::kBackgroundLayerName)));
         // One "표준상태" entry for the two normal codes.

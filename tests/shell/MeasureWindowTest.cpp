@@ -4,11 +4,18 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -317,11 +324,13 @@ private Q_SLOTS:
         StartMeasuring();
         QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
         Drag(At(10, 10), At(50, 30));
-        const std::filesystem::path target = Frame()->programDir() / mtexts::kMeasureTextFile;
+        // The text goes beside the workbook the dialog proposes.
+        const std::filesystem::path target = m_dir.filePath(Text(mtexts::kMeasureTextFile)).toStdString();
         std::filesystem::remove(target);
         std::filesystem::create_directories(target);  // a folder where the file should go
         const size_t before = MessageCount();
-        ANSWER_NEXT_MODAL(DlgExcel, [](DlgExcel* d) {
+        ANSWER_NEXT_MODAL(DlgExcel, [this](DlgExcel* d) {
+            d->path()->setText(m_dir.filePath("book.xlsx"));
             d->textButton()->click();
             QVERIFY(!d->exported());
             d->accept();
@@ -330,9 +339,240 @@ private Q_SLOTS:
         std::filesystem::remove(target);
         RETURN_IF_ANSWER_FAILED();
         QCOMPARE(MessageCount(), before + 1);
-        QCOMPARE(LastMessage(), Text(FileFailureText(mtexts::kMeasureTextWriteFailed,
-                                                     target.string() + ": " + texts::kReasonIsFolder)
-                                         .c_str()));
+        QVERIFY2(LastMessage().contains(Text(FileFailureText(mtexts::kMeasureTextWriteFailed,
+                                                             target.string() + ": " + texts::kReasonIsFolder)
+                                                 .c_str())),
+                 qPrintable(LastMessage()));
+    }
+
+private:
+    // Segments drawn with the segment tool at a calibration of one unit a pixel.
+    void MeasureSegments(const std::vector<std::pair<QPoint, QPoint>>& segments) {
+        MeasureSettings& settings = Micro().settings();
+        settings.refDx = 10, settings.refDy = 0, settings.refLength = 10, settings.unitName = "um";
+        QTest::mouseClick(Micro().palette()->Button(cmd::kToolMeasureSegment), Qt::LeftButton);
+        for (const auto& [from, to] : segments) Drag(At(from.x(), from.y()), At(to.x(), to.y()));
+    }
+    void Keys(QKeySequence keys) {
+        View()->setFocus();
+        QTest::keySequence(View(), keys);
+        QCoreApplication::processEvents();
+    }
+    // Which of some commands the context menu the canvas shows at a window point offers.
+    QList<int> ContextMenuAt(QPoint at) {
+        QList<int> ids;
+        QTimer::singleShot(0, [this, &ids] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* action : menu->actions())
+                for (int id : {cmd::kMeasureEditUndo, cmd::kMeasureEditRedo, cmd::kMeasureContinuousOff,
+                               cmd::kAnalysisSettings, cmd::kZoomIn, cmd::kEditUndo})
+                    if (action == Frame()->Action(id) || (action->data().isValid() && action->data().toInt() == id)) ids << id;
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, View()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(View()->viewport(), &event);
+        QCoreApplication::processEvents();
+        return ids;
+    }
+
+private Q_SLOTS:
+    void undoAndRedoWhileMeasuringTakeOneObjectOutAndBack() {
+        StartMeasuring();
+        MeasureSegments({{QPoint(10, 10), QPoint(50, 10)}, {QPoint(10, 20), QPoint(60, 20)}, {QPoint(10, 30), QPoint(70, 30)}});
+        const MeasureSet& set = MeasuresOf(Doc());
+        QCOMPARE(set.LiveObjects(), 3);
+        // The zoom tool, clicked on the picture.
+        Trigger(cmd::kZoomIn);
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, At(50, 25));
+        QCoreApplication::processEvents();
+        const float zoom = View()->document().view().zoom;
+        QVERIFY(zoom > 1.0f);
+
+        Keys(QKeySequence("Ctrl+Z"));
+        QCOMPARE(set.ObjectCount(), 2);
+        QVERIFY(set.MeasureLayerIndex() >= 0);
+        QCOMPARE(View()->document().view().zoom, zoom);
+        Keys(QKeySequence("Ctrl+Z"));
+        QCOMPARE(set.ObjectCount(), 1);
+        Keys(QKeySequence("Ctrl+Y"));
+        QCOMPARE(set.ObjectCount(), 2);
+        QCOMPARE(View()->document().view().zoom, zoom);
+        QCOMPARE(set.Object(1).length, 50.0f);
+    }
+
+    void theMeasuringModeHasItsOwnContextMenu() {
+        StartMeasuring();
+        MeasureSegments({{QPoint(10, 10), QPoint(50, 10)}, {QPoint(10, 20), QPoint(60, 20)}});
+        const QList<int> ids = ContextMenuAt(At(80, 40));
+        QVERIFY2(ids.contains(cmd::kMeasureEditUndo) && ids.contains(cmd::kMeasureEditRedo) &&
+                     ids.contains(cmd::kMeasureContinuousOff) && ids.contains(cmd::kAnalysisSettings),
+                 qPrintable(QString::number(ids.size())));
+        QVERIFY(!ids.contains(cmd::kEditUndo));
+        // Its items take one object out and back.
+        Trigger(cmd::kMeasureEditUndo);
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 1);
+        Trigger(cmd::kMeasureEditRedo);
+        QCOMPARE(MeasuresOf(Doc()).ObjectCount(), 2);
+
+        // Without the palette and a measuring tool the canvas shows its usual menu.
+        Frame()->Dispatch(cmd::kMeasureTools);
+        Frame()->Dispatch(cmd::kMeasureContinuousOff);
+        Frame()->SetCurrentTool(cmd::kNone);
+        QVERIFY(ContextMenuAt(At(80, 40)).contains(cmd::kEditUndo));
+    }
+
+    void aMeasuredPictureIsSavedAsAMeasurementDocumentAndClosesWithoutAQuestion() {
+        StartMeasuring();
+        MeasureSegments({{QPoint(10, 10), QPoint(50, 10)}});
+        QCOMPARE(MeasuresOf(Doc()).LiveObjects(), 1);
+        const QString target = m_dir.filePath("measured.mzr");
+        QStringList proposed;
+        Frame()->savePathPrompt = [&](const QString& name) {
+            proposed << name;
+            return target;
+        };
+        Keys(QKeySequence("Ctrl+S"));
+        // Saving over pic.bmp would keep the figures only as pixels.
+        QCOMPARE(proposed, QStringList{"pic.mzr"});
+        QVERIFY(QFileInfo(target).size() > 0);
+        QVERIFY(!Doc().IsModified());
+
+        const size_t before = MessageCount();
+        Trigger(cmd::kFileClose);
+        QCOMPARE(MessageCount(), before);
+        QVERIFY(Frame()->Views().isEmpty());
+
+        QVERIFY(Frame()->OpenDocument(target));
+        QCOMPARE(MeasuresOf(Doc()).LiveObjects(), 1);
+        QCOMPARE(MeasuresOf(Doc()).Object(0).length, 40.0f);
+        // Unchanged since it was opened: no question either.
+        Trigger(cmd::kFileClose);
+        QCOMPARE(MessageCount(), before);
+    }
+
+    void theExportsStartBesideThePictureAndSayWhereTheyWent() {
+        StartMeasuring();
+        MeasureSegments({{QPoint(10, 10), QPoint(50, 10)}});
+        const QString chosenFolder = m_dir.filePath("exports");
+        QVERIFY(QDir().mkpath(chosenFolder));
+        const QString chosen = QDir(chosenFolder).filePath("cells.xlsx");
+        const QString missing = m_dir.filePath("no-such-folder/cells.xlsx");
+        ANSWER_NEXT_MODAL(DlgExcel, [&](DlgExcel* d) {
+            // The picture's own folder, not the program's data folder.
+            QCOMPARE(QFileInfo(d->path()->text()).absolutePath(), QFileInfo(m_picture).absolutePath());
+            auto* browse = d->findChild<QPushButton*>("browse");
+            QVERIFY(browse);
+            ANSWER_NEXT_MODAL(QFileDialog, [&](QFileDialog* f) {
+                f->selectFile(chosen);
+                static_cast<QDialog*>(f)->accept();
+            });
+            browse->click();
+            QCOMPARE(QFileInfo(d->path()->text()).absoluteFilePath(), chosen);
+
+            size_t before = MessageCount();
+            d->convertButton()->click();
+            QVERIFY(d->exported());
+            QVERIFY(QFileInfo(chosen).size() > 0);
+            QCOMPARE(MessageCount(), before + 1);
+            QVERIFY2(LastMessage().contains(QDir::toNativeSeparators(chosen)), qPrintable(LastMessage()));
+
+            // The text export goes beside the workbook and says so.
+            before = MessageCount();
+            d->textButton()->click();
+            const QString text = QDir(chosenFolder).filePath("MicroMeasure.txt");
+            QVERIFY(QFileInfo(text).size() > 0);
+            QCOMPARE(MessageCount(), before + 1);
+            QVERIFY2(LastMessage().contains(text), qPrintable(LastMessage()));
+
+            // Failures show a box naming the file.
+            d->path()->setText(missing);
+            for (QPushButton* button : {d->convertButton(), d->textButton()}) {
+                before = MessageCount();
+                button->click();
+                QVERIFY(!d->exported());
+                QCOMPARE(MessageCount(), before + 1);
+                QVERIFY2(LastMessage().contains(QFileInfo(missing).absolutePath()), qPrintable(LastMessage()));
+            }
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kExportWorkbook);
+        RETURN_IF_ANSWER_FAILED();
+    }
+
+    void aWorkbookTheDesktopCannotOpenIsReportedInABox() {
+        StartMeasuring();
+        MeasureSegments({{QPoint(10, 10), QPoint(50, 10)}});
+        // An opener that fails as xdg-open does when no program takes the file.
+        const QString opener = m_dir.filePath("failing-opener.sh");
+        {
+            QFile script(opener);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\necho \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n");
+        }
+        QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        m_app->platform().SetOpener(opener);
+        const QString book = m_dir.filePath("unopened.xlsx");
+        ANSWER_NEXT_MODAL(DlgExcel, [&](DlgExcel* d) {
+            d->path()->setText(book);
+            const size_t before = MessageCount();
+            d->convertButton()->click();
+            QVERIFY(d->exported());
+            // The message that the workbook was written, then the opener's failure.
+            QTRY_COMPARE(MessageCount(), before + 2);
+            QVERIFY2(LastMessage().contains("no method available"), qPrintable(LastMessage()));
+            QVERIFY(LastMessage().contains(book));
+            d->accept();
+        });
+        Frame()->Dispatch(cmd::kExportWorkbook);
+        RETURN_IF_ANSWER_FAILED();
+    }
+
+    void pickingTheReferenceKeepsTheEntriesAndSaysWhatToDraw() {
+        StartMeasuring();
+        ANSWER_NEXT_MODAL(Dlg_Calibration, [](Dlg_Calibration* d) {
+            d->unitName()->setCurrentText("mm");
+            d->length()->setText("15");
+            d->pickButton()->click();
+        });
+        Frame()->Dispatch(cmd::kSetReference);
+        RETURN_IF_ANSWER_FAILED();
+        auto* hint = Micro().palette()->findChild<QLabel*>("referencePickHint");
+        QVERIFY(hint);
+        QVERIFY(hint->isVisible());
+        QCOMPARE(Frame()->statusBar()->currentMessage(), hint->text());
+
+        QWidget* port = View()->viewport();
+        QTest::mousePress(port, Qt::LeftButton, {}, At(10, 20));
+        QTest::mouseMove(port, At(40, 24));
+        QTest::mouseRelease(port, Qt::LeftButton, {}, At(40, 24));
+        ANSWER_NEXT_MODAL(Dlg_Calibration, [](Dlg_Calibration* d) {
+            QCOMPARE(d->pixelsX()->text(), QString("30"));
+            QCOMPARE(d->unitName()->currentText(), QString("mm"));
+            QCOMPARE(d->length()->text(), QString("15"));
+            d->accept();
+        });
+        QTRY_COMPARE(Micro().settings().refDx, 30);
+        RETURN_IF_ANSWER_FAILED();
+        QCOMPARE(Micro().settings().unitName, std::string("mm"));
+        QVERIFY(!hint->isVisible());
+        QVERIFY(Frame()->statusBar()->currentMessage().isEmpty());
+    }
+
+    void theMultiFocusWarningNamesThePictureLeftOut() {
+        Start({m_picture});
+        // Saved under another name, the picture is known by that name.
+        const QString renamed = m_dir.filePath("focus-left-out.qvx");
+        Frame()->savePathPrompt = [&](const QString&) { return renamed; };
+        Trigger(cmd::kFileSaveAs);
+        QVERIFY(QFileInfo::exists(renamed));
+        const QString other = m_dir.filePath("focus-other.bmp");
+        QVERIFY(WritePicture(other, 60, 40));
+        QVERIFY(Frame()->OpenDocument(other));
+        const size_t before = MessageCount();
+        Frame()->Dispatch(cmd::kMultiFocus);
+        QCOMPARE(MessageCount(), before + 1);
+        QVERIFY2(LastMessage().startsWith("[focus-left-out.qvx]"), qPrintable(LastMessage()));
     }
 };
 
