@@ -6,7 +6,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/JpegStreamBridge.h"
-#include "core/RowProgress.h"
+#include "core/EncodeProgress.h"
 #include "core/SizeMath.h"
 
 namespace quillory {
@@ -195,7 +195,7 @@ bool RunEncode(NyZazoJPG& picture, EncodeJob& job) {
     jpeg_start_compress(&cinfo, TRUE);
 
     const int height = picture.Height();
-    RowProgress progress(height);
+    EncodeProgress progress(height);
     if (!grey || depth == 8) {
         constexpr int kRowsAtOnce = 16;
         for (int top = 0; top < height; top += kRowsAtOnce) {

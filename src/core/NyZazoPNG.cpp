@@ -13,7 +13,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/ImageStream.h"
-#include "core/RowProgress.h"
+#include "core/EncodeProgress.h"
 #include "core/SizeMath.h"
 
 namespace quillory {
@@ -320,7 +320,7 @@ bool WritePng(PngJob& job, NyZazoPNG& picture) {
     if (depth >= 24) png_set_bgr(png);
     // The fourth byte of an opaque 32-bit picture is left out.
     if (depth == 32 && !opacity) png_set_filler(png, 0, PNG_FILLER_AFTER);
-    RowProgress progress(height);
+    EncodeProgress progress(height);
     for (png_uint_32 y = 0; y < height; ++y) {
         png_write_row(png, picture.Row(int(height - 1 - y)));
         progress.Done(y + 1);

@@ -14,7 +14,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/Orientation.h"
-#include "core/RowProgress.h"
+#include "core/EncodeProgress.h"
 #include "core/SizeMath.h"
 #include "core/TiffStreamBridge.h"
 
@@ -400,7 +400,7 @@ bool NyZazoTIF::WriteTiffPage(TIFF* tif, bool multiPage, int pageNumber, int pag
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(8));
     }
     const int step = depth / 8;
-    RowProgress progress(height);
+    EncodeProgress progress(height);
     for (uint32_t scan = 0; scan < height; ++scan) {
         const uint8_t* row = Row(int(height - 1 - scan));
         if (depth >= 24) {

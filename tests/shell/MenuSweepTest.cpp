@@ -82,6 +82,7 @@ enum class Does {
     Changes,    // changes the document without a step of the history
     Disabled,   // the item cannot be chosen
     Skip,       // not run here (the comment says why and what it must do)
+    Absent,     // not in the menu shown there (measuring has a canvas menu of its own)
 };
 
 struct Expect {
@@ -102,6 +103,7 @@ constexpr Expect kSaves{Does::Saves, ""};
 constexpr Expect kCloses{Does::Closes, ""};
 constexpr Expect kChanges{Does::Changes, ""};
 constexpr Expect kDisabled{Does::Disabled, ""};
+constexpr Expect kAbsent{Does::Absent, ""};
 
 enum class Route { MainMenu, CanvasMenu, LayerMenu };
 enum class Answer { Accept, Reject };
@@ -273,6 +275,7 @@ QString Describe(const Expect& e) {
         case Does::Changes: return "a change without a step";
         case Does::Disabled: return "disabled";
         case Does::Skip: return "skip";
+        case Does::Absent: return "not shown";
     }
     return {};
 }
@@ -508,6 +511,7 @@ class MenuSweepTest : public EditorFixture {
 
     // Empty when the item did what the table says.
     QString Judge(int id, const Expect& e, const Seen& s) {
+        if (e.does == Does::Absent) return s.found ? "in a menu that should not hold it" : QString();
         if (!s.found) return "not in its menu";
         if (s.stuck) return "a dialog would not close";
         if (e.does == Does::Disabled) return s.enabled ? "enabled" : QString();

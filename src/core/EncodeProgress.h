@@ -8,9 +8,9 @@
 
 namespace quillory {
 
-class RowProgress {
+class EncodeProgress {
 public:
-    explicit RowProgress(int64_t rows) : m_rows(std::max<int64_t>(1, rows)) {}
+    explicit EncodeProgress(int64_t rows) : m_rows(std::max<int64_t>(1, rows)) {}
     void Done(int64_t rows) {
         const int percent = int(std::clamp<int64_t>(rows * 100 / m_rows, 0, 100));
         if (percent == m_last) return;
