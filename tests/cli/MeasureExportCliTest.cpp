@@ -21,6 +21,7 @@
 #include "core/NyZazo.h"
 #include "measure/MeasureTexts.h"
 #include "support/CliRunner.h"
+#include "support/HelperPrograms.h"
 #include "support/TestFiles.h"
 
 using namespace quillory;
@@ -33,22 +34,7 @@ namespace {
 
 const std::string& kPrivateHome = test::UsePrivateHome();
 
-constexpr const char* kPython = "/usr/bin/python3";
-
-bool HaveOpenpyxl() {
-    return fs::exists(kPython) && std::system((std::string(kPython) + " -c 'import openpyxl' 2>/dev/null").c_str()) == 0;
-}
-
-std::string Capture(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    pclose(pipe);
-    return out;
-}
+constexpr const char* kPython = test::kPython3;
 
 // "numbers N" when openpyxl reads the workbook and every value cell of its N object
 // rows is a finite number; else what went wrong.
@@ -61,7 +47,7 @@ std::string CheckNumbers(const std::string& path) {
         "print('numbers', len(rows)) if not bad else print('not numbers', bad)\n";
     const std::string scriptPath = (fs::temp_directory_path() / "quillory-workbook-numbers.py").string();
     test::WriteFileBytes(scriptPath, std::vector<uint8_t>(script.begin(), script.end()));
-    return Capture(std::string(kPython) + " " + scriptPath + " '" + path + "' 2>&1");
+    return test::CommandOutput(std::string(kPython) + " " + scriptPath + " '" + path + "' 2>&1");
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -143,7 +129,8 @@ TEST(CliMeasureExport, AWorkbookIsReadableOrRefused) {
             EXPECT_EQ(r.status, 1) << length << "\n" << r.out;
             EXPECT_TRUE(Contains(r.out, length == "1e30" ? "0번 항목의 값이" : "측정기준 길이")) << r.out;
         }
-        if (fs::exists(book) && HaveOpenpyxl()) {
+        if (fs::exists(book)) {
+            ASSERT_TRUE(test::HavePythonModules({"openpyxl"}));
             EXPECT_EQ(CheckNumbers(book), "numbers 2\n") << length;
         }
     }

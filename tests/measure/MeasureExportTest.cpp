@@ -23,17 +23,6 @@ namespace {
 
 constexpr const char* kPython = kPython3;
 
-std::string Run(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    pclose(pipe);
-    return out;
-}
-
 // The sheets, every cell of the table with its type, and where the pictures sit.
 std::string DescribeWorkbook(const std::string& path) {
     const std::string script =
@@ -47,7 +36,7 @@ std::string DescribeWorkbook(const std::string& path) {
         "    print('picture', image.anchor._from.col, image.anchor._from.row)\n";
     const std::string scriptPath = (std::filesystem::temp_directory_path() / "quillory-describe-workbook.py").string();
     WriteFileBytes(scriptPath, std::vector<uint8_t>(script.begin(), script.end()));
-    return Run(std::string(kPython) + " " + scriptPath + " '" + path + "' 2>&1");
+    return CommandOutput(std::string(kPython) + " " + scriptPath + " '" + path + "' 2>&1");
 }
 
 std::unique_ptr<CVandDoc> MeasuredPicture() {
@@ -197,7 +186,7 @@ TEST(MeasureExport, SheetNamesTheSpreadsheetCannotHoldAreRefused) {
         expected += "[" + (quote + kept[i] + quote) + "]\n";
     }
     ASSERT_TRUE(HavePythonModules({"openpyxl"}));
-    EXPECT_EQ(::Run(std::string(kPython) +
+    EXPECT_EQ(CommandOutput(std::string(kPython) +
                   " -c 'import sys, openpyxl\nfor p in sys.argv[1:]: print(openpyxl.load_workbook(p).sheetnames)'" +
                   books + " 2>&1"),
               expected);

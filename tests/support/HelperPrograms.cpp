@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -47,6 +49,17 @@ bool Imports(const std::string& module) {
 ::testing::AssertionResult HaveProgram(const std::string& path, const std::string& package) {
     if (access(path.c_str(), X_OK) == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << path << " is missing: install " << package << " (bash scripts/setup.sh does)";
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    pclose(pipe);
+    return out;
 }
 
 }  // namespace quillory::test

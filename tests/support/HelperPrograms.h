@@ -22,4 +22,7 @@ inline constexpr const char* kPython3 = "/usr/bin/python3";
 // naming it and the Debian package that provides it.
 ::testing::AssertionResult HaveProgram(const std::string& path, const std::string& package);
 
+// What a shell command prints on its standard output ("" when it cannot be started).
+std::string CommandOutput(const std::string& command);
+
 }  // namespace quillory::test
