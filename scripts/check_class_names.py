@@ -1,11 +1,12 @@
 #!/usr/bin/python3
-"""Fails when two files define a class or struct of the same name in the same namespace.
+"""Fails when two files define a class or struct of the same name, in any named namespace.
 
     check_class_names.py DIR...
 
 Two definitions of one name break the one-definition rule: the linker keeps one
 virtual table and one set of inline functions for both, and whichever it keeps,
-the other class's callers run the wrong code. Classes in unnamed namespaces,
+the other class's callers run the wrong code; two of one name in different
+namespaces are one using-directive away from that. Classes in unnamed namespaces,
 inside functions or inside other classes are local and not counted; forward
 declarations and template specialisations are not definitions of a new name.
 Prints every clash with its files and exits 1, or prints nothing and exits 0.
@@ -130,12 +131,14 @@ def main(folders):
             for name in sorted(files):
                 if name.endswith(SOURCE_SUFFIXES):
                     path = os.path.join(root, name)
+                    # One name, one class across the project: two of one name in different
+                    # namespaces are one careless include or using-directive from a clash.
                     for qualified, line in definitions(path):
-                        seen.setdefault(qualified, []).append(f"{path}:{line}")
+                        seen.setdefault(qualified.rsplit("::", 1)[-1], []).append(f"{qualified} {path}:{line}")
     clashes = {name: places for name, places in seen.items()
-               if len({p.rsplit(":", 1)[0] for p in places}) > 1}
+               if len({p.rsplit(":", 1)[0].split(" ", 1)[1] for p in places}) > 1}
     for name, places in sorted(clashes.items()):
-        print(f"class {name} is defined more than once:", file=sys.stderr)
+        print(f"class name {name} is defined more than once:", file=sys.stderr)
         for place in places:
             print(f"  {place}", file=sys.stderr)
     return 1 if clashes else 0

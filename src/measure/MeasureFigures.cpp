@@ -69,7 +69,7 @@ bool DrawSegment(Painter& p, const MeasureObject& object, const std::string& lab
 }
 
 void DrawRectangle(Painter& p, const MeasureObject& object, const std::string& label) {
-    const Box box = BoundingBox(object.points);
+    const FigureBox box = BoundingBox(object.points);
     const MeasurePoint corners[4] = {{box.left, box.top}, {box.right, box.top}, {box.right, box.bottom},
                                      {box.left, box.bottom}};
     for (const MeasurePoint& c : corners) p.canvas.Marker(c.x, c.y, kEndMarkerSize, p.figureColour);
@@ -115,7 +115,7 @@ void DrawPolyline(Painter& p, const MeasureObject& object, bool closed, const st
     if (closed && points.size() > 2) p.Segment(points.back(), points.front());
     if (label.empty() || points.size() < 2) return;
     if (closed) {
-        const Box box = BoundingBox(points);
+        const FigureBox box = BoundingBox(points);
         const TextBox size = MeasureCanvas::MeasureText(label, LabelStyle(p.settings));
         p.Label(int((int64_t(box.left) + box.right - size.width) / 2),
                 int((int64_t(box.top) + box.bottom - size.height) / 2), label);
@@ -159,8 +159,8 @@ TextStyle MarkStyle(const MeasureSettings& settings) {
     return style;
 }
 
-Box BoundingBox(const std::vector<MeasurePoint>& points) {
-    Box box;
+FigureBox BoundingBox(const std::vector<MeasurePoint>& points) {
+    FigureBox box;
     if (points.empty()) return box;
     box.left = box.right = points[0].x;
     box.top = box.bottom = points[0].y;
@@ -199,7 +199,7 @@ FigureValues ComputeFigure(const MeasureObject& object, const MeasureSettings& s
         case MeasureKind::Rectangle: {
             v.calibrated = true;
             if (pts.empty()) return v.valid = false, v;
-            const Box box = BoundingBox(pts);
+            const FigureBox box = BoundingBox(pts);
             const double area = calibration.UnitRectArea(box.left, box.top, box.right, box.bottom);
             v.valid = !Negative(area);
             v.area = float(area);

@@ -45,9 +45,9 @@ TextStyle LabelStyle(const MeasureSettings& settings);
 TextStyle MarkStyle(const MeasureSettings& settings);
 
 // The corners of a rectangle object: the bounding box of its points.
-struct Box {
+struct FigureBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
-Box BoundingBox(const std::vector<MeasurePoint>& points);
+FigureBox BoundingBox(const std::vector<MeasurePoint>& points);
 
 }  // namespace quillory

@@ -8,8 +8,8 @@ namespace quillory {
 
 namespace {
 
-Box Normalised(MeasurePoint a, MeasurePoint b) {
-    return Box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+FigureBox Normalised(MeasurePoint a, MeasurePoint b) {
+    return FigureBox{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
 MeasurePoint Clamped(const MeasureSet& set, MeasurePoint p) {
@@ -24,7 +24,7 @@ bool RectangleTool::Drag(MeasureSet& set, MeasurePoint at) {
     if (!set.tool.pressed) return false;
     set.RestorePreview();
     set.ClearTouch();
-    const Box b = Normalised(set.tool.press, Clamped(set, at));
+    const FigureBox b = Normalised(set.tool.press, Clamped(set, at));
     const MeasurePoint corners[4] = {{b.left, b.top}, {b.right, b.top}, {b.right, b.bottom}, {b.left, b.bottom}};
     for (int i = 0; i < 4; ++i) measuring::PreviewLine(set, corners[i], corners[(i + 1) % 4]);
     return true;
@@ -34,7 +34,7 @@ bool RectangleTool::Release(MeasureSet& set, MeasurePoint at) {
     if (!set.tool.pressed) return false;
     set.tool.pressed = false;
     set.RestorePreview();
-    const Box b = Normalised(set.tool.press, at);
+    const FigureBox b = Normalised(set.tool.press, at);
     if (b.left == b.right || b.top == b.bottom) return true;  // no area
     measuring::CreateFigure(set, MeasureKind::Rectangle,
                             {{b.left, b.top}, {b.right, b.top}, {b.right, b.bottom}, {b.left, b.bottom}});

@@ -162,20 +162,34 @@ void TextEntryView::CommitPending() {
     Changed(tool->Commit(m_view.document().doc()));
 }
 
-QRect TextEntryView::CaretRect() const {
+struct TextEntryView::EntryOnScreen {
+    QPoint origin;  // the top-left of the entry's first line
+    QFont font;
+    EntryLayout layout;
+};
+
+bool TextEntryView::PlaceEntry(EntryOnScreen& placed) const {
     const TextTool* tool = Tool();
-    if (!tool || !tool->Active()) return {};
+    if (!tool || !tool->Active()) return false;
     DocumentSession& session = m_view.document();
     const ViewState& s = session.view();
     const DisplayGeometry g = ComputeDisplay(s, session.Width(), session.Height(), m_view.viewport()->width(),
                                              m_view.viewport()->height());
     const TextEntry& entry = tool->Entry();
-    const QFontMetrics metrics(FontOf(entry.look, g.scaleY));
-    const EntryLayout l = LayOut(entry);
-    const int left = int(g.offsetX + entry.pictureX * g.scaleX) - s.scrollX;
-    const int top = int(g.offsetY + entry.pictureY * g.scaleY) - s.scrollY;
-    const int x = left + metrics.horizontalAdvance(l.lines[l.caretLine].left(l.caretColumn));
-    const int y = top + l.caretLine * metrics.lineSpacing();
+    placed.font = FontOf(entry.look, g.scaleY);
+    placed.layout = LayOut(entry);
+    placed.origin = QPoint(int(g.offsetX + entry.pictureX * g.scaleX) - s.scrollX,
+                           int(g.offsetY + entry.pictureY * g.scaleY) - s.scrollY);
+    return true;
+}
+
+QRect TextEntryView::CaretRect() const {
+    EntryOnScreen placed;
+    if (!PlaceEntry(placed)) return {};
+    const QFontMetrics metrics(placed.font);
+    const EntryLayout& l = placed.layout;
+    const int x = placed.origin.x() + metrics.horizontalAdvance(l.lines[l.caretLine].left(l.caretColumn));
+    const int y = placed.origin.y() + l.caretLine * metrics.lineSpacing();
     return QRect(x, y, 1, metrics.height());
 }
 
@@ -198,20 +212,13 @@ QVariant TextEntryView::Query(Qt::InputMethodQuery query) const {
 }
 
 QRect TextEntryView::EntryBox() const {
-    const TextTool* tool = Tool();
-    if (!tool || !tool->Active()) return {};
-    DocumentSession& session = m_view.document();
-    const ViewState& s = session.view();
-    const DisplayGeometry g = ComputeDisplay(s, session.Width(), session.Height(), m_view.viewport()->width(),
-                                             m_view.viewport()->height());
-    const TextEntry& entry = tool->Entry();
-    const QFontMetrics metrics(FontOf(entry.look, g.scaleY));
-    const EntryLayout l = LayOut(entry);
-    const int left = int(g.offsetX + entry.pictureX * g.scaleX) - s.scrollX;
-    const int top = int(g.offsetY + entry.pictureY * g.scaleY) - s.scrollY;
+    EntryOnScreen placed;
+    if (!PlaceEntry(placed)) return {};
+    const QFontMetrics metrics(placed.font);
     int width = metrics.horizontalAdvance(QChar('M'));
-    for (const QString& line : l.lines) width = std::max(width, metrics.horizontalAdvance(line));
-    return QRect(left - 2, top - 2, width + 4, int(l.lines.size()) * metrics.lineSpacing() + 4);
+    for (const QString& line : placed.layout.lines) width = std::max(width, metrics.horizontalAdvance(line));
+    return QRect(placed.origin.x() - 2, placed.origin.y() - 2, width + 4,
+                 int(placed.layout.lines.size()) * metrics.lineSpacing() + 4);
 }
 
 bool TextEntryView::PressOnEntry(const QPoint& windowPoint) const { return EntryBox().contains(windowPoint); }

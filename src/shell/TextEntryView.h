@@ -44,6 +44,9 @@ public:
     void Sync();
 
 private:
+    struct EntryOnScreen;
+    // Where the running entry stands in window points, in its font at the zoom; false when none runs.
+    bool PlaceEntry(EntryOnScreen& placed) const;
     QRect CaretRect() const;
     // The frame drawn around the running entry, in window points.
     QRect EntryBox() const;
