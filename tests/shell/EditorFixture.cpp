@@ -69,6 +69,13 @@ void EditorFixture::SetClientSize(int width, int height) {
 
 std::string EditorFixture::NewestStep() { return Doc().History().Entry(Doc().History().StepPosition()).name; }
 
+void EditorFixture::FocusView() {
+    Frame()->activateWindow();
+    View()->setFocus();
+    QCoreApplication::processEvents();
+    QVERIFY(View()->hasFocus());
+}
+
 void EditorFixture::Trigger(int id) {
     QVERIFY2(Enabled(id), qPrintable(QString("action %1 is missing or disabled").arg(id)));
     Frame()->Action(id)->trigger();

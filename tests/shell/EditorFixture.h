@@ -48,6 +48,8 @@ protected:
     QImage Grab();
     // Makes the active view's client exactly the given size.
     void SetClientSize(int width, int height);
+    // Gives the active view the keyboard, as a click into the window would.
+    void FocusView();
     // Runs an enabled menu item; a missing or disabled one fails the test.
     void Trigger(int id);
     bool Enabled(int id);

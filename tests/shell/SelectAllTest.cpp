@@ -41,13 +41,6 @@ class SelectAllTest : public test::EditorFixture {
         QCoreApplication::processEvents();
     }
 
-    void FocusView() {
-        Frame()->activateWindow();
-        View()->setFocus();
-        QCoreApplication::processEvents();
-        QVERIFY(View()->hasFocus());
-    }
-
 private Q_SLOTS:
     void initTestCase() { PrepareFiles(); }
     void cleanup() { Stop(); }

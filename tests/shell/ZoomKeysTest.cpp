@@ -12,13 +12,6 @@ using namespace quillory;
 class ZoomKeysTest : public test::EditorFixture {
     Q_OBJECT
 
-    void FocusView() {
-        Frame()->activateWindow();
-        View()->setFocus();
-        QCoreApplication::processEvents();
-        QVERIFY(View()->hasFocus());
-    }
-
 private Q_SLOTS:
     void initTestCase() { PrepareFiles(); }
     void cleanup() { Stop(); }
